@@ -1,0 +1,69 @@
+#include "atomic_file.h"
+
+#include "file_error.h"
+#include "paths.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vdx::os {
+
+std::string SysErrorMessage(int error) { return std::strerror(error); }
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& path, int error) {
+    throw FileError("Cannot create file \"" + path + "\". " + SysErrorMessage(error), error);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& path, std::string_view data) {
+    std::string folder = ExtractFilePath(path);
+    std::string tmpl = folder + "." + ExtractFileName(path) + ".XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0)
+        Fail(path, errno);
+
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        mode = st.st_mode & 07777;
+
+    const bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(tmpl.c_str());
+        Fail(path, ok ? errno : error);
+    }
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(tmpl.c_str());
+        Fail(path, renameError);
+    }
+    // Make the rename itself durable.
+    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+} // namespace vdx::os

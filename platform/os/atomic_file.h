@@ -1,0 +1,16 @@
+#pragma once
+// Whole-file rewrites that never leave a half-written file behind.
+
+#include <string>
+#include <string_view>
+
+namespace vdx::os {
+
+// Writes data to a temporary file in the same folder, flushes it to disk and
+// renames it over path, keeping the old file's permission bits. Readers see
+// either the old or the new content. Throws FileError ("Cannot create file
+// \"path\". <reason>") when the file cannot be written; the old file is then
+// unchanged and no temporary file is left.
+void WriteFileAtomically(const std::string& path, std::string_view data);
+
+} // namespace vdx::os

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs all tests: a normal build, then the tests again
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+export CTEST_OUTPUT_ON_FAILURE=1
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVDX_SANITIZE=ON >/dev/null
+cmake --build build-asan -j "$jobs"
+
+echo "== sanitizer build =="
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan -j "$jobs" --timeout 300
+echo "== normal build =="
+ctest --test-dir build -j "$jobs" --timeout 300
