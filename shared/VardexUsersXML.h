@@ -10,13 +10,13 @@ namespace vdx {
 
 struct TUserXML {
     std::string Name;
-    std::string PassWord;  // plain text in memory
+    std::string PassWord; // plain text in memory
     bool Info = false;
     bool TXT = false;
     bool WebTXT = false;
     bool Admin = false;
     bool SkipWebTxtPages = false;
-    TAllowStrings Allow;  // not stored in this file
+    TAllowStrings Allow; // not stored in this file
 
     bool operator==(const TUserXML&) const = default;
 };
@@ -30,12 +30,14 @@ public:
     std::string Folder;
     TUsersXML Users;
 
-    // A missing file gives an empty list; a file that is not a well-formed XML
-    // document throws std::runtime_error (the list is already empty then).
+    // A missing file gives an empty list; a file that cannot be read, is not a
+    // well-formed XML document or has a DOCTYPE throws std::runtime_error
+    // (XmlParseError or vdx::os::FileError; the list is already empty then).
     void Load();
     void Read();
     // Rewrites the whole file atomically; throws vdx::os::FileError when it
-    // cannot be written (the old file stays as it was).
+    // cannot be written, XmlWriteError when a name or scrambled password holds
+    // a control byte XML cannot store (the old file stays as it was either way).
     void Save();
 };
 

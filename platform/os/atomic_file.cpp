@@ -4,15 +4,12 @@
 #include "paths.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vdx::os {
-
-std::string SysErrorMessage(int error) { return std::strerror(error); }
 
 namespace {
 

@@ -25,35 +25,56 @@ inline constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 // the first entry equal without regard to ASCII case. Components from the
 // first one that does not exist on are kept as given, so a new file keeps the
 // caller's case. Never climbs: ".." and "." are taken literally by the caller.
+// Cheap for a path that exists as given (one lstat); a folder is scanned only
+// where a name is missing. Every other function here resolves its paths so.
 std::string ResolveCase(const std::string& path);
 
 enum class Access { Read, Write, ReadWrite };
 // What other opens may do while this one is open.
 enum class Share { None, Read, ReadWrite };
 enum class Disposition {
-    OpenExisting,  // fail when missing
-    CreateAlways,  // create or truncate
-    OpenAlways,    // open or create
-    CreateNew      // fail when it exists
+    OpenExisting, // fail when missing
+    CreateAlways, // create or truncate
+    OpenAlways,   // open or create
+    CreateNew     // fail when it exists
 };
 
 struct FileTimes {
-    FileTime creation = 0;  // birth time where the file system has one, else the modification time
+    FileTime creation = 0; // birth time where the file system has one, else the modification time
     FileTime lastAccess = 0;
     FileTime lastWrite = 0;
 };
 
-// An open file. Share modes are honoured between every open of this module in
-// any of our processes (open-file-description locks); a conflicting open
-// fails with a sharing-violation FileError.
+// An open file.
+//
+// Share modes are honoured as Windows does between every open of this module,
+// in any thread of any of our processes: an open fails when its access is not
+// in the share mode of an open that exists, or when an existing open's access
+// is not in its own share mode. Each open holds shared open-file-description
+// locks (F_OFD_SETLK) on four bytes far beyond any data ("reads", "writes",
+// "denies read", "denies write") and probes the opposite bytes of the others;
+// the locks go with the descriptor, also when a process dies. The set comes
+// before the probe, so of two conflicting opens racing each other at least one
+// fails; one racing an open that is then refused may fail with it (rare; a
+// retry succeeds). A conflict fails with errno EBUSY and the message
+// "... The process cannot access the file because it is being used by another
+// process." A write-only open of a file we may not read holds no locks (it
+// still probes). Files that no Windows program could have (FIFOs, devices,
+// sockets) cannot be opened (EACCES), nor paths holding a NUL byte (EINVAL,
+// as in every function here).
+//
+// The read-only attribute (no owner write bit) refuses write access with
+// EACCES, also for root, as Windows does for every user.
 class File {
 public:
     File() = default;
     // Throws FileError: "Cannot open file \"path\". <reason>" (or "Cannot
-    // create file" for the creating dispositions). allowDirectory lets a
-    // folder be opened (for reading and setting its times).
-    static File Open(const std::string& path, Access access, Share share,
-                     Disposition disposition, bool allowDirectory = false);
+    // create file" for CreateAlways and CreateNew). CreateAlways truncates
+    // only once the share check passed, so a refused open changes nothing.
+    // A folder is never opened unless allowDirectory (for reading and setting
+    // its times); the access is then reading whatever was asked.
+    static File Open(const std::string& path, Access access, Share share, Disposition disposition,
+                     bool allowDirectory = false);
     // Same, but reports failure as nullopt with errno set.
     static std::optional<File> TryOpen(const std::string& path, Access access, Share share,
                                        Disposition disposition, bool allowDirectory = false);
@@ -66,13 +87,13 @@ public:
 
     bool IsOpen() const noexcept { return m_fd >= 0; }
     int Fd() const noexcept { return m_fd; }
-    const std::string& Path() const noexcept { return m_path; }
+    const std::string& Path() const noexcept { return m_path; } // as resolved on disk
 
-    std::int64_t Size() const;                 // throws FileError
-    std::int64_t Seek(std::int64_t offset, int whence); // throws FileError
-    std::size_t Read(void* buffer, std::size_t count);  // 0 at end; throws FileError
+    std::int64_t Size() const;                            // throws FileError
+    std::int64_t Seek(std::int64_t offset, int whence);   // SEEK_SET ...; throws FileError
+    std::size_t Read(void* buffer, std::size_t count);    // 0 at end; throws FileError
     void WriteAll(const void* buffer, std::size_t count); // throws FileError (disk full ...)
-    FileTimes Times() const;                   // throws FileError
+    FileTimes Times() const;                              // throws FileError
     // Sets the given times; creation cannot be set on Linux and is ignored.
     // Returns false when the system refuses.
     bool SetTimes(std::optional<FileTime> lastWrite, std::optional<FileTime> lastAccess,
@@ -85,33 +106,48 @@ private:
 };
 
 struct FindData {
-    std::string name;        // as on disk
+    std::string name; // as on disk
     std::uint32_t attributes = 0;
-    std::uint64_t size = 0;  // 0 for folders
+    std::uint64_t size = 0; // 0 for folders
     FileTimes times;
 };
 
 // Entries of the folder part of pattern whose names match its last component
-// with Windows wildcards ("*", "?", without regard to case; "*.*" and "*"
-// match every name, "." and ".." included). A missing folder gives nothing.
+// with Windows wildcards ("*" any run, "?" one character, without regard to
+// ASCII case). As in DOS a trailing ".*" may also match nothing ("*.*"
+// matches "README", "x.txt*.*" matches "x.txt") and a trailing "." matches
+// names without an extension ("*."). "." and ".." come first where the mask
+// matches them; the rest in the file system's order. Symbolic links report
+// what they point at; dangling ones, entries that vanish meanwhile and
+// entries no Windows program could have (FIFOs, devices, sockets) are left
+// out. A missing folder or an empty mask gives nothing.
 std::vector<FindData> FindFiles(const std::string& pattern);
-// Facts of one path (resolved without regard to case); nullopt when missing.
+// Facts of one path (resolved without regard to case, a trailing "/"
+// ignored); nullopt when missing.
 std::optional<FindData> FindFile(const std::string& path);
 
 // Attributes: directory, read-only (no write bit for the owner), hidden (a
 // name that begins with "."), archive for plain files. INVALID_FILE_ATTRIBUTES
 // when missing.
 std::uint32_t GetFileAttributes(const std::string& path);
-// Only the read-only bit has an effect (it clears or restores the write bits).
+// Only the read-only bit has an effect: set, it clears every write bit;
+// cleared, it gives the owner the write bit back. False (errno set) when the
+// path is missing or the change is refused.
 bool SetFileAttributes(const std::string& path, std::uint32_t attributes);
 
-bool FileExists(const std::string& path);       // a file, not a folder
+// The functions below return false with errno set on failure.
+bool FileExists(const std::string& path); // a plain file (or a link to one), not a folder
 bool DirectoryExists(const std::string& path);
-bool DeleteFile(const std::string& path);       // files only; fails while opened with Share::None by us
-bool CreateDir(const std::string& path);        // one level
-bool ForceDirectories(const std::string& path); // all missing levels
+// Files only (EISDIR for a folder); fails with EBUSY while any File of ours has
+// it open (Windows opens never share delete) and with EACCES when read-only.
+// A symbolic link itself is removed.
+bool DeleteFile(const std::string& path);
+bool CreateDir(const std::string& path);        // one level; fails when it exists
+bool ForceDirectories(const std::string& path); // all missing levels; true when it already exists
 bool RemoveDir(const std::string& path);        // empty folders only
-// Fails when the target exists, as MoveFile does.
+// Fails with EEXIST when the target exists (as MoveFile does; a change of
+// letter case alone is allowed) and with EBUSY while a File of ours has the
+// source file open.
 bool MoveFile(const std::string& from, const std::string& to);
 
 } // namespace vdx::os

@@ -44,7 +44,7 @@ TEST(AtomicFile, FailureLeavesOldFileAndNoLeftovers) {
     const std::string path = dir.Folder() + "Users.xml";
     WriteFileBytes(path, "old");
     ::chmod(dir.Path().c_str(), 0500);
-    if (::geteuid() != 0) {  // root writes anyway
+    if (::geteuid() != 0) { // root writes anyway
         EXPECT_THROW(WriteFileAtomically(path, "new"), FileError);
         EXPECT_EQ(ReadFileBytes(path), "old");
     }

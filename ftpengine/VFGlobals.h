@@ -1,0 +1,91 @@
+#pragma once
+// The FTP server's globals: program folder and install root, the settings
+// with their file "Settings.xml", and the users table with the login check.
+
+#include "shared/VardexUsersXML.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace vdx {
+
+// The FTP server's settings, copied by value.
+struct TSettings {
+    int Port = 21;
+    bool UseVdxInfo = false;
+    bool UseVdxText = false;
+    std::string VdxInfoRoot;  // not stored; BaseDir after every load
+    std::string VdxTextRoot;  // not stored; BaseDir after every load
+    std::string UsersIniPath; // not stored; VdxTextRoot + "VdxTxtServer/users/users.ini"
+    std::string AdminRootDir; // used as stored: no "/" is added
+    bool UseCustomPortRange = false;
+    int PasvMinPort = 0;
+    int PasvMaxPort = 0;
+    bool UsePasvIP = false;
+    std::string PasvIP; // as typed
+
+    bool operator==(const TSettings&) const = default;
+};
+
+// One per program. Settings and the users table are read by the connection
+// threads while the GUI thread or another connection replaces them; both are
+// handed out as copies or immutable snapshots, never shared while changing.
+class TFGlobals {
+public:
+    // programPath is the full path of the program file (the program passes
+    // vdx::os::ProgramPath()). Loads the settings and the users; throws when
+    // an existing "Settings.xml" or "Users.xml" cannot be read.
+    explicit TFGlobals(const std::string& programPath);
+    // Connection threads keep references to this object.
+    TFGlobals(const TFGlobals&) = delete;
+    TFGlobals& operator=(const TFGlobals&) = delete;
+
+    const std::string AppDir;      // folder of the program file, with "/"
+    const std::string ExeName;     // file name of the program
+    const std::string ExeBaseName; // ExeName without its extension
+    const std::string BaseDir;     // install root: the parent of AppDir, with "/"
+
+    // A copy of the live settings.
+    TSettings Settings() const;
+    void SetSettings(const TSettings& settings);
+
+    // AppDir + "VdxFtpServer.log".
+    std::string GetLogFileName() const;
+
+    // Resets Port, UseVdxInfo, UseVdxText and AdminRootDir to their defaults
+    // and reads AppDir + "Settings.xml" when it exists; the other stored
+    // settings keep their values when the file or an element is missing.
+    // Throws XmlParseError or FileError for a file that cannot be read; the
+    // live settings are then unchanged.
+    void LoadSettings();
+    // Rewrites AppDir + "Settings.xml" atomically from the live settings.
+    // Throws FileError or XmlWriteError; the old file then stays as it was.
+    void SaveSettings() const;
+
+    // Replaces the users table by a fresh read of AppDir + "Users.xml" (a
+    // missing file gives an empty table). Throws for a damaged file; the old
+    // table then stays in force.
+    void LoadUsers();
+    // The table of the latest load; it never changes once handed out.
+    std::shared_ptr<const TUsersXML> Users() const;
+    // The first user whose Name equals name without regard to ASCII case,
+    // from the table as last loaded; nullopt when there is none.
+    std::optional<TUserXML> FindUser(const std::string& name) const;
+    // Rereads "Users.xml", then true exactly when the first user whose Name
+    // equals userName without regard to ASCII case has this password, byte
+    // for byte. An empty user name is always refused. Throws when the file
+    // cannot be read.
+    bool CheckLogin(const std::string& userName, const std::string& password);
+
+private:
+    std::shared_ptr<const TUsersXML> ReadUsers();
+
+    mutable std::mutex m_settingsMutex;
+    TSettings m_settings;
+    mutable std::mutex m_usersMutex;
+    std::shared_ptr<const TUsersXML> m_users;
+};
+
+} // namespace vdx

@@ -1,0 +1,92 @@
+// Names matched without regard to case, as on a Windows file system.
+
+#include "winfile_internal.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+
+namespace vdx::os {
+
+namespace detail {
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+        if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+std::optional<std::string> DiskPath(const std::string& path) {
+    if (path.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return std::nullopt;
+    }
+    return ResolveCase(path);
+}
+
+} // namespace detail
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+std::optional<std::string> FindEntryIgnoringCase(const std::string& folder,
+                                                 const std::string& name) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir)
+        return std::nullopt;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (detail::EqualsIgnoringAsciiCase(entry->d_name, name))
+            return std::string(entry->d_name);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string ResolveCase(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || path.find('\0') != std::string::npos || ::lstat(path.c_str(), &st) == 0)
+        return path;
+
+    std::string result;
+    std::size_t pos = 0;
+    if (path.front() == '/') {
+        result = "/";
+        pos = 1;
+    }
+    for (;;) {
+        std::size_t end = path.find('/', pos);
+        if (end == std::string::npos)
+            end = path.size();
+        const std::string component = path.substr(pos, end - pos);
+        if (!component.empty()) {
+            const std::string exact = result + component;
+            if (::lstat(exact.c_str(), &st) == 0) {
+                result = exact;
+            } else {
+                std::optional<std::string> found;
+                if (errno == ENOENT)
+                    found = FindEntryIgnoringCase(result, component);
+                if (!found)
+                    return result + path.substr(pos); // the rest is new: keep it as given
+                result += *found;
+            }
+        }
+        if (end == path.size())
+            return result;
+        result += '/';
+        pos = end + 1;
+    }
+}
+
+} // namespace vdx::os

@@ -1,0 +1,136 @@
+#include "VardexUsersXML.h"
+
+#include "VdxMisc.h"
+#include "VdxXmlDoc.h"
+
+#include "platform/os/paths.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace vdx {
+
+namespace {
+
+constexpr const char* kFileName = "Users.xml";
+
+// The integer a flag attribute holds, as the Windows programs convert it: an
+// optional sign, then decimal digits or "$" and hex digits, nothing else (no
+// blanks). nullopt for anything else or a value outside 32 bits.
+std::optional<std::int64_t> FlagTextToInt(const std::string& text) {
+    std::size_t pos = 0;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    int base = 10;
+    if (pos < text.size() && text[pos] == '$') {
+        base = 16;
+        ++pos;
+    }
+    if (pos == text.size())
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        if (digit < 0)
+            return std::nullopt;
+        value = value * base + digit;
+        if (value > 0xFFFFFFFFLL)
+            return std::nullopt;
+    }
+    if (base == 10 && value > (negative ? 0x80000000LL : 0x7FFFFFFFLL))
+        return std::nullopt;
+    if (base == 16 && value > 0x7FFFFFFFLL)
+        value -= 0x100000000LL; // hex fills all 32 bits: $FFFFFFFF is -1
+    return negative ? -value : value;
+}
+
+bool FlagValue(const XmlNode& node, const char* name) {
+    const std::optional<std::string> text = node.Attribute(name);
+    return text && FlagTextToInt(*text) == 1;
+}
+
+std::string FlagText(bool value) {
+    return std::to_string(BoolToInt(value));
+}
+
+} // namespace
+
+void TVUsersXML::Load() {
+    Read();
+}
+
+void TVUsersXML::Read() {
+    Users.clear();
+    Folder = os::IncludeTrailingPathDelimiter(Folder);
+    const std::optional<XmlNode> root = LoadXmlFile(Folder + kFileName);
+    if (!root)
+        return;
+    const XmlNode* users = root->FindChild("Users");
+    if (!users)
+        return;
+
+    TUsersXML list;
+    for (const XmlNode& node : users->Children) {
+        if (node.Kind == XmlNodeKind::BlankText)
+            continue;
+        // Any other node is an entry; one that is not an element has no
+        // attributes and gives an empty user.
+        TUserXML user;
+        user.Name = node.Attribute("Name").value_or("");
+        user.PassWord = ScrambleString(node.Attribute("PassWord").value_or(""), ScrambleKeyNumber);
+        user.TXT = FlagValue(node, "TXT");
+        user.WebTXT = FlagValue(node, "WebTXT");
+        user.Info = FlagValue(node, "Info");
+        user.Admin = FlagValue(node, "Admin");
+        user.SkipWebTxtPages = FlagValue(node, "skipwebtxtpages");
+        list.push_back(std::move(user));
+    }
+    Users = std::move(list);
+}
+
+void TVUsersXML::Save() {
+    Folder = os::IncludeTrailingPathDelimiter(Folder);
+    XmlElement root("Vardex");
+    if (!Users.empty()) {
+        XmlElement& users = root.AddChild("Users");
+        for (std::size_t i = 0; i < Users.size(); ++i) {
+            const TUserXML& u = Users[i];
+            const std::string scrambled = ScrambleString(u.PassWord, ScrambleKeyNumber);
+            // Say which user cannot be stored, never what the password holds.
+            try {
+                XmlEscape(u.Name);
+            } catch (const XmlWriteError& e) {
+                throw XmlWriteError("The name of user " + std::to_string(i + 1) +
+                                    " cannot be stored in \"" + kFileName + "\": " + e.what());
+            }
+            try {
+                XmlEscape(scrambled);
+            } catch (const XmlWriteError&) {
+                throw XmlWriteError("The password of user \"" + u.Name +
+                                    "\" holds a control character and cannot be stored in \"" +
+                                    kFileName + "\"");
+            }
+            users.AddChild("User")
+                .AddAttribute("Name", u.Name)
+                .AddAttribute("PassWord", scrambled)
+                .AddAttribute("TXT", FlagText(u.TXT))
+                .AddAttribute("WebTXT", FlagText(u.WebTXT))
+                .AddAttribute("Info", FlagText(u.Info))
+                .AddAttribute("Admin", FlagText(u.Admin))
+                .AddAttribute("skipwebtxtpages", FlagText(u.SkipWebTxtPages));
+        }
+    }
+    root.SaveToFile(Folder + kFileName);
+}
+
+} // namespace vdx

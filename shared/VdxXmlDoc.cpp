@@ -1,0 +1,346 @@
+#include "VdxXmlDoc.h"
+
+#include "platform/os/atomic_file.h"
+#include "platform/os/file_error.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlversion.h>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <unistd.h>
+
+namespace vdx {
+
+namespace {
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
+}
+
+// ------------------------------------------------------------ reading
+
+std::once_flag g_parserInit;
+
+// libxml2 hands out UTF-8; the files are read as ISO-8859-1, so every code
+// point of the document is below 256 except those of character references
+// above 255, which have no byte and become "?".
+std::string ToLatin1(const xmlChar* utf8) {
+    std::string out;
+    if (!utf8)
+        return out;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    while (*p) {
+        unsigned cp = *p;
+        int extra = 0;
+        if (cp >= 0xF0) {
+            cp &= 0x07;
+            extra = 3;
+        } else if (cp >= 0xE0) {
+            cp &= 0x0F;
+            extra = 2;
+        } else if (cp >= 0xC0) {
+            cp &= 0x1F;
+            extra = 1;
+        }
+        ++p;
+        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra, ++p)
+            cp = (cp << 6) | (*p & 0x3F);
+        out += cp <= 0xFF ? static_cast<char>(cp) : '?';
+    }
+    return out;
+}
+
+std::string QualifiedName(const xmlNs* ns, const xmlChar* name) {
+    std::string result;
+    if (ns && ns->prefix) {
+        result = ToLatin1(ns->prefix);
+        result += ':';
+    }
+    return result + ToLatin1(name);
+}
+
+bool IsBlank(std::string_view text) {
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return false;
+    return true;
+}
+
+std::string AttributeValue(const xmlAttr* attr) {
+    std::string value;
+    for (const xmlNode* n = attr->children; n; n = n->next)
+        if (n->type == XML_TEXT_NODE)
+            value += ToLatin1(n->content);
+    return value;
+}
+
+XmlNode CopyNode(const xmlNode* src) {
+    XmlNode node;
+    switch (src->type) {
+    case XML_ELEMENT_NODE:
+        node.Kind = XmlNodeKind::Element;
+        node.Name = QualifiedName(src->ns, src->name);
+        for (const xmlAttr* a = src->properties; a; a = a->next)
+            node.Attributes.push_back({QualifiedName(a->ns, a->name), AttributeValue(a)});
+        for (const xmlNode* c = src->children; c; c = c->next) {
+            XmlNode child = CopyNode(c);
+            node.Text += child.Text; // comments and PIs carry no text
+            node.Children.push_back(std::move(child));
+        }
+        break;
+    case XML_TEXT_NODE:
+        node.Text = ToLatin1(src->content);
+        node.Kind = IsBlank(node.Text) ? XmlNodeKind::BlankText : XmlNodeKind::Other;
+        break;
+    case XML_CDATA_SECTION_NODE:
+        node.Kind = XmlNodeKind::Other;
+        node.Text = ToLatin1(src->content);
+        break;
+    default:
+        node.Kind = XmlNodeKind::Other;
+        break;
+    }
+    return node;
+}
+
+struct ParseState {
+    bool doctype = false;
+};
+
+// A DOCTYPE is refused the moment it starts, before its internal subset
+// can declare a single entity.
+void RefuseDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    static_cast<ParseState*>(ctxt->_private)->doctype = true;
+    xmlStopParser(ctxt);
+}
+
+// Errors are collected from the context, not printed.
+#if LIBXML_VERSION >= 21200
+void IgnoreError(void*, const xmlError*) {}
+#else
+void IgnoreError(void*, xmlErrorPtr) {}
+#endif
+
+struct CtxtDeleter {
+    void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
+};
+struct DocDeleter {
+    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
+};
+
+std::string ParseErrorText(const xmlParserCtxt* ctxt) {
+    const xmlError* err = xmlCtxtGetLastError(const_cast<xmlParserCtxt*>(ctxt));
+    if (!err || !err->message)
+        return "the document is not well-formed";
+    std::string message = err->message;
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
+    if (err->line > 0)
+        message += " (line " + std::to_string(err->line) + ")";
+    return message;
+}
+
+std::string ReadWholeFile(const std::string& path, bool& missing) {
+    missing = false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            missing = true;
+            return {};
+        }
+        const int error = errno;
+        throw os::FileError("Cannot open file \"" + path + "\". " + os::SysErrorMessage(error),
+                            error);
+    }
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            throw os::FileError("Cannot read file \"" + path + "\". " + os::SysErrorMessage(error),
+                                error);
+        }
+        if (n == 0)
+            break;
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+// ------------------------------------------------------------ writing
+
+void AppendIndent(std::string& out, int level) {
+    out.append(static_cast<std::size_t>(level), '\t');
+}
+
+void SerializeElement(const XmlElement& e, int level, std::string& out) {
+    if (e.Name.empty())
+        throw XmlWriteError("An XML element without a name cannot be written");
+    if (!e.Text.empty() && !e.Children.empty())
+        throw XmlWriteError("The XML element \"" + e.Name + "\" has both text and child elements");
+    AppendIndent(out, level);
+    out += '<';
+    out += e.Name;
+    for (const XmlAttribute& a : e.Attributes) {
+        out += ' ';
+        out += a.Name;
+        out += "=\"";
+        out += XmlEscape(a.Value);
+        out += '"';
+    }
+    if (!e.Children.empty()) {
+        out += ">\r\n";
+        for (const XmlElement& child : e.Children)
+            SerializeElement(child, level + 1, out);
+        AppendIndent(out, level);
+        out += "</" + e.Name + ">\r\n";
+    } else if (!e.Text.empty()) {
+        out += '>';
+        out += XmlEscape(e.Text);
+        out += "</" + e.Name + ">\r\n";
+    } else {
+        out += "/>\r\n";
+    }
+}
+
+} // namespace
+
+const XmlNode* XmlNode::FindChild(std::string_view name) const {
+    for (const XmlNode& child : Children)
+        if (child.IsElement() && SameTextAscii(child.Name, name))
+            return &child;
+    return nullptr;
+}
+
+std::optional<std::string> XmlNode::Attribute(std::string_view name) const {
+    for (const XmlAttribute& a : Attributes)
+        if (SameTextAscii(a.Name, name))
+            return a.Value;
+    return std::nullopt;
+}
+
+XmlNode ParseXml(std::string_view bytes) {
+    std::call_once(g_parserInit, [] { xmlInitParser(); });
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+        throw XmlParseError("The XML document is too large");
+
+    std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
+    if (!ctxt || !ctxt->sax)
+        throw XmlParseError("Out of memory while parsing an XML document");
+    ParseState state;
+    ctxt->_private = &state;
+    ctxt->sax->internalSubset = RefuseDoctype;
+    ctxt->sax->serror = IgnoreError;
+    ctxt->sax->initialized = XML_SAX2_MAGIC;
+
+    // No recovery, no network, no DTD loading, no entity substitution; the
+    // declared encoding is ignored so every byte maps to one code point.
+    const int options = XML_PARSE_NONET | XML_PARSE_IGNORE_ENC;
+    std::unique_ptr<xmlDoc, DocDeleter> doc(xmlCtxtReadMemory(
+        ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, "ISO-8859-1", options));
+    if (state.doctype || (doc && (doc->intSubset || doc->extSubset)))
+        throw XmlParseError("XML documents with a DOCTYPE are not accepted");
+    if (!doc || !ctxt->wellFormed)
+        throw XmlParseError(ParseErrorText(ctxt.get()));
+    const xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (!root)
+        throw XmlParseError("The XML document has no root element");
+    return CopyNode(root);
+}
+
+std::optional<XmlNode> LoadXmlFile(const std::string& path) {
+    bool missing = false;
+    const std::string bytes = ReadWholeFile(path, missing);
+    if (missing)
+        return std::nullopt;
+    try {
+        return ParseXml(bytes);
+    } catch (const XmlParseError& e) {
+        throw XmlParseError("\"" + path + "\" is not a readable XML file: " + e.what());
+    }
+}
+
+XmlElement& XmlElement::AddAttribute(std::string name, std::string value) {
+    Attributes.push_back({std::move(name), std::move(value)});
+    return *this;
+}
+
+XmlElement& XmlElement::AddChild(std::string name, std::string text) {
+    return Children.emplace_back(std::move(name), std::move(text));
+}
+
+std::string XmlElement::Serialize() const {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    SerializeElement(*this, 0, out);
+    return out;
+}
+
+void XmlElement::SaveToFile(const std::string& path) const {
+    os::WriteFileAtomically(path, Serialize());
+}
+
+std::string XmlEscape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        // Raw TAB, LF and CR would come back as blanks in attribute values.
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                static constexpr char kHex[] = "0123456789ABCDEF";
+                const auto b = static_cast<unsigned char>(c);
+                throw XmlWriteError(std::string("The control character 0x") + kHex[b >> 4] +
+                                    kHex[b & 15] + " cannot be stored in an XML file");
+            }
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace vdx

@@ -1,0 +1,136 @@
+// The users table and the login check: every attempt rereads "Users.xml".
+
+#include "InstallRoot.h"
+#include "ftpengine/VFFTPServer.h"
+#include "ftpengine/VFGlobals.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace vdx {
+namespace {
+
+using test::InstallRoot;
+using test::MakeUser;
+using test::WriteFileBytes;
+
+TEST(CheckLogin, FirstMatchWithoutRegardToCasePasswordByteForByte) {
+    InstallRoot root;
+    TFGlobals globals(root.ProgramPath());
+    // Written after start: the login must read the file again.
+    root.WriteUsers({MakeUser("Anna", "Secret1"), MakeUser("anna", "other"),
+                     MakeUser("b\xF6rje", "p\xE4ss"), MakeUser("bob", "")});
+    struct Row {
+        const char* user;
+        const char* password;
+        bool ok;
+    };
+    const Row rows[] = {
+        {"ANNA", "Secret1", true},
+        {"anna", "Secret1", true},
+        {"anna", "other", false},   // the second Anna is never tried
+        {"Anna", "secret1", false}, // letter case of the password counts
+        {"Anna", "Secret1 ", false},
+        {"B\xF6RJE", "p\xE4ss", true},
+        {"B\xD6RJE", "p\xE4ss", false}, // only ASCII letters fold
+        {"bob", "", true},
+        {"carl", "", false},
+        {"", "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.user) + " / " + row.password);
+        EXPECT_EQ(globals.CheckLogin(row.user, row.password), row.ok);
+    }
+}
+
+TEST(CheckLogin, EmptyNameIsRefusedEvenWhenACommentReadsAsAnEmptyUser) {
+    InstallRoot root;
+    WriteFileBytes(root.UsersPath(),
+                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Vardex>\r\n"
+                   "\t<Users>\r\n\t\t<!-- a note -->\r\n\t</Users>\r\n</Vardex>\r\n");
+    TFGlobals globals(root.ProgramPath());
+    ASSERT_EQ(globals.Users()->size(), 1u);
+    EXPECT_EQ(globals.Users()->front().Name, "");
+    EXPECT_FALSE(globals.CheckLogin("", ""));
+}
+
+TEST(CheckLogin, DamagedFileThrowsAndKeepsTheTableInForce) {
+    InstallRoot root;
+    TUserXML admin = MakeUser("admin", "pw");
+    admin.Admin = true;
+    root.WriteUsers({admin});
+    TFGlobals globals(root.ProgramPath());
+    TFFTPServer server(globals);
+    for (const char* damaged :
+         {"<Vardex><Users><User Name=\"admin\"/>", "<Vardex>\r\n\t<Users>\r\n\t\t<User Name=\"x"}) {
+        SCOPED_TRACE(damaged);
+        WriteFileBytes(root.UsersPath(), damaged);
+        EXPECT_ANY_THROW(globals.CheckLogin("admin", "pw"));
+        EXPECT_TRUE(server.IsAdmin("admin"));
+    }
+    // The file is missing now: an empty table, every login fails.
+    std::filesystem::remove(root.UsersPath());
+    EXPECT_FALSE(globals.CheckLogin("admin", "pw"));
+    EXPECT_FALSE(server.IsAdmin("admin"));
+}
+
+TEST(CheckLogin, RightsFollowTheFileAsOfTheLatestLoginOfAnybody) {
+    InstallRoot root;
+    TUserXML admin = MakeUser("admin", "pw");
+    admin.Admin = true;
+    const TUserXML anna = MakeUser("anna", "a");
+    root.WriteUsers({anna, admin});
+    TFGlobals globals(root.ProgramPath());
+    TFFTPServer server(globals);
+    ASSERT_TRUE(server.IsAdmin("ADMIN"));
+
+    root.WriteUsers({anna});
+    EXPECT_TRUE(server.IsAdmin("admin")) << "no reload before the next login";
+    const auto before = globals.Users();
+    EXPECT_TRUE(globals.CheckLogin("anna", "a"));
+    EXPECT_FALSE(server.IsAdmin("admin")) << "the reload removed him";
+    EXPECT_FALSE(globals.FindUser("admin").has_value());
+    EXPECT_EQ(before->size(), 2u) << "a snapshot handed out never changes";
+}
+
+TEST(CheckLogin, LoginsOverlappingRewritesSeeOneWholeFile) {
+    InstallRoot root;
+    const TUsersXML small = {MakeUser("anna", "a")};
+    const TUsersXML large = {MakeUser("x1", "1"), MakeUser("x2", "2"), MakeUser("x3", "3"),
+                             MakeUser("anna", "a")};
+    root.WriteUsers(small);
+    TFGlobals globals(root.ProgramPath());
+    std::atomic<int> failures = 0;
+    std::atomic<bool> done = false;
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t)
+        readers.emplace_back([&] {
+            for (int i = 0; i < 50; ++i) {
+                try {
+                    const std::size_t size = globals.Users()->size();
+                    if (!globals.CheckLogin("anna", "a") || (size != 1 && size != 4))
+                        ++failures;
+                    const auto user = globals.FindUser("anna");
+                    if (!user || user->PassWord != "a")
+                        ++failures;
+                } catch (...) {
+                    ++failures;
+                }
+            }
+        });
+    std::thread writer([&] {
+        for (int i = 0; !done; ++i)
+            root.WriteUsers(i % 2 ? small : large);
+    });
+    for (auto& reader : readers)
+        reader.join();
+    done = true;
+    writer.join();
+    EXPECT_EQ(failures, 0);
+}
+
+} // namespace
+} // namespace vdx

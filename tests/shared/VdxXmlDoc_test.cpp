@@ -1,0 +1,191 @@
+#include "shared/VdxXmlDoc.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace vdx {
+namespace {
+
+constexpr const char* kDecl = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+
+TEST(XmlEscape, EntitiesCharRefsAndRawHighBytes) {
+    const struct {
+        const char* name;
+        std::string in;
+        std::string out;
+    } rows[] = {
+        {"plain", "anna", "anna"},
+        {"five entities", "a&b<c>\"d'", "a&amp;b&lt;c&gt;&quot;d&apos;"},
+        {"tab lf cr", "a\tb\nc\rd", "a&#9;b&#10;c&#13;d"},
+        {"high bytes raw", "J\xF6rg\x80\xFF", "J\xF6rg\x80\xFF"},
+        {"del raw", "\x7F", "\x7F"},
+        {"empty", "", ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(XmlEscape(r.in), r.out) << r.name;
+}
+
+TEST(XmlEscape, ControlBytesXmlCannotHoldAreRefused) {
+    for (int b = 0; b < 32; ++b) {
+        if (b == '\t' || b == '\n' || b == '\r')
+            continue;
+        const std::string text = std::string("x") + static_cast<char>(b) + "y";
+        EXPECT_THROW(XmlEscape(text), XmlWriteError) << "byte " << b;
+    }
+}
+
+TEST(XmlWrite, LayoutIsByteExact) {
+    XmlElement root("Settings");
+    root.AddChild("Port", "21");
+    root.AddChild("Empty");
+    XmlElement& group = root.AddChild("Group");
+    group.AddAttribute("a", "1").AddAttribute("B", "x&y");
+    group.AddChild("Inner", "<t>");
+    const std::string expected = std::string(kDecl) + "<Settings>\r\n"
+                                                      "\t<Port>21</Port>\r\n"
+                                                      "\t<Empty/>\r\n"
+                                                      "\t<Group a=\"1\" B=\"x&amp;y\">\r\n"
+                                                      "\t\t<Inner>&lt;t&gt;</Inner>\r\n"
+                                                      "\t</Group>\r\n"
+                                                      "</Settings>\r\n";
+    EXPECT_EQ(root.Serialize(), expected);
+    EXPECT_EQ(XmlElement("Vardex").Serialize(), std::string(kDecl) + "<Vardex/>\r\n");
+}
+
+TEST(XmlWrite, RefusesWhatCannotBeWrittenAndKeepsTheOldFile) {
+    XmlElement mixed("A", "text");
+    mixed.AddChild("B");
+    EXPECT_THROW(mixed.Serialize(), XmlWriteError);
+
+    test::TempDir dir;
+    const std::string path = dir.Folder() + "x.xml";
+    test::WriteFileBytes(path, "old");
+    XmlElement bad("A");
+    bad.AddAttribute("v", std::string("a\x01", 2));
+    EXPECT_THROW(bad.SaveToFile(path), XmlWriteError);
+    EXPECT_EQ(test::ReadFileBytes(path), "old");
+
+    XmlElement good("A", "b");
+    good.SaveToFile(path);
+    EXPECT_EQ(test::ReadFileBytes(path), std::string(kDecl) + "<A>b</A>\r\n");
+}
+
+TEST(XmlRead, TreeKindsNamesAndAttributes) {
+    const XmlNode root =
+        ParseXml("<?xml version=\"1.0\"?>\r\n"
+                 "<Root>\r\n"
+                 "\t<first Name=\"one\" NAME=\"dup\" other=\"&lt;&amp;&#65;&gt;\"/>\r\n"
+                 "\t<!-- note -->\r\n"
+                 "\ttext\r\n"
+                 "\t<?pi data?>\r\n"
+                 "\t<![CDATA[<raw>]]>\r\n"
+                 "\t<Second>  a<b>b</b><![CDATA[c]]><!--x-->d  </Second>\r\n"
+                 "</Root>\r\n");
+    EXPECT_EQ(root.Name, "Root");
+    std::string kinds;
+    for (const XmlNode& n : root.Children)
+        kinds += n.Kind == XmlNodeKind::Element     ? 'E'
+                 : n.Kind == XmlNodeKind::BlankText ? '_'
+                                                    : 'o';
+    // comment, "\ttext\r\n\t", PI and CDATA are "other"; the blank runs between them are blank text
+    EXPECT_EQ(kinds, "_E_ooo_o_E_");
+
+    const XmlNode* first = root.FindChild("FIRST");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->Attribute("name"), "one"); // first match wins
+    EXPECT_EQ(first->Attribute("Other"), "<&A>");
+    EXPECT_EQ(first->Attribute("missing"), std::nullopt);
+    EXPECT_EQ(root.FindChild("none"), nullptr);
+
+    const XmlNode* second = root.FindChild("second");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(second->Text, "  abcd  "); // untrimmed: the caller trims
+    EXPECT_EQ(root.Children[1].Name, "first");
+    EXPECT_TRUE(root.Children[3].Name.empty());
+}
+
+TEST(XmlRead, BytesComeBackAsLatin1) {
+    std::string all;
+    for (int b = 32; b < 256; ++b)
+        all += static_cast<char>(b);
+    all += "\t\n\r";
+
+    XmlElement e("R");
+    e.AddChild("E").AddAttribute("v", all);
+    e.AddChild("T", all);
+    const XmlNode back = ParseXml(e.Serialize());
+    EXPECT_EQ(back.FindChild("E")->Attribute("v"), all);
+    EXPECT_EQ(back.FindChild("T")->Text, all);
+
+    // Raw high bytes under a UTF-8 declaration, character references, and one
+    // reference that has no Latin-1 byte.
+    const XmlNode refs =
+        ParseXml("<?xml version=\"1.0\" encoding=\"UTF-8\"?><R a=\"\xE9\" b=\"&#233;&#xE9;\" "
+                 "c=\"&#8364;\" d=\"x\ty\"/>");
+    EXPECT_EQ(refs.Attribute("a"), "\xE9");
+    EXPECT_EQ(refs.Attribute("b"), "\xE9\xE9");
+    EXPECT_EQ(refs.Attribute("c"), "?");
+    EXPECT_EQ(refs.Attribute("d"), "x y"); // raw TAB in a value is a blank by XML's rules
+}
+
+TEST(XmlRead, RefusesDamagedAndDoctypeDocuments) {
+    const struct {
+        const char* name;
+        std::string doc;
+    } rows[] = {
+        {"empty", ""},
+        {"blank", "  \r\n"},
+        {"declaration only", kDecl},
+        {"truncated", "<Vardex><Users><User Name=\"a\"/>"},
+        {"mismatched", "<a><b></a></b>"},
+        {"two roots", "<a/><b/>"},
+        {"bare ampersand", "<a v=\"x&y\"/>"},
+        {"undeclared entity", "<a>&nope;</a>"},
+        {"lt in value", "<a v=\"<\"/>"},
+        {"unquoted", "<a v=1/>"},
+        {"nul byte", std::string("<a>\0</a>", 8)},
+        {"control byte", "<a>\x01</a>"},
+        {"control ref", "<a v=\"&#1;\"/>"},
+        {"garbage", "not xml at all"},
+        {"doctype plain", "<!DOCTYPE a><a/>"},
+        {"doctype entity", "<!DOCTYPE a [<!ENTITY e \"evil\">]><a><User Name=\"&e;\"/></a>"},
+        {"doctype laughs",
+         "<!DOCTYPE a [<!ENTITY l \"lol\"><!ENTITY l2 \"&l;&l;&l;&l;&l;&l;&l;&l;\">"
+         "<!ENTITY l3 \"&l2;&l2;&l2;&l2;&l2;&l2;&l2;&l2;\">]><a v=\"&l3;\">&l3;</a>"},
+        {"doctype external", "<!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a>&x;</a>"},
+        {"external entity", "<!DOCTYPE a [<!ENTITY x SYSTEM \"file:///etc/hostname\">]><a>&x;</a>"},
+    };
+    for (const auto& r : rows)
+        EXPECT_THROW(ParseXml(r.doc), XmlParseError) << r.name;
+}
+
+TEST(XmlRead, FileMissingUnreadableOrDamaged) {
+    test::TempDir dir;
+    EXPECT_EQ(LoadXmlFile(dir.Folder() + "missing.xml"), std::nullopt);
+    EXPECT_EQ(LoadXmlFile(dir.Folder() + "no/such/folder.xml"), std::nullopt);
+
+    const std::string damaged = dir.Folder() + "bad.xml";
+    test::WriteFileBytes(damaged, "<a>");
+    try {
+        LoadXmlFile(damaged);
+        FAIL() << "damaged file read";
+    } catch (const XmlParseError& e) {
+        EXPECT_NE(std::string(e.what()).find(damaged), std::string::npos) << e.what();
+    }
+
+    // A folder where a file is expected cannot be read.
+    std::filesystem::create_directory(dir.Path() / "folder.xml");
+    EXPECT_THROW(LoadXmlFile(dir.Folder() + "folder.xml"), std::runtime_error);
+
+    const std::string good = dir.Folder() + "good.xml";
+    test::WriteFileBytes(good, "<r><Port> 21 </Port></r>");
+    const std::optional<XmlNode> root = LoadXmlFile(good);
+    ASSERT_TRUE(root);
+    EXPECT_EQ(root->FindChild("port")->Text, " 21 ");
+}
+
+} // namespace
+} // namespace vdx
