@@ -1,0 +1,85 @@
+#pragma once
+// Fonts as the class library describes them. Height < 0 is the character
+// (em) height in pixels, Height > 0 the cell height; the classic faces
+// ("MS Sans Serif", Tahoma, ...) map to the installed DejaVu Sans.
+
+#include <QFont>
+#include <cstdint>
+#include <string>
+
+#include "platform/gui/color.h"
+
+namespace vdx::gui {
+
+enum class TFontStyle : std::uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
+class TFontStyles {
+public:
+    constexpr TFontStyles() noexcept = default;
+    constexpr TFontStyles(TFontStyle s) noexcept : m_bits(std::uint8_t(s)) {}
+    constexpr bool Contains(TFontStyle s) const noexcept { return (m_bits & std::uint8_t(s)) != 0; }
+    constexpr TFontStyles operator|(TFontStyles o) const noexcept {
+        return FromBits(m_bits | o.m_bits);
+    }
+    constexpr TFontStyles Without(TFontStyle s) const noexcept {
+        return FromBits(m_bits & ~std::uint8_t(s));
+    }
+    constexpr std::uint8_t Bits() const noexcept { return m_bits; }
+    static constexpr TFontStyles FromBits(unsigned bits) noexcept {
+        TFontStyles r;
+        r.m_bits = std::uint8_t(bits & 0x0F);
+        return r;
+    }
+    friend constexpr bool operator==(TFontStyles, TFontStyles) noexcept = default;
+
+private:
+    std::uint8_t m_bits = 0;
+};
+constexpr TFontStyles operator|(TFontStyle a, TFontStyle b) noexcept {
+    return TFontStyles(a) | TFontStyles(b);
+}
+
+enum class TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
+
+inline constexpr int kPixelsPerInch = 96;
+inline constexpr std::uint8_t DEFAULT_CHARSET = 1;
+
+struct TFont {
+    std::string Name = "MS Sans Serif";
+    int Height = -11; // -11 is 8 points at 96 pixels per inch
+    TFontStyles Style;
+    TColor Color = clWindowText;
+    std::uint8_t Charset = DEFAULT_CHARSET;
+    TFontPitch Pitch = TFontPitch::fpDefault;
+    int Escapement = 0; // text angle in tenths of a degree, counter-clockwise
+
+    // Points from the height, and back (negative heights).
+    int Size() const noexcept;
+    void SetSize(int points) noexcept;
+    friend bool operator==(const TFont&, const TFont&) = default;
+};
+
+// The installed family that paints a face name.
+std::string MappedFontFamily(const std::string& name);
+QFont ToQFont(const TFont& font);
+
+// Bits of TTextMetric::tmPitchAndFamily.
+inline constexpr std::uint8_t TMPF_FIXED_PITCH = 1; // set for a VARIABLE pitch font
+inline constexpr std::uint8_t TMPF_VECTOR = 2;
+inline constexpr std::uint8_t TMPF_TRUETYPE = 4;
+
+struct TTextMetric {
+    int tmHeight = 0; // ascent + descent
+    int tmAscent = 0;
+    int tmDescent = 0;
+    int tmInternalLeading = 0;
+    int tmExternalLeading = 0;
+    int tmAveCharWidth = 0;
+    int tmMaxCharWidth = 0;
+    int tmWeight = 400;
+    std::uint8_t tmPitchAndFamily = 0;
+};
+
+TTextMetric GetTextMetrics(const TFont& font);
+
+} // namespace vdx::gui

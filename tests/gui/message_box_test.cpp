@@ -1,0 +1,137 @@
+// Message boxes through the scripted handler, and the exception guard at
+// event and slot boundaries.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QTimer>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/gui/exception_guard.h"
+#include "platform/gui/message_box.h"
+
+namespace vdx::gui {
+namespace {
+
+class ScriptedBoxes {
+public:
+    explicit ScriptedBoxes(TModalResult answer)
+        : m_scope([this, answer](const TMessageBoxRequest& r) {
+              Shown.push_back(r);
+              return answer;
+          }) {}
+    std::vector<TMessageBoxRequest> Shown;
+
+private:
+    TScopedMessageBoxHandler m_scope;
+};
+
+TEST(MessageBoxes, MessageDlgCaptionsButtonsAndAnswer) {
+    SetApplicationTitle("VdxUserAdmin");
+    struct Case {
+        TMsgDlgType type;
+        const char* caption;
+    };
+    const Case cases[] = {{TMsgDlgType::mtWarning, "Warning"},
+                          {TMsgDlgType::mtError, "Error"},
+                          {TMsgDlgType::mtInformation, "Information"},
+                          {TMsgDlgType::mtConfirmation, "Confirm"},
+                          {TMsgDlgType::mtCustom, "VdxUserAdmin"}};
+    for (const Case& c : cases) {
+        ScriptedBoxes boxes(mrCancel);
+        EXPECT_EQ(MessageDlg("Remove user anna?", c.type, mbOKCancel), mrCancel);
+        ASSERT_EQ(boxes.Shown.size(), 1u);
+        EXPECT_EQ(boxes.Shown[0].Caption, c.caption);
+        EXPECT_EQ(boxes.Shown[0].Text, "Remove user anna?");
+        EXPECT_EQ(boxes.Shown[0].Type, c.type);
+        EXPECT_EQ(boxes.Shown[0].Buttons, mbOKCancel);
+    }
+}
+
+TEST(MessageBoxes, ApplicationMessageBoxFlags) {
+    SetApplicationTitle("VdxFtpServr");
+    struct Case {
+        unsigned flags;
+        TMsgDlgType type;
+        TMsgDlgButtons buttons;
+        int defaultButton;
+    };
+    using B = TMsgDlgBtn;
+    const Case cases[] = {
+        {MB_OK | MB_ICONERROR, TMsgDlgType::mtError, B::mbOK, 0},
+        {MB_OKCANCEL | MB_ICONQUESTION, TMsgDlgType::mtConfirmation, mbOKCancel, 0},
+        {MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2, TMsgDlgType::mtWarning, mbYesNo, 1},
+        {MB_YESNOCANCEL | MB_ICONINFORMATION, TMsgDlgType::mtInformation, mbYesNoCancel, 0},
+        {MB_OK, TMsgDlgType::mtCustom, B::mbOK, 0},
+    };
+    for (const Case& c : cases) {
+        ScriptedBoxes boxes(mrYes);
+        EXPECT_EQ(ApplicationMessageBox("Port 21 is in use", "", c.flags), mrYes);
+        ASSERT_EQ(boxes.Shown.size(), 1u);
+        EXPECT_EQ(boxes.Shown[0].Caption, "VdxFtpServr"); // empty caption: the title
+        EXPECT_EQ(boxes.Shown[0].Type, c.type) << c.flags;
+        EXPECT_EQ(boxes.Shown[0].Buttons, c.buttons) << c.flags;
+        EXPECT_EQ(boxes.Shown[0].DefaultButton, c.defaultButton) << c.flags;
+    }
+}
+
+TEST(ExceptionGuard, ShowsTheMessageAsTheDefaultHandlerDoes) {
+    SetApplicationTitle("VdxUserAdmin");
+    struct Case {
+        const char* message;
+        const char* shown;
+    };
+    // A "." is added after a last character above ".".
+    const Case cases[] = {{"Disk full", "Disk full."},
+                          {"Done.", "Done."},
+                          {"Stop!", "Stop!"},
+                          {"Why?", "Why?."},
+                          {"", ""}};
+    for (const Case& c : cases) {
+        ScriptedBoxes boxes(mrOk);
+        EXPECT_FALSE(Guard([&] { throw std::runtime_error(c.message); }));
+        ASSERT_EQ(boxes.Shown.size(), 1u);
+        EXPECT_EQ(boxes.Shown[0].Text, c.shown);
+        EXPECT_EQ(boxes.Shown[0].Caption, "VdxUserAdmin");
+        EXPECT_EQ(boxes.Shown[0].Type, TMsgDlgType::mtError);
+        EXPECT_EQ(boxes.Shown[0].Buttons, TMsgDlgButtons(TMsgDlgBtn::mbOK));
+    }
+    ScriptedBoxes boxes(mrOk);
+    EXPECT_TRUE(Guard([] {}));
+    EXPECT_FALSE(Guard([] { throw 42; }));
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_EQ(boxes.Shown[0].Text, "Unknown exception.");
+}
+
+class Throwing : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("Cannot open Users.xml");
+        return QObject::event(e);
+    }
+};
+
+TEST(ExceptionGuard, EventsAndSlotsDoNotLetExceptionsThrough) {
+    ScriptedBoxes boxes(mrOk);
+    Throwing target;
+    QEvent event(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&target, &event)); // through TApplication::notify
+
+    QTimer timer;
+    int runs = 0;
+    QObject::connect(&timer, &QTimer::timeout, Guarded([&runs] {
+        ++runs;
+        throw std::runtime_error("Slot failed");
+    }));
+    QMetaObject::invokeMethod(&timer, "timeout", Qt::DirectConnection);
+    EXPECT_EQ(runs, 1);
+    ASSERT_EQ(boxes.Shown.size(), 2u);
+    EXPECT_EQ(boxes.Shown[0].Text, "Cannot open Users.xml.");
+    EXPECT_EQ(boxes.Shown[1].Text, "Slot failed.");
+}
+
+} // namespace
+} // namespace vdx::gui

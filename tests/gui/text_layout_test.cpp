@@ -1,0 +1,161 @@
+// DrawText geometry over a fixed-width measurer (6 pixels a character,
+// lines 13 high), and the font mapping over the installed faces.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "platform/gui/canvas.h"
+#include "platform/gui/font.h"
+#include "platform/gui/text_layout.h"
+
+namespace vdx::gui {
+namespace {
+
+TTextMeasurer FixedMeasurer() {
+    TTextMeasurer m;
+    m.Width = [](std::string_view s) { return int(s.size()) * 6; };
+    m.LineHeight = 13;
+    m.ExternalLeading = 2;
+    m.AveCharWidth = 6;
+    return m;
+}
+
+std::vector<std::string> LineTexts(const TTextLayout& l) {
+    std::vector<std::string> out;
+    for (const TTextLine& line : l.Lines)
+        out.push_back(line.Text);
+    return out;
+}
+
+TEST(TextLayout, Prefixes) {
+    struct Case {
+        const char* in;
+        const char* text;
+        int underline;
+    };
+    const Case cases[] = {
+        {"&File", "File", 0}, {"Save &as", "Save as", 5}, {"a&&b", "a&b", -1}, {"end&", "end", -1},
+        {"", "", -1},         {"&&&x", "&x", 1},
+    };
+    for (const Case& c : cases) {
+        const TPrefixedText r = ResolvePrefixes(c.in);
+        EXPECT_EQ(r.Text, c.text) << c.in;
+        EXPECT_EQ(r.Underline, c.underline) << c.in;
+    }
+}
+
+TEST(TextLayout, CalcRect) {
+    struct Case {
+        const char* name;
+        const char* text;
+        unsigned flags;
+        TRect expected;
+        int result;
+        std::vector<std::string> lines;
+    };
+    const TRect box = Rect(10, 20, 46, 100); // 36 wide: six characters
+    const Case cases[] = {
+        {"single line", "abc", DT_SINGLELINE, Rect(10, 20, 28, 33), 13, {"abc"}},
+        {"prefix not measured", "&abc", DT_SINGLELINE, Rect(10, 20, 28, 33), 13, {"abc"}},
+        {"no prefix", "&abc", DT_SINGLELINE | DT_NOPREFIX, Rect(10, 20, 34, 33), 13, {"&abc"}},
+        {"line breaks", "ab\r\ncdef\nx", 0, Rect(10, 20, 34, 59), 39, {"ab", "cdef", "x"}},
+        {"word break",
+         "aaa bbb cc d",
+         DT_WORDBREAK,
+         Rect(10, 20, 46, 59),
+         39,
+         {"aaa", "bbb cc", "d"}},
+        {"long word kept whole",
+         "abcdefghij k",
+         DT_WORDBREAK,
+         Rect(10, 20, 70, 46),
+         26,
+         {"abcdefghij", "k"}},
+        {"long word cut in edit style",
+         "abcdefghij",
+         DT_WORDBREAK | DT_EDITCONTROL,
+         Rect(10, 20, 46, 46),
+         26,
+         {"abcdef", "ghij"}},
+        {"empty", "", 0, Rect(10, 20, 10, 20), 0, {}},
+        {"external leading", "a\nb", DT_EXTERNALLEADING, Rect(10, 20, 16, 50), 30, {"a", "b"}},
+    };
+    for (const Case& c : cases) {
+        const TTextLayout l = LayoutDrawText(c.text, box, c.flags | DT_CALCRECT, FixedMeasurer());
+        EXPECT_EQ(l.Rect, c.expected) << c.name;
+        EXPECT_EQ(l.Result, c.result) << c.name;
+        EXPECT_EQ(LineTexts(l), c.lines) << c.name;
+    }
+}
+
+TEST(TextLayout, AlignmentEllipsisAndVerticalCentre) {
+    const TRect box = Rect(0, 0, 40, 30);
+    const TTextMeasurer m = FixedMeasurer();
+    TTextLayout l = LayoutDrawText("ab", box, DT_SINGLELINE | DT_CENTER | DT_VCENTER, m);
+    EXPECT_EQ(l.Lines.at(0).X, 14);
+    EXPECT_EQ(l.Lines.at(0).Y, 8);
+    EXPECT_EQ(l.Result, 21); // from the top to the bottom of the text
+    l = LayoutDrawText("ab", box, DT_SINGLELINE | DT_RIGHT | DT_BOTTOM, m);
+    EXPECT_EQ(l.Lines.at(0).X, 28);
+    EXPECT_EQ(l.Lines.at(0).Y, 17);
+    l = LayoutDrawText("abcdefghij", box, DT_SINGLELINE | DT_END_ELLIPSIS, m);
+    EXPECT_EQ(l.Lines.at(0).Text, "abc...");
+    l = LayoutDrawText("&abcdefghij", box, DT_SINGLELINE | DT_END_ELLIPSIS, m);
+    EXPECT_EQ(l.Lines.at(0).Underline, 0);
+    l = LayoutDrawText("abcdef", box, DT_SINGLELINE | DT_END_ELLIPSIS, m);
+    EXPECT_EQ(l.Lines.at(0).Text, "abcdef"); // fits: unchanged
+}
+
+TEST(TextLayout, TabStops) {
+    const TTextMeasurer m = FixedMeasurer();
+    struct Case {
+        int x;
+        std::vector<int> stops;
+        int next;
+    };
+    const Case cases[] = {
+        {0, {}, 48},       {48, {}, 96},       {10, {20}, 20},     {20, {20}, 40},
+        {5, {30, 50}, 30}, {30, {30, 50}, 50}, {55, {30, 50}, 70},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NextTabStop(c.x, c.stops, m.AveCharWidth), c.next) << c.x;
+    EXPECT_EQ(TabbedWidth("ab\tc", {}, m), 54);
+    const TTextLayout l =
+        LayoutDrawText("a\tb", Rect(0, 0, 200, 20), DT_EXPANDTABS | DT_CALCRECT, m);
+    EXPECT_EQ(l.Rect.Right, 54);
+    // DT_TABSTOP: the second byte is the tab size in characters.
+    const TTextLayout t =
+        LayoutDrawText("a\tb", Rect(0, 0, 200, 20), DT_EXPANDTABS | DT_TABSTOP | (2u << 8), m);
+    EXPECT_EQ(t.Lines.at(0).Width, 18);
+}
+
+TEST(Fonts, ClassicFacesMapToDejaVuAtTheirPixelHeight) {
+    EXPECT_EQ(MappedFontFamily("Tahoma"), "DejaVu Sans");
+    EXPECT_EQ(MappedFontFamily("ms sans serif"), "DejaVu Sans");
+    EXPECT_EQ(MappedFontFamily("Courier New"), "DejaVu Sans Mono");
+    TFont font;
+    font.Name = "Tahoma";
+    font.Height = -11;
+    EXPECT_EQ(ToQFont(font).pixelSize(), 11);
+    EXPECT_EQ(font.Size(), 8);
+    font.SetSize(10);
+    EXPECT_EQ(font.Height, -13);
+    const TTextMetric tm = GetTextMetrics(font);
+    EXPECT_GE(tm.tmHeight, 13);
+    EXPECT_GT(tm.tmAveCharWidth, 0);
+    EXPECT_TRUE(tm.tmPitchAndFamily & TMPF_TRUETYPE);
+    font.Height = tm.tmHeight; // a positive height is the cell height
+    EXPECT_NEAR(GetTextMetrics(font).tmHeight, tm.tmHeight, 1);
+}
+
+TEST(Fonts, CanvasDrawTextMeasuresWithTheFont) {
+    QImage image(100, 40, QImage::Format_RGB32);
+    TCanvas canvas(image);
+    TRect r = Rect(5, 5, 95, 35);
+    const int h = canvas.DrawText("Abc", r, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(h, canvas.TextHeight("Abc"));
+    EXPECT_EQ(r, Rect(5, 5, 5 + canvas.TextWidth("Abc"), 5 + h));
+}
+
+} // namespace
+} // namespace vdx::gui
