@@ -1,0 +1,193 @@
+#include "platform/ftp/data_channel.h"
+
+#include "platform/ftp/limits.h"
+
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace vdx::ftp {
+
+WaitResult WaitForData(int fd, short events, Clock::time_point deadline, ControlWatch& watch,
+                       short& revents) {
+    for (;;) {
+        pollfd fds[3] = {
+            {fd, events, 0}, {watch.StopFd(), POLLIN, 0}, {watch.ControlFd(), POLLIN | POLLPRI, 0}};
+        const int ready = PollUntil(fds, 3, deadline);
+        if (ready == 0)
+            return WaitResult::TimedOut;
+        if (fds[1].revents != 0)
+            return WaitResult::Stopped;
+        if (fds[2].revents != 0 && !watch.OnControlInput())
+            return WaitResult::Interrupted;
+        if (fds[0].revents != 0) {
+            revents = fds[0].revents;
+            return WaitResult::Ready;
+        }
+    }
+}
+
+namespace {
+
+UniqueFd NewSocket(int family) {
+    UniqueFd fd(::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd)
+        throw SystemError(errno);
+    return fd;
+}
+
+bool TryBind(int fd, SocketAddress address, std::uint16_t port) {
+    address.SetPort(port);
+    return ::bind(fd, address.Raw(), address.Length()) == 0;
+}
+
+// Sets outcome and error for a wait that did not become ready.
+void NoteWaitEnd(WaitResult result, DataOutcome& outcome, std::string& error) {
+    switch (result) {
+    case WaitResult::Interrupted:
+        outcome = DataOutcome::Interrupted;
+        error = "Interrupted";
+        break;
+    case WaitResult::Stopped:
+        outcome = DataOutcome::Stopped;
+        error = "Server stopping";
+        break;
+    case WaitResult::TimedOut:
+        outcome = DataOutcome::Failed;
+        error = "Timed out";
+        break;
+    case WaitResult::Ready:
+        break;
+    }
+}
+
+} // namespace
+
+std::uint16_t DataChannel::Listen(const SocketAddress& local, std::uint16_t port,
+                                  std::uint16_t rangeMin, std::uint16_t rangeMax) {
+    Reset();
+    UniqueFd fd = NewSocket(local.Family());
+    // Connections of earlier transfers on the port may linger in TIME_WAIT.
+    SetSocketOption(fd.Get(), SOL_SOCKET, SO_REUSEADDR, 1);
+    bool bound = TryBind(fd.Get(), local, port);
+    const bool haveRange = rangeMin != 0 && rangeMax > rangeMin;
+    int error = bound ? 0 : errno;
+    if (!bound && error == EADDRINUSE && haveRange) {
+        // Another connection drew the same port: take the next free one of the range.
+        const unsigned span = rangeMax - rangeMin + 1u;
+        const unsigned first = (port >= rangeMin && port <= rangeMax) ? port - rangeMin : 0u;
+        for (unsigned i = 1; i < span && !bound; ++i) {
+            const auto candidate = static_cast<std::uint16_t>(rangeMin + (first + i) % span);
+            bound = TryBind(fd.Get(), local, candidate);
+            if (!bound)
+                error = errno;
+        }
+    }
+    if (!bound)
+        throw SystemError(error);
+    if (::listen(fd.Get(), kListenBacklog) != 0)
+        throw SystemError(errno);
+    const auto actual = SocketAddress::LocalOf(fd.Get());
+    if (!actual)
+        throw SystemError(errno);
+    m_listener = std::move(fd);
+    return actual->Port();
+}
+
+void DataChannel::SetActive(const SocketAddress& target) {
+    Reset();
+    m_target = target;
+}
+
+void DataChannel::Reset() {
+    m_listener.Reset();
+    m_target.reset();
+}
+
+UniqueFd DataChannel::Open(const SocketAddress& allowedPeer, const SocketAddress& localHost,
+                           std::uint16_t dataPort, Clock::duration timeout, ControlWatch& watch,
+                           DataOutcome& outcome, std::string& error) {
+    const auto deadline = Clock::now() + timeout;
+    outcome = DataOutcome::Completed;
+    UniqueFd result;
+    if (m_listener) {
+        result = Accept(allowedPeer, deadline, watch, outcome, error);
+    } else if (m_target) {
+        const SocketAddress target = *m_target;
+        result = Connect(target, localHost, dataPort, deadline, watch, outcome, error);
+    } else {
+        outcome = DataOutcome::Failed;
+        error = "No data connection was set up";
+    }
+    Reset();
+    return result;
+}
+
+UniqueFd DataChannel::Accept(const SocketAddress& allowedPeer, Clock::time_point deadline,
+                             ControlWatch& watch, DataOutcome& outcome, std::string& error) {
+    for (;;) {
+        short revents = 0;
+        const WaitResult waited = WaitForData(m_listener.Get(), POLLIN, deadline, watch, revents);
+        if (waited != WaitResult::Ready) {
+            NoteWaitEnd(waited, outcome, error);
+            return {};
+        }
+        SocketAddress peer;
+        socklen_t length = sizeof(sockaddr_storage);
+        UniqueFd fd(::accept4(m_listener.Get(), peer.Raw(), &length, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd) {
+            if (errno == EAGAIN || errno == EINTR || errno == ECONNABORTED)
+                continue;
+            outcome = DataOutcome::Failed;
+            error = SystemError(errno).what();
+            return {};
+        }
+        peer.SetLength(length);
+        // A connection from any other host would let it take over this transfer.
+        if (peer.SameHost(allowedPeer))
+            return fd;
+    }
+}
+
+UniqueFd DataChannel::Connect(const SocketAddress& target, const SocketAddress& localHost,
+                              std::uint16_t dataPort, Clock::time_point deadline,
+                              ControlWatch& watch, DataOutcome& outcome, std::string& error) {
+    try {
+        UniqueFd fd = NewSocket(target.Family());
+        if (localHost.Family() == target.Family()) {
+            SetSocketOption(fd.Get(), SOL_SOCKET, SO_REUSEADDR, 1);
+            // The data port usually needs privileges; the system's choice serves as well.
+            if (dataPort == 0 || !TryBind(fd.Get(), localHost, dataPort))
+                TryBind(fd.Get(), localHost, 0);
+        }
+        if (::connect(fd.Get(), target.Raw(), target.Length()) != 0 && errno != EINPROGRESS) {
+            outcome = DataOutcome::Failed;
+            error = SystemError(errno).what();
+            return {};
+        }
+        short revents = 0;
+        const WaitResult waited = WaitForData(fd.Get(), POLLOUT, deadline, watch, revents);
+        if (waited != WaitResult::Ready) {
+            NoteWaitEnd(waited, outcome, error);
+            return {};
+        }
+        int soError = 0;
+        socklen_t length = sizeof soError;
+        if (::getsockopt(fd.Get(), SOL_SOCKET, SO_ERROR, &soError, &length) != 0)
+            soError = errno;
+        if (soError != 0) {
+            outcome = DataOutcome::Failed;
+            error = SystemError(soError).what();
+            return {};
+        }
+        return fd;
+    } catch (const std::system_error& e) {
+        outcome = DataOutcome::Failed;
+        error = e.what();
+        return {};
+    }
+}
+
+} // namespace vdx::ftp

@@ -1,0 +1,68 @@
+#pragma once
+// Every bound the FTP engine enforces, in one place. A limit that is hit is answered with an error
+// reply (or ends the connection where the text says so); nothing is buffered beyond these sizes.
+
+#include <cstddef>
+
+namespace vdx::ftp {
+
+// Longest command line accepted, in bytes, counted after Telnet sequences are stripped and without
+// its line end (CRLF or LF). A longer line is refused with one error reply and discarded up to its
+// end without being buffered.
+inline constexpr std::size_t kMaxCommandLine = 4096;
+
+// Longest FTP path that ResolveFtpPath produces. Longer results are refused like malformed paths:
+// the file system takes no longer path anyway, and the handlers prepend their root folder to it.
+inline constexpr std::size_t kMaxFtpPath = 4096;
+
+// ---- Connections, data channels and transfers ----------------------------------------------
+
+// Stack of each connection thread. Handlers run on it, so it leaves room for them, but it stays
+// small so that hundreds of idle connections cost little memory; big buffers live on the heap,
+// and only while a transfer runs. Sanitizer builds need several times the stack.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr std::size_t kConnectionStackSize = 2048 * 1024;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr std::size_t kConnectionStackSize = 2048 * 1024;
+#else
+inline constexpr std::size_t kConnectionStackSize = 256 * 1024;
+#endif
+#else
+inline constexpr std::size_t kConnectionStackSize = 256 * 1024;
+#endif
+
+// Connections served at once (default of MaxConnections); one more is answered with the
+// MaxConnectionReply and closed.
+inline constexpr std::size_t kDefaultMaxConnections = 1000;
+
+// Seconds a logged-in or not yet logged-in connection may stay silent before it is closed with
+// 421 (default of IdleTimeout).
+inline constexpr int kDefaultIdleTimeoutSeconds = 600;
+
+// Seconds to wait for a data connection to be made (passive accept, active connect), for any
+// progress of a running transfer and for a stuck client to take a reply (default of
+// DataTimeout). A vanished peer therefore never holds a thread longer than this.
+inline constexpr int kDefaultDataTimeoutSeconds = 30;
+
+// Bytes read from a file or a data connection at a time; allocated per transfer.
+inline constexpr std::size_t kTransferBufferSize = 1024 * 1024;
+
+// Largest piece a MODE Z upload is decompressed into before it is written to the file, so a
+// small upload that expands enormously never sits in memory whole.
+inline constexpr std::size_t kInflateChunkSize = 256 * 1024;
+
+// Command lines that may queue up on the control connection while a transfer runs (pipelining);
+// the connection is not read further until the transfer ends.
+inline constexpr std::size_t kMaxPendingCommands = 64;
+
+// Bytes of control input read at a time.
+inline constexpr std::size_t kControlReadSize = 4096;
+
+// Backlog of the listening socket and of a passive data listener.
+inline constexpr int kListenBacklog = 128;
+
+// Unique names STOU tries before it gives up.
+inline constexpr int kMaxStouAttempts = 100;
+
+} // namespace vdx::ftp

@@ -1,0 +1,97 @@
+#pragma once
+// Small socket helpers of the FTP engine: an owning descriptor, addresses, bounded waits and the
+// stop signal every connection thread watches.
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/socket.h>
+#include <system_error>
+
+struct pollfd;
+
+namespace vdx::ftp {
+
+using Clock = std::chrono::steady_clock;
+
+// Owns one file descriptor and closes it when freed.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) noexcept : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other)
+            Reset(other.Release());
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { Reset(); }
+
+    int Get() const noexcept { return m_fd; }
+    explicit operator bool() const noexcept { return m_fd >= 0; }
+    int Release() noexcept {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void Reset(int fd = -1) noexcept;
+
+private:
+    int m_fd = -1;
+};
+
+// An IPv4 or IPv6 socket address.
+class SocketAddress {
+public:
+    SocketAddress() = default;
+    // nullopt when ip is no numeric IPv4 or IPv6 address.
+    static std::optional<SocketAddress> FromIp(std::string_view ip, std::uint16_t port);
+    static std::optional<SocketAddress> LocalOf(int fd);
+    static std::optional<SocketAddress> PeerOf(int fd);
+
+    int Family() const { return m_storage.ss_family; }
+    // Numeric form; an IPv4-mapped IPv6 address is given in its IPv4 form.
+    std::string Ip() const;
+    std::uint16_t Port() const;
+    void SetPort(std::uint16_t port);
+    // Same host address (IPv4-mapped IPv6 equals its IPv4 form); ports are not compared.
+    bool SameHost(const SocketAddress& other) const;
+    // The IPv4 address in host order when this is IPv4 or IPv4-mapped.
+    std::optional<std::uint32_t> Ipv4() const;
+
+    const sockaddr* Raw() const { return reinterpret_cast<const sockaddr*>(&m_storage); }
+    sockaddr* Raw() { return reinterpret_cast<sockaddr*>(&m_storage); }
+    socklen_t Length() const { return m_length; }
+    void SetLength(socklen_t length) { m_length = length; }
+
+private:
+    sockaddr_storage m_storage{};
+    socklen_t m_length = 0;
+};
+
+// poll() until something happens or the deadline passes (restarted after EINTR). Returns the
+// count of ready descriptors, 0 on timeout; throws std::system_error on a poll failure.
+int PollUntil(pollfd* fds, unsigned count, Clock::time_point deadline);
+
+std::system_error SystemError(int error);
+
+void SetNonBlocking(int fd);
+void SetSocketOption(int fd, int level, int option, int value);
+
+// Becomes readable for every poller at once when raised and stays so until it is freed.
+class StopSignal {
+public:
+    StopSignal(); // throws std::system_error
+    void Raise() noexcept;
+    bool Raised() const noexcept;
+    int Fd() const noexcept { return m_fd.Get(); }
+
+private:
+    UniqueFd m_fd;
+};
+
+} // namespace vdx::ftp

@@ -1,0 +1,201 @@
+#include "platform/ftp/transfer.h"
+
+#include "platform/ftp/limits.h"
+#include "platform/ftp/mode_z.h"
+
+#include <cerrno>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <poll.h>
+#include <string_view>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
+
+namespace vdx::ftp {
+
+namespace {
+
+TransferResult WaitEnded(WaitResult result) {
+    switch (result) {
+    case WaitResult::Interrupted:
+        return {DataOutcome::Interrupted, "Transfer aborted"};
+    case WaitResult::Stopped:
+        return {DataOutcome::Stopped, "Server stopping"};
+    case WaitResult::TimedOut:
+        return {DataOutcome::Failed, "Data connection timed out"};
+    case WaitResult::Ready:
+        break;
+    }
+    return {};
+}
+
+TransferResult NetworkFailure(int error) {
+    return {DataOutcome::Failed, SystemError(error).what()};
+}
+
+class Progress {
+public:
+    explicit Progress(std::int64_t* counter) : m_counter(counter) {
+        if (m_counter)
+            *m_counter = 0;
+    }
+    void Add(std::size_t n) {
+        if (m_counter)
+            *m_counter += static_cast<std::int64_t>(n);
+    }
+
+private:
+    std::int64_t* m_counter;
+};
+
+enum class SendfileResult { Done, NotSupported, Ended };
+
+// sendfile from the stream's position; NotSupported when the descriptor cannot be used that way
+// before any byte went out.
+SendfileResult SendWithSendfile(int dataFd, TStream& source, const TransferOptions& options,
+                                ControlWatch& watch, Progress& progress, TransferResult& result) {
+    off_t offset = 0;
+    try {
+        offset = source.Position();
+    } catch (const std::exception& e) {
+        result = {DataOutcome::LocalError, e.what()};
+        return SendfileResult::Ended;
+    }
+    bool sentAny = false;
+    for (;;) {
+        short revents = 0;
+        const WaitResult waited =
+            WaitForData(dataFd, POLLOUT, Clock::now() + options.stallTimeout, watch, revents);
+        if (waited != WaitResult::Ready) {
+            result = WaitEnded(waited);
+            return SendfileResult::Ended;
+        }
+        const ssize_t n = ::sendfile(dataFd, source.Handle(), &offset, kTransferBufferSize);
+        if (n > 0) {
+            sentAny = true;
+            progress.Add(static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n == 0)
+            return SendfileResult::Done;
+        if (errno == EAGAIN || errno == EINTR)
+            continue;
+        if (!sentAny && (errno == EINVAL || errno == ENOSYS))
+            return SendfileResult::NotSupported;
+        result = NetworkFailure(errno);
+        return SendfileResult::Ended;
+    }
+}
+
+// Writes all of bytes to the data socket. It waits before every write so that control input
+// (ABOR) is seen even when the client takes the data as fast as it comes.
+TransferResult SendAll(int dataFd, std::string_view bytes, const TransferOptions& options,
+                       ControlWatch& watch) {
+    while (!bytes.empty()) {
+        short revents = 0;
+        const WaitResult waited =
+            WaitForData(dataFd, POLLOUT, Clock::now() + options.stallTimeout, watch, revents);
+        if (waited != WaitResult::Ready)
+            return WaitEnded(waited);
+        const ssize_t n = ::send(dataFd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n > 0)
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return NetworkFailure(errno);
+    }
+    return {};
+}
+
+} // namespace
+
+TransferResult SendStream(int dataFd, TStream& source, const TransferOptions& options,
+                          ControlWatch& watch) {
+    Progress progress(options.progress);
+    TransferResult result;
+    if (!options.deflate && source.Handle() >= 0) {
+        const SendfileResult sent =
+            SendWithSendfile(dataFd, source, options, watch, progress, result);
+        if (sent == SendfileResult::Ended)
+            return result;
+        if (sent == SendfileResult::Done) {
+            ::shutdown(dataFd, SHUT_WR);
+            return result;
+        }
+    }
+    auto buffer = std::make_unique_for_overwrite<char[]>(kTransferBufferSize);
+    std::optional<Deflater> deflater;
+    std::string compressed;
+    try {
+        if (options.deflate)
+            deflater.emplace(options.level);
+    } catch (const std::exception& e) {
+        return {DataOutcome::LocalError, e.what()};
+    }
+    for (bool finished = false; !finished;) {
+        std::size_t n = 0;
+        try {
+            n = source.Read(buffer.get(), kTransferBufferSize);
+        } catch (const std::exception& e) {
+            return {DataOutcome::LocalError, e.what()};
+        }
+        finished = n == 0;
+        std::string_view out(buffer.get(), n);
+        if (deflater) {
+            compressed.clear();
+            try {
+                deflater->Compress(out, finished, compressed);
+            } catch (const std::exception& e) {
+                return {DataOutcome::LocalError, e.what()};
+            }
+            out = compressed;
+        }
+        result = SendAll(dataFd, out, options, watch);
+        if (result.outcome != DataOutcome::Completed)
+            return result;
+        progress.Add(n);
+    }
+    ::shutdown(dataFd, SHUT_WR);
+    return result;
+}
+
+TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& options,
+                             ControlWatch& watch) {
+    Progress progress(options.progress);
+    auto buffer = std::make_unique_for_overwrite<char[]>(kTransferBufferSize);
+    std::optional<Inflater> inflater;
+    if (options.deflate)
+        inflater.emplace(kInflateChunkSize);
+    for (;;) {
+        short revents = 0;
+        const WaitResult waited =
+            WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
+        if (waited != WaitResult::Ready)
+            return WaitEnded(waited);
+        const ssize_t n = ::recv(dataFd, buffer.get(), kTransferBufferSize, 0);
+        if (n > 0) {
+            const std::string_view got(buffer.get(), static_cast<std::size_t>(n));
+            try {
+                if (inflater) {
+                    inflater->Feed(got, [&](const char* data, std::size_t size) {
+                        sink.Write(data, size);
+                        progress.Add(size);
+                    });
+                } else {
+                    sink.Write(got.data(), got.size());
+                    progress.Add(got.size());
+                }
+            } catch (const std::exception& e) {
+                return {DataOutcome::LocalError, e.what()};
+            }
+        } else if (n == 0) {
+            if (inflater && !inflater->Finished())
+                return {DataOutcome::LocalError, "Compressed data ended early"};
+            return {};
+        } else if (errno != EAGAIN && errno != EINTR) {
+            return NetworkFailure(errno);
+        }
+    }
+}
+
+} // namespace vdx::ftp
