@@ -57,7 +57,7 @@ std::optional<std::string> ResolveFtpPath(std::string_view cwd, std::string_view
             return std::nullopt;
     }
     if (result.empty())
-        result = "/";
+        result.push_back('/');
     return result;
 }
 
