@@ -28,23 +28,49 @@ struct UserFacts {
     bool text = false; // TXT flag and the server's teletext switch
 };
 
-// One snapshot of the users table and one of the settings, so a reload in
-// between cannot mix two tables within one decision.
-UserFacts FactsOf(const TFGlobals& globals, const std::string& user) {
+// The facts of one user from one snapshot of the users table and of the
+// settings, so a reload in between cannot mix two tables within one decision.
+UserFacts FactsOf(const TFGlobals& globals, const std::string& user, const TSettings& settings) {
     UserFacts facts;
     const auto entry = globals.FindUser(user);
     if (!entry)
         return facts;
-    const TSettings settings = globals.Settings();
     facts.admin = entry->Admin;
     facts.info = settings.UseVdxInfo && entry->Info;
     facts.text = settings.UseVdxText && entry->TXT;
     return facts;
 }
 
+UserFacts FactsOf(const TFGlobals& globals, const std::string& user) {
+    return FactsOf(globals, user, globals.Settings());
+}
+
 bool WriteAllowed(const UserFacts& facts, std::string_view flat) {
     return facts.admin || (facts.info && flat.starts_with("vdxinfotransfer")) ||
            (facts.text && flat.starts_with("vdxtxtservertransfer"));
+}
+
+bool ReadAllowed(const UserFacts& facts, std::string_view flat) {
+    return WriteAllowed(facts, flat) || (facts.info && flat.starts_with("vdxinfolog")) ||
+           (facts.text && flat.starts_with("vdxtxtserverlog"));
+}
+
+std::string NonAdminRootOf(std::string_view flat, const TSettings& settings) {
+    std::string root(kNoSuchRoot.substr(0, kNoSuchRoot.size() - 1));
+    if (flat.starts_with("vdxinfo"))
+        root = settings.VdxInfoRoot;
+    if (flat.starts_with("vdxtxtserver"))
+        root = settings.VdxTextRoot;
+    return os::IncludeTrailingPathDelimiter(root);
+}
+
+// A line break inside a line (a bare CR can reach a user name) would start a
+// forged line in the file and in every reader that splits at CR or LF.
+std::string OneTextLine(std::string line) {
+    for (char& c : line)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return line;
 }
 
 } // namespace
@@ -81,38 +107,40 @@ void TFFTPServer::SetActive(bool value) {
 void TFFTPServer::HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bool& allowed,
                                     const std::string& path, const std::string& /*peerIP*/,
                                     const std::string& password, const std::string& userName) {
+    if (kind == TFtpEventKind::Login)
+        allowed = m_globals.CheckLogin(userName, password);
+    // Permission and root from one look at the user and the settings.
+    const TSettings settings = m_globals.Settings();
+    const UserFacts facts = FactsOf(m_globals, userName, settings);
+    const std::string flat = FlattenPath(path);
     switch (kind) {
     case TFtpEventKind::MkDir:
     case TFtpEventKind::RmDir:
-        allowed = IsAdmin(userName);
-        break;
-    case TFtpEventKind::Login:
-        allowed = m_globals.CheckLogin(userName, password);
+        allowed = facts.admin;
         break;
     case TFtpEventKind::Read:
-        allowed = CanRead(userName, path);
+        allowed = ReadAllowed(facts, flat);
         break;
     case TFtpEventKind::Write:
-        allowed = CanWrite(userName, path);
-        break;
     case TFtpEventKind::Delete:
-        allowed = CanDelete(userName, path);
+        allowed = WriteAllowed(facts, flat);
         break;
     default:
         break;
     }
-    rootDir = IsAdmin(userName) ? m_globals.Settings().AdminRootDir : NonAdminRoot(path);
+    rootDir = facts.admin ? settings.AdminRootDir : NonAdminRootOf(flat, settings);
 }
 
 void TFFTPServer::HandleLogLine(const std::string& line) {
-    AppendToLogFile(line);
+    const std::string clean = OneTextLine(line);
+    AppendToLogFile(clean);
     if (OnLogLine)
-        OnLogLine(line);
+        OnLogLine(clean);
 }
 
 void TFFTPServer::AppendToLogFile(const std::string& line) {
     const std::string path = m_globals.GetLogFileName();
-    const std::string record = line + "\r\n";
+    const std::string record = OneTextLine(line) + "\r\n";
     std::scoped_lock lock(m_logMutex);
     for (int attempt = 1;; ++attempt) {
         // Others may only read while we write, so a second writer (another
@@ -151,10 +179,7 @@ bool TFFTPServer::CanDelete(const std::string& user, const std::string& path) co
 }
 
 bool TFFTPServer::CanRead(const std::string& user, const std::string& path) const {
-    const UserFacts facts = FactsOf(m_globals, user);
-    const std::string flat = FlattenPath(path);
-    return WriteAllowed(facts, flat) || (facts.info && flat.starts_with("vdxinfolog")) ||
-           (facts.text && flat.starts_with("vdxtxtserverlog"));
+    return ReadAllowed(FactsOf(m_globals, user), FlattenPath(path));
 }
 
 std::string TFFTPServer::FlattenPath(std::string_view path) {
@@ -167,13 +192,7 @@ std::string TFFTPServer::FlattenPath(std::string_view path) {
 }
 
 std::string TFFTPServer::NonAdminRoot(const std::string& path) const {
-    const std::string flat = FlattenPath(path);
-    std::string root(kNoSuchRoot.substr(0, kNoSuchRoot.size() - 1));
-    if (flat.starts_with("vdxinfo") || flat.starts_with("vdxtxtserver")) {
-        const TSettings settings = m_globals.Settings();
-        root = flat.starts_with("vdxinfo") ? settings.VdxInfoRoot : settings.VdxTextRoot;
-    }
-    return os::IncludeTrailingPathDelimiter(root);
+    return NonAdminRootOf(FlattenPath(path), m_globals.Settings());
 }
 
 } // namespace vdx

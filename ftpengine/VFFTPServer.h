@@ -72,10 +72,12 @@ public:
                            const std::string& password, const std::string& userName);
     // Appends the line to the log file, then raises OnLogLine. A write that
     // fails after the file was opened throws, and the line goes no further.
+    // CR and LF inside the line become blanks in both, so one event stays one line.
     void HandleLogLine(const std::string& line);
-    // Appends line and CR LF to the log file. The open is tried up to 11 times,
-    // 100 ms apart, while another writer has the file; then the line is lost
-    // silently. Throws vdx::os::FileError when the write itself fails.
+    // Appends line (CR and LF in it as blanks) and CR LF to the log file. The
+    // open is tried up to 11 times, 100 ms apart, while another writer has the
+    // file; then the line is lost silently. Throws vdx::os::FileError when the
+    // write itself fails.
     void AppendToLogFile(const std::string& line);
 
     // Rights of a user name as the client gave it, from the users table as

@@ -30,9 +30,10 @@ public:
     std::string Folder;
     TUsersXML Users;
 
-    // A missing file gives an empty list; a file that cannot be read, is not a
-    // well-formed XML document or has a DOCTYPE throws std::runtime_error
-    // (XmlParseError or vdx::os::FileError; the list is already empty then).
+    // A missing file (or a folder of that name) gives an empty list; a file
+    // that cannot be read, is too large, is not a well-formed XML document or
+    // has a DOCTYPE throws std::runtime_error (XmlParseError or
+    // vdx::os::FileError; the list is already empty then).
     void Load();
     void Read();
     // Rewrites the whole file atomically; throws vdx::os::FileError when it

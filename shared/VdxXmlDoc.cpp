@@ -9,10 +9,12 @@
 #include <libxml/xmlversion.h>
 
 #include <cerrno>
-#include <climits>
+#include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vdx {
@@ -35,6 +37,17 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
 // ------------------------------------------------------------ reading
 
 std::once_flag g_parserInit;
+
+// Far above any file the programs write (a user takes about 130 bytes), far
+// below what would exhaust memory.
+constexpr std::size_t kMaxDocumentBytes = 16u << 20;
+// What the copied tree may take, nodes and strings. Every element carries
+// the text below it, so nesting multiplies the copies: a few megabytes of text
+// under 250 levels would need gigabytes. A users file of the largest size
+// accepted takes well under this.
+constexpr std::size_t kMaxCopiedBytes = 128u << 20;
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // libxml2 hands out UTF-8; the files are read as ISO-8859-1, so every code
 // point of the document is below 256 except those of character references
@@ -87,6 +100,35 @@ std::string AttributeValue(const xmlAttr* attr) {
         if (n->type == XML_TEXT_NODE)
             value += ToLatin1(n->content);
     return value;
+}
+
+// What copying src takes, nodes and strings, counted on the parser's tree
+// before anything is copied. textCopies is how many strings will hold each
+// byte of text: the text node itself and every element above it.
+std::size_t CopyCost(const xmlNode* src, std::size_t textCopies) {
+    const auto length = [](const xmlChar* s) {
+        return s ? std::strlen(reinterpret_cast<const char*>(s)) : 0;
+    };
+    std::size_t cost = sizeof(XmlNode);
+    switch (src->type) {
+    case XML_ELEMENT_NODE:
+        cost += length(src->name);
+        for (const xmlAttr* a = src->properties; a; a = a->next) {
+            cost += sizeof(XmlAttribute) + length(a->name);
+            for (const xmlNode* n = a->children; n; n = n->next)
+                cost += length(n->content);
+        }
+        for (const xmlNode* c = src->children; c; c = c->next)
+            cost += CopyCost(c, textCopies + 1);
+        break;
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+        cost += length(src->content) * textCopies;
+        break;
+    default:
+        break;
+    }
+    return cost;
 }
 
 XmlNode CopyNode(const xmlNode* src) {
@@ -156,18 +198,45 @@ std::string ParseErrorText(const xmlParserCtxt* ctxt) {
     return message;
 }
 
+struct FdCloser {
+    explicit FdCloser(int f) : fd(f) {}
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+    ~FdCloser() { ::close(fd); }
+    int fd;
+};
+
+[[noreturn]] void ThrowFileError(const char* what, const std::string& path, int error) {
+    throw os::FileError(std::string(what) + " \"" + path + "\". " + os::SysErrorMessage(error),
+                        error);
+}
+
+// The bytes of the file at path; missing is set, and nothing read, when there
+// is no file of that name (a folder of that name is no file either). Anything
+// but a plain file (a FIFO would block the reader for ever) cannot be read.
 std::string ReadWholeFile(const std::string& path, bool& missing) {
     missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             missing = true;
             return {};
         }
-        const int error = errno;
-        throw os::FileError("Cannot open file \"" + path + "\". " + os::SysErrorMessage(error),
-                            error);
+        ThrowFileError("Cannot open file", path, errno);
     }
+    const FdCloser closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        ThrowFileError("Cannot open file", path, errno);
+    if (S_ISDIR(st.st_mode)) {
+        missing = true;
+        return {};
+    }
+    if (!S_ISREG(st.st_mode))
+        ThrowFileError("Cannot open file", path, EACCES);
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxDocumentBytes)
+        throw XmlParseError("The XML document is too large");
+
     std::string data;
     char buffer[65536];
     for (;;) {
@@ -175,16 +244,14 @@ std::string ReadWholeFile(const std::string& path, bool& missing) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const int error = errno;
-            ::close(fd);
-            throw os::FileError("Cannot read file \"" + path + "\". " + os::SysErrorMessage(error),
-                                error);
+            ThrowFileError("Cannot read file", path, errno);
         }
         if (n == 0)
             break;
         data.append(buffer, static_cast<std::size_t>(n));
+        if (data.size() > kMaxDocumentBytes) // grown while we read
+            throw XmlParseError("The XML document is too large");
     }
-    ::close(fd);
     return data;
 }
 
@@ -242,8 +309,12 @@ std::optional<std::string> XmlNode::Attribute(std::string_view name) const {
 
 XmlNode ParseXml(std::string_view bytes) {
     std::call_once(g_parserInit, [] { xmlInitParser(); });
-    if (bytes.size() > static_cast<std::size_t>(INT_MAX))
+    if (bytes.size() > kMaxDocumentBytes)
         throw XmlParseError("The XML document is too large");
+    // Bytes are read as Latin-1, so a UTF-8 byte-order mark would be three
+    // characters before the declaration; editors put one there.
+    if (bytes.starts_with(kUtf8Bom))
+        bytes.remove_prefix(kUtf8Bom.size());
 
     std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt || !ctxt->sax)
@@ -266,15 +337,18 @@ XmlNode ParseXml(std::string_view bytes) {
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     if (!root)
         throw XmlParseError("The XML document has no root element");
+    // The parser bounds the depth (256 levels), so these recursions are bounded too.
+    if (CopyCost(root, 1) > kMaxCopiedBytes)
+        throw XmlParseError("The XML document is too large");
     return CopyNode(root);
 }
 
 std::optional<XmlNode> LoadXmlFile(const std::string& path) {
-    bool missing = false;
-    const std::string bytes = ReadWholeFile(path, missing);
-    if (missing)
-        return std::nullopt;
     try {
+        bool missing = false;
+        const std::string bytes = ReadWholeFile(path, missing);
+        if (missing)
+            return std::nullopt;
         return ParseXml(bytes);
     } catch (const XmlParseError& e) {
         throw XmlParseError("\"" + path + "\" is not a readable XML file: " + e.what());

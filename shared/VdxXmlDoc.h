@@ -15,7 +15,9 @@
 
 namespace vdx {
 
-// A document that is not well-formed, has a DOCTYPE, or cannot be parsed.
+// A document that is not well-formed, has a DOCTYPE, is too large (over
+// 16 MiB, or a tree that would take over 128 MiB once copied, as deep nesting
+// of much text does), or cannot be parsed.
 class XmlParseError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -63,13 +65,15 @@ struct XmlNode {
 };
 
 // Parses bytes as an ISO-8859-1 document and returns its root element.
-// Only the five predefined entities and character references are resolved;
-// character references above 255 come back as "?". Throws XmlParseError.
+// A leading UTF-8 byte-order mark is skipped. Only the five predefined
+// entities and character references are resolved; character references above
+// 255 come back as "?". Throws XmlParseError.
 XmlNode ParseXml(std::string_view bytes);
 
-// Reads and parses the file at path. nullopt when the file does not exist;
-// throws vdx::os::FileError when it exists but cannot be read, XmlParseError
-// when it is not a document we accept.
+// Reads and parses the file at path. nullopt when there is no file of that
+// name (a folder of that name counts as none); throws vdx::os::FileError when
+// it exists but cannot be read or is no plain file (FIFO, device ...),
+// XmlParseError when it is not a document we accept.
 std::optional<XmlNode> LoadXmlFile(const std::string& path);
 
 // ---------------------------------------------------------------- writing

@@ -4,7 +4,9 @@
 #include "paths.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,14 +32,27 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// Where the new content must go: the file a symbolic link names, so the
+// link stays and whoever shares the target sees the change, as a write
+// through the link would give; path itself otherwise.
+std::string Destination(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                           &std::free);
+    return real ? std::string(real.get()) : path;
+}
+
 } // namespace
 
-void WriteFileAtomically(const std::string& path, std::string_view data) {
+void WriteFileAtomically(const std::string& givenPath, std::string_view data) {
+    const std::string path = Destination(givenPath);
     std::string folder = ExtractFilePath(path);
     std::string tmpl = folder + "." + ExtractFileName(path) + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0)
-        Fail(path, errno);
+        Fail(givenPath, errno);
 
     mode_t mode = 0644;
     struct stat st {};
@@ -48,15 +63,16 @@ void WriteFileAtomically(const std::string& path, std::string_view data) {
     const int error = errno;
     if (::close(fd) != 0 || !ok) {
         ::unlink(tmpl.c_str());
-        Fail(path, ok ? errno : error);
+        Fail(givenPath, ok ? errno : error);
     }
     if (::rename(tmpl.c_str(), path.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(tmpl.c_str());
-        Fail(path, renameError);
+        Fail(givenPath, renameError);
     }
     // Make the rename itself durable.
-    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const int dirFd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);

@@ -137,16 +137,21 @@ TEST(LogLine, ConnectionLineAndExceptionLine) {
     server.DataModule().Log(TFtpEventKind::Login, "anna", "127.0.0.1", "OK");
     server.DataModule().Log(TFtpEventKind::Dirlist, "anna", "127.0.0.1", "");
     server.DataModule().LogException("Connection reset by peer");
+    // A bare CR can reach a user name; no event may start a line of its own.
+    server.HandleLogLine(
+        "2024-03-05 07:04:09\tx\r2024-01-01 00:00:00\tadmin\t127.0.0.1\tLogin  \ta\nb\r\n");
     const auto lines = seen.Lines();
-    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(lines.size(), 4u);
     EXPECT_TRUE(std::regex_match(lines[0].first,
                                  std::regex(kStamp + "\tanna\t127\\.0\\.0\\.1\tLogin  \tOK")));
     EXPECT_TRUE(std::regex_match(lines[1].first,
                                  std::regex(kStamp + "\tanna\t127\\.0\\.0\\.1\tDirlist\t")));
     EXPECT_TRUE(
         std::regex_match(lines[2].first, std::regex(kStamp + "\tConnection reset by peer")));
-    EXPECT_EQ(ReadFileBytes(root.LogPath()),
-              lines[0].first + "\r\n" + lines[1].first + "\r\n" + lines[2].first + "\r\n");
+    EXPECT_EQ(lines[3].first,
+              "2024-03-05 07:04:09\tx 2024-01-01 00:00:00\tadmin\t127.0.0.1\tLogin  \ta b  ");
+    EXPECT_EQ(ReadFileBytes(root.LogPath()), lines[0].first + "\r\n" + lines[1].first + "\r\n" +
+                                                 lines[2].first + "\r\n" + lines[3].first + "\r\n");
 }
 
 TEST(LogFile, AppendWaitsWhileAnotherProcessHoldsTheFile) {

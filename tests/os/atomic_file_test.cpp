@@ -38,6 +38,19 @@ TEST(AtomicFile, ReplacesContentAndKeepsPermissions) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
+TEST(AtomicFile, SymbolicLinkStaysAndItsTargetIsReplaced) {
+    TempDir dir;
+    const std::string target = dir.Folder() + "shared.xml";
+    const std::string link = dir.Folder() + "Users.xml";
+    WriteFileBytes(target, "old");
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    WriteFileAtomically(link, "new");
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFileBytes(target), "new");
+}
+
 TEST(AtomicFile, FailureLeavesOldFileAndNoLeftovers) {
     TempDir dir;
     EXPECT_THROW(WriteFileAtomically(dir.Folder() + "missing/Users.xml", "x"), FileError);

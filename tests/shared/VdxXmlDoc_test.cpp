@@ -1,10 +1,12 @@
 #include "shared/VdxXmlDoc.h"
 
 #include "TempDir.h"
+#include "platform/os/file_error.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace vdx {
 namespace {
@@ -157,6 +159,18 @@ TEST(XmlRead, RefusesDamagedAndDoctypeDocuments) {
          "<!ENTITY l3 \"&l2;&l2;&l2;&l2;&l2;&l2;&l2;&l2;\">]><a v=\"&l3;\">&l3;</a>"},
         {"doctype external", "<!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a>&x;</a>"},
         {"external entity", "<!DOCTYPE a [<!ENTITY x SYSTEM \"file:///etc/hostname\">]><a>&x;</a>"},
+        {"over 16 MiB", "<a>" + std::string(16 << 20, 'x') + "</a>"},
+        // every level carries the text below it: 250 MiB of copies from 1 MiB
+        {"deep text",
+         [] {
+             std::string doc;
+             for (int i = 0; i < 250; ++i)
+                 doc += "<a>";
+             doc += std::string(1 << 20, 'x');
+             for (int i = 0; i < 250; ++i)
+                 doc += "</a>";
+             return doc;
+         }()},
     };
     for (const auto& r : rows)
         EXPECT_THROW(ParseXml(r.doc), XmlParseError) << r.name;
@@ -176,15 +190,32 @@ TEST(XmlRead, FileMissingUnreadableOrDamaged) {
         EXPECT_NE(std::string(e.what()).find(damaged), std::string::npos) << e.what();
     }
 
-    // A folder where a file is expected cannot be read.
+    // A folder of that name is no file, as on Windows; a FIFO is no file we
+    // read (opening it would wait for a writer for ever).
     std::filesystem::create_directory(dir.Path() / "folder.xml");
-    EXPECT_THROW(LoadXmlFile(dir.Folder() + "folder.xml"), std::runtime_error);
+    EXPECT_EQ(LoadXmlFile(dir.Folder() + "folder.xml"), std::nullopt);
+    ASSERT_EQ(::mkfifo((dir.Path() / "fifo.xml").c_str(), 0600), 0);
+    EXPECT_THROW(LoadXmlFile(dir.Folder() + "fifo.xml"), os::FileError);
 
     const std::string good = dir.Folder() + "good.xml";
     test::WriteFileBytes(good, "<r><Port> 21 </Port></r>");
     const std::optional<XmlNode> root = LoadXmlFile(good);
     ASSERT_TRUE(root);
     EXPECT_EQ(root->FindChild("port")->Text, " 21 ");
+
+    // Editors put a UTF-8 byte-order mark in front; the bytes after it stay raw.
+    test::WriteFileBytes(good, "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                               "<r v=\"\xC3\xA9\"/>");
+    EXPECT_EQ(LoadXmlFile(good)->Attribute("v"), "\xC3\xA9");
+
+    const std::string big = dir.Folder() + "big.xml";
+    test::WriteFileBytes(big, "<a>" + std::string((16 << 20) + 1, 'x') + "</a>");
+    try {
+        LoadXmlFile(big);
+        FAIL() << "oversized file read";
+    } catch (const XmlParseError& e) {
+        EXPECT_NE(std::string(e.what()).find(big), std::string::npos) << e.what();
+    }
 }
 
 } // namespace
