@@ -589,13 +589,20 @@ bool RedrawWindowFrame(QWidget& window, const TRect& rect) {
     return true;
 }
 
+namespace {
+// The text is handed on as a zero-terminated string: it ends at its first NUL.
+std::string_view UpToNul(std::string_view text) noexcept {
+    return text.substr(0, text.find('\0'));
+}
+} // namespace
+
 int DrawTextOnCanvas(TCanvas& canvas, std::string_view text, TRect& rect, unsigned flags) {
-    return canvas.DrawText(text, rect, flags);
+    return canvas.DrawText(UpToNul(text), rect, flags);
 }
 
 void DrawCenteredText(TCanvas& canvas, std::string_view text, const TRect& rect) {
     TRect r = rect;
-    canvas.DrawText(text, r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    canvas.DrawText(UpToNul(text), r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }
 
 TFont CreateRotatedFont(const TFont& font, int angle) {

@@ -80,12 +80,14 @@ int GradientBandSlack(std::uint8_t steps, bool boxFill) noexcept {
     return std::max(s - 1, 0);
 }
 
-void FillLinearGradient(TCanvas& dc, int xCentre, int yCentre, int length, TColor startColor,
-                        TColor stopColor, std::uint8_t steps) {
+namespace {
+
+// The linear strip along columns (bands 8 pixels high) or rows (8 wide).
+// centre < 0: one pass; otherwise symmetric about the middle.
+void FillLinearStrip(TCanvas& dc, bool columns, int centre, int length, TColor startColor,
+                     TColor stopColor, std::uint8_t steps) {
     if (length <= 0)
         return;
-    const bool columns = xCentre != 0;
-    const int centre = columns ? xCentre : yCentre;
     const int slack = GradientBandSlack(steps, false);
     std::vector<TColor> colors(static_cast<std::size_t>(length));
     if (centre < 0) {
@@ -104,6 +106,14 @@ void FillLinearGradient(TCanvas& dc, int xCentre, int yCentre, int length, TColo
         }
     }
     FillRuns(dc, colors, columns, 8);
+}
+
+} // namespace
+
+void FillLinearGradient(TCanvas& dc, int xCentre, int yCentre, int length, TColor startColor,
+                        TColor stopColor, std::uint8_t steps) {
+    const bool columns = xCentre != 0;
+    FillLinearStrip(dc, columns, columns ? xCentre : yCentre, length, startColor, stopColor, steps);
 }
 
 void FillBoxGradient(TCanvas& dc, int width, int height, int insetX, int insetY, TColor startColor,
@@ -219,11 +229,13 @@ void PaintGradientBitmap(TCanvas& canvas, const TRect& rect, TGradientDirection 
                                  stopColor, steps);
         break;
     case D::gdHorizontalCenter:
-        FillLinearGradient(dc, 0, h / 2, h, startColor, stopColor, steps);
+        FillLinearStrip(dc, false, h / 2, h, startColor, stopColor, steps);
         ReplicateStripBlit(dc, 0, 0, w, h, std::min(8, w), h);
         break;
     case D::gdVerticalCenter:
-        FillLinearGradient(dc, w / 2, 0, w, startColor, stopColor, steps);
+        // Along the columns also when the bitmap is one pixel wide (its centre
+        // W div 2 is then 0, which would name the other axis).
+        FillLinearStrip(dc, true, w / 2, w, startColor, stopColor, steps);
         ReplicateStripBlit(dc, 0, 0, w, h, w, std::min(8, h));
         break;
     case D::gdHorizontalBox:

@@ -194,9 +194,10 @@ TTriVertex MakeTriVertex(int x, int y, TColor color) {
 }
 
 std::uint8_t GradientChannel(std::uint16_t c0, std::uint16_t c1, int p0, int p1, int p) noexcept {
-    if (p1 == p0)
+    const int last = p1 - 1;
+    if (last <= p0)
         return std::uint8_t(c0 >> 8);
-    const long long v = ((long long)c0 * (p1 - p) + (long long)c1 * (p - p0)) / (p1 - p0);
+    const long long v = ((long long)c0 * (last - p) + (long long)c1 * (p - p0)) / (last - p0);
     return std::uint8_t(std::clamp(v, 0LL, 65535LL) >> 8);
 }
 

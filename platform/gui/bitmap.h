@@ -100,10 +100,11 @@ struct TGradientRect {
 enum class TGradientFillMode : std::uint8_t { GRADIENT_FILL_RECT_H, GRADIENT_FILL_RECT_V };
 
 // Fills each rectangle between its two vertices, right and bottom edges left
-// out. Colour at column (H) or row (V) p of a span from p0 to p1:
-// (c0 * (p1 - p) + c1 * (p - p0)) / (p1 - p0) per 16-bit channel, high byte
-// kept, so the first pixel has c0 exactly and c1 lies just past the last.
-// False for a vertex index out of range.
+// out. Colour at column (H) or row (V) p of a span of pixels p0 .. p1 - 1,
+// with last = p1 - 1: (c0 * (last - p) + c1 * (p - p0)) / (last - p0) per
+// 16-bit channel, high byte kept, so the first pixel has c0 and the last one
+// c1 exactly (callers rely on both edge colours showing); a span of one pixel
+// has c0. False for a vertex index out of range.
 bool GradientFill(TCanvas& dest, std::span<const TTriVertex> vertices,
                   std::span<const TGradientRect> rects, TGradientFillMode mode);
 

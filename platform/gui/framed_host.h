@@ -8,6 +8,7 @@
 // state.
 
 #include <QMargins>
+#include <QPointer>
 #include <QWidget>
 
 #include "platform/gui/canvas.h"
@@ -86,7 +87,9 @@ private:
     bool m_loading = false;
     bool m_mouseInside = false;
     bool m_focusInside = false;
-    QWidget* m_focusWidget = nullptr; // a child, owned by Qt's parent tree
+    // A child, owned by Qt's parent tree; it may be deleted before it is
+    // replaced.
+    QPointer<QWidget> m_focusWidget;
 };
 
 // Whether w has anything on screen to repaint: shown, not minimised and not

@@ -100,7 +100,7 @@ TEST(Bitmap, DrawBitmapHonoursTransparency) {
     EXPECT_EQ(Picture(image, kLegend), Rows({"..r", "..."}));
 }
 
-TEST(Bitmap, GradientFillInterpolatesToJustBeforeTheLowerRightVertex) {
+TEST(Bitmap, GradientFillReachesTheLowerRightColourOnTheLastPixel) {
     struct Case {
         int p0, p1, p;
         std::uint16_t c0, c1;
@@ -108,10 +108,12 @@ TEST(Bitmap, GradientFillInterpolatesToJustBeforeTheLowerRightVertex) {
     };
     const Case cases[] = {
         {0, 5, 0, 0, 0xFF00, 0},
-        {0, 5, 1, 0, 0xFF00, 51},
-        {0, 5, 4, 0, 0xFF00, 204},
-        {0, 4, 3, 0xFF00, 0, 63},
-        {10, 12, 11, 0x1000, 0x3000, 0x20},
+        {0, 5, 1, 0, 0xFF00, 63},
+        {0, 5, 4, 0, 0xFF00, 255},
+        {0, 4, 2, 0xFF00, 0, 85},
+        {0, 4, 3, 0xFF00, 0, 0},
+        {10, 12, 11, 0x1000, 0x3000, 0x30},
+        {10, 11, 10, 0x1000, 0x3000, 0x10}, // one pixel: the first colour
         {3, 3, 3, 0x4000, 0x8000, 0x40},
     };
     for (const Case& c : cases)
@@ -127,7 +129,7 @@ TEST(Bitmap, GradientFillInterpolatesToJustBeforeTheLowerRightVertex) {
         const std::array<TGradientRect, 1> bad = {TGradientRect{0, 2}};
         EXPECT_FALSE(GradientFill(canvas, v, bad, TGradientFillMode::GRADIENT_FILL_RECT_V));
     }
-    const int expected[] = {0, 51, 102, 153, 204};
+    const int expected[] = {0, 63, 127, 191, 255};
     for (int y = 1; y < 6; ++y) {
         EXPECT_EQ(image.pixelColor(0, y),
                   QColor(expected[y - 1], expected[y - 1], expected[y - 1]));

@@ -105,6 +105,14 @@ TEST(FramedHost, HotStateNotifications) {
     host.setEnabled(false);
     EXPECT_EQ(host.Log,
               (std::vector<std::string>{"enter", "leave", "focus in", "focus out", "enabled"}));
+
+    // An inner editor deleted before it is replaced is simply forgotten.
+    delete editor;
+    auto* next = new QLineEdit(&host);
+    host.SetFocusWidget(next);
+    host.setEnabled(true);
+    QApplication::sendEvent(next, &in);
+    EXPECT_TRUE(host.FocusInside());
 }
 
 } // namespace

@@ -54,7 +54,8 @@ TEST(Gradients, EmptyRectanglesPaintNothing) {
 TEST(Gradients, EndDirectionsGoFromEdgeToEdge) {
     QImage h = Gradient(3, 5, D::gdHorizontalEnd, clBlack, clWhite);
     QImage v = Gradient(5, 3, D::gdVerticalEnd, clBlack, clWhite);
-    const std::uint8_t expected[] = {0, 51, 102, 153, 204};
+    // StartColor on the first row or column, StopColor on the last.
+    const std::uint8_t expected[] = {0, 63, 127, 191, 255};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(At(h, 1, i), RGB(expected[i], expected[i], expected[i])) << i;
         EXPECT_EQ(At(v, i, 1), RGB(expected[i], expected[i], expected[i])) << i;
@@ -76,6 +77,11 @@ TEST(Gradients, CentreDirectionsAreSymmetric) {
     EXPECT_EQ(At(v, 0, 2), start);
     EXPECT_EQ(At(v, 4, 0), stop);
     EXPECT_NE(At(v, 3, 0), stop);
+    // One pixel across the gradient: that pixel is both edges, all StartColor.
+    EXPECT_EQ(Picture(Gradient(1, 10, D::gdVerticalCenter, clRed, clBlue), {{'r', clRed}}),
+              Rows({"r", "r", "r", "r", "r", "r", "r", "r", "r", "r"}));
+    EXPECT_EQ(Picture(Gradient(10, 1, D::gdHorizontalCenter, clRed, clBlue), {{'r', clRed}}),
+              Rows({"rrrrrrrrrr"}));
 }
 
 TEST(Gradients, BoxDirections) {

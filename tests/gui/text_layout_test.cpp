@@ -4,6 +4,7 @@
 
 #include <QImage>
 
+#include "controls/FcDraw.h"
 #include "platform/gui/canvas.h"
 #include "platform/gui/font.h"
 #include "platform/gui/text_layout.h"
@@ -155,6 +156,12 @@ TEST(Fonts, CanvasDrawTextMeasuresWithTheFont) {
     const int h = canvas.DrawText("Abc", r, DT_SINGLELINE | DT_CALCRECT);
     EXPECT_EQ(h, canvas.TextHeight("Abc"));
     EXPECT_EQ(r, Rect(5, 5, 5 + canvas.TextWidth("Abc"), 5 + h));
+
+    // The control library hands its text on zero-terminated: it ends at a NUL.
+    TRect cut = Rect(5, 5, 95, 35);
+    using namespace std::string_view_literals;
+    vdx::DrawTextOnCanvas(canvas, "Ab\0cd"sv, cut, DT_SINGLELINE | DT_CALCRECT);
+    EXPECT_EQ(cut.Right, 5 + canvas.TextWidth("Ab"));
 }
 
 } // namespace
