@@ -4,6 +4,7 @@
 #include "platform/ftp/path_resolver.h"
 #include "platform/ftp/transfer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -218,7 +219,13 @@ bool ControlChannel::ReadCommands() {
 }
 
 int ControlChannel::ControlFd() const {
-    return m_pending.size() < kMaxPendingCommands ? m_socket.Get() : -1;
+    return m_pending.size() < kMaxPendingCommands && !m_controlClosed ? m_socket.Get() : -1;
+}
+
+bool ControlChannel::Queued(std::string_view verb) const {
+    return std::any_of(m_pending.begin(), m_pending.end(), [&](const InputLine& line) {
+        return !line.overlong && ParseCommandLine(line.text).verb == verb;
+    });
 }
 
 bool ControlChannel::OnControlInput() {
@@ -226,7 +233,9 @@ bool ControlChannel::OnControlInput() {
     const ssize_t n = ::recv(m_socket.Get(), buffer, sizeof buffer, 0);
     if (n == 0) {
         m_controlClosed = true;
-        return false;
+        // A client may close its side right after QUIT: the running transfer still ends as
+        // usual and is answered before the session closes (RFC 959 QUIT).
+        return m_transferring && Queued("QUIT");
     }
     if (n < 0) {
         if (errno == EAGAIN || errno == EINTR)
@@ -374,10 +383,18 @@ ControlChannel::Outcome ControlChannel::Transfer(bool send, TStream& stream,
     Flush();
     Outcome outcome;
     m_transferring = true;
-    m_abortRequested = false;
     m_transferBytes = 0;
-    UniqueFd fd = m_data.Open(m_peer, m_local, m_options.DefaultDataPort, m_options.DataTimeout,
-                              *this, outcome.result.outcome, outcome.result.error);
+    // An ABOR sent right behind the transfer command was read with it, before the transfer
+    // watched the control connection: it ends this transfer all the same.
+    m_abortRequested = TakeQueuedAbort();
+    UniqueFd fd;
+    if (m_abortRequested) {
+        m_data.Reset();
+        outcome.result = {DataOutcome::Interrupted, "Transfer aborted"};
+    } else {
+        fd = m_data.Open(m_peer, m_local, m_options.DefaultDataPort, m_options.DataTimeout, *this,
+                         outcome.result.outcome, outcome.result.error);
+    }
     if (fd) {
         outcome.opened = true;
         m_ctx.DataChannelActive = true;
@@ -393,6 +410,16 @@ ControlChannel::Outcome ControlChannel::Transfer(bool send, TStream& stream,
     m_transferring = false;
     m_ctx.DataChannelActive = false;
     return outcome;
+}
+
+bool ControlChannel::TakeQueuedAbort() {
+    const auto abort = std::find_if(m_pending.begin(), m_pending.end(), [](const InputLine& line) {
+        return !line.overlong && ParseCommandLine(line.text).verb == "ABOR";
+    });
+    if (abort == m_pending.end())
+        return false;
+    m_pending.erase(abort);
+    return true;
 }
 
 void ControlChannel::FinishTransfer(const Outcome& outcome) {

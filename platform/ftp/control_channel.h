@@ -52,6 +52,10 @@ private:
     bool OnControlInput() override;
 
     bool ReadCommands();
+    // A line with this verb waits in the queue.
+    bool Queued(std::string_view verb) const;
+    // Removes the first queued ABOR; false when there is none.
+    bool TakeQueuedAbort();
     void Execute(const InputLine& line);
     void ReportException(const std::exception& error) noexcept;
 

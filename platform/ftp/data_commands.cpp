@@ -131,7 +131,7 @@ void ControlChannel::CmdPort(const std::string& arg) {
         }
         rest.remove_prefix(comma + 1);
     }
-    if (parts.size() != 6 || !rest.empty()) {
+    if (parts.size() != 6 || !rest.empty() || arg.back() == ',') {
         Reply(Code(Reply::ArgumentSyntaxError), kReplySyntaxArgs);
         return;
     }

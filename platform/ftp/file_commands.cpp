@@ -324,14 +324,23 @@ void ControlChannel::SiteUtime(const std::string& arg) {
     std::string name;
     vdx::os::TDateTime access = 0, modified = 0, created = 0;
     auto timeOf = [](const std::string& word) { return ParseFtpTimestamp(word).value_or(0); };
-    if (n >= 5 && EqualsNoCase(words[n - 1], "UTC") && IsTimestampWord(words[0]) &&
-        IsTimestampWord(words[1]) && IsTimestampWord(words[2])) {
+    // In the five-word forms "0" stands for a time not given; at least one time must be given.
+    auto timesAt = [&](std::size_t first) {
+        bool given = false;
+        for (std::size_t i = first; i < first + 3; ++i) {
+            if (IsTimestampWord(words[i]))
+                given = true;
+            else if (words[i] != "0")
+                return false;
+        }
+        return given;
+    };
+    if (n >= 5 && EqualsNoCase(words[n - 1], "UTC") && timesAt(0)) {
         access = timeOf(words[0]);
         modified = timeOf(words[1]);
         created = timeOf(words[2]);
         name = Join(words, 3, n - 1);
-    } else if (n >= 5 && EqualsNoCase(words[n - 1], "UTC") && IsTimestampWord(words[n - 4]) &&
-               IsTimestampWord(words[n - 3]) && IsTimestampWord(words[n - 2])) {
+    } else if (n >= 5 && EqualsNoCase(words[n - 1], "UTC") && timesAt(n - 4)) {
         access = timeOf(words[n - 4]);
         modified = timeOf(words[n - 3]);
         created = timeOf(words[n - 2]);

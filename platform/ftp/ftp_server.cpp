@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <list>
 #include <netinet/in.h>
 #include <poll.h>
@@ -101,7 +102,7 @@ private:
             if (fds[2].revents != 0)
                 Reap();
             if (fds[0].revents != 0)
-                AcceptOne();
+                AcceptBurst();
         }
         // Every session sees the stop signal and ends; wait for all of them.
         m_connections.clear();
@@ -114,21 +115,39 @@ private:
             [](const std::unique_ptr<Connection>& c) { return c->finished.load(); });
     }
 
-    void AcceptOne() noexcept {
+    // Clients of a burst wait in the queue for their greeting: take several at a time.
+    void AcceptBurst() noexcept {
+        for (int i = 0; i < kAcceptBurst; ++i)
+            if (!AcceptOne())
+                return;
+    }
+
+    // False when the queue is empty or accepting failed.
+    bool AcceptOne() noexcept {
         UniqueFd fd(::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!fd) {
             const int error = errno;
-            if (error == EAGAIN || error == EINTR || error == ECONNABORTED)
-                return;
-            Report(SystemError(error));
-            // Out of descriptors or memory: give the system a moment instead of spinning.
+            if (error == EINTR || error == ECONNABORTED)
+                return true;
+            if (error == EAGAIN)
+                return false;
+            const bool report = !m_outOfResources;
+            m_outOfResources = true;
+            if ((error == EMFILE || error == ENFILE) && m_spare) {
+                RefuseWithSpare(report ? error : 0);
+                return true;
+            }
+            if (report)
+                Report(SystemError(error));
+            // Out of memory: give the system a moment instead of spinning.
             pollfd stop{m_stop.Fd(), POLLIN, 0};
             ::poll(&stop, 1, 100);
-            return;
+            return false;
         }
+        m_outOfResources = false;
         if (m_live.load() >= m_shared->options.MaxConnections) {
             Refuse(fd.Get());
-            return;
+            return true;
         }
         try {
             auto connection = std::make_unique<Connection>();
@@ -153,7 +172,27 @@ private:
             m_connections.push_back(std::move(connection));
         } catch (const std::exception& e) {
             Report(e);
+            return false;
         }
+        return true;
+    }
+
+    // Out of descriptors: the spare one makes room, first for the report of error (non-zero)
+    // whose log line needs a file, then to tell the waiting client that the server is full
+    // instead of leaving it in the queue without a greeting.
+    void RefuseWithSpare(int error) noexcept {
+        m_spare.Reset();
+        if (error != 0)
+            Report(SystemError(error));
+        UniqueFd fd(::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (fd)
+            Refuse(fd.Get());
+        fd.Reset();
+        m_spare = OpenSpare();
+    }
+
+    static UniqueFd OpenSpare() noexcept {
+        return UniqueFd(::open("/dev/null", O_RDONLY | O_CLOEXEC));
     }
 
     void Refuse(int fd) noexcept {
@@ -175,6 +214,8 @@ private:
     UniqueFd m_listener;
     StopSignal m_stop;
     UniqueFd m_reap;
+    UniqueFd m_spare = OpenSpare(); // held back for RefuseWithSpare
+    bool m_outOfResources = false;  // reported once until an accept succeeds again
     std::atomic<std::size_t> m_live{0};
     std::list<std::unique_ptr<Connection>> m_connections; // listener thread only
     std::thread m_thread;
@@ -208,7 +249,7 @@ void TIdFTPServer::SetActive(bool value) {
     address.sin_port = htons(DefaultPort);
     if (::bind(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         throw SystemError(errno);
-    if (::listen(fd.Get(), kListenBacklog) != 0)
+    if (::listen(fd.Get(), kServerListenBacklog) != 0)
         throw SystemError(errno);
     m_running = std::make_unique<Running>(std::move(shared), std::move(fd));
 }

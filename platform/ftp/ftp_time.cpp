@@ -80,8 +80,10 @@ std::string FormatFtpTimestamp(vdx::os::TDateTime value) {
 }
 
 vdx::os::TDateTime NowUtc() {
-    const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
-    return static_cast<double>(kUnixEpochDays) + static_cast<double>(ms) / kMsPerDay;
+    // Finer than a millisecond: a file written a moment ago must not lie in the future, where a
+    // listing would show its year instead of its time.
+    const auto us = duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
+    return static_cast<double>(kUnixEpochDays) + static_cast<double>(us) / (kMsPerDay * 1000.0);
 }
 
 } // namespace vdx::ftp

@@ -52,6 +52,10 @@ inline constexpr std::size_t kTransferBufferSize = 1024 * 1024;
 // small upload that expands enormously never sits in memory whole.
 inline constexpr std::size_t kInflateChunkSize = 256 * 1024;
 
+// Compressed bytes of a MODE Z upload read at a time. Everything they expand to (up to about a
+// thousand times as much) is written before ABOR and the stop signal are looked at again.
+inline constexpr std::size_t kInflateReadSize = 64 * 1024;
+
 // Command lines that may queue up on the control connection while a transfer runs (pipelining);
 // the connection is not read further until the transfer ends.
 inline constexpr std::size_t kMaxPendingCommands = 64;
@@ -59,8 +63,16 @@ inline constexpr std::size_t kMaxPendingCommands = 64;
 // Bytes of control input read at a time.
 inline constexpr std::size_t kControlReadSize = 4096;
 
-// Backlog of the listening socket and of a passive data listener.
+// Backlog of a passive data listener.
 inline constexpr int kListenBacklog = 128;
+
+// Backlog of the control listener (the system caps it at its somaxconn). A burst of clients must
+// fit: a connection that overflows the queue may look established to its client, which then
+// waits for a greeting that never comes.
+inline constexpr int kServerListenBacklog = 4096;
+
+// Connections taken from the control listener per wake-up before stop and reaping are looked at.
+inline constexpr int kAcceptBurst = 64;
 
 // Unique names STOU tries before it gives up.
 inline constexpr int kMaxStouAttempts = 100;

@@ -10,7 +10,8 @@
 namespace vdx::ftp {
 
 void ControlChannel::CmdUser(const std::string& arg) {
-    if (arg.empty()) {
+    // No user is named with a NUL, CR or LF; such a name would only carry them into the log.
+    if (arg.empty() || arg.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) {
         Reply(Code(Reply::ArgumentSyntaxError), kReplySyntaxArgs);
         return;
     }

@@ -166,13 +166,14 @@ TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& o
     std::optional<Inflater> inflater;
     if (options.deflate)
         inflater.emplace(kInflateChunkSize);
+    const std::size_t readSize = inflater ? kInflateReadSize : kTransferBufferSize;
     for (;;) {
         short revents = 0;
         const WaitResult waited =
             WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
         if (waited != WaitResult::Ready)
             return WaitEnded(waited);
-        const ssize_t n = ::recv(dataFd, buffer.get(), kTransferBufferSize, 0);
+        const ssize_t n = ::recv(dataFd, buffer.get(), readSize, 0);
         if (n > 0) {
             const std::string_view got(buffer.get(), static_cast<std::size_t>(n));
             try {

@@ -145,6 +145,11 @@ TEST_F(CommandTest, FileFactsAndTimes) {
     EXPECT_EQ(st.st_mtime, 1451606400);
     EXPECT_EQ(Text("SITE UTIME 20150101000000 locked.txt"), "550 Permission denied.\n");
     EXPECT_EQ(Code("SITE UTIME hello.txt"), 501);
+    // "0" leaves a time as it is, but one time must be given.
+    EXPECT_EQ(Code("SITE UTIME hello.txt 0 20180101000000 0 UTC"), 200);
+    ::stat((m_server.Root() / "hello.txt").c_str(), &st);
+    EXPECT_EQ(st.st_mtime, 1514764800);
+    EXPECT_EQ(Code("SITE UTIME hello.txt 0 0 0 UTC"), 501);
 }
 
 TEST_F(CommandTest, SiteAttribChangesAndReportsAttributes) {
