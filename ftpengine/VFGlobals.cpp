@@ -2,6 +2,7 @@
 
 #include "VdxAsciiText.h"
 #include "platform/os/paths.h"
+#include "platform/os/winfile.h"
 #include "shared/VdxXmlDoc.h"
 
 #include <charconv>
@@ -173,13 +174,55 @@ void TFGlobals::SaveSettings() const {
     root.SaveToFile(AppDir + kSettingsFileName);
 }
 
+namespace {
+
+// The whole file, or nullopt when it is missing or cannot be read (the parse
+// then tells why).
+std::shared_ptr<const std::string> ReadBytes(const std::string& path) {
+    auto file = os::File::TryOpen(path, os::Access::Read, os::Share::ReadWrite,
+                                  os::Disposition::OpenExisting);
+    if (!file)
+        return nullptr;
+    try {
+        std::string bytes;
+        char buffer[64 * 1024];
+        while (const std::size_t n = file->Read(buffer, sizeof buffer))
+            bytes.append(buffer, n);
+        return std::make_shared<const std::string>(std::move(bytes));
+    } catch (const os::FileError&) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
 std::shared_ptr<const TUsersXML> TFGlobals::ReadUsers() {
+    // Every login reads the file; only bytes that differ from those behind the
+    // current table are parsed again, so a big table costs one read, not a parse.
+    const std::string path = os::IncludeTrailingPathDelimiter(AppDir) + "Users.xml";
+    std::uint64_t ticket = 0;
+    {
+        std::scoped_lock lock(m_usersMutex);
+        ticket = ++m_readsStarted;
+    }
+    const auto before = ReadBytes(path);
+    {
+        std::scoped_lock lock(m_usersMutex);
+        if (before && m_users && m_usersBytes && *m_usersBytes == *before)
+            return m_users;
+    }
     TVUsersXML file;
     file.Folder = AppDir;
     file.Load();
     auto table = std::make_shared<const TUsersXML>(std::move(file.Users));
+    const auto after = before ? ReadBytes(path) : nullptr;
     std::scoped_lock lock(m_usersMutex);
-    m_users = table;
+    // A slower read of an older file must not undo a newer one.
+    if (ticket > m_tableRead) {
+        m_users = table;
+        m_usersBytes = before && after && *before == *after ? before : nullptr;
+        m_tableRead = ticket;
+    }
     return table;
 }
 

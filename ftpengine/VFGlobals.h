@@ -4,6 +4,7 @@
 
 #include "shared/VardexUsersXML.h"
 
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -82,10 +83,19 @@ public:
 private:
     std::shared_ptr<const TUsersXML> ReadUsers();
 
+    // The file's bytes behind m_users when they were the same before and after
+    // its parse: a reread that finds the same bytes keeps the table instead of
+    // parsing them again.
+    std::shared_ptr<const std::string> m_usersBytes;
+
     mutable std::mutex m_settingsMutex;
     TSettings m_settings;
     mutable std::mutex m_usersMutex;
     std::shared_ptr<const TUsersXML> m_users;
+    // Reads overlap on connection threads: each takes a number when it starts,
+    // and a table never replaces one from a read that started later.
+    std::uint64_t m_readsStarted = 0;
+    std::uint64_t m_tableRead = 0;
 };
 
 } // namespace vdx

@@ -1,13 +1,201 @@
 #include "VdxFTPServerDataModule.h"
 
 #include "VdxSysRoutines.h"
+#include "platform/ftp/reply.h"
 #include "platform/os/datetime.h"
+#include "platform/os/paths.h"
+#include "platform/os/winfile.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <random>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <thread>
+#include <utility>
 
 namespace vdx {
 
+namespace {
+
+using ftp::TIdFTPListOutputItem;
+using ftp::TStream;
+
+// Longest wait for the reverse lookup of STAT; a resolver that hangs must not
+// hold the connection.
+constexpr auto kReverseLookupTimeout = std::chrono::seconds(2);
+// Bytes copied at a time when combining files.
+constexpr std::size_t kCombineBufferSize = 256 * 1024;
+
+constexpr std::string_view kPermissionDenied = "Permission denied.";
+
+// Binds a member function of the data module to an event of the component.
+template <auto Method> auto Bind(TVFTPServerDataModule* self) {
+    return [self](auto&&... args) { (self->*Method)(std::forward<decltype(args)>(args)...); };
+}
+
+bool HasWildcard(std::string_view name) {
+    return name.find_first_of("*?") != std::string_view::npos;
+}
+
+void FillItem(TIdFTPListOutputItem& item, const os::FindData& data) {
+    const bool folder = (data.attributes & os::FILE_ATTRIBUTE_DIRECTORY) != 0;
+    const bool readOnly = (data.attributes & os::FILE_ATTRIBUTE_READONLY) != 0;
+    item.FileName = data.name;
+    item.Size = static_cast<std::int64_t>(data.size);
+    item.NumberBlocks = (item.Size + 1023) / 1024;
+    item.ModifiedDate = TVFTPServerDataModule::ClampedFileTimeToDateTime(data.times.lastWrite);
+    item.CreationDate = TVFTPServerDataModule::ClampedFileTimeToDateTime(data.times.creation);
+    item.LastAccessDate = TVFTPServerDataModule::ClampedFileTimeToDateTime(data.times.lastAccess);
+    item.WinAttribute = data.attributes;
+    item.ItemType = folder ? ftp::TIdDirItemType::ditDirectory : ftp::TIdDirItemType::ditFile;
+    const char* permissions = folder ? (readOnly ? "r-x" : "rwx") : (readOnly ? "r--" : "rw-");
+    item.UnixOwnerPermissions = permissions;
+    item.UnixGroupPermissions = permissions;
+    item.UnixOthersPermissions = permissions;
+}
+
+[[noreturn]] void ThrowMissing() {
+    throw os::FileError(os::SysErrorMessage(ENOENT), ENOENT);
+}
+
+// The file or folder at disk, opened for setting its times (nobody else may
+// have it open). Throws vdx::os::FileError when that fails.
+os::File OpenForTimes(const std::optional<std::string>& disk) {
+    if (!disk)
+        ThrowMissing();
+    return os::File::Open(*disk, os::Access::ReadWrite, os::Share::None,
+                          os::Disposition::OpenExisting, true);
+}
+
+// A time the client gave, as a file time; 0 stays "not given". A time the DOS
+// form cannot hold is refused rather than stored as a time of 1601.
+std::optional<os::FileTime> GivenTime(os::TDateTime value) {
+    if (value == 0)
+        return std::nullopt;
+    const os::FileTime fileTime = TVFTPServerDataModule::DateTimeToFileTime(value);
+    if (fileTime == 0)
+        throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::ArgumentSyntaxError),
+                                  "Date/time outside 1980 to 2107.");
+    return fileTime;
+}
+
+void SetTimesOrThrow(os::File& file, std::optional<os::FileTime> lastWrite,
+                     std::optional<os::FileTime> lastAccess, std::optional<os::FileTime> creation) {
+    if (!file.SetTimes(lastWrite, lastAccess, creation))
+        throw std::runtime_error("File Operation Aborted");
+}
+
+// The host name of a numeric address, or the address itself when the lookup
+// fails or takes longer than kReverseLookupTimeout. The lookup runs on a
+// thread of its own that may outlive the wait; it owns what it touches.
+std::string HostNameOf(const std::string& ip) {
+    struct Lookup {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        std::string name;
+    };
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    if (::inet_pton(AF_INET, ip.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        length = sizeof(sockaddr_in);
+    } else if (::inet_pton(AF_INET6, ip.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        length = sizeof(sockaddr_in6);
+    } else {
+        return ip;
+    }
+    auto lookup = std::make_shared<Lookup>();
+    try {
+        std::thread([lookup, address, length] {
+            char host[NI_MAXHOST];
+            std::string name;
+            if (::getnameinfo(reinterpret_cast<const sockaddr*>(&address), length, host,
+                              sizeof host, nullptr, 0, NI_NAMEREQD) == 0)
+                name = host;
+            std::scoped_lock lock(lookup->mutex);
+            lookup->name = std::move(name);
+            lookup->finished = true;
+            lookup->done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return ip;
+    }
+    std::unique_lock lock(lookup->mutex);
+    if (!lookup->done.wait_for(lock, kReverseLookupTimeout, [&] { return lookup->finished; }) ||
+        lookup->name.empty())
+        return ip;
+    return lookup->name;
+}
+
+std::uint16_t PassivePort(int port, const char* name) {
+    if (port < 0 || port > 65535)
+        throw std::invalid_argument(std::string(name) + " " + std::to_string(port) +
+                                    " is not a port number.");
+    return static_cast<std::uint16_t>(port);
+}
+
+} // namespace
+
+// ---- Machinery ----------------------------------------------------------------------------
+
+TVFTPServerDataModule::TVFTPServerDataModule()
+    : IdCompressorZLibEx(std::make_shared<ftp::TIdCompressorZLibEx>()) {
+    using M = TVFTPServerDataModule;
+    ftp::TIdFTPServer& s = IdFTPServer;
+    s.DefaultPort = 21;
+    s.Greeting = {220, "Indy FTP Server ready."};
+    s.ExceptionReply = {500, "Unknown Internal Error"};
+    s.ReplyUnknownCommand = {500, "Syntax error, command unrecognized."};
+    s.MaxConnectionReply = {300, "Too many connections. Try again later."};
+    s.HelpReply.Text = "Help follows";
+    s.ReplyUnknownSITCommand = {500, "Invalid SITE command."};
+    s.AnonymousAccounts = {"anonymous", "ftp", "guest"};
+    s.AllowAnonymousLogin = false;
+    s.SystemType = "WIN32";
+    s.MLSDFacts = {ftp::TIdMLSDAttr::mlsdFileCreationTime, ftp::TIdMLSDAttr::mlsdFileLastAccessTime,
+                   ftp::TIdMLSDAttr::mlsdWin32Attributes};
+    s.Compressor = IdCompressorZLibEx;
+
+    s.OnUserLogin = Bind<&M::IdFTPServerUserLogin>(this);
+    s.OnAfterUserLogin = Bind<&M::IdFTPServerAfterUserLogin>(this);
+    s.OnChangeDirectory = Bind<&M::IdFTPServerChangeDirectory>(this);
+    s.OnListDirectory = Bind<&M::IdFTPServerListDirectory>(this);
+    s.OnMLST = Bind<&M::IdFTPServerMLST>(this);
+    s.OnStoreFile = Bind<&M::IdFTPServerStoreFile>(this);
+    s.OnRetrieveFile = Bind<&M::IdFTPServerRetrieveFile>(this);
+    s.OnDeleteFile = Bind<&M::IdFTPServerDeleteFile>(this);
+    s.OnMakeDirectory = Bind<&M::IdFTPServerMakeDirectory>(this);
+    s.OnRemoveDirectory = Bind<&M::IdFTPServerRemoveDirectory>(this);
+    s.OnRenameFile = Bind<&M::IdFTPServerRenameFile>(this);
+    s.OnCombineFiles = Bind<&M::IdFTPServerCombineFiles>(this);
+    s.OnCRCFile = Bind<&M::IdFTPServerCRCFile>(this);
+    s.OnDisconnect = Bind<&M::IdFTPServerDisconnect>(this);
+    s.OnException = Bind<&M::IdFTPServerException>(this);
+    s.OnGetFileSize = Bind<&M::IdFTPServerGetFileSize>(this);
+    s.OnGetFileDate = Bind<&M::IdFTPServerGetFileDate>(this);
+    s.OnSetModifiedTime = Bind<&M::IdFTPServerSetModifiedTime>(this);
+    s.OnSetCreationTime = Bind<&M::IdFTPServerSetCreationTime>(this);
+    s.OnSiteUTIME = Bind<&M::IdFTPServerSiteUTIME>(this);
+    s.OnSetATTRIB = Bind<&M::IdFTPServerSetATTRIB>(this);
+    s.OnFileExistCheck = Bind<&M::IdFTPServerFileExistCheck>(this);
+    s.OnStat = Bind<&M::IdFTPServerStat>(this);
+    s.OnPASVBeforeBind = Bind<&M::IdFTPServerPASVBeforeBind>(this);
+    s.OnPASVReply = Bind<&M::IdFTPServerPASVReply>(this);
+}
+
 TVFTPServerDataModule::~TVFTPServerDataModule() {
+    IdFTPServer.SetActive(false);
     m_active = false;
     // A destructor cannot report a log write that failed; the program is
     // ending and the line has nowhere else to go.
@@ -18,6 +206,10 @@ TVFTPServerDataModule::~TVFTPServerDataModule() {
 }
 
 void TVFTPServerDataModule::SetActive(bool value) {
+    if (value && !m_portValid)
+        throw std::invalid_argument("Port " + std::to_string(m_settings.Port) +
+                                    " is not a port number.");
+    IdFTPServer.SetActive(value);
     m_active = value;
     if (value)
         Log(TFtpEventKind::Started);
@@ -25,6 +217,25 @@ void TVFTPServerDataModule::SetActive(bool value) {
 
 void TVFTPServerDataModule::ApplySettings(const TSettings& settings) {
     m_settings = settings;
+    m_portValid = settings.Port >= 0 && settings.Port <= 65535;
+    if (m_portValid)
+        IdFTPServer.DefaultPort = static_cast<std::uint16_t>(settings.Port);
+    IdFTPServer.SetPASVBoundPortMin(0);
+    IdFTPServer.SetPASVBoundPortMax(0);
+    if (settings.UseCustomPortRange) {
+        IdFTPServer.DefaultDataPort = 0;
+        IdFTPServer.SetPASVBoundPortMin(PassivePort(settings.PasvMinPort, "PasvMinPort"));
+        IdFTPServer.SetPASVBoundPortMax(PassivePort(settings.PasvMaxPort, "PasvMaxPort"));
+    }
+}
+
+bool TVFTPServerDataModule::CheckAccess(TFtpEventKind kind, const TContext& context,
+                                        std::string& rootDir, const std::string& path) {
+    bool allowed = false;
+    if (OnAccessQuery)
+        OnAccessQuery(kind, rootDir, allowed, path, context.PeerIP, context.Password,
+                      context.UserName);
+    return allowed;
 }
 
 bool TVFTPServerDataModule::QueryLogin(const std::string& userName, const std::string& password,
@@ -35,6 +246,12 @@ bool TVFTPServerDataModule::QueryLogin(const std::string& userName, const std::s
         OnAccessQuery(TFtpEventKind::Login, rootDir, allowed, std::string(), peerIP, password,
                       userName);
     return allowed;
+}
+
+std::string TVFTPServerDataModule::QueryRootDir(const TContext& context, const std::string& path) {
+    std::string rootDir;
+    CheckAccess(TFtpEventKind::RootDir, context, rootDir, path);
+    return rootDir;
 }
 
 void TVFTPServerDataModule::Log(TFtpEventKind kind, const std::string& userName,
@@ -51,6 +268,11 @@ void TVFTPServerDataModule::Log(TFtpEventKind kind, const std::string& userName,
     line += '\t';
     line += detail;
     OnLogLine(line);
+}
+
+void TVFTPServerDataModule::Log(TFtpEventKind kind, const TContext& context,
+                                const std::string& detail) {
+    Log(kind, context.UserName, context.PeerIP, detail);
 }
 
 void TVFTPServerDataModule::Log(TFtpEventKind kind) {
@@ -79,6 +301,407 @@ std::string TVFTPServerDataModule::StripTrailingDelimiters(std::string_view path
     while (!path.empty() && (path.back() == '/' || path.back() == '\\'))
         path.remove_suffix(1);
     return std::string(path);
+}
+
+std::optional<std::string> TVFTPServerDataModule::DiskPath(const std::string& root,
+                                                           std::string_view ftpPath,
+                                                           bool withDelimiter) {
+    if (IsNonExistentRoot(root) || ftpPath.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    for (std::size_t pos = 0; pos <= ftpPath.size();) {
+        std::size_t end = ftpPath.find_first_of("/\\", pos);
+        if (end == std::string_view::npos)
+            end = ftpPath.size();
+        if (ftpPath.substr(pos, end - pos) == "..")
+            return std::nullopt;
+        pos = end + 1;
+    }
+    std::string path = NormalizePath(root + (withDelimiter ? "/" : "") + std::string(ftpPath));
+    path.erase(
+        std::unique(path.begin(), path.end(), [](char a, char b) { return a == '/' && b == '/'; }),
+        path.end());
+    return path;
+}
+
+os::TDateTime TVFTPServerDataModule::FileTimeToDateTime(os::FileTime fileTime) {
+    const auto dos = os::FileTimeToDosDateTime(fileTime);
+    if (!dos)
+        throw os::FileError(os::SysErrorMessage(EINVAL), EINVAL);
+    return os::DosDateTimeToDateTime(*dos);
+}
+
+os::TDateTime TVFTPServerDataModule::ClampedFileTimeToDateTime(os::FileTime fileTime) {
+    return os::DosDateTimeToDateTime(os::ClampedDosDateTime(fileTime));
+}
+
+os::FileTime TVFTPServerDataModule::DateTimeToFileTime(os::TDateTime value) {
+    const std::uint32_t dos = os::DateTimeToDosDateTime(value);
+    return dos == 0 ? 0 : os::DosDateTimeToFileTime(dos);
+}
+
+os::TDateTime TVFTPServerDataModule::GetFileModifiedTime(const std::string& path) {
+    const os::File file =
+        os::File::Open(path, os::Access::Read, os::Share::ReadWrite, os::Disposition::OpenExisting);
+    return ClampedFileTimeToDateTime(file.Times().lastWrite);
+}
+
+std::int64_t TVFTPServerDataModule::GetFileSizeOf(const std::string& path) {
+    const auto file =
+        os::File::TryOpen(path, os::Access::Read, os::Share::None, os::Disposition::OpenExisting);
+    if (!file)
+        return 0;
+    try {
+        return file->Size();
+    } catch (const os::FileError&) {
+        return 0;
+    }
+}
+
+std::uint16_t TVFTPServerDataModule::RandomPort(std::uint16_t min, std::uint16_t max) {
+    if (max <= min)
+        return min;
+    // One generator per connection thread: no shared state between connections.
+    thread_local std::mt19937 generator{std::random_device{}()};
+    return static_cast<std::uint16_t>(std::uniform_int_distribution<unsigned>(min, max)(generator));
+}
+
+void TVFTPServerDataModule::Refuse() {
+    throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::FileUnavailable),
+                              std::string(kPermissionDenied));
+}
+
+std::string TVFTPServerDataModule::WritableRoot(TContext& context, const std::string& path) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::Write, context, root, path))
+        Refuse();
+    return root;
+}
+
+// ---- Login, folders and listings ------------------------------------------------------------
+
+void TVFTPServerDataModule::IdFTPServerUserLogin(TContext& context, const std::string& userName,
+                                                 const std::string& password, bool& authenticated) {
+    try {
+        authenticated = QueryLogin(userName, password, context.PeerIP);
+    } catch (...) {
+        // A users file that cannot be read refuses the login; it is still an attempt.
+        authenticated = false;
+        Log(TFtpEventKind::Login, context, "FAILED");
+        throw;
+    }
+    Log(TFtpEventKind::Login, context, authenticated ? "OK" : "FAILED");
+}
+
+void TVFTPServerDataModule::IdFTPServerAfterUserLogin(TContext& context) {
+    // assign() rather than = "/": GCC 12 warns falsely (-Wrestrict) on the latter.
+    context.CurrentDir.assign(1, '/');
+    context.HomeDir.assign(1, '/');
+}
+
+void TVFTPServerDataModule::IdFTPServerChangeDirectory(TContext& context, std::string& directory) {
+    const auto disk = DiskPath(QueryRootDir(context, directory), directory);
+    if (disk && os::DirectoryExists(*disk))
+        return;
+    Log(TFtpEventKind::Error, context, "Directory " + directory + " not found");
+    directory = context.CurrentDir;
+}
+
+void TVFTPServerDataModule::IdFTPServerListDirectory(TContext& context, const std::string& path,
+                                                     ftp::TIdFTPListOutput& listing,
+                                                     const std::string& /*cmd*/,
+                                                     const std::string& switches) {
+    const std::string root = QueryRootDir(context, path);
+    if (switches.find('s') != std::string::npos)
+        listing.Switches += 's';
+    if (const auto base = DiskPath(root, context.HomeDir + path)) {
+        const std::string pattern = os::DirectoryExists(*base) ? *base + "/*.*" : *base + "*.*";
+        for (const os::FindData& data : os::FindFiles(pattern))
+            FillItem(listing.Add(), data);
+    }
+    Log(TFtpEventKind::Dirlist, context, path);
+}
+
+void TVFTPServerDataModule::IdFTPServerMLST(TContext& context, const std::string& path,
+                                            ftp::TIdFTPListOutput& listing) {
+    const auto disk = DiskPath(QueryRootDir(context, path), path);
+    if (!disk)
+        ThrowMissing();
+    const std::string p = StripTrailingDelimiters(*disk);
+    if (p.empty()) {
+        TIdFTPListOutputItem& item = listing.Add();
+        item.FileName = "/";
+        item.ItemType = ftp::TIdDirItemType::ditDirectory;
+        return;
+    }
+    std::optional<os::FindData> found;
+    if (HasWildcard(os::ExtractFileName(p))) {
+        auto matches = os::FindFiles(p);
+        if (!matches.empty())
+            found = std::move(matches.front());
+    } else {
+        found = os::FindFile(p);
+    }
+    if (!found)
+        ThrowMissing();
+    TIdFTPListOutputItem& item = listing.Add();
+    FillItem(item, *found);
+    item.FileName = StripTrailingDelimiters(NormalizePath(context.HomeDir + path));
+    if (item.FileName.empty())
+        item.FileName = "/";
+}
+
+// ---- Transfers --------------------------------------------------------------------------------
+
+void TVFTPServerDataModule::IdFTPServerStoreFile(TContext& context, const std::string& fileName,
+                                                 bool append, std::unique_ptr<TStream>& stream) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::Write, context, root, fileName))
+        return;
+    const auto disk = DiskPath(root, fileName);
+    if (!disk)
+        return;
+    os::File file =
+        os::File::Open(*disk, os::Access::Write, os::Share::None,
+                       append ? os::Disposition::OpenExisting : os::Disposition::CreateAlways);
+    stream = std::make_unique<ftp::TFileStream>(std::move(file));
+    Log(TFtpEventKind::Write, context, fileName);
+}
+
+void TVFTPServerDataModule::IdFTPServerRetrieveFile(TContext& context, const std::string& fileName,
+                                                    std::unique_ptr<TStream>& stream) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::Read, context, root, fileName))
+        return;
+    const auto disk = DiskPath(root, fileName);
+    if (!disk)
+        return;
+    stream = std::make_unique<ftp::TFileStream>(
+        os::File::Open(*disk, os::Access::Read, os::Share::None, os::Disposition::OpenExisting));
+    Log(TFtpEventKind::Read, context, fileName);
+}
+
+void TVFTPServerDataModule::IdFTPServerDeleteFile(TContext& context, const std::string& pathName) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::Delete, context, root, pathName))
+        return;
+    if (const auto disk = DiskPath(root, pathName))
+        os::DeleteFile(*disk); // answered as done either way; the attempt is logged
+    Log(TFtpEventKind::Delete, context, pathName);
+}
+
+void TVFTPServerDataModule::IdFTPServerMakeDirectory(TContext& context, std::string& directory) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::MkDir, context, root, directory))
+        return;
+    const auto disk = DiskPath(root, directory, true);
+    if (disk && os::ForceDirectories(*disk))
+        Log(TFtpEventKind::MkDir, context, directory);
+    else
+        Log(TFtpEventKind::Error, context, "Unable to create directory " + directory);
+}
+
+void TVFTPServerDataModule::IdFTPServerRemoveDirectory(TContext& context, std::string& directory) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::RmDir, context, root, directory))
+        return;
+    const auto disk = DiskPath(root, directory, true);
+    if (disk && os::RemoveDir(*disk))
+        Log(TFtpEventKind::RmDir, context, directory);
+    else
+        Log(TFtpEventKind::Error, context, "Unable to remove directory " + directory);
+}
+
+void TVFTPServerDataModule::IdFTPServerRenameFile(TContext& context,
+                                                  const std::string& renameFromFile,
+                                                  const std::string& renameToFile) {
+    // Both names must be writable, each below the root of its own path: a
+    // rename must not carry a file into or out of a tree the user may not
+    // write.
+    const std::string fromRoot = WritableRoot(context, renameFromFile);
+    const std::string toRoot = WritableRoot(context, renameToFile);
+    const auto from = DiskPath(fromRoot, renameFromFile);
+    const auto to = DiskPath(toRoot, renameToFile);
+    if (!from || !to)
+        ThrowMissing();
+    if (!os::MoveFile(*from, *to)) {
+        const int error = errno;
+        throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::FileUnavailable),
+                                  os::SysErrorMessage(error));
+    }
+}
+
+void TVFTPServerDataModule::IdFTPServerCombineFiles(TContext& context,
+                                                    const std::string& targetFileName,
+                                                    const std::vector<std::string>& parts) {
+    const std::string targetRoot = WritableRoot(context, targetFileName);
+    const auto target = DiskPath(targetRoot, targetFileName, true);
+    // Every part readable and open before the target is touched, so a
+    // refused or missing part changes nothing.
+    std::vector<os::File> sources;
+    sources.reserve(parts.size());
+    for (const std::string& part : parts) {
+        std::string partRoot;
+        if (!CheckAccess(TFtpEventKind::Read, context, partRoot, part))
+            Refuse();
+        const auto disk = DiskPath(partRoot, part, true);
+        if (!disk || !target)
+            ThrowMissing();
+        sources.push_back(os::File::Open(*disk, os::Access::Read, os::Share::Read,
+                                         os::Disposition::OpenExisting));
+    }
+    if (!target)
+        ThrowMissing();
+    {
+        os::File out = os::FileExists(*target)
+                           ? os::File::Open(*target, os::Access::ReadWrite, os::Share::None,
+                                            os::Disposition::OpenExisting)
+                           : os::File::Open(*target, os::Access::Write, os::Share::None,
+                                            os::Disposition::CreateAlways);
+        out.Seek(0, SEEK_END);
+        std::vector<char> buffer(kCombineBufferSize);
+        for (os::File& source : sources) {
+            while (const std::size_t n = source.Read(buffer.data(), buffer.size()))
+                out.WriteAll(buffer.data(), n);
+            source.Close();
+        }
+    }
+    for (const std::string& part : parts)
+        IdFTPServerDeleteFile(context, part);
+}
+
+void TVFTPServerDataModule::IdFTPServerCRCFile(TContext& context, const std::string& fileName,
+                                               std::unique_ptr<TStream>& stream) {
+    // A checksum over a chosen range reads the file byte by byte: it takes the
+    // right to read.
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::Read, context, root, fileName))
+        Refuse();
+    const auto disk = DiskPath(root, fileName, true);
+    if (!disk)
+        ThrowMissing();
+    stream = std::make_unique<ftp::TFileStream>(
+        os::File::Open(*disk, os::Access::Read, os::Share::None, os::Disposition::OpenExisting));
+}
+
+void TVFTPServerDataModule::IdFTPServerDisconnect(TContext& /*context*/) {}
+
+void TVFTPServerDataModule::IdFTPServerException(TContext* /*context*/,
+                                                 const std::exception& exception) {
+    LogException(exception.what());
+}
+
+// ---- File facts, times and attributes --------------------------------------------------------
+
+void TVFTPServerDataModule::IdFTPServerGetFileSize(TContext& context, const std::string& fileName,
+                                                   std::int64_t& fileSize) {
+    const auto disk = DiskPath(QueryRootDir(context, fileName), fileName);
+    fileSize = disk && os::FileExists(*disk) ? GetFileSizeOf(*disk) : -1;
+}
+
+void TVFTPServerDataModule::IdFTPServerGetFileDate(TContext& context, const std::string& fileName,
+                                                   os::TDateTime& fileDate) {
+    const auto disk = DiskPath(QueryRootDir(context, fileName), fileName, true);
+    if (!disk)
+        ThrowMissing();
+    fileDate = GetFileModifiedTime(*disk);
+}
+
+void TVFTPServerDataModule::IdFTPServerSetModifiedTime(TContext& context,
+                                                       const std::string& fileName,
+                                                       os::TDateTime& fileTime) {
+    const std::string root = WritableRoot(context, fileName);
+    os::File file = OpenForTimes(DiskPath(root, fileName, true));
+    SetTimesOrThrow(file, GivenTime(fileTime), std::nullopt, std::nullopt);
+    try {
+        fileTime = ClampedFileTimeToDateTime(file.Times().lastWrite);
+    } catch (const os::FileError&) {
+    }
+}
+
+void TVFTPServerDataModule::IdFTPServerSetCreationTime(TContext& context,
+                                                       const std::string& fileName,
+                                                       os::TDateTime& fileTime) {
+    const std::string root = WritableRoot(context, fileName);
+    os::File file = OpenForTimes(DiskPath(root, fileName, true));
+    // Linux keeps no settable creation time: the request changes nothing and
+    // the reply tells the time the file really has.
+    SetTimesOrThrow(file, std::nullopt, std::nullopt, GivenTime(fileTime));
+    try {
+        fileTime = ClampedFileTimeToDateTime(file.Times().creation);
+    } catch (const os::FileError&) {
+    }
+}
+
+void TVFTPServerDataModule::IdFTPServerSiteUTIME(TContext& context, const std::string& fileName,
+                                                 os::TDateTime& lastAccessTime,
+                                                 os::TDateTime& lastModTime,
+                                                 os::TDateTime& createDate, bool& authorized) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::Write, context, root, fileName)) {
+        authorized = false;
+        return;
+    }
+    os::File file = OpenForTimes(DiskPath(root, fileName, true));
+    SetTimesOrThrow(file, GivenTime(lastModTime), GivenTime(lastAccessTime), GivenTime(createDate));
+    try {
+        const os::FileTimes times = file.Times();
+        lastModTime = ClampedFileTimeToDateTime(times.lastWrite);
+        createDate = ClampedFileTimeToDateTime(times.creation);
+        lastAccessTime = ClampedFileTimeToDateTime(times.lastAccess);
+    } catch (const os::FileError&) {
+    }
+}
+
+void TVFTPServerDataModule::IdFTPServerSetATTRIB(TContext& context, std::uint32_t& attributes,
+                                                 const std::string& fileName, bool& authorized) {
+    std::string root;
+    if (!CheckAccess(TFtpEventKind::Write, context, root, fileName)) {
+        authorized = false;
+        return;
+    }
+    const auto disk = DiskPath(root, fileName);
+    if (!disk) {
+        attributes = os::INVALID_FILE_ATTRIBUTES;
+        return;
+    }
+    os::SetFileAttributes(*disk, attributes); // the reply tells what the file now has
+    attributes = os::GetFileAttributes(*disk);
+}
+
+void TVFTPServerDataModule::IdFTPServerFileExistCheck(TContext& context,
+                                                      const std::string& pathName, bool& exists) {
+    const auto disk = DiskPath(QueryRootDir(context, pathName), pathName, true);
+    exists = disk && os::FileExists(*disk);
+}
+
+void TVFTPServerDataModule::IdFTPServerStat(TContext& context,
+                                            std::vector<std::string>& statusInfo) {
+    using ftp::TIdFTPDataStructure;
+    statusInfo.push_back("Connected to " + HostNameOf(context.PeerIP));
+    statusInfo.push_back("Logged in as " + context.UserName);
+    const char* type = context.DataType == ftp::TIdFTPTransferType::ftASCII ? "ASCII" : "BINARY";
+    const char* structure = context.DataStruct == TIdFTPDataStructure::dsFile     ? "File"
+                            : context.DataStruct == TIdFTPDataStructure::dsRecord ? "Record"
+                                                                                  : "Page";
+    const char* mode =
+        context.DataMode == ftp::TIdFTPTransferMode::dmDeflate ? "DEFLATE" : "STREAM";
+    statusInfo.push_back(std::string("TYPE: ") + type +
+                         ", FORM: Nonprint; STRUcture: " + structure + "; transfer MODE: " + mode);
+    statusInfo.push_back(context.DataChannelActive ? "Data Connection Active"
+                                                   : "No Data Connection");
+}
+
+void TVFTPServerDataModule::IdFTPServerPASVBeforeBind(TContext& /*context*/, std::string& /*ip*/,
+                                                      std::uint16_t& port,
+                                                      ftp::TIdIPVersion /*ipVersion*/) {
+    port = RandomPort(IdFTPServer.PASVBoundPortMin(), IdFTPServer.PASVBoundPortMax());
+}
+
+void TVFTPServerDataModule::IdFTPServerPASVReply(TContext& /*context*/, std::string& ip,
+                                                 std::uint16_t& /*port*/,
+                                                 ftp::TIdIPVersion /*ipVersion*/) {
+    if (m_settings.UsePasvIP)
+        ip = m_settings.PasvIP;
 }
 
 } // namespace vdx

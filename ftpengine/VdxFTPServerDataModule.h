@@ -1,49 +1,75 @@
 #pragma once
-// The FTP data module: holds the FTP protocol engine, asks the server object
-// for roots and permissions through OnAccessQuery and hands finished log
-// lines to OnLogLine. The engine and its event handlers join this class later;
-// this is what the server object relies on.
+// The FTP data module: holds the FTP protocol engine and answers its events.
+// Every handler asks the server object through OnAccessQuery for the user's
+// root folder (and, where the operation is guarded, for permission), maps the
+// FTP path to a disk path below that root, does the file work through the
+// Windows-semantics file layer and hands finished log lines to OnLogLine.
 
 #include "VFFTPServer.h"
 #include "VFGlobals.h"
+#include "platform/ftp/ftp_server.h"
+#include "platform/os/datetime.h"
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vdx {
 
 class TVFTPServerDataModule {
 public:
-    TVFTPServerDataModule() = default;
+    using TContext = ftp::TIdFTPServerContext;
+
+    // Configures IdFTPServer (replies, system type, MLSx facts, MODE Z) and
+    // binds every handler to its event; the engine stays off.
+    TVFTPServerDataModule();
     // The engine's connection threads hold this object's address.
     TVFTPServerDataModule(const TVFTPServerDataModule&) = delete;
     TVFTPServerDataModule& operator=(const TVFTPServerDataModule&) = delete;
-    // Switches the engine off and logs Stopped.
+    // Switches the engine off (closing every connection and joining its
+    // thread), then logs Stopped.
     ~TVFTPServerDataModule();
+
+    ftp::TIdFTPServer IdFTPServer;
+    std::shared_ptr<ftp::TIdCompressorZLibEx> IdCompressorZLibEx;
 
     // Set by the server object before the engine is switched on.
     TAccessQueryEvent OnAccessQuery;
     TLogLineEvent OnLogLine;
 
-    // The last value given to SetActive.
+    // Whether the engine was last switched on successfully.
     bool Active() const noexcept { return m_active; }
     // The copy taken by ApplySettings.
     const TSettings& Settings() const noexcept { return m_settings; }
 
-    // Switches the engine on or off; when switched on, logs Started.
+    // Switches the engine on (listening on DefaultPort on all interfaces) or
+    // off. Errors such as a port in use or a port number out of range throw
+    // to the caller and log nothing; a successful start logs Started.
     void SetActive(bool value);
-    // Keeps a copy of the settings for the engine; port and passive values
-    // take effect at the next start.
+    // Keeps a copy of the settings and sets DefaultPort and the passive port
+    // range; they take effect at the next start. A custom range whose lowest
+    // port is not below the highest, or passive ports outside 0..65535, throw
+    // std::invalid_argument (the copy is kept, the engine unchanged).
     void ApplySettings(const TSettings& settings);
 
+    // Raises OnAccessQuery for context's connection; returns the permission
+    // (false when unassigned) and the root folder in rootDir.
+    bool CheckAccess(TFtpEventKind kind, const TContext& context, std::string& rootDir,
+                     const std::string& path);
     // Asks OnAccessQuery whether the login is valid; false when unassigned.
     bool QueryLogin(const std::string& userName, const std::string& password,
                     const std::string& peerIP);
+    // The root folder of path for context's user.
+    std::string QueryRootDir(const TContext& context, const std::string& path);
 
     // Raises OnLogLine with the five-field line: timestamp, user name, peer
     // address, label of kind, detail, separated by TAB.
     void Log(TFtpEventKind kind, const std::string& userName, const std::string& peerIP,
              const std::string& detail);
+    void Log(TFtpEventKind kind, const TContext& context, const std::string& detail);
     // The same without a connection and without detail (Started, Stopped).
     void Log(TFtpEventKind kind);
     // Raises OnLogLine with the two-field line: timestamp, TAB, message.
@@ -54,9 +80,86 @@ public:
     static std::string NormalizePath(std::string_view path);
     // Removes trailing "/" and "\"; an all-separator path becomes empty.
     static std::string StripTrailingDelimiters(std::string_view path);
+    // The disk path root + (withDelimiter ? "/" : "") + ftpPath, with "/"
+    // separators and every run of separators collapsed. nullopt when the path
+    // cannot exist: below the non-administrators' non-existent root, or with a
+    // NUL byte or a ".." component in ftpPath (the engine hands neither; this
+    // keeps a path below its root whatever a caller passes).
+    static std::optional<std::string> DiskPath(const std::string& root, std::string_view ftpPath,
+                                               bool withDelimiter = false);
+
+    // A file time through the DOS form (2-second steps, no time-zone shift).
+    // Throws vdx::os::FileError for times outside 1980..2107.
+    static os::TDateTime FileTimeToDateTime(os::FileTime fileTime);
+    // The same, clamped to the nearest DOS bound instead of failing, for
+    // listings and facts that must not fail over one odd entry.
+    static os::TDateTime ClampedFileTimeToDateTime(os::FileTime fileTime);
+    // A date-time value through the DOS form; 0 for values outside 1980..2107.
+    static os::FileTime DateTimeToFileTime(os::TDateTime value);
+    // The last-write time of the file at path (opened for reading while
+    // others may read and write), clamped as in listings. Throws
+    // vdx::os::FileError when it cannot be opened (missing, a folder ...).
+    static os::TDateTime GetFileModifiedTime(const std::string& path);
+    // The full size of the file at path, opened exclusively; 0 when it cannot
+    // be opened.
+    static std::int64_t GetFileSizeOf(const std::string& path);
+    // A port drawn uniformly from min..max inclusive; min when max <= min (so
+    // 0 for an unset range: the system chooses).
+    static std::uint16_t RandomPort(std::uint16_t min, std::uint16_t max);
+
+    // The FTP component's events. Paths come absolute and confined below "/".
+    void IdFTPServerUserLogin(TContext& context, const std::string& userName,
+                              const std::string& password, bool& authenticated);
+    void IdFTPServerAfterUserLogin(TContext& context);
+    void IdFTPServerChangeDirectory(TContext& context, std::string& directory);
+    void IdFTPServerListDirectory(TContext& context, const std::string& path,
+                                  ftp::TIdFTPListOutput& listing, const std::string& cmd,
+                                  const std::string& switches);
+    void IdFTPServerMLST(TContext& context, const std::string& path,
+                         ftp::TIdFTPListOutput& listing);
+    void IdFTPServerStoreFile(TContext& context, const std::string& fileName, bool append,
+                              std::unique_ptr<ftp::TStream>& stream);
+    void IdFTPServerRetrieveFile(TContext& context, const std::string& fileName,
+                                 std::unique_ptr<ftp::TStream>& stream);
+    void IdFTPServerDeleteFile(TContext& context, const std::string& pathName);
+    void IdFTPServerMakeDirectory(TContext& context, std::string& directory);
+    void IdFTPServerRemoveDirectory(TContext& context, std::string& directory);
+    void IdFTPServerRenameFile(TContext& context, const std::string& renameFromFile,
+                               const std::string& renameToFile);
+    void IdFTPServerCombineFiles(TContext& context, const std::string& targetFileName,
+                                 const std::vector<std::string>& parts);
+    void IdFTPServerCRCFile(TContext& context, const std::string& fileName,
+                            std::unique_ptr<ftp::TStream>& stream);
+    void IdFTPServerDisconnect(TContext& context);
+    void IdFTPServerException(TContext* context, const std::exception& exception);
+    void IdFTPServerGetFileSize(TContext& context, const std::string& fileName,
+                                std::int64_t& fileSize);
+    void IdFTPServerGetFileDate(TContext& context, const std::string& fileName,
+                                os::TDateTime& fileDate);
+    void IdFTPServerSetModifiedTime(TContext& context, const std::string& fileName,
+                                    os::TDateTime& fileTime);
+    void IdFTPServerSetCreationTime(TContext& context, const std::string& fileName,
+                                    os::TDateTime& fileTime);
+    void IdFTPServerSiteUTIME(TContext& context, const std::string& fileName,
+                              os::TDateTime& lastAccessTime, os::TDateTime& lastModTime,
+                              os::TDateTime& createDate, bool& authorized);
+    void IdFTPServerSetATTRIB(TContext& context, std::uint32_t& attributes,
+                              const std::string& fileName, bool& authorized);
+    void IdFTPServerFileExistCheck(TContext& context, const std::string& pathName, bool& exists);
+    void IdFTPServerStat(TContext& context, std::vector<std::string>& statusInfo);
+    void IdFTPServerPASVBeforeBind(TContext& context, std::string& ip, std::uint16_t& port,
+                                   ftp::TIdIPVersion ipVersion);
+    void IdFTPServerPASVReply(TContext& context, std::string& ip, std::uint16_t& port,
+                              ftp::TIdIPVersion ipVersion);
 
 private:
+    // Throws the 550 refusal of a command the user has no right to.
+    [[noreturn]] static void Refuse();
+    // The root for path after checking that the user may write there.
+    std::string WritableRoot(TContext& context, const std::string& path);
+
     bool m_active = false;
+    bool m_portValid = true; // Port of the settings fits a port number
     TSettings m_settings;
 };
 
