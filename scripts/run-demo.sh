@@ -1,9 +1,26 @@
 #!/usr/bin/env bash
-# Builds the programs and lays out a demo install root in ./demo.
+# Builds the programs, installs them into a demo install root (./demo), lays
+# out its folders with "Settings.xml" (port 2121, both product switches on)
+# and "Users.xml" (an administrator and a teletext user with generated
+# passwords, printed below; an existing "Users.xml" is kept), then starts
+# VdxFtpServer. Without a display it runs on Qt's offscreen platform.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j "$(nproc)"
+build="${VDX_BUILD_DIR:-$PWD/build}" # another build folder may be given
 root="$PWD/demo"
-mkdir -p "$root"/VdxFtpServer "$root"/VdxTxtServer/{transfer,log,users} "$root"/VdxInfo/{transfer,log}
+port=2121
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j "$(nproc)"
+cmake --install "$build" --prefix "$root" >/dev/null
+
 echo "Demo install root: $root"
+echo "Logins (user password):"
+"$build/tests/tools/vdx_demo_root" "$root" --port "$port"
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+fi
+echo "Starting VdxFtpServer: ftp://127.0.0.1:$port/ (log: $root/VdxFtpServer/VdxFtpServer.log)"
+echo "Stop it with Ctrl+C or by closing its window."
+exec "$root/VdxFtpServer/VdxFtpServer"

@@ -1,0 +1,5 @@
+#include "ftpdesktop/VdxFtpServerProgram.h"
+
+int main(int argc, char** argv) {
+    return vdx::RunVdxFtpServer(argc, argv);
+}
