@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Prints the benchmark figures of ftp_bench.py side by side with the ratios ours/theirs and the
+targets.  Usage: bench_report.py OURS.json VSFTPD.json PUREFTPD.json"""
+
+import json
+import sys
+
+
+def load(path):
+    try:
+        with open(path) as f:
+            return json.loads(f.read().strip().splitlines()[-1])
+    except (OSError, ValueError, IndexError):
+        return {}
+
+
+def get(figures, *keys):
+    for key in keys:
+        if not isinstance(figures, dict) or key not in figures:
+            return None
+        figures = figures[key]
+    return figures
+
+
+ROWS = [
+    ("RETR 1 GiB (MB/s)", ("retr_mb_s",), "higher", ">= vsftpd"),
+    ("STOR 1 GiB (MB/s)", ("stor_mb_s",), "higher", ">= 2x vsftpd"),
+    ("2,000 x 4 KiB up (files/s)", ("small_files_per_s", "up"), "higher", ""),
+    ("2,000 x 4 KiB down (files/s)", ("small_files_per_s", "down"), "higher", ""),
+    ("2,000 x 4 KiB up+down (files/s)", ("small_files_per_s", "both"), "higher", ""),
+    ("200 clients x 10 MiB up+down (s)", ("concurrent", "seconds"), "lower", "<= vsftpd"),
+    ("  failed sessions", ("concurrent", "failed"), "lower", "0"),
+    ("logins/s (users table)", ("logins", "per_second"), "higher", ">= 200 (10,000 users)"),
+    ("  users in table", ("logins", "users_table"), "", ""),
+    ("  failed logins", ("logins", "failed"), "lower", "0"),
+    ("idle: RSS KiB per connection", ("idle", "rss_kib_per_connection"), "lower", "< 64"),
+    ("idle: PSS KiB per connection", ("idle", "pss_kib_per_connection"), "lower", ""),
+]
+
+
+def cell(value):
+    if value is None:
+        return "-"
+    return f"{value:.1f}" if isinstance(value, float) else str(value)
+
+
+def main():
+    ours, vsftpd, pure = (load(p) for p in sys.argv[1:4])
+    header = f"{'':34} {'ours':>10} {'vsftpd':>10} {'pure-ftpd':>10} {'ours/vs':>8} {'ours/pure':>9}  target"
+    print(header)
+    print("-" * len(header))
+    for label, keys, _, target in ROWS:
+        values = [get(f, *keys) for f in (ours, vsftpd, pure)]
+        ratios = []
+        for theirs in values[1:]:
+            if isinstance(values[0], (int, float)) and isinstance(theirs, (int, float)) and theirs:
+                ratios.append(f"{values[0] / theirs:.2f}")
+            else:
+                ratios.append("-")
+        print(f"{label:34} {cell(values[0]):>10} {cell(values[1]):>10} {cell(values[2]):>10} "
+              f"{ratios[0]:>8} {ratios[1]:>9}  {target}")
+    print("\nvsftpd logs in anonymously (it has no users file); pure-ftpd reads a PureDB of the "
+          "same number of virtual users.")
+
+
+if __name__ == "__main__":
+    main()
