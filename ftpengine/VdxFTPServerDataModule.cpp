@@ -61,6 +61,13 @@ void FillItem(TIdFTPListOutputItem& item, const os::FindData& data) {
     item.UnixOthersPermissions = permissions;
 }
 
+// Appends text as one field: a TAB in it (a client may send one in a user
+// name or a path) would shift the fields after it and could forge a line.
+void AppendField(std::string& line, std::string_view text) {
+    for (const char c : text)
+        line += c == '\t' ? ' ' : c;
+}
+
 [[noreturn]] void ThrowMissing() {
     throw os::FileError(os::SysErrorMessage(ENOENT), ENOENT);
 }
@@ -260,13 +267,13 @@ void TVFTPServerDataModule::Log(TFtpEventKind kind, const std::string& userName,
         return;
     std::string line = DateTimeToLogStr(os::Now());
     line += '\t';
-    line += userName;
+    AppendField(line, userName);
     line += '\t';
-    line += peerIP;
+    AppendField(line, peerIP);
     line += '\t';
     line += FtpEventLabel(kind);
     line += '\t';
-    line += detail;
+    AppendField(line, detail);
     OnLogLine(line);
 }
 
@@ -280,8 +287,12 @@ void TVFTPServerDataModule::Log(TFtpEventKind kind) {
 }
 
 void TVFTPServerDataModule::LogException(const std::string& message) {
-    if (OnLogLine)
-        OnLogLine(DateTimeToLogStr(os::Now()) + '\t' + message);
+    if (!OnLogLine)
+        return;
+    std::string line = DateTimeToLogStr(os::Now());
+    line += '\t';
+    AppendField(line, message);
+    OnLogLine(line);
 }
 
 std::string TVFTPServerDataModule::NormalizePath(std::string_view path) {
@@ -346,15 +357,13 @@ os::TDateTime TVFTPServerDataModule::GetFileModifiedTime(const std::string& path
 }
 
 std::int64_t TVFTPServerDataModule::GetFileSizeOf(const std::string& path) {
-    const auto file =
-        os::File::TryOpen(path, os::Access::Read, os::Share::None, os::Disposition::OpenExisting);
-    if (!file)
+    // Read from the folder entry, not through an open: a file that another
+    // connection is uploading or downloading (both open it exclusively) still
+    // has its size, where an open would fail and report 0.
+    const auto data = os::FindFile(path);
+    if (!data || (data->attributes & os::FILE_ATTRIBUTE_DIRECTORY) != 0)
         return 0;
-    try {
-        return file->Size();
-    } catch (const os::FileError&) {
-        return 0;
-    }
+    return static_cast<std::int64_t>(data->size);
 }
 
 std::uint16_t TVFTPServerDataModule::RandomPort(std::uint16_t min, std::uint16_t max) {
@@ -460,9 +469,12 @@ void TVFTPServerDataModule::IdFTPServerStoreFile(TContext& context, const std::s
     const auto disk = DiskPath(root, fileName);
     if (!disk)
         return;
-    os::File file =
-        os::File::Open(*disk, os::Access::Write, os::Share::None,
-                       append ? os::Disposition::OpenExisting : os::Disposition::CreateAlways);
+    // A STOR after REST resumes the file: the engine cuts it at the offset
+    // and writes on from there, so it must not be emptied first.
+    const bool resume = !append && context.RestartPos > 0;
+    os::File file = os::File::Open(*disk, os::Access::Write, os::Share::None,
+                                   append || resume ? os::Disposition::OpenExisting
+                                                    : os::Disposition::CreateAlways);
     stream = std::make_unique<ftp::TFileStream>(std::move(file));
     Log(TFtpEventKind::Write, context, fileName);
 }

@@ -100,8 +100,8 @@ public:
     // others may read and write), clamped as in listings. Throws
     // vdx::os::FileError when it cannot be opened (missing, a folder ...).
     static os::TDateTime GetFileModifiedTime(const std::string& path);
-    // The full size of the file at path, opened exclusively; 0 when it cannot
-    // be opened.
+    // The full size of the file at path, also while another connection has it
+    // open; 0 when it is missing or a folder.
     static std::int64_t GetFileSizeOf(const std::string& path);
     // A port drawn uniformly from min..max inclusive; min when max <= min (so
     // 0 for an unset range: the system chooses).

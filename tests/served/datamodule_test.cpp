@@ -88,11 +88,12 @@ TEST(DataModuleFiles, SizeAndModifiedTime) {
     test::WriteFileBytes(file, std::string(1500, 'x'));
     EXPECT_EQ(M::GetFileSizeOf(file), 1500);
     EXPECT_EQ(M::GetFileSizeOf(dir.Folder() + "missing"), 0);
+    EXPECT_EQ(M::GetFileSizeOf(dir.Folder()), 0);
     {
-        // An exclusive open elsewhere: the size cannot be had.
+        // An upload in progress elsewhere holds the file exclusively; its size still counts.
         const os::File busy =
-            os::File::Open(file, os::Access::Read, os::Share::None, os::Disposition::OpenExisting);
-        EXPECT_EQ(M::GetFileSizeOf(file), 0);
+            os::File::Open(file, os::Access::Write, os::Share::None, os::Disposition::OpenExisting);
+        EXPECT_EQ(M::GetFileSizeOf(file), 1500);
     }
     EXPECT_GT(M::GetFileModifiedTime(file), At(2000, 1, 1));
     EXPECT_THROW(M::GetFileModifiedTime(dir.Folder() + "missing"), os::FileError);

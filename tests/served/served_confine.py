@@ -90,6 +90,9 @@ class Confined(unittest.TestCase):
             if verb == "RNFR":
                 ftp.sendcmd(command)
                 return ftp.sendcmd("RNTO /stolen.txt"), ""
+            if verb == "RNTO":
+                ftp.sendcmd("RNFR " + self.own)
+                return ftp.sendcmd(command), ""
             if verb == "CWD":
                 ftp.sendcmd(command)
                 lines = []
@@ -105,7 +108,7 @@ class Confined(unittest.TestCase):
         return [f"CWD {path}", f"LIST {path}", f"NLST {path}", f"MLSD {path}", f"MLST {path}/secret.txt",
                 f"RETR {path}/secret.txt", f"STOR {path}/evil.txt", f"APPE {path}/secret.txt",
                 f"DELE {path}/secret.txt", f"MKD {path}/newdir", f"RMD {path}/emptydir",
-                f"RNFR {path}/secret.txt", f"SIZE {path}/secret.txt", f"MDTM {path}/secret.txt",
+                f"RNFR {path}/secret.txt", f"RNTO {path}/moved.txt", f"SIZE {path}/secret.txt", f"MDTM {path}/secret.txt",
                 f"MFMT 20000101000000 {path}/secret.txt", f"MFCT 20000101000000 {path}/secret.txt",
                 f"SITE UTIME 20000101000000 {path}/secret.txt", f"SITE ATTRIB +R {path}/secret.txt",
                 f"MDTM 20000101000000 {path}/secret.txt", f"COMB {path}/comb.txt {path}/secret.txt",
@@ -114,6 +117,9 @@ class Confined(unittest.TestCase):
     def test_no_path_climbs_out_of_the_root(self):
         for user, password, _ in USERS:
             skip = {self.admin_root} if user == "admin" else {self.install.path(UPLOAD)}
+            # A file of the user's own for renames to aim out of the root.
+            self.own = "/own.txt" if user == "admin" else UPLOAD + "/own.txt"
+            self.write(os.path.join(next(iter(skip)), "own.txt"), b"own")
             before = self.snapshot(skip)
             ftp = self.host.ftp(user, password)
             for climb in CLIMBS:

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Passive mode as the settings make it: ports from a custom range, the external address in the
-reply, and a server that does not start on a bad range or a port in use. Passive replies that
+reply, a server that does not start on a bad range or a port in use, and one that stops cleanly
+on SIGINT. Passive replies that
 name another address are only read here, never connected to."""
 
 import io
 import random
 import re
+import signal
 import socket
 import subprocess
 import unittest
@@ -70,6 +72,16 @@ class Passive(unittest.TestCase):
                     ftp = self.round_trip(host)
                     self.assertEqual(passive_port(ftp.sendcmd("PASV"))[0], expected)
                     ftp.quit()
+
+    def test_interrupt_closes_connections_and_logs_stopped(self):
+        self.install.write_settings()
+        host = s.Host(self.install)
+        host.start()
+        ftp = host.ftp("admin", "adminpw")
+        host.stop(signal.SIGINT)
+        self.assertTrue(ftp.getline().startswith("421"))
+        ftp.close()
+        self.assertEqual(self.install.log_lines()[-1][1:], ["", "", "Stopped", ""])
 
     def test_bad_range_keeps_the_server_from_starting(self):
         low = random.randrange(40000, 60000, 20)

@@ -91,7 +91,9 @@ class Served(unittest.TestCase):
     def test_login_checks_first_of_equal_names(self):
         rows = [("ANNA", "annapw", 230, "OK"), ("ANNA", "secondpw", 530, "FAILED"),
                 ("anna", "secondpw", 530, "FAILED"), ("anna", "ANNAPW", 530, "FAILED"),
-                ("ghost", "x", 530, "FAILED")]
+                ("ghost", "x", 530, "FAILED"),
+                # TABs in a name must not forge the fields of a successful login.
+                ("x\t10.9.8.7\tLogin  \tOK", "y", 530, "FAILED")]
         for user, password, code, detail in rows:
             with self.subTest(user=user, password=password):
                 mark = self.mark()
@@ -99,7 +101,8 @@ class Served(unittest.TestCase):
                 self.assertEqual(s.reply_code(ftp.login, user, password), code)
                 ftp.close()
                 self.assertEqual(self.since(mark), [("Login  ", detail)])
-                self.assertEqual(self.install.log_lines()[mark][1], user)
+                self.assertEqual(self.install.log_lines()[mark][1:3],
+                                 [user.replace("\t", " "), "127.0.0.1"])
 
     # ---- The non-administrator's root and refusals ---------------------------------------
 
@@ -149,9 +152,15 @@ class Served(unittest.TestCase):
         got = []
         ftp.retrbinary("RETR /app.bin", got.append)
         self.assertEqual(b"".join(got), b"onetwo")
+        # REST then STOR resumes: what lies before the offset stays, the rest is replaced.
+        ftp.storbinary("STOR /app.bin", io.BytesIO(b"TWO!"), rest=3)
+        self.assertEqual(self.read(self.admin("app.bin")), b"oneTWO!")
+        with self.assertRaises(ftplib.error_perm):
+            ftp.storbinary("STOR /never.bin", io.BytesIO(b"x"), rest=3)
+        self.assertFalse(os.path.exists(self.admin("never.bin")))
         ftp.quit()
         self.assertEqual(self.since(mark), [("Write  ", "/app.bin"), ("Write  ", "/app.bin"),
-                                            ("Read   ", "/app.bin")])
+                                            ("Read   ", "/app.bin"), ("Write  ", "/app.bin")])
 
     # ---- Folders and deletes ---------------------------------------------------------------
 
@@ -188,7 +197,8 @@ class Served(unittest.TestCase):
         self.write(self.install.path(UPLOAD + "/stays.txt"))
         rows = [("anna", "annapw", UPLOAD + "/missing.txt", [("Delete ", UPLOAD + "/missing.txt")]),
                 ("anna", "annapw", UPLOAD + "/gone.txt", [("Delete ", UPLOAD + "/gone.txt")]),
-                ("nobody", "nopw", UPLOAD + "/stays.txt", [])]
+                ("nobody", "nopw", UPLOAD + "/stays.txt", []),
+                ("admin", "adminpw", "/tab\there.txt", [("Delete ", "/tab here.txt")])]
         for user, password, path, logged in rows:
             with self.subTest(user=user, path=path):
                 ftp = self.host.ftp(user, password)
@@ -256,6 +266,14 @@ class Served(unittest.TestCase):
         os.makedirs(self.admin("folder"), exist_ok=True)
         ftp = self.host.ftp("admin", "adminpw")
         self.assertEqual(ftp.sendcmd("SIZE /sparse.bin"), "213 5368709120")
+        # A download in progress holds the file exclusively; its size is still its size.
+        reader = self.host.ftp("admin", "adminpw")
+        reader.voidcmd("TYPE I")
+        data = reader.transfercmd("RETR /sparse.bin")
+        data.recv(1024)
+        self.assertEqual(ftp.sendcmd("SIZE /sparse.bin"), "213 5368709120")
+        data.close()
+        reader.close()
         for path in ["/missing.bin", "/folder"]:
             with self.subTest(path=path), self.assertRaises(ftplib.error_perm) as missing:
                 ftp.sendcmd("SIZE " + path)

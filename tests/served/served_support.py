@@ -141,17 +141,18 @@ class Host:
             self.lines.put(line)
         self.lines.put(None)
 
-    def stop(self):
-        """SIGTERM, then the host must end by itself with exit code 0 after logging Stopped."""
+    def stop(self, sig=signal.SIGTERM):
+        """sig (SIGTERM or SIGINT), then the host must end by itself with exit code 0 after
+        logging Stopped."""
         if not self.process or self.process.poll() is not None:
             return
-        self.process.send_signal(signal.SIGTERM)
+        self.process.send_signal(sig)
         try:
             code = self.process.wait(timeout=TIMEOUT)
         except subprocess.TimeoutExpired:
             self.process.kill()
             self.process.wait()
-            raise AssertionError("test host did not stop on SIGTERM")
+            raise AssertionError(f"test host did not stop on {signal.Signals(sig).name}")
         assert code == 0, f"test host exit code {code}"
         self.reader.join(timeout=TIMEOUT)
         self.process.stdout.close()
