@@ -176,18 +176,24 @@ void TFGlobals::SaveSettings() const {
 
 namespace {
 
-// The whole file, or nullopt when it is missing or cannot be read (the parse
-// then tells why).
+// The whole file, or nullptr when it is missing, cannot be read or is larger
+// than the XML layer accepts (the parse then tells why). Bounded: a login must
+// not pull a huge file into memory.
 std::shared_ptr<const std::string> ReadBytes(const std::string& path) {
     auto file = os::File::TryOpen(path, os::Access::Read, os::Share::ReadWrite,
                                   os::Disposition::OpenExisting);
     if (!file)
         return nullptr;
     try {
+        if (file->Size() > static_cast<std::int64_t>(kMaxXmlDocumentBytes))
+            return nullptr;
         std::string bytes;
         char buffer[64 * 1024];
-        while (const std::size_t n = file->Read(buffer, sizeof buffer))
+        while (const std::size_t n = file->Read(buffer, sizeof buffer)) {
             bytes.append(buffer, n);
+            if (bytes.size() > kMaxXmlDocumentBytes) // grown while we read
+                return nullptr;
+        }
         return std::make_shared<const std::string>(std::move(bytes));
     } catch (const os::FileError&) {
         return nullptr;

@@ -38,9 +38,6 @@ bool SameTextAscii(std::string_view a, std::string_view b) {
 
 std::once_flag g_parserInit;
 
-// Far above any file the programs write (a user takes about 130 bytes), far
-// below what would exhaust memory.
-constexpr std::size_t kMaxDocumentBytes = 16u << 20;
 // What the copied tree may take, nodes and strings. Every element carries
 // the text below it, so nesting multiplies the copies: a few megabytes of text
 // under 250 levels would need gigabytes. A users file of the largest size
@@ -234,7 +231,7 @@ std::string ReadWholeFile(const std::string& path, bool& missing) {
     }
     if (!S_ISREG(st.st_mode))
         ThrowFileError("Cannot open file", path, EACCES);
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxDocumentBytes)
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxXmlDocumentBytes)
         throw XmlParseError("The XML document is too large");
 
     std::string data;
@@ -249,7 +246,7 @@ std::string ReadWholeFile(const std::string& path, bool& missing) {
         if (n == 0)
             break;
         data.append(buffer, static_cast<std::size_t>(n));
-        if (data.size() > kMaxDocumentBytes) // grown while we read
+        if (data.size() > kMaxXmlDocumentBytes) // grown while we read
             throw XmlParseError("The XML document is too large");
     }
     return data;
@@ -309,7 +306,7 @@ std::optional<std::string> XmlNode::Attribute(std::string_view name) const {
 
 XmlNode ParseXml(std::string_view bytes) {
     std::call_once(g_parserInit, [] { xmlInitParser(); });
-    if (bytes.size() > kMaxDocumentBytes)
+    if (bytes.size() > kMaxXmlDocumentBytes)
         throw XmlParseError("The XML document is too large");
     // Bytes are read as Latin-1, so a UTF-8 byte-order mark would be three
     // characters before the declaration; editors put one there.

@@ -6,6 +6,7 @@
 // Writing builds the file by hand so its bytes are exactly ours: declaration,
 // one TAB per level, CR LF after every line.
 
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -15,8 +16,12 @@
 
 namespace vdx {
 
+// The largest file the XML layer reads: far above any file the programs
+// write (a user takes about 130 bytes), far below what would exhaust memory.
+inline constexpr std::size_t kMaxXmlDocumentBytes = 16u << 20;
+
 // A document that is not well-formed, has a DOCTYPE, is too large (over
-// 16 MiB, or a tree that would take over 128 MiB once copied, as deep nesting
+// kMaxXmlDocumentBytes, or a tree that would take over 128 MiB once copied, as deep nesting
 // of much text does), or cannot be parsed.
 class XmlParseError : public std::runtime_error {
 public:

@@ -3,12 +3,16 @@
 #include "InstallRoot.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
+#include "shared/VdxXmlDoc.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 #include <vector>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace vdx {
 namespace {
@@ -75,6 +79,25 @@ TEST(CheckLogin, DamagedFileThrowsAndKeepsTheTableInForce) {
     std::filesystem::remove(root.UsersPath());
     EXPECT_FALSE(globals.CheckLogin("admin", "pw"));
     EXPECT_FALSE(server.IsAdmin("admin"));
+}
+
+long PeakResidentKiB() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+TEST(CheckLogin, HugeFileIsRefusedWithoutBeingReadIntoMemory) {
+    InstallRoot root;
+    root.WriteUsers({MakeUser("anna", "a")});
+    TFGlobals globals(root.ProgramPath());
+    // A sparse gigabyte: reading it whole would show in the peak memory.
+    ASSERT_EQ(::truncate(root.UsersPath().c_str(), 1L << 30), 0);
+    const long before = PeakResidentKiB();
+    EXPECT_THROW(globals.CheckLogin("anna", "a"), XmlParseError);
+    EXPECT_THROW(globals.LoadUsers(), XmlParseError);
+    EXPECT_LT(PeakResidentKiB() - before, 256L << 10) << "KiB more at peak";
+    EXPECT_TRUE(globals.FindUser("anna").has_value()) << "the old table stays in force";
 }
 
 TEST(CheckLogin, RightsFollowTheFileAsOfTheLatestLoginOfAnybody) {
