@@ -56,9 +56,16 @@ void WriteFileAtomically(const std::string& givenPath, std::string_view data) {
 
     mode_t mode = 0644;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
+    if (::stat(path.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
+        // The other program may reach the file through its group only: keep
+        // owner and group where we may (the group when we belong to it, both
+        // as root), as a rewrite in place would.
+        if (::fchown(fd, st.st_uid, st.st_gid) != 0)
+            (void)!::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
+    }
 
+    // The mode goes last: a change of owner clears the set-id bits.
     const bool ok = WriteAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     const int error = errno;
     if (::close(fd) != 0 || !ok) {

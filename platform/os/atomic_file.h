@@ -7,7 +7,8 @@
 namespace vdx::os {
 
 // Writes data to a temporary file in the same folder, flushes it to disk and
-// renames it over path, keeping the old file's permission bits. When path is
+// renames it over path, keeping the old file's permission bits, and its owner
+// and group as far as the caller may set them. When path is
 // a symbolic link, the file it names is replaced and the link stays. Readers see
 // either the old or the new content. Throws FileError ("Cannot create file
 // \"path\". <reason>") when the file cannot be written; the old file is then

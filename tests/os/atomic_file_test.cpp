@@ -26,16 +26,25 @@ TEST(Paths, SplitsTheProgramConvention) {
     EXPECT_FALSE(ProgramPath().empty());
 }
 
-TEST(AtomicFile, ReplacesContentAndKeepsPermissions) {
+TEST(AtomicFile, ReplacesContentAndKeepsPermissionsAndOwnership) {
     TempDir dir;
     const std::string path = dir.Folder() + "Users.xml";
     WriteFileBytes(path, "old");
-    ::chmod(path.c_str(), 0600);
+    struct stat old {};
+    ASSERT_EQ(::stat(path.c_str(), &old), 0);
+    // Root can hand the file to anybody; others keep their own.
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? 4242 : old.st_uid;
+    const gid_t group = root ? 4343 : old.st_gid;
+    ASSERT_EQ(::chown(path.c_str(), owner, group), 0);
+    ::chmod(path.c_str(), 02640);
     WriteFileAtomically(path, "new content");
     EXPECT_EQ(ReadFileBytes(path), "new content");
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_mode & 07777, 02640u);
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
 }
 
 TEST(AtomicFile, SymbolicLinkStaysAndItsTargetIsReplaced) {
