@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 
 namespace vdx::test {
@@ -256,6 +257,147 @@ TEST_F(CommandTest, RenameCombineDeleteAndHandlerReplies) {
     EXPECT_EQ(m_client->Read().code, 226);
     const std::string name = opening.text.substr(10, opening.text.size() - 11);
     EXPECT_EQ(ReadFileBytes(m_server.Root() / name.substr(1)), "unique");
+}
+
+// A stream that fails on every read, as a file on a failing disk does.
+class UnreadableStream final : public TStream {
+public:
+    std::size_t Read(void*, std::size_t) override { throw std::runtime_error("Read failed"); }
+    void Write(const void*, std::size_t) override { throw std::runtime_error("Write failed"); }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin) override { return offset; }
+    std::int64_t Size() override { return 100; }
+    void SetSize(std::int64_t) override {}
+};
+
+TEST(EventFailures, EveryFailingEventIsAnsweredWithAnErrorReply) {
+    // Each event throws: the command is answered with an error reply carrying the message (or
+    // the exception reply for an exception that has none), and the connection carries on.
+    const struct {
+        const char* name;
+        std::function<void()> raise;
+        const char* suffix; // the reply text after the code
+    } kinds[] = {
+        {"std::exception", [] { throw std::runtime_error("Handler failed"); }, "Handler failed"},
+        {"other", [] { throw 42; }, "Unknown Internal Error"},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        TIdFTPServer s;
+        s.DefaultPort = 0;
+        auto raise = [&kind](auto&&...) { kind.raise(); };
+        s.OnUserLogin = [&kind](TIdFTPServerContext&, const std::string& user, const std::string&,
+                                bool& authenticated) {
+            if (user == "broken")
+                kind.raise();
+            authenticated = true;
+        };
+        s.OnAfterUserLogin = [&kind](TIdFTPServerContext& ctx) {
+            if (ctx.UserName == "late")
+                kind.raise();
+        };
+        s.OnChangeDirectory = raise;
+        s.OnListDirectory = raise;
+        s.OnMLST = raise;
+        s.OnStoreFile = raise;
+        s.OnRetrieveFile = raise;
+        s.OnDeleteFile = raise;
+        s.OnMakeDirectory = raise;
+        s.OnRemoveDirectory = raise;
+        s.OnRenameFile = raise;
+        s.OnCombineFiles = raise;
+        s.OnCRCFile = raise;
+        s.OnGetFileSize = raise;
+        s.OnGetFileDate = raise;
+        s.OnSetModifiedTime = raise;
+        s.OnSetCreationTime = raise;
+        s.OnSiteUTIME = raise;
+        s.OnSetATTRIB = raise;
+        s.OnFileExistCheck = raise;
+        s.OnStat = raise;
+        s.OnPASVBeforeBind = raise;
+        s.OnDisconnect = raise;
+        s.OnException = raise;
+        s.SetActive(true);
+
+        const bool withMessage = std::string(kind.name) == "std::exception";
+        const auto expect = [&](int code) {
+            return std::to_string(withMessage ? code : 500) + " " + kind.suffix + "\n";
+        };
+        RawFtpClient c(s.BoundPort());
+        ASSERT_EQ(c.Read().code, 220);
+        for (const char* user : {"broken", "late"}) {
+            EXPECT_EQ(c.Command(std::string("USER ") + user).code, 331);
+            EXPECT_EQ(c.Command("PASS x").text, expect(503)) << user;
+            EXPECT_EQ(c.Command("PWD").code, 530) << user;
+        }
+        ASSERT_EQ(c.Command("USER user").code, 331);
+        ASSERT_EQ(c.Command("PASS x").code, 230);
+        const struct {
+            const char* setup; // sent first, when set
+            const char* command;
+            int code;
+        } cases[] = {
+            {nullptr, "CWD x", 550},
+            {nullptr, "MKD x", 550},
+            {nullptr, "RMD x", 550},
+            {nullptr, "DELE x", 550},
+            {nullptr, "SIZE x", 550},
+            {nullptr, "MDTM x", 550},
+            {nullptr, "MDTM 20200101000000 x", 550},
+            {nullptr, "MFMT 20200101000000 x", 550},
+            {nullptr, "MFCT 20200101000000 x", 550},
+            {nullptr, "SITE UTIME 20200101000000 x", 550},
+            {nullptr, "SITE ATTRIB +R x", 550},
+            {nullptr, "MLST x", 550},
+            {nullptr, "STAT", 550},
+            {nullptr, "STAT x", 550},
+            {nullptr, "XCRC x", 550},
+            {nullptr, "COMB a b", 550},
+            {"RNFR a", "RNTO b", 550},
+            {nullptr, "PASV", 425},
+            {nullptr, "EPSV", 425},
+            {"PORT 127,0,0,1,4,0", "LIST", 550},
+            {"PORT 127,0,0,1,4,0", "MLSD", 550},
+            {"PORT 127,0,0,1,4,0", "RETR x", 550},
+            {"PORT 127,0,0,1,4,0", "STOR x", 550},
+            {"PORT 127,0,0,1,4,0", "APPE x", 550},
+            {"PORT 127,0,0,1,4,0", "STOU", 550},
+        };
+        for (const auto& row : cases) {
+            if (row.setup)
+                c.Command(row.setup);
+            EXPECT_EQ(c.Command(row.command).text, expect(row.code)) << row.command;
+        }
+        // A failing OnDisconnect and OnException end nothing but the one connection.
+        EXPECT_EQ(c.Command("QUIT").code, 221);
+        RawFtpClient next(s.BoundPort());
+        EXPECT_EQ(next.Read().code, 220);
+        s.SetActive(false);
+    }
+}
+
+TEST(EventFailures, StreamFailuresAreAnsweredAfterTheTransferStarts) {
+    TIdFTPServer s;
+    s.DefaultPort = 0;
+    s.OnUserLogin = [](TIdFTPServerContext&, const std::string&, const std::string&,
+                       bool& authenticated) { authenticated = true; };
+    s.OnRetrieveFile = [](TIdFTPServerContext&, const std::string&,
+                          std::unique_ptr<TStream>& stream) {
+        stream = std::make_unique<UnreadableStream>();
+    };
+    s.OnStoreFile = [](TIdFTPServerContext&, const std::string&, bool,
+                       std::unique_ptr<TStream>& stream) {
+        stream = std::make_unique<UnreadableStream>();
+    };
+    s.SetActive(true);
+    RawFtpClient c(s.BoundPort());
+    c.Login();
+    FtpReply done;
+    c.Transfer("RETR x", done);
+    EXPECT_EQ(done.text, "451 Read failed\n");
+    c.Transfer("STOR x", done, "data", true);
+    EXPECT_EQ(done.text, "451 Write failed\n");
+    EXPECT_EQ(c.Command("NOOP").code, 200);
 }
 
 } // namespace
