@@ -46,6 +46,9 @@ void TFViewLogDlg::FormCreate() {
 void TFViewLogDlg::FormShow() {
     TVdButtonDlg::FormShow();
     LogTabbedListBox->Items().LoadFromFile(m_globals.GetLogFileName());
+    // A load in one update leaves the stops as they were (none): fit them to
+    // the fields once, so the columns line up as in the main window.
+    LogTabbedListBox->CalcAutomaticTabStops();
 }
 
 } // namespace vdx

@@ -1,5 +1,6 @@
 #pragma once
-// The log viewer: the whole log file, one line per row.
+// The log viewer: the whole log file, one line per row, its TAB-separated
+// fields in columns.
 
 #include "shared/VdxButtonDlg.h"
 
@@ -16,9 +17,9 @@ public:
     TFcTabbedListBox* const LogTabbedListBox; // Qt parent-owned
 
 protected:
-    // The base captions, then the log file loaded in one update, so the
-    // fields stand at the list's default tab stops. Throws vdx::os::FileError
-    // when the file cannot be read.
+    // The base captions, then the log file loaded in one update and the tab
+    // stops fitted to its fields. Throws vdx::os::FileError when the file
+    // cannot be read.
     void FormShow() override;
 
 private:

@@ -297,7 +297,7 @@ void OnNextModal(const std::function<void(QWidget&)>& check) {
     });
 }
 
-TEST_F(MainWindowTest, OpenLogfileShowsTheWholeFileAtDefaultStops) {
+TEST_F(MainWindowTest, OpenLogfileShowsTheWholeFileInFittedColumns) {
     Start();
     std::string text;
     for (int i = 1; i <= 150; ++i)
@@ -316,8 +316,14 @@ TEST_F(MainWindowTest, OpenLogfileShowsTheWholeFileAtDefaultStops) {
         ASSERT_EQ(items.Count(), 150);
         EXPECT_EQ(items[149],
                   "2024-03-05 07:04:09\tsomeone-with-a-long-name\t10.0.0.1\tWrite  \tf150");
-        // Loaded in one update: the automatic stops did not run.
-        EXPECT_TRUE(dlg->LogTabbedListBox->RowTabStops().empty());
+        // One stop per field, fitted as if the lines had come one by one.
+        TFcTabbedListBox oneByOne;
+        oneByOne.SetFont(dlg->LogTabbedListBox->Font());
+        oneByOne.SetTabStopsMode(TFcTabStopsMode::tsmAutomatic);
+        for (int i = 0; i < items.Count(); ++i)
+            oneByOne.Items().Add(items[i]);
+        ASSERT_EQ(oneByOne.RowTabStops().size(), 4u);
+        EXPECT_EQ(dlg->LogTabbedListBox->RowTabStops(), oneByOne.RowTabStops());
         EXPECT_EQ(dlg->LogTabbedListBox->geometry(), QRect(8, 8, 598 - 16, 502 - 40 - 16));
         EXPECT_EQ(gui::QStringToAnsi(dlg->BtnOK->text()), "Sluiten");
         EXPECT_EQ(dlg->BtnOK->x(), 598 - 81);
