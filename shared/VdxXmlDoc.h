@@ -21,8 +21,9 @@ namespace vdx {
 inline constexpr std::size_t kMaxXmlDocumentBytes = 16u << 20;
 
 // A document that is not well-formed, has a DOCTYPE, is too large (over
-// kMaxXmlDocumentBytes, or a tree that would take over 128 MiB once copied, as deep nesting
-// of much text does), or cannot be parsed.
+// kMaxXmlDocumentBytes, or a tree that would take over 128 MiB once copied,
+// as deep nesting of much text does), has an element with more than 256
+// attributes, or cannot be parsed.
 class XmlParseError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -109,6 +109,18 @@ TEST(XmlRead, TreeKindsNamesAndAttributes) {
     EXPECT_TRUE(root.Children[3].Name.empty());
 }
 
+TEST(XmlRead, AttributeLimitCountsOnlyAttributes) {
+    std::string doc = "<?xml version=\"1.0\"?><!-- = = --><a x=\"a=b\" y='\"='>a = b"
+                      "<![CDATA[<c d=e>]]><?pi f=g?><b";
+    for (int i = 0; i < 256; ++i)
+        doc += " a" + std::to_string(i) + "=\"=\"";
+    doc += "/></a>";
+    const XmlNode root = ParseXml(doc);
+    EXPECT_EQ(root.Attribute("x"), "a=b");
+    ASSERT_NE(root.FindChild("b"), nullptr);
+    EXPECT_EQ(root.FindChild("b")->Attributes.size(), 256u);
+}
+
 TEST(XmlRead, BytesComeBackAsLatin1) {
     std::string all;
     for (int b = 32; b < 256; ++b)
@@ -160,6 +172,14 @@ TEST(XmlRead, RefusesDamagedAndDoctypeDocuments) {
         {"doctype external", "<!DOCTYPE a SYSTEM \"file:///etc/passwd\"><a>&x;</a>"},
         {"external entity", "<!DOCTYPE a [<!ENTITY x SYSTEM \"file:///etc/hostname\">]><a>&x;</a>"},
         {"over 16 MiB", "<a>" + std::string(16 << 20, 'x') + "</a>"},
+        // the parser's time grows with the square of a tag's attributes
+        {"257 attributes",
+         [] {
+             std::string doc = "<a><b";
+             for (int i = 0; i < 257; ++i)
+                 doc += " a" + std::to_string(i) + "='>'";
+             return doc + "/></a>";
+         }()},
         // every level carries the text below it: 250 MiB of copies from 1 MiB
         {"deep text",
          [] {
