@@ -6,6 +6,7 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
+#include <random>
 #include <sys/socket.h>
 
 namespace vdx::ftp {
@@ -43,6 +44,22 @@ bool TryBind(int fd, SocketAddress address, std::uint16_t port) {
     return ::bind(fd, address.Raw(), address.Length()) == 0;
 }
 
+// A socket listening at port on local's address, or an empty one with the system's error in
+// error. Both bind and listen can find the port taken: with SO_REUSEADDR two sockets may bind
+// one port, and only the first of them to listen gets it.
+UniqueFd TryListen(SocketAddress local, std::uint16_t port, int& error) {
+    UniqueFd fd = NewSocket(local.Family());
+    // Connections of earlier transfers on the port may linger in TIME_WAIT.
+    SetSocketOption(fd.Get(), SOL_SOCKET, SO_REUSEADDR, 1);
+    local.SetPort(port);
+    if (::bind(fd.Get(), local.Raw(), local.Length()) != 0 ||
+        ::listen(fd.Get(), kListenBacklog) != 0) {
+        error = errno;
+        return {};
+    }
+    return fd;
+}
+
 // Sets outcome and error for a wait that did not become ready.
 void NoteWaitEnd(WaitResult result, DataOutcome& outcome, std::string& error) {
     switch (result) {
@@ -68,27 +85,32 @@ void NoteWaitEnd(WaitResult result, DataOutcome& outcome, std::string& error) {
 std::uint16_t DataChannel::Listen(const SocketAddress& local, std::uint16_t port,
                                   std::uint16_t rangeMin, std::uint16_t rangeMax) {
     Reset();
-    UniqueFd fd = NewSocket(local.Family());
-    // Connections of earlier transfers on the port may linger in TIME_WAIT.
-    SetSocketOption(fd.Get(), SOL_SOCKET, SO_REUSEADDR, 1);
-    bool bound = TryBind(fd.Get(), local, port);
     const bool haveRange = rangeMin != 0 && rangeMax > rangeMin;
-    int error = bound ? 0 : errno;
-    if (!bound && error == EADDRINUSE && haveRange) {
+    UniqueFd fd;
+    int error = 0;
+    auto tryPort = [&](unsigned candidate) {
+        fd = TryListen(local, static_cast<std::uint16_t>(candidate), error);
+        return bool(fd);
+    };
+    bool listening = false;
+    if (port == 0 && !haveRange) {
+        // The system's own search for a free port grows slow with the thousands of earlier data
+        // connections that linger in TIME_WAIT under load; a drawn port is nearly always free.
+        std::uniform_int_distribution<unsigned> draw(kDrawnPassivePortMin, kDrawnPassivePortMax);
+        for (int i = 0; i < kPassivePortDraws && !listening; ++i)
+            listening = tryPort(draw(m_random));
+    }
+    if (!listening)
+        listening = tryPort(port);
+    if (!listening && error == EADDRINUSE && haveRange) {
         // Another connection drew the same port: take the next free one of the range.
         const unsigned span = rangeMax - rangeMin + 1u;
         const unsigned first = (port >= rangeMin && port <= rangeMax) ? port - rangeMin : 0u;
-        for (unsigned i = 1; i < span && !bound; ++i) {
-            const auto candidate = static_cast<std::uint16_t>(rangeMin + (first + i) % span);
-            bound = TryBind(fd.Get(), local, candidate);
-            if (!bound)
-                error = errno;
-        }
+        for (unsigned i = 1; i < span && !listening; ++i)
+            listening = tryPort(rangeMin + (first + i) % span);
     }
-    if (!bound)
+    if (!listening)
         throw SystemError(error);
-    if (::listen(fd.Get(), kListenBacklog) != 0)
-        throw SystemError(errno);
     const auto actual = SocketAddress::LocalOf(fd.Get());
     if (!actual)
         throw SystemError(errno);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace vdx::ftp {
@@ -47,8 +48,8 @@ public:
     DataChannel(const DataChannel&) = delete;
     DataChannel& operator=(const DataChannel&) = delete;
 
-    // Opens a passive listener on the address local (its port is ignored) at port, 0 letting the
-    // system choose. When that port is in use and rangeMin..rangeMax (both non-zero) is a range,
+    // Opens a passive listener on the address local (its port is ignored) at port, 0 for any
+    // free port. When that port is in use and rangeMin..rangeMax (both non-zero) is a range,
     // the other ports of the range are tried in turn. Returns the port listened on; throws
     // std::system_error when no port could be bound. Replaces any earlier setting.
     std::uint16_t Listen(const SocketAddress& local, std::uint16_t port, std::uint16_t rangeMin,
@@ -81,6 +82,7 @@ private:
 
     UniqueFd m_listener;
     std::optional<SocketAddress> m_target;
+    std::minstd_rand m_random{std::random_device{}()}; // passive ports when the system chooses
 };
 
 } // namespace vdx::ftp

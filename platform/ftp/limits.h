@@ -71,6 +71,13 @@ inline constexpr int kListenBacklog = 128;
 // waits for a greeting that never comes.
 inline constexpr int kServerListenBacklog = 4096;
 
+// Passive ports drawn at random when no range is set, before the system is left to choose: the
+// dynamic range that Windows itself hands out. Most of it lies above the ports Linux gives to
+// outgoing connections, whose TIME_WAIT remains would block a listener.
+inline constexpr unsigned kDrawnPassivePortMin = 49152;
+inline constexpr unsigned kDrawnPassivePortMax = 65535;
+inline constexpr int kPassivePortDraws = 8;
+
 // Connections taken from the control listener per wake-up before stop and reaping are looked at.
 inline constexpr int kAcceptBurst = 64;
 

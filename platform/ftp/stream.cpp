@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -63,6 +64,25 @@ void TMemoryStream::SetSize(std::int64_t size) {
 
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     return m_file.Seek(offset, Whence(origin));
+}
+
+std::size_t TFileStream::SpliceFrom(int pipeFd, std::size_t count) {
+    const int fd = m_file.Fd();
+    const int flags = ::fcntl(fd, F_GETFL);
+    // An appending file takes no spliced bytes; it is written the usual way.
+    if (flags < 0 || (flags & O_APPEND) != 0)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::splice(pipeFd, nullptr, fd, nullptr, count, SPLICE_F_MOVE);
+        if (n > 0)
+            return static_cast<std::size_t>(n);
+        const int error = n == 0 ? EIO : errno;
+        if (error == EINTR)
+            continue;
+        if (error == EINVAL || error == ENOSYS)
+            return 0; // a file system without splice
+        throw vdx::os::FileError(vdx::os::SysErrorMessage(error), error);
+    }
 }
 
 void TFileStream::SetSize(std::int64_t size) {

@@ -31,6 +31,10 @@ public:
     // The file descriptor behind the stream when it is a plain file the engine may read with
     // sendfile from the current position (the engine keeps the position in step), else -1.
     virtual int Handle() const { return -1; }
+    // Moves up to count bytes waiting in the pipe pipeFd into the stream at its position without
+    // copying them through memory; returns how many, 0 when the stream cannot take bytes that way
+    // (the bytes then stay in the pipe). Throws on a write error (disk full ...).
+    virtual std::size_t SpliceFrom(int /*pipeFd*/, std::size_t /*count*/) { return 0; }
 
     std::int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
 };
@@ -67,6 +71,7 @@ public:
     std::int64_t Size() override { return m_file.Size(); }
     void SetSize(std::int64_t size) override;
     int Handle() const override { return m_file.Fd(); }
+    std::size_t SpliceFrom(int pipeFd, std::size_t count) override;
 
     vdx::os::File& File() { return m_file; }
 

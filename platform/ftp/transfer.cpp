@@ -3,14 +3,17 @@
 #include "platform/ftp/limits.h"
 #include "platform/ftp/mode_z.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <poll.h>
 #include <string_view>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace vdx::ftp {
 
@@ -159,9 +162,78 @@ TransferResult SendStream(int dataFd, TStream& source, const TransferOptions& op
     return result;
 }
 
+namespace {
+
+// Outcome of a receive that may hand over to the next way of receiving.
+enum class ReceiveStep { Done, Fallback };
+
+// MODE S into a stream that takes spliced bytes: they go from the socket through a pipe into the
+// file without a copy through our memory. Fallback, with every byte received so far written,
+// when the stream turns out not to take them that way.
+ReceiveStep ReceiveWithSplice(int dataFd, TStream& sink, const TransferOptions& options,
+                              ControlWatch& watch, Progress& progress, TransferResult& result) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return ReceiveStep::Fallback;
+    const UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
+    // A larger pipe moves more per call; the system may cap it, which only costs calls.
+    ::fcntl(writeEnd.Get(), F_SETPIPE_SZ, static_cast<int>(kTransferBufferSize));
+    for (;;) {
+        short revents = 0;
+        const WaitResult waited =
+            WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
+        if (waited != WaitResult::Ready) {
+            result = WaitEnded(waited);
+            return ReceiveStep::Done;
+        }
+        const ssize_t n = ::splice(dataFd, nullptr, writeEnd.Get(), nullptr, kTransferBufferSize,
+                                   SPLICE_F_MOVE | SPLICE_F_NONBLOCK);
+        if (n == 0)
+            return ReceiveStep::Done; // the pipe is always emptied: this is the end of the data
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR)
+                continue;
+            result = NetworkFailure(errno);
+            return ReceiveStep::Done;
+        }
+        std::size_t left = static_cast<std::size_t>(n);
+        try {
+            while (left > 0) {
+                const std::size_t moved = sink.SpliceFrom(readEnd.Get(), left);
+                if (moved == 0) {
+                    // Not taken that way after all: write what waits in the pipe as usual.
+                    char buffer[64 * 1024];
+                    while (left > 0) {
+                        const ssize_t got =
+                            ::read(readEnd.Get(), buffer, std::min(left, sizeof buffer));
+                        if (got <= 0)
+                            throw SystemError(got < 0 ? errno : EIO);
+                        sink.Write(buffer, static_cast<std::size_t>(got));
+                        progress.Add(static_cast<std::size_t>(got));
+                        left -= static_cast<std::size_t>(got);
+                    }
+                    return ReceiveStep::Fallback;
+                }
+                progress.Add(moved);
+                left -= moved;
+            }
+        } catch (const std::exception& e) {
+            result = {DataOutcome::LocalError, e.what()};
+            return ReceiveStep::Done;
+        }
+    }
+}
+
+} // namespace
+
 TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& options,
                              ControlWatch& watch) {
     Progress progress(options.progress);
+    if (!options.deflate && sink.Handle() >= 0) {
+        TransferResult result;
+        if (ReceiveWithSplice(dataFd, sink, options, watch, progress, result) == ReceiveStep::Done)
+            return result;
+    }
     auto buffer = std::make_unique_for_overwrite<char[]>(kTransferBufferSize);
     std::optional<Inflater> inflater;
     if (options.deflate)
