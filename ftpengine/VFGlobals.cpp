@@ -5,6 +5,7 @@
 #include "platform/os/winfile.h"
 #include "shared/VdxXmlDoc.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 #include <string_view>
@@ -214,8 +215,11 @@ std::shared_ptr<const TUsersXML> TFGlobals::ReadUsers() {
     const auto before = ReadBytes(path);
     {
         std::scoped_lock lock(m_usersMutex);
-        if (before && m_users && m_usersBytes && *m_usersBytes == *before)
+        if (before && m_users && m_usersBytes && *m_usersBytes == *before) {
+            // This read is the newest word on the file even though it parsed nothing.
+            m_tableRead = std::max(m_tableRead, ticket);
             return m_users;
+        }
     }
     TVUsersXML file;
     file.Folder = AppDir;
