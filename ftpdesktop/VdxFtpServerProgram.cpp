@@ -53,7 +53,11 @@ int RunVdxFtpServer(int argc, char** argv) {
     mainWindow = &fmain;
     instance.OnActivate = [&fmain] { fmain.BringToFront(); };
     fmain.show();
-    return app.exec();
+    const int result = app.exec();
+    // The window is about to go: a later start that still reaches this
+    // instance must not touch it.
+    instance.OnActivate = nullptr;
+    return result;
 }
 
 } // namespace vdx

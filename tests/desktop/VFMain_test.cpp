@@ -329,6 +329,7 @@ TEST_F(MainWindowTest, OpenLogfileShowsTheWholeFileInFittedColumns) {
         EXPECT_EQ(dlg->BtnOK->x(), 598 - 81);
         EXPECT_FALSE(dlg->BtnCancel->isVisible());
         EXPECT_FALSE(dlg->BtnHelp->isVisible());
+        dlg->grab().save(QString::fromUtf8(VDX_DESKTOP_ARTEFACT_DIR "/VdxFtpServer-viewlog.png"));
     });
     w.OpenLogfileMenuItem->trigger();
     EXPECT_TRUE(checked);
