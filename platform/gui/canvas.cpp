@@ -388,11 +388,13 @@ TSize TCanvas::TextExtent(std::string_view text) const {
 
 int TCanvas::DrawText(std::string_view text, TRect& r, unsigned flags) {
     const TTextLayout layout = LayoutDrawText(text, r, flags, Measurer());
-    if (flags & DT_CALCRECT) {
+    // With DT_TABSTOP the second byte is the tab size, not flags.
+    const unsigned own = (flags & DT_TABSTOP) ? flags & ~0xFF00u : flags;
+    if (own & DT_CALCRECT) {
         r = layout.Rect;
         return layout.Result;
     }
-    const bool clip = !(flags & DT_NOCLIP) || (flags & DT_TABSTOP);
+    const bool clip = !(own & DT_NOCLIP);
     if (clip) {
         PushClip();
         IntersectClipRect(r);

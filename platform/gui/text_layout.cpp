@@ -99,6 +99,33 @@ std::string WithEllipsis(const std::string& text, int width, int& underline, boo
     return candidate;
 }
 
+// A path shortened in the middle: as much of the folder part as fits, "...",
+// then the last component whole (from its separator on). A text without a
+// separator is shortened at its end.
+std::string WithPathEllipsis(const std::string& text, int width, int& underline, bool expandTabs,
+                             const std::vector<int>& stops, const TTextMeasurer& m) {
+    static constexpr std::string_view kDots = "...";
+    const std::size_t sep = text.find_last_of("\\/");
+    if (sep == std::string::npos)
+        return WithEllipsis(text, width, underline, expandTabs, stops, m);
+    const std::string_view tail = std::string_view(text).substr(sep);
+    std::size_t keep = sep;
+    std::string candidate;
+    while (true) {
+        candidate.assign(text, 0, keep);
+        candidate += kDots;
+        candidate += tail;
+        if (keep == 0 || Measure(candidate, expandTabs, stops, m) <= width)
+            break;
+        --keep;
+    }
+    if (underline >= int(sep))
+        underline += int(keep) + int(kDots.size()) - int(sep);
+    else if (underline >= int(keep))
+        underline = -1;
+    return candidate;
+}
+
 } // namespace
 
 TPrefixedText ResolvePrefixes(std::string_view text) {
@@ -173,7 +200,8 @@ TTextLayout LayoutDrawText(std::string_view text, const TRect& rect, unsigned fl
         layout.TabStops = {int(tabChars) * m.AveCharWidth};
     const bool single = (flags & DT_SINGLELINE) != 0;
     const bool wordBreak = (flags & DT_WORDBREAK) != 0 && !single;
-    const bool ellipsis = (flags & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS | DT_PATH_ELLIPSIS)) != 0;
+    const bool pathEllipsis = (flags & DT_PATH_ELLIPSIS) != 0;
+    const bool ellipsis = (flags & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) != 0 || pathEllipsis;
     const int lineHeight = m.LineHeight + ((flags & DT_EXTERNALLEADING) ? m.ExternalLeading : 0);
     const int width = rect.Width();
 
@@ -214,8 +242,10 @@ TTextLayout LayoutDrawText(std::string_view text, const TRect& rect, unsigned fl
                 line.Underline = p.underline - int(begin);
             line.Width = Measure(line.Text, expandTabs, layout.TabStops, m);
             if (ellipsis && line.Width > width) {
-                line.Text =
-                    WithEllipsis(line.Text, width, line.Underline, expandTabs, layout.TabStops, m);
+                line.Text = pathEllipsis ? WithPathEllipsis(line.Text, width, line.Underline,
+                                                            expandTabs, layout.TabStops, m)
+                                         : WithEllipsis(line.Text, width, line.Underline,
+                                                        expandTabs, layout.TabStops, m);
                 line.Width = Measure(line.Text, expandTabs, layout.TabStops, m);
             }
             layout.Lines.push_back(std::move(line));

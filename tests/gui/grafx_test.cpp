@@ -156,14 +156,17 @@ TEST(Gradients, RingOnlyOnAFullColourScreen) {
     QImage on = CanaryImage(6, 6);
     {
         TCanvas canvas(on);
+        canvas.IntersectClipRect(Rect(0, 0, 6, 5)); // the caller's own clip
         DrawGradientRing(canvas, Rect(0, 0, 6, 6), D::gdDiagonalDown, clRed, clRed);
-        canvas.FillRect(Rect(0, 0, 0, 0)); // the clip is the caller's again
+        // Afterwards the caller's clip holds again: the hole is paintable,
+        // the last row is not.
         canvas.Brush.SetColor(clBlue);
         canvas.FillRect(Rect(2, 2, 3, 3));
+        canvas.FillRect(Rect(0, 5, 6, 6));
     }
     FullColorScreen = saved;
     EXPECT_EQ(Picture(on, {{'r', clRed}, {'b', clBlue}}),
-              Rows({"rrrrrr", "rrrrrr", "rrb.rr", "rr..rr", "rrrrrr", "rrrrrr"}));
+              Rows({"rrrrrr", "rrrrrr", "rrb.rr", "rr..rr", "rrrrrr", "......"}));
 }
 
 TEST(Glyphs, CheckBox) {

@@ -107,6 +107,32 @@ TEST(TextLayout, AlignmentEllipsisAndVerticalCentre) {
     EXPECT_EQ(l.Lines.at(0).Text, "abcdef"); // fits: unchanged
 }
 
+TEST(TextLayout, PathEllipsisKeepsTheLastComponent) {
+    struct Case {
+        const char* in;
+        int width;
+        const char* text;
+        int underline;
+    };
+    const Case cases[] = {
+        {"C:\\data\\logs\\x.log", 90, "C:\\dat...\\x.log", -1},
+        {"/srv/ftp/admin/file", 72, "/srv.../file", -1},
+        {"/srv/ftp/admin/file", 48, ".../file", -1},
+        {"/srv/ftp/averyverylongname", 48, ".../averyverylongname", -1},
+        {"abcdefghij", 36, "abc...", -1},            // no separator: cut at the end
+        {"/a/b", 60, "/a/b", -1},                    // fits: unchanged
+        {"disk\\&file.txt", 60, "...\\file.txt", 4}, // the mark moves with its letter
+        {"ab&cdef\\x", 42, "ab...\\x", -1},          // its letter was cut out
+    };
+    const TTextMeasurer m = FixedMeasurer();
+    for (const Case& c : cases) {
+        const TTextLayout l =
+            LayoutDrawText(c.in, Rect(0, 0, c.width, 20), DT_SINGLELINE | DT_PATH_ELLIPSIS, m);
+        EXPECT_EQ(l.Lines.at(0).Text, c.text) << c.in;
+        EXPECT_EQ(l.Lines.at(0).Underline, c.underline) << c.in;
+    }
+}
+
 TEST(TextLayout, TabStops) {
     const TTextMeasurer m = FixedMeasurer();
     struct Case {
@@ -128,6 +154,18 @@ TEST(TextLayout, TabStops) {
     const TTextLayout t =
         LayoutDrawText("a\tb", Rect(0, 0, 200, 20), DT_EXPANDTABS | DT_TABSTOP | (2u << 8), m);
     EXPECT_EQ(t.Lines.at(0).Width, 18);
+    // A tab size whose bits look like DT_CALCRECT (4 << 8) still paints.
+    QImage image(60, 20, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const QImage blank = image.copy();
+    {
+        TCanvas canvas(image);
+        canvas.Font.Color = clBlack;
+        TRect r = Rect(0, 0, 60, 20);
+        canvas.DrawText("a\tb", r, DT_EXPANDTABS | DT_TABSTOP | (4u << 8));
+        EXPECT_EQ(r, Rect(0, 0, 60, 20));
+    }
+    EXPECT_NE(image, blank);
 }
 
 TEST(Fonts, ClassicFacesMapToDejaVuAtTheirPixelHeight) {
