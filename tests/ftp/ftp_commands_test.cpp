@@ -241,6 +241,11 @@ TEST_F(CommandTest, RenameCombineDeleteAndHandlerReplies) {
     ASSERT_EQ(Code("REST 100"), 350);
     m_client->Transfer("RETR whole", done);
     EXPECT_EQ(done.code, 554);
+    // A resumed upload past the end would leave a hole of zeros: refused, the file untouched.
+    ASSERT_EQ(Code("REST 100"), 350);
+    m_client->Transfer("STOR whole", done, "more", true);
+    EXPECT_EQ(done.code, 554);
+    EXPECT_EQ(ReadFileBytes(m_server.Root() / "whole"), "one,two");
     // APPE never creates: the handler's open error is the reply.
     m_client->Transfer("APPE none.bin", done);
     EXPECT_EQ(done.code, 550);
