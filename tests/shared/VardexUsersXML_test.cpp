@@ -8,8 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
 #include <random>
 #include <thread>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vdx {
 namespace {
@@ -281,6 +286,36 @@ TEST_F(UsersFile, SaveIntoMissingFolderFails) {
     file.Folder = dir.Folder() + "missing/";
     file.Users = {User("a", "")};
     EXPECT_THROW(file.Save(), os::FileError);
+}
+
+TEST_F(UsersFile, SaveKilledMidwayLeavesTheOldFileReadable) {
+    const TUsersXML old = {User("anna", "secret", true)};
+    SaveBytes(old);
+    TUsersXML many;
+    for (int i = 0; i < 1000; ++i)
+        many.push_back(User("user" + std::to_string(i), "pw", true));
+    // The child dies of SIGXFSZ the moment its write passes the size limit,
+    // that is in the middle of writing the new file.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        const rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        TVUsersXML file;
+        file.Folder = dir.Folder();
+        file.Users = many;
+        try {
+            file.Save();
+        } catch (...) {
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "status " << status;
+    EXPECT_EQ(LoadBytes(test::ReadFileBytes(Path())), old);
 }
 
 TEST_F(UsersFile, ConcurrentReadsWhileRewritten) {
