@@ -411,8 +411,12 @@ void TVFTPServerDataModule::IdFTPServerChangeDirectory(TContext& context, std::s
     const auto disk = DiskPath(QueryRootDir(context, directory), directory);
     if (disk && os::DirectoryExists(*disk))
         return;
-    Log(TFtpEventKind::Error, context, "Directory " + directory + " not found");
+    const std::string message = "Directory " + directory + " not found";
+    Log(TFtpEventKind::Error, context, message);
     directory = context.CurrentDir;
+    // The folder stays as it was, and the client is told: a client that took a success here
+    // would store its next files in the wrong folder, or never create the one it asked for.
+    throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::FileUnavailable), message);
 }
 
 void TVFTPServerDataModule::IdFTPServerListDirectory(TContext& context, const std::string& path,
