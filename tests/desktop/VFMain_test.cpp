@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
@@ -181,6 +182,35 @@ TEST_F(MainWindowTest, LinesQueuedForAClosedWindowAreDropped) {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindowTest, ClosingWhileAClientLogsJoinsItAndDropsItsLateLines) {
+    Start();
+    std::atomic<int> sent = 0;
+    std::thread busy;
+    {
+        TFMain w(*globals, versionInfo);
+        w.show();
+        ASSERT_TRUE(test::WaitUntil([&] { return ListHas(w, "Started"); }));
+        busy = std::thread([&] {
+            test::FtpClient client;
+            if (client.Connect(port).code != 220 || client.Login("anna", "Secret1") != 230)
+                return;
+            // Every failed folder change is a line from the connection's thread;
+            // the loop ends when the server closes the connection.
+            while (client.Command("CWD /nowhere").code != 0)
+                ++sent;
+        });
+        ASSERT_TRUE(test::WaitUntil([&] { return sent > 20; }));
+        // Lines are still on their way to the list when the window goes.
+    }
+    busy.join();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const auto file = test::ReadLines(root.LogPath());
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(test::SplitTabs(file.back())[3], "Stopped");
+    EXPECT_GE(test::CountLabel(file, "Error  "), 20);
 }
 
 TEST_F(MainWindowTest, BusyPortGivesTheErrorBoxAndATwoFieldLine) {
