@@ -1,6 +1,6 @@
 #include "controls/FcForms.h"
 
-#include "XdgEnv.h"
+#include "IsolatedEnv.h"
 #include "controls/FcMonitors.h"
 #include "platform/gui/message_box.h"
 #include "platform/os/registry.h"
@@ -79,7 +79,7 @@ protected:
         store.SetPath(IniName());
     }
 
-    test::XdgEnv m_env;
+    test::IsolatedEnv m_env;
     test::TempDir m_dir;
     TScopedMonitorProvider m_monitors;
     gui::TScopedMessageBoxHandler m_boxes;

@@ -1,6 +1,6 @@
 #include "controls/FcRegIniFile.h"
 
-#include "XdgEnv.h"
+#include "IsolatedEnv.h"
 #include "platform/os/paths.h"
 #include "platform/os/registry.h"
 
@@ -113,7 +113,7 @@ TEST(FcRegIniFile, AccessMasksAndRootValues) {
 }
 
 TEST(FcRegIniFile, IniPathResolution) {
-    test::XdgEnv env;
+    test::IsolatedEnv env;
     const std::string program = os::ProgramPath();
     const std::string programDir = os::ExtractFilePath(program);
     struct Case {
@@ -152,7 +152,7 @@ TEST(FcRegIniFile, IniPathResolution) {
 }
 
 TEST(FcRegIniFile, SecondResolutionDoesNotNest) {
-    test::XdgEnv env;
+    test::IsolatedEnv env;
     TFcRegIniFile store;
     store.SetSpecialFolder(TFcSpecialFolder::sfUserAppDataRoaming);
     store.SetPath("Vardex/app.ini");
@@ -201,7 +201,7 @@ TEST(FcRegIniFile, RebuildsOnlyAfterAChange) {
 }
 
 TEST(FcRegIniFile, RegistryRoundTrip) {
-    test::XdgEnv env;
+    test::IsolatedEnv env;
     {
         TFcRegIniFile store;
         store.SetPathType(TFcPathType::ptRegistry);
@@ -230,7 +230,7 @@ TEST(FcRegIniFile, RegistryRoundTrip) {
 }
 
 TEST(FcRegIniFile, RegistryDefaultKeyAndAccess) {
-    test::XdgEnv env;
+    test::IsolatedEnv env;
     TFcRegIniFile store;
     store.SetPathType(TFcPathType::ptRegistry);
     EXPECT_EQ(store.ReadInteger("S", "K", 3), 3);

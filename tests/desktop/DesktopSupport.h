@@ -4,6 +4,8 @@
 // single-instance socket live there), free and busy ports, a small FTP
 // client on a raw socket, and waiting while Qt delivers events.
 
+#include "InstallRoot.h"
+#include "IsolatedEnv.h"
 #include "TempDir.h"
 #include "ftpengine/VFGlobals.h"
 #include "shared/VardexUsersXML.h"
@@ -31,56 +33,9 @@
 
 namespace vdx::test {
 
-// Points HOME and the XDG folders into a temporary folder for one test.
-class IsolatedEnv {
+// An install root whose settings switch both products on.
+class DesktopRoot : public InstallRoot {
 public:
-    IsolatedEnv() {
-        for (const char* sub : {"home", "config", "etc", "run"})
-            std::filesystem::create_directories(m_dir.Folder() + sub);
-        ::chmod((m_dir.Folder() + "run").c_str(), 0700);
-        Set("HOME", m_dir.Folder() + "home");
-        Set("XDG_CONFIG_HOME", m_dir.Folder() + "config");
-        Set("XDG_CONFIG_DIRS", m_dir.Folder() + "etc");
-        Set("XDG_RUNTIME_DIR", m_dir.Folder() + "run");
-    }
-    IsolatedEnv(const IsolatedEnv&) = delete;
-    IsolatedEnv& operator=(const IsolatedEnv&) = delete;
-    ~IsolatedEnv() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-    std::string RuntimeDir() const { return m_dir.Folder() + "run"; }
-    // The file behind HKEY_CURRENT_USER.
-    std::string CurrentUserHive() const {
-        return m_dir.Folder() + "config/vardex/registry/HKEY_CURRENT_USER";
-    }
-
-private:
-    void Set(const char* name, const std::string& value) {
-        const char* old = std::getenv(name);
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name, value.c_str(), 1);
-    }
-
-    TempDir m_dir;
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
-
-// An install root: <root>/VdxFtpServer/ with "Settings.xml" and "Users.xml".
-class DesktopRoot {
-public:
-    DesktopRoot() { std::filesystem::create_directories(AppDir()); }
-
-    std::string Root() const { return m_dir.Folder(); }
-    std::string AppDir() const { return Root() + "VdxFtpServer/"; }
-    std::string ProgramPath() const { return AppDir() + "VdxFtpServer"; }
-    std::string LogPath() const { return AppDir() + "VdxFtpServer.log"; }
-
     // Port and anything else the test changes.
     void WriteSettings(int port, const std::function<void(TSettings&)>& change = {}) const {
         TFGlobals globals(ProgramPath());
@@ -93,22 +48,11 @@ public:
         globals.SetSettings(settings);
         globals.SaveSettings();
     }
-
-    void WriteUsers(const TUsersXML& users) const {
-        TVUsersXML file;
-        file.Folder = AppDir();
-        file.Users = users;
-        file.Save();
-    }
-
-private:
-    TempDir m_dir;
 };
 
-inline TUserXML MakeUser(std::string name, std::string password, bool admin = false) {
-    TUserXML user;
-    user.Name = std::move(name);
-    user.PassWord = std::move(password);
+// A teletext user, or an administrator.
+inline TUserXML MakeDesktopUser(std::string name, std::string password, bool admin = false) {
+    TUserXML user = MakeUser(std::move(name), std::move(password));
     user.Admin = admin;
     user.TXT = !admin;
     return user;

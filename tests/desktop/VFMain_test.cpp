@@ -48,8 +48,8 @@ protected:
               return gui::mrOk;
           }),
           m_monitors(std::vector<TMonitor>{MakeMonitor(0, gui::Bounds(0, 0, 1920, 1080))}) {
-        root.WriteUsers(
-            {test::MakeUser("anna", "Secret1"), test::MakeUser("admin", "Root2", true)});
+        root.WriteUsers({test::MakeDesktopUser("anna", "Secret1"),
+                         test::MakeDesktopUser("admin", "Root2", true)});
     }
 
     // Settings with a free port, then the globals the window runs on.

@@ -80,7 +80,7 @@ protected:
             std::filesystem::copy_file(VDX_FTPSERVER_PROGRAM, root.ProgramPath());
         port = test::FreePort();
         root.WriteSettings(port);
-        root.WriteUsers({test::MakeUser("anna", "Secret1")});
+        root.WriteUsers({test::MakeDesktopUser("anna", "Secret1")});
     }
 
     std::string Output() const { return root.Root() + "output.txt"; }

@@ -1,5 +1,5 @@
 #pragma once
-// A temporary install root with the server's folder, for engine tests.
+// A temporary install root with the server's folder and its files.
 
 #include "TempDir.h"
 #include "shared/VardexUsersXML.h"
