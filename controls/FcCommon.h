@@ -112,6 +112,14 @@ int CountChar(char ch, std::string_view text) noexcept;
 // Removes accelerator marks: "&&" gives "&", a single "&" is dropped, a
 // trailing "&" is kept, "" stays "".
 std::string StripAccelChars(std::string_view text);
+// Stores value in member; false when member held it already. Property
+// setters use it to do nothing for an unchanged value.
+template <class T> bool StoreChanged(T& member, const T& value) {
+    if (member == value)
+        return false;
+    member = value;
+    return true;
+}
 constexpr int MinOf(int a, int b) noexcept {
     return a < b ? a : b;
 }

@@ -491,6 +491,37 @@ TRect DrawRoundedFlatSides(TCanvas& canvas, TRect rect, TColor color, TSides sid
     return {x0, y0, x1, y1};
 }
 
+int BorderStyleDepth(TFrameStyleEx style, int bevelWidth) noexcept {
+    switch (style) {
+    case TFrameStyleEx::fsNone:
+        return 0;
+    case TFrameStyleEx::fsFlat:
+        return 1;
+    case TFrameStyleEx::fsStatus:
+    case TFrameStyleEx::fsPopup:
+        return bevelWidth;
+    default:
+        return 2;
+    }
+}
+
+TRect ShrinkRectForBorders(TRect rect, const TFcBorders& b, bool includeBorderWidth) noexcept {
+    if (includeBorderWidth)
+        rect = InflateRect(rect, -b.BorderWidth, -b.BorderWidth);
+    for (TFrameStyleEx style : {b.BorderOuter, b.BorderInner}) {
+        const int d = BorderStyleDepth(style, b.BevelWidth);
+        if (b.BorderSides.Contains(TSide::sdLeft))
+            rect.Left += d;
+        if (b.BorderSides.Contains(TSide::sdTop))
+            rect.Top += d;
+        if (b.BorderSides.Contains(TSide::sdRight))
+            rect.Right -= d;
+        if (b.BorderSides.Contains(TSide::sdBottom))
+            rect.Bottom -= d;
+    }
+    return rect;
+}
+
 TRect DrawInnerOuterBorders(TCanvas& canvas, TRect rect, const TInnerOuterBorders& b) {
     TRect inner = rect;
     const TColor flat = AdjustColor(b.FlatColor, b.FlatColorAdjustment);

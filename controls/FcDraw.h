@@ -146,18 +146,31 @@ TRect DrawCornerBrackets(TCanvas& canvas, TRect rect, TColor color, int length);
 TRect DrawDottedFocusBox(TCanvas& canvas, TRect rect);
 TRect DrawRoundedFlatSides(TCanvas& canvas, TRect rect, TColor color, TSides sides);
 
-// The border painter of panels and labels.
-struct TInnerOuterBorders {
+// The border model of panels and labels: an outer style, a band of
+// BorderWidth pixels in BorderColor and an inner style, on BorderSides.
+// The defaults draw nothing; each control sets its own.
+struct TFcBorders {
     TFrameStyleEx BorderOuter = TFrameStyleEx::fsNone;
     TFrameStyleEx BorderInner = TFrameStyleEx::fsNone;
     int BorderWidth = 0;
     TSides BorderSides = TSides::All();
-    int BevelWidth = 1;
+    int BevelWidth = 1; // depth of fsStatus and fsPopup
     TColor BorderColor = gui::clBtnFace;
     TColor BorderHighlight = gui::clBtnHighlight;
     TColor BorderShadow = gui::clBtnShadow;
     TColor FlatColor = gui::clBtnShadow;
     int FlatColorAdjustment = 0;
+    friend bool operator==(const TFcBorders&, const TFcBorders&) = default;
+};
+// How many pixels one border style takes on each side it is drawn on.
+int BorderStyleDepth(TFrameStyleEx style, int bevelWidth) noexcept;
+// rect shrunk by the borders of b: first by BorderWidth on all four sides
+// when includeBorderWidth, then by BorderOuter and BorderInner on the sides
+// in BorderSides.
+TRect ShrinkRectForBorders(TRect rect, const TFcBorders& b, bool includeBorderWidth) noexcept;
+
+// The border painter's arguments: the model and the colours around it.
+struct TInnerOuterBorders : TFcBorders {
     TColor Color = gui::clBtnFace;
     TColor ParentColor = gui::clBtnFace;
     bool Transparent = false;

@@ -49,6 +49,13 @@ const char* FrameControllerPropertyName(TFcFrameControllerProperty p) noexcept {
     return p == P::fcpAll ? nullptr : kNames[std::size_t(p)];
 }
 
+void TFcControlFrame::Paint(TCanvas& canvas, int width, int height, TColor color,
+                            bool active) const {
+    const bool hot = FrameHotTrack && active;
+    DrawControlFrame(canvas, width, height, hot ? FrameHotStyle : FrameStyle, color,
+                     hot ? FrameHotColor : FrameColor, FrameSides, false);
+}
+
 bool UseThemedFrame(TFramingPreference preference) noexcept {
     return preference == TFramingPreference::fpXPThemes && gui::ThemesEnabled();
 }
@@ -75,6 +82,21 @@ void TFcFrameController::RemoveControl(QWidget* control) {
                   [control](const QPointer<QWidget>& c) { return c.isNull() || c == control; });
     if (m_controls->empty())
         m_controls.reset();
+}
+
+TFcFrameControllerLink::~TFcFrameControllerLink() {
+    if (m_controller)
+        m_controller->RemoveControl(&m_control);
+}
+
+void TFcFrameControllerLink::Set(TFcFrameController* value, bool reRegister) {
+    if (m_controller == value && !reRegister)
+        return;
+    if (m_controller)
+        m_controller->RemoveControl(&m_control);
+    m_controller = value;
+    if (value)
+        value->AddControl(&m_control);
 }
 
 std::vector<QWidget*> TFcFrameController::Controls() const {
@@ -138,28 +160,28 @@ void TFcFrameController::WriteSetting(QObject& control, P property, std::uint16_
         value = m_flatButtons;
         break;
     case P::fcpFrameColor:
-        value = QVariant::fromValue(m_frameColor);
+        value = QVariant::fromValue(m_frame.FrameColor);
         break;
     case P::fcpFrameHotColor:
-        value = QVariant::fromValue(m_frameHotColor);
+        value = QVariant::fromValue(m_frame.FrameHotColor);
         break;
     case P::fcpFrameHotTrack:
-        value = m_frameHotTrack;
+        value = m_frame.FrameHotTrack;
         break;
     case P::fcpFrameHotStyle:
-        value = QVariant::fromValue(m_frameHotStyle);
+        value = QVariant::fromValue(m_frame.FrameHotStyle);
         break;
     case P::fcpFrameSides:
-        value = QVariant::fromValue(m_frameSides);
+        value = QVariant::fromValue(m_frame.FrameSides);
         break;
     case P::fcpFrameStyle:
-        value = QVariant::fromValue(m_frameStyle);
+        value = QVariant::fromValue(m_frame.FrameStyle);
         break;
     case P::fcpFrameVisible:
-        value = m_frameVisible;
+        value = m_frame.FrameVisible;
         break;
     case P::fcpFramingPreference:
-        value = QVariant::fromValue(m_framingPreference);
+        value = QVariant::fromValue(m_frame.FramingPreference);
         break;
     case P::fcpAll:
         return;
@@ -213,14 +235,7 @@ void TFcFrameController::Assign(const TFcFrameController& s) {
     m_flatButtonColor = s.m_flatButtonColor;
     m_flatButtons = s.m_flatButtons;
     m_focusColor = s.m_focusColor;
-    m_frameColor = s.m_frameColor;
-    m_frameHotColor = s.m_frameHotColor;
-    m_frameHotStyle = s.m_frameHotStyle;
-    m_frameHotTrack = s.m_frameHotTrack;
-    m_frameSides = s.m_frameSides;
-    m_frameStyle = s.m_frameStyle;
-    m_frameVisible = s.m_frameVisible;
-    m_framingPreference = s.m_framingPreference;
+    m_frame = s.m_frame;
     m_parentColor = s.m_parentColor;
     EndUpdate();
 }
@@ -276,24 +291,25 @@ VDX_FC_SETTER(DisabledColor, TColor, m_disabledColor, fcpDisabledColor)
 VDX_FC_SETTER(ReadOnlyColor, TColor, m_readOnlyColor, fcpReadOnlyColor)
 VDX_FC_SETTER(ReadOnlyColorOnFocus, bool, m_readOnlyColorOnFocus, fcpReadOnlyColorOnFocus)
 VDX_FC_SETTER(FocusColor, TColor, m_focusColor, fcpFocusColor)
-VDX_FC_SETTER(FrameColor, TColor, m_frameColor, fcpFrameColor)
-VDX_FC_SETTER(FrameHotColor, TColor, m_frameHotColor, fcpFrameHotColor)
-VDX_FC_SETTER(FrameHotStyle, TFrameStyle, m_frameHotStyle, fcpFrameHotStyle)
-VDX_FC_SETTER(FrameSides, TSides, m_frameSides, fcpFrameSides)
-VDX_FC_SETTER(FrameStyle, TFrameStyle, m_frameStyle, fcpFrameStyle)
-VDX_FC_SETTER(FrameVisible, bool, m_frameVisible, fcpFrameVisible)
-VDX_FC_SETTER(FramingPreference, TFramingPreference, m_framingPreference, fcpFramingPreference)
+VDX_FC_SETTER(FrameColor, TColor, m_frame.FrameColor, fcpFrameColor)
+VDX_FC_SETTER(FrameHotColor, TColor, m_frame.FrameHotColor, fcpFrameHotColor)
+VDX_FC_SETTER(FrameHotStyle, TFrameStyle, m_frame.FrameHotStyle, fcpFrameHotStyle)
+VDX_FC_SETTER(FrameSides, TSides, m_frame.FrameSides, fcpFrameSides)
+VDX_FC_SETTER(FrameStyle, TFrameStyle, m_frame.FrameStyle, fcpFrameStyle)
+VDX_FC_SETTER(FrameVisible, bool, m_frame.FrameVisible, fcpFrameVisible)
+VDX_FC_SETTER(FramingPreference, TFramingPreference, m_frame.FramingPreference,
+              fcpFramingPreference)
 
 #undef VDX_FC_SETTER
 
 void TFcFrameController::SetFrameHotTrack(bool value) {
-    if (m_frameHotTrack == value)
+    if (m_frame.FrameHotTrack == value)
         return;
-    m_frameHotTrack = value;
+    m_frame.FrameHotTrack = value;
     if (value) {
         SetFrameVisible(true);
         if (!m_loading)
-            m_frameSides = TSides::All(); // stored only
+            m_frame.FrameSides = TSides::All(); // stored only
     }
     ApplyToAll(P::fcpFrameHotTrack);
 }

@@ -23,6 +23,26 @@ namespace vdx {
 
 class TFcRegIniFile;
 
+// The frame settings of a framed control that the controller writes by name
+// (FrameColor ... FramingPreference); the controller holds one set too.
+struct TFcControlFrame {
+    TColor FrameColor = gui::clBtnShadow;
+    TColor FrameHotColor = gui::clBtnShadow;
+    bool FrameHotTrack = false;
+    TFrameStyle FrameHotStyle = TFrameStyleEx::fsFlatBold;
+    TSides FrameSides = TSides::All();
+    TFrameStyle FrameStyle = TFrameStyleEx::fsFlat;
+    bool FrameVisible = false;
+    TFramingPreference FramingPreference = TFramingPreference::fpXPThemes;
+
+    // Paints the frame over (0, 0, width, height) around a client of
+    // color: the hot style and colour while FrameHotTrack and active (the
+    // control is focused or under the mouse). The caller checks
+    // FrameVisible and the themed frame.
+    void Paint(TCanvas& canvas, int width, int height, TColor color, bool active) const;
+    friend bool operator==(const TFcControlFrame&, const TFcControlFrame&) = default;
+};
+
 enum class TFcFrameControllerProperty : std::uint8_t {
     fcpColor,
     fcpFocusColor,
@@ -125,14 +145,14 @@ public:
     bool ParentColor() const noexcept { return m_parentColor; }
     TColor FlatButtonColor() const noexcept { return m_flatButtonColor; }
     bool FlatButtons() const noexcept { return m_flatButtons; }
-    TColor FrameColor() const noexcept { return m_frameColor; }
-    TColor FrameHotColor() const noexcept { return m_frameHotColor; }
-    bool FrameHotTrack() const noexcept { return m_frameHotTrack; }
-    TFrameStyle FrameHotStyle() const noexcept { return m_frameHotStyle; }
-    TSides FrameSides() const noexcept { return m_frameSides; }
-    TFrameStyle FrameStyle() const noexcept { return m_frameStyle; }
-    bool FrameVisible() const noexcept { return m_frameVisible; }
-    TFramingPreference FramingPreference() const noexcept { return m_framingPreference; }
+    TColor FrameColor() const noexcept { return m_frame.FrameColor; }
+    TColor FrameHotColor() const noexcept { return m_frame.FrameHotColor; }
+    bool FrameHotTrack() const noexcept { return m_frame.FrameHotTrack; }
+    TFrameStyle FrameHotStyle() const noexcept { return m_frame.FrameHotStyle; }
+    TSides FrameSides() const noexcept { return m_frame.FrameSides; }
+    TFrameStyle FrameStyle() const noexcept { return m_frame.FrameStyle; }
+    bool FrameVisible() const noexcept { return m_frame.FrameVisible; }
+    TFramingPreference FramingPreference() const noexcept { return m_frame.FramingPreference; }
     // Held for the controls' owner; no operation uses it. Cleared when the
     // storage object is destroyed.
     TFcRegIniFile* RegIniFile() const noexcept;
@@ -168,20 +188,38 @@ private:
     bool m_parentColor = false;
     TColor m_flatButtonColor = gui::clBtnFace;
     bool m_flatButtons = true;
-    TColor m_frameColor = gui::clBtnShadow;
-    TColor m_frameHotColor = gui::clBtnShadow;
-    bool m_frameHotTrack = false;
-    TFrameStyle m_frameHotStyle = TFrameStyleEx::fsFlatBold;
-    TSides m_frameSides = TSides::All();
-    TFrameStyle m_frameStyle = TFrameStyleEx::fsFlat;
-    bool m_frameVisible = false;
-    TFramingPreference m_framingPreference = TFramingPreference::fpXPThemes;
+    TFcControlFrame m_frame;
     QPointer<QObject> m_regIniFile;
 
     // Registered controls; QPointer guards against one that died unregistered.
     std::unique_ptr<std::vector<QPointer<QWidget>>> m_controls;
     int m_updateCount = 0;
     bool m_loading = false;
+};
+
+// A framed control's link to its controller and the settings it accepts.
+// Held as a member of the control: unregisters the control when it goes.
+class TFcFrameControllerLink {
+public:
+    explicit TFcFrameControllerLink(QWidget& control) noexcept : m_control(control) {}
+    ~TFcFrameControllerLink();
+    // The controller holds the control by address.
+    TFcFrameControllerLink(const TFcFrameControllerLink&) = delete;
+    TFcFrameControllerLink& operator=(const TFcFrameControllerLink&) = delete;
+
+    // The linked controller; null once the controller was destroyed.
+    TFcFrameController* Controller() const noexcept { return m_controller; }
+    // Unregisters from the current controller and registers with value,
+    // which pushes its settings at once. An unchanged value does nothing
+    // unless reRegister (then the settings are pushed again).
+    void Set(TFcFrameController* value, bool reRegister = false);
+
+    // Which settings the control takes (all sixteen by default).
+    TFcFrameControllerNotifications Notifications = TFcFrameControllerNotifications::All();
+
+private:
+    QWidget& m_control;
+    QPointer<TFcFrameController> m_controller;
 };
 
 // The shared framing vocabulary: themed frames never show on this platform.

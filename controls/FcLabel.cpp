@@ -15,13 +15,6 @@ using gui::TBrushStyle;
 
 namespace {
 
-template <class T> bool StoreChanged(T& member, const T& value) {
-    if (member == value)
-        return false;
-    member = value;
-    return true;
-}
-
 // Rounds to nearest, ties to even (the default rounding mode).
 int RoundEven(double v) {
     return static_cast<int>(std::nearbyint(v));
@@ -55,7 +48,8 @@ TPoint TextOriginForReference(TPoint ref, int textWidth, int ascent, double angl
     return {RoundEven(ref.X - dx), RoundEven(ref.Y - dy)};
 }
 
-TFcLabel::TFcLabel(QWidget* parent) : gui::TFramedHost(parent) {
+TFcLabel::TFcLabel(QWidget* parent)
+    : TFcBorderedControl(parent, TFcBorders{.FlatColorAdjustment = 30}) {
     SetColor(gui::clBtnFace);
     SetParentColor(true);
     if (!BlinkingControls)
@@ -68,63 +62,9 @@ TFcLabel::TFcLabel(QWidget* parent) : gui::TFramedHost(parent) {
 }
 
 TFcLabel::~TFcLabel() {
-    if (m_frameController)
-        m_frameController->RemoveControl(this);
     if (BlinkingControls)
         BlinkingControls->Remove(this);
     FreeBlinkingListIfEmpty();
-}
-
-TInnerOuterBorders TFcLabel::BorderModel() const {
-    TInnerOuterBorders b;
-    b.BorderOuter = m_borderOuter;
-    b.BorderInner = m_borderInner;
-    b.BorderWidth = m_borderWidth;
-    b.BorderSides = m_borderSides;
-    b.BevelWidth = m_bevelWidth;
-    b.BorderColor = m_borderColor;
-    b.BorderHighlight = m_borderHighlight;
-    b.BorderShadow = m_borderShadow;
-    b.FlatColor = m_flatColor;
-    b.FlatColorAdjustment = m_flatColorAdjustment;
-    b.Color = Color();
-    b.ParentColor = ParentColorValue();
-    b.Transparent = m_transparent;
-    b.RoundedInnerFlat = false;
-    return b;
-}
-
-TColor TFcLabel::ParentColorValue() const {
-    if (const auto* host = qobject_cast<const gui::TFramedHost*>(parentWidget()))
-        return host->Color();
-    return gui::clBtnFace;
-}
-
-void TFcLabel::UpdateFromFrameController() {
-    TFcFrameController* fc = m_frameController;
-    if (!fc || !fc->FrameVisible())
-        return;
-    using P = TFcFrameControllerProperty;
-    const TFcFrameControllerNotifications n = m_frameControllerNotifications;
-    if (n.Contains(P::fcpFrameStyle))
-        m_borderOuter = fc->FrameStyle();
-    if (n.Contains(P::fcpFrameSides))
-        m_borderSides = fc->FrameSides();
-    if (n.Contains(P::fcpFrameColor)) {
-        m_flatColor = fc->FrameColor();
-        m_flatColorAdjustment = 0;
-    }
-    if (n.Contains(P::fcpColor))
-        SetColor(fc->Color());
-    if (n.Contains(P::fcpParentColor))
-        SetParentColor(fc->ParentColor());
-    if (n.Contains(P::fcpColor)) {
-        m_borderHighlight = LightenColor(fc->Color(), 100);
-        m_borderShadow = DarkenColor(fc->Color(), 50);
-    }
-    // The outer style changes the size an auto-sized label needs.
-    AdjustBounds();
-    update();
 }
 
 void TFcLabel::SetBlinkState(bool on) {
@@ -141,26 +81,23 @@ void TFcLabel::BlinkState(std::uint8_t phase) {
         SetBlinkState(phase != 0);
 }
 
-void TFcLabel::AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const {
-    rect = ShrinkRectForBorders(rect, BorderModel(), includeBorderWidth);
-}
-
 void TFcLabel::ExpandRectForBorders(TRect& r) const {
+    const TFcBorders& b = Borders();
     auto grow = [&](int d) {
-        if (m_borderSides.Contains(TSide::sdLeft))
+        if (b.BorderSides.Contains(TSide::sdLeft))
             r.Right += d;
-        if (m_borderSides.Contains(TSide::sdRight))
+        if (b.BorderSides.Contains(TSide::sdRight))
             r.Right += d;
-        if (m_borderSides.Contains(TSide::sdTop))
+        if (b.BorderSides.Contains(TSide::sdTop))
             r.Bottom += d;
-        if (m_borderSides.Contains(TSide::sdBottom))
+        if (b.BorderSides.Contains(TSide::sdBottom))
             r.Bottom += d;
     };
-    grow(BorderStyleDepth(m_borderOuter, m_bevelWidth));
-    grow(m_borderWidth);
+    grow(BorderStyleDepth(b.BorderOuter, b.BevelWidth));
+    grow(b.BorderWidth);
     r.Right += 2 * m_textMargin;
     r.Bottom += 2 * m_textMargin;
-    grow(BorderStyleDepth(m_borderInner, m_bevelWidth));
+    grow(BorderStyleDepth(b.BorderInner, b.BevelWidth));
     const bool shadow = m_textStyle == TTextStyle::tsShadow;
     if (m_rotation == TRotation::roNone && shadow) {
         r.Right += m_shadowDepth;
@@ -270,7 +207,7 @@ void TFcLabel::Paint(TCanvas& canvas) {
     TRect r = gui::Rect(0, 0, width(), height());
     r = DrawInnerOuterBorders(canvas, r, BorderModel());
     canvas.Brush.SetColor(Color());
-    if (!m_transparent)
+    if (!Transparent())
         canvas.FillRect(r);
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     if (m_rotation == TRotation::roCurve)
@@ -398,7 +335,7 @@ void TFcLabel::PaintText(TCanvas& canvas) {
 
 void TFcLabel::PaintCurvedText(TCanvas& canvas) {
     canvas.Font = m_font;
-    const int w = width(), h = height(), bw = m_borderWidth;
+    const int w = width(), h = height(), bw = BorderWidth();
     TPoint p;
     int rx = 0, ry = 0;
     switch (m_centerPoint) {
@@ -506,27 +443,6 @@ void TFcLabel::paintEvent(QPaintEvent*) {
     });
 }
 
-void TFcLabel::mousePressEvent(QMouseEvent* event) {
-    gui::TFramedHost::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton)
-        m_leftPressed = true;
-}
-
-void TFcLabel::mouseReleaseEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !m_leftPressed)
-        return;
-    m_leftPressed = false;
-    if (rect().contains(event->position().toPoint()) && OnClick)
-        gui::Guard([this] { OnClick(this); });
-}
-
-void TFcLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && OnDblClick)
-        gui::Guard([this] { OnDblClick(this); });
-}
-
 void TFcLabel::MouseEnter() {
     if (m_flyByEnabled) {
         m_origColor = m_font.Color;
@@ -535,8 +451,7 @@ void TFcLabel::MouseEnter() {
         m_flyByApplied = true;
         SetFont(f);
     }
-    if (OnMouseEnter)
-        OnMouseEnter(this);
+    TFcBorderedControl::MouseEnter();
 }
 
 void TFcLabel::MouseLeave() {
@@ -546,8 +461,7 @@ void TFcLabel::MouseLeave() {
         m_flyByApplied = false;
         SetFont(f);
     }
-    if (OnMouseLeave)
-        OnMouseLeave(this);
+    TFcBorderedControl::MouseLeave();
 }
 
 void TFcLabel::EnabledChanged() {
@@ -632,19 +546,9 @@ void TFcLabel::SetFlyByEnabled(bool value) {
     update();
 }
 
-void TFcLabel::SetFrameController(TFcFrameController* value) {
-    if (m_frameController == value)
-        return;
-    if (m_frameController)
-        m_frameController->RemoveControl(this);
-    m_frameController = value;
-    if (value)
-        value->AddControl(this);
-}
-
-// Borders, margin and text style set the size the text needs: an auto-sized
-// label follows at once (else its text would be cut), and the picture
-// repaints also when the label does not size itself.
+// Margin and text style set the size the text needs, as the borders do: an
+// auto-sized label follows at once (else its text would be cut), and the
+// picture repaints also when the label does not size itself.
 void TFcLabel::SetTextStyle(TTextStyle value) {
     if (!StoreChanged(m_textStyle, value))
         return;
@@ -666,68 +570,8 @@ void TFcLabel::SetShadowDepth(int value) {
     update();
 }
 
-void TFcLabel::SetBevelWidth(int value) {
-    if (!StoreChanged(m_bevelWidth, value))
-        return;
-    AdjustBounds();
-    update();
-}
-
-void TFcLabel::SetBorderSides(TSides value) {
-    if (!StoreChanged(m_borderSides, value))
-        return;
-    AdjustBounds();
-    update();
-}
-
-void TFcLabel::SetBorderInner(TFrameStyleEx value) {
-    if (!StoreChanged(m_borderInner, value))
-        return;
-    AdjustBounds();
-    update();
-}
-
-void TFcLabel::SetBorderOuter(TFrameStyleEx value) {
-    if (!StoreChanged(m_borderOuter, value))
-        return;
-    AdjustBounds();
-    update();
-}
-
-void TFcLabel::SetBorderWidth(int value) {
-    if (!StoreChanged(m_borderWidth, value))
-        return;
-    AdjustBounds();
-    update();
-}
-
 void TFcLabel::SetBlinkColor(TColor value) {
     if (StoreChanged(m_blinkColor, value))
-        update();
-}
-
-void TFcLabel::SetBorderColor(TColor value) {
-    if (StoreChanged(m_borderColor, value))
-        update();
-}
-
-void TFcLabel::SetBorderHighlight(TColor value) {
-    if (StoreChanged(m_borderHighlight, value))
-        update();
-}
-
-void TFcLabel::SetBorderShadow(TColor value) {
-    if (StoreChanged(m_borderShadow, value))
-        update();
-}
-
-void TFcLabel::SetFlatColor(TColor value) {
-    if (StoreChanged(m_flatColor, value))
-        update();
-}
-
-void TFcLabel::SetFlatColorAdjustment(int value) {
-    if (StoreChanged(m_flatColorAdjustment, value))
         update();
 }
 
@@ -763,11 +607,6 @@ void TFcLabel::SetLayout(TTextLayout value) {
 
 void TFcLabel::SetAlignment(TAlignment value) {
     if (StoreChanged(m_alignment, value))
-        update();
-}
-
-void TFcLabel::SetTransparent(bool value) {
-    if (StoreChanged(m_transparent, value))
         update();
 }
 

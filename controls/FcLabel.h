@@ -48,13 +48,8 @@ gui::TSize RotatedExtent(int width, int height, int angle) noexcept;
 TPoint TextOriginForReference(TPoint ref, int textWidth, int ascent, double angleDegrees,
                               bool center, bool baseline) noexcept;
 
-class TFcLabel : public gui::TFramedHost,
-                 public IFrameControllerNotification,
-                 public IFcBlinkingControl {
+class TFcLabel : public TFcBorderedControl, public IFcBlinkingControl {
     Q_OBJECT
-    Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
-    Q_PROPERTY(vdx::TFcFrameControllerNotifications FrameControllerNotifications READ
-                   FrameControllerNotifications WRITE SetFrameControllerNotifications)
 
 public:
     // Registers with the shared blink list (creating it when needed).
@@ -63,14 +58,11 @@ public:
     // frame controller.
     ~TFcLabel() override;
 
-    void UpdateFromFrameController() override;
     // The text colour: the blink colour when on, the font colour otherwise.
     virtual void SetBlinkState(bool on);
     // Grows a measured text rectangle to the control size the borders,
     // margin, shadow and rotation need.
     virtual void ExpandRectForBorders(TRect& rect) const;
-    // Shrinks rect by the borders (the panel's rule).
-    virtual void AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const;
     // Sizes the label to its text when AutoSize is on (not while loading).
     void AdjustBounds();
     void Loaded() override;
@@ -96,20 +88,6 @@ public:
     std::uint16_t BlinkIntervalOff() const;
     bool FlyByEnabled() const noexcept { return m_flyByEnabled; }
     TColor FlyByColor() const noexcept { return m_flyByColor; }
-    TFrameStyleEx BorderOuter() const noexcept { return m_borderOuter; }
-    TFrameStyleEx BorderInner() const noexcept { return m_borderInner; }
-    TSides BorderSides() const noexcept { return m_borderSides; }
-    int BorderWidth() const noexcept { return m_borderWidth; }
-    int BevelWidth() const noexcept { return m_bevelWidth; }
-    TColor BorderColor() const noexcept { return m_borderColor; }
-    TColor BorderHighlight() const noexcept { return m_borderHighlight; }
-    TColor BorderShadow() const noexcept { return m_borderShadow; }
-    TColor FlatColor() const noexcept { return m_flatColor; }
-    int FlatColorAdjustment() const noexcept { return m_flatColorAdjustment; }
-    TFcFrameController* FrameController() const noexcept { return m_frameController; }
-    TFcFrameControllerNotifications FrameControllerNotifications() const noexcept {
-        return m_frameControllerNotifications;
-    }
     TTextLayout Layout() const noexcept { return m_layout; }
     // The colour the text is drawn in now.
     TColor CurrentColor() const noexcept { return m_currentColor; }
@@ -120,19 +98,8 @@ public:
     virtual void SetBlinkColor(TColor value);
     virtual void SetBlinkIntervalOff(std::uint16_t value);
     virtual void SetBlinkIntervalOn(std::uint16_t value);
-    virtual void SetBevelWidth(int value);
-    virtual void SetBorderColor(TColor value);
-    virtual void SetBorderInner(TFrameStyleEx value);
-    virtual void SetBorderOuter(TFrameStyleEx value);
-    virtual void SetBorderSides(TSides value);
-    virtual void SetBorderHighlight(TColor value);
-    virtual void SetBorderShadow(TColor value);
-    virtual void SetBorderWidth(int value);
     // Anything but ccNone turns AutoSize off.
     virtual void SetCondenseCaption(TFcCondenseCaption value);
-    virtual void SetFlatColor(TColor value);
-    virtual void SetFlatColorAdjustment(int value);
-    virtual void SetFrameController(TFcFrameController* value);
     virtual void SetCenterPoint(TCenterPoint value);
     virtual void SetFlyByColor(TColor value);
     virtual void SetFlyByEnabled(bool value);
@@ -145,9 +112,6 @@ public:
     virtual void SetHighlightColor(TColor value);
     virtual void SetShadowColor(TColor value);
     virtual void SetShadowDepth(int value);
-    void SetFrameControllerNotifications(TFcFrameControllerNotifications value) noexcept {
-        m_frameControllerNotifications = value;
-    }
 
     // The class library's label properties.
     TAlignment Alignment() const noexcept { return m_alignment; }
@@ -160,19 +124,12 @@ public:
     void SetFont(const TFont& value);
     bool ShowAccelChar() const noexcept { return m_showAccelChar; }
     void SetShowAccelChar(bool value);
-    bool Transparent() const noexcept { return m_transparent; }
-    void SetTransparent(bool value);
     bool WordWrap() const noexcept { return m_wordWrap; }
     void SetWordWrap(bool value);
     // Moves and sizes the label.
     void SetBounds(int left, int top, int width, int height);
 
     QSize sizeHint() const override;
-
-    std::function<void(QObject* sender)> OnClick;
-    std::function<void(QObject* sender)> OnDblClick;
-    std::function<void(QObject* sender)> OnMouseEnter;
-    std::function<void(QObject* sender)> OnMouseLeave;
 
 protected:
     virtual void Paint(TCanvas& canvas);
@@ -181,17 +138,15 @@ protected:
     // After the font changed (the class library's font-change message).
     virtual void FontChanged();
 
+    // The borders change the size the text needs.
+    void BorderLayoutChanged() override { AdjustBounds(); }
+
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void MouseEnter() override;
     void MouseLeave() override;
     void EnabledChanged() override;
 
 private:
-    TInnerOuterBorders BorderModel() const;
-    TColor ParentColorValue() const;
     unsigned TextFlags() const;
     unsigned EllipsisFlag() const;
     void PaintText(TCanvas& canvas);
@@ -211,19 +166,6 @@ private:
     TColor m_blinkColor = gui::clHighlight;
     bool m_flyByEnabled = false;
     TColor m_flyByColor = gui::clHighlight;
-    TFrameStyleEx m_borderOuter = TFrameStyleEx::fsNone;
-    TFrameStyleEx m_borderInner = TFrameStyleEx::fsNone;
-    TSides m_borderSides = TSides::All();
-    int m_borderWidth = 0;
-    int m_bevelWidth = 1;
-    TColor m_borderColor = gui::clBtnFace;
-    TColor m_borderHighlight = gui::clBtnHighlight;
-    TColor m_borderShadow = gui::clBtnShadow;
-    TColor m_flatColor = gui::clBtnShadow;
-    int m_flatColorAdjustment = 30;
-    QPointer<TFcFrameController> m_frameController;
-    TFcFrameControllerNotifications m_frameControllerNotifications =
-        TFcFrameControllerNotifications::All();
     TTextLayout m_layout = TTextLayout::tlTop;
 
     TAlignment m_alignment = TAlignment::taLeftJustify;
@@ -231,14 +173,12 @@ private:
     std::string m_caption;
     TFont m_font;
     bool m_showAccelChar = true;
-    bool m_transparent = false;
     bool m_wordWrap = false;
 
     TColor m_fontColor = gui::clWindowText;    // the colour to return to after blinking
     TColor m_currentColor = gui::clWindowText; // the colour the text is drawn in
     TColor m_origColor = gui::clWindowText;    // the font colour before fly-by
     bool m_flyByApplied = false;               // the fly-by colour is in the font now
-    bool m_leftPressed = false;
 };
 
 } // namespace vdx

@@ -29,13 +29,6 @@ using gui::TBrushStyle;
 
 namespace {
 
-template <class T> bool StoreChanged(T& member, const T& value) {
-    if (member == value)
-        return false;
-    member = value;
-    return true;
-}
-
 // Windows-1252 case folding to upper case: ASCII, the Latin-1 letters and
 // the four pairs in 0x80..0x9F.
 unsigned char FoldCase(unsigned char c) noexcept {
@@ -358,10 +351,7 @@ TFcCustomListBox::TFcCustomListBox(QWidget* parent)
     CreateWnd();
 }
 
-TFcCustomListBox::~TFcCustomListBox() {
-    if (m_frameController)
-        m_frameController->RemoveControl(this);
-}
+TFcCustomListBox::~TFcCustomListBox() = default;
 
 // Item list changes.
 
@@ -453,7 +443,7 @@ void TFcCustomListBox::UpdateColors() {
 void TFcCustomListBox::UpdateFrameHotState(bool isMouse, bool value) {
     if (isMouse)
         m_mouseOver = value;
-    if (m_frameHotTrack)
+    if (m_frame.FrameHotTrack)
         RedrawFrame();
     UpdateColors();
 }
@@ -463,7 +453,7 @@ void TFcCustomListBox::RedrawFrame() {
 }
 
 bool TFcCustomListBox::UseThemedFrame() const {
-    return ::vdx::UseThemedFrame(m_framingPreference);
+    return ::vdx::UseThemedFrame(m_frame.FramingPreference);
 }
 
 void TFcCustomListBox::ColorChanged() {
@@ -472,7 +462,7 @@ void TFcCustomListBox::ColorChanged() {
             m_focusColor = Color();
         m_normalColor = Color();
     }
-    if (m_frameVisible && !UseThemedFrame())
+    if (m_frame.FrameVisible && !UseThemedFrame())
         RedrawFrame();
 }
 
@@ -491,58 +481,54 @@ void TFcCustomListBox::SetFocusColor(TColor value) {
 }
 
 void TFcCustomListBox::SetFrameColor(TColor value) {
-    if (StoreChanged(m_frameColor, value))
+    if (StoreChanged(m_frame.FrameColor, value))
         RedrawFrame();
 }
 
 void TFcCustomListBox::SetFrameController(TFcFrameController* value) {
     // Writing the link always registers anew, so the settings are pushed.
-    if (m_frameController)
-        m_frameController->RemoveControl(this);
-    m_frameController = value;
-    if (value)
-        value->AddControl(this);
+    m_frameController.Set(value, true);
 }
 
 void TFcCustomListBox::SetFrameHotColor(TColor value) {
-    if (StoreChanged(m_frameHotColor, value))
+    if (StoreChanged(m_frame.FrameHotColor, value))
         RedrawFrame();
 }
 
 void TFcCustomListBox::SetFrameHotTrack(bool value) {
-    if (!StoreChanged(m_frameHotTrack, value))
+    if (!StoreChanged(m_frame.FrameHotTrack, value))
         return;
     if (value) {
         SetFrameVisible(true);
         if (!IsLoading())
-            m_frameSides = TSides::All();
+            m_frame.FrameSides = TSides::All();
     }
     RedrawFrame();
     update();
 }
 
 void TFcCustomListBox::SetFrameHotStyle(TFrameStyle value) {
-    if (StoreChanged(m_frameHotStyle, value))
+    if (StoreChanged(m_frame.FrameHotStyle, value))
         RedrawFrame();
 }
 
 void TFcCustomListBox::SetFrameSides(TSides value) {
-    if (StoreChanged(m_frameSides, value))
+    if (StoreChanged(m_frame.FrameSides, value))
         RedrawFrame();
 }
 
 void TFcCustomListBox::SetFrameStyle(TFrameStyle value) {
-    if (StoreChanged(m_frameStyle, value))
+    if (StoreChanged(m_frame.FrameStyle, value))
         RedrawFrame();
 }
 
 void TFcCustomListBox::SetFrameVisible(bool value) {
-    if (StoreChanged(m_frameVisible, value))
+    if (StoreChanged(m_frame.FrameVisible, value))
         RecreateWnd();
 }
 
 void TFcCustomListBox::SetFramingPreference(TFramingPreference value) {
-    if (!StoreChanged(m_framingPreference, value))
+    if (!StoreChanged(m_frame.FramingPreference, value))
         return;
     if (value == TFramingPreference::fpCustomFraming)
         RedrawFrame();
@@ -552,11 +538,8 @@ void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
     const int w = width(), h = height();
     if (m_borderStyle == TBorderStyle::bsSingle)
         Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
-    if (m_frameVisible && !UseThemedFrame()) {
-        const bool hot = m_frameHotTrack && (hasFocus() || m_mouseOver);
-        DrawControlFrame(canvas, w, h, hot ? m_frameHotStyle : m_frameStyle, Color(),
-                         hot ? m_frameHotColor : m_frameColor, m_frameSides, false);
-    }
+    if (m_frame.FrameVisible && !UseThemedFrame())
+        m_frame.Paint(canvas, w, h, Color(), hasFocus() || m_mouseOver);
     if (m_vertBar->isVisible() && m_horzBar->isVisible()) {
         const TRect client = ClientBounds();
         canvas.Brush.SetColor(gui::clBtnFace);
@@ -663,7 +646,7 @@ void TFcCustomListBox::resizeEvent(QResizeEvent* event) {
             UpdateHorzExtent();
         if (m_useGradients)
             update();
-        if (m_frameVisible && !UseThemedFrame())
+        if (m_frame.FrameVisible && !UseThemedFrame())
             RedrawFrame();
     });
 }
@@ -1069,8 +1052,8 @@ void TFcCustomListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect rect, T
                      gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX);
 }
 
-void TFcCustomListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
-                                     TOwnerDrawState state) {
+void TFcCustomListBox::PaintGroupBackground(TCanvas& canvas, const TRect& rect,
+                                            TOwnerDrawState state) {
     canvas.Font = m_groupFont;
     TColor text = m_groupFont.Color, back = m_groupColor;
     if (gui::ThemesEnabled() && m_groupColorFromTheme) {
@@ -1087,6 +1070,11 @@ void TFcCustomListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
         canvas.Brush.SetColor(back);
         canvas.FillRect(rect);
     }
+}
+
+void TFcCustomListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
+                                     TOwnerDrawState state) {
+    PaintGroupBackground(canvas, rect, state);
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
     canvas.IntersectClipRect(rect);

@@ -297,21 +297,21 @@ public:
     TColor DisabledColor() const noexcept { return m_disabledColor; }
     TColor FocusColor() const noexcept { return m_focusColor; }
     TColor NormalColor() const noexcept { return m_normalColor; }
-    TColor FrameColor() const noexcept { return m_frameColor; }
-    TFcFrameController* FrameController() const noexcept { return m_frameController; }
+    TColor FrameColor() const noexcept { return m_frame.FrameColor; }
+    TFcFrameController* FrameController() const noexcept { return m_frameController.Controller(); }
     TFcFrameControllerNotifications FrameControllerNotifications() const noexcept {
-        return m_frameControllerNotifications;
+        return m_frameController.Notifications;
     }
     void SetFrameControllerNotifications(TFcFrameControllerNotifications value) noexcept {
-        m_frameControllerNotifications = value;
+        m_frameController.Notifications = value;
     }
-    TColor FrameHotColor() const noexcept { return m_frameHotColor; }
-    bool FrameHotTrack() const noexcept { return m_frameHotTrack; }
-    TFrameStyle FrameHotStyle() const noexcept { return m_frameHotStyle; }
-    TSides FrameSides() const noexcept { return m_frameSides; }
-    TFrameStyle FrameStyle() const noexcept { return m_frameStyle; }
-    bool FrameVisible() const noexcept { return m_frameVisible; }
-    TFramingPreference FramingPreference() const noexcept { return m_framingPreference; }
+    TColor FrameHotColor() const noexcept { return m_frame.FrameHotColor; }
+    bool FrameHotTrack() const noexcept { return m_frame.FrameHotTrack; }
+    TFrameStyle FrameHotStyle() const noexcept { return m_frame.FrameHotStyle; }
+    TSides FrameSides() const noexcept { return m_frame.FrameSides; }
+    TFrameStyle FrameStyle() const noexcept { return m_frame.FrameStyle; }
+    bool FrameVisible() const noexcept { return m_frame.FrameVisible; }
+    TFramingPreference FramingPreference() const noexcept { return m_frame.FramingPreference; }
     bool IncrementalSearch() const noexcept { return m_incrementalSearch; }
     void SetIncrementalSearch(bool value) noexcept { m_incrementalSearch = value; }
     bool BeepOnInvalidKey() const noexcept { return m_beepOnInvalidKey; }
@@ -378,6 +378,9 @@ protected:
     void HideItemHint();
     // Paints one owner-drawn row (the platform's draw-item request).
     void DrawItemRequest(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
+    // The background of a group header and its font and text colour on
+    // canvas, as every header painter starts.
+    void PaintGroupBackground(TCanvas& canvas, const TRect& rect, TOwnerDrawState state);
 
     void PaintFrame(TCanvas& canvas) override;
     void PaintClient(TCanvas& canvas) override;
@@ -428,17 +431,8 @@ private:
     TColor m_disabledColor = gui::clBtnFace;
     TColor m_focusColor = gui::clWindow;
     TColor m_normalColor = gui::clWindow;
-    TColor m_frameColor = gui::clBtnShadow;
-    QPointer<TFcFrameController> m_frameController;
-    TFcFrameControllerNotifications m_frameControllerNotifications =
-        TFcFrameControllerNotifications::All();
-    TColor m_frameHotColor = gui::clBtnShadow;
-    bool m_frameHotTrack = false;
-    TFrameStyle m_frameHotStyle = TFrameStyleEx::fsFlatBold;
-    TSides m_frameSides = TSides::All();
-    TFrameStyle m_frameStyle = TFrameStyleEx::fsFlat;
-    bool m_frameVisible = false;
-    TFramingPreference m_framingPreference = TFramingPreference::fpXPThemes;
+    TFcControlFrame m_frame;
+    TFcFrameControllerLink m_frameController{*this};
     bool m_incrementalSearch = true;
     bool m_beepOnInvalidKey = true;
     std::uint16_t m_horzExtent = 0;

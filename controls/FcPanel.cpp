@@ -14,50 +14,6 @@ namespace vdx {
 
 using gui::TBrushStyle;
 
-namespace {
-
-// Stores value in member; false when it was there already.
-template <class T> bool StoreChanged(T& member, const T& value) {
-    if (member == value)
-        return false;
-    member = value;
-    return true;
-}
-
-} // namespace
-
-int BorderStyleDepth(TFrameStyleEx style, int bevelWidth) noexcept {
-    switch (style) {
-    case TFrameStyleEx::fsNone:
-        return 0;
-    case TFrameStyleEx::fsFlat:
-        return 1;
-    case TFrameStyleEx::fsStatus:
-    case TFrameStyleEx::fsPopup:
-        return bevelWidth;
-    default:
-        return 2;
-    }
-}
-
-TRect ShrinkRectForBorders(TRect rect, const TInnerOuterBorders& b,
-                           bool includeBorderWidth) noexcept {
-    if (includeBorderWidth)
-        rect = gui::InflateRect(rect, -b.BorderWidth, -b.BorderWidth);
-    for (TFrameStyleEx style : {b.BorderOuter, b.BorderInner}) {
-        const int d = BorderStyleDepth(style, b.BevelWidth);
-        if (b.BorderSides.Contains(TSide::sdLeft))
-            rect.Left += d;
-        if (b.BorderSides.Contains(TSide::sdTop))
-            rect.Top += d;
-        if (b.BorderSides.Contains(TSide::sdRight))
-            rect.Right -= d;
-        if (b.BorderSides.Contains(TSide::sdBottom))
-            rect.Bottom -= d;
-    }
-    return rect;
-}
-
 TRect PlaceCaptionRect(TRect r, int h, TAlignmentVertical alignment) noexcept {
     switch (alignment) {
     case TAlignmentVertical::avTop:
@@ -87,33 +43,20 @@ std::vector<TRect> ResizeRepaintStrips(TRect inner, TPoint margin, gui::TSize ol
     return strips;
 }
 
-TFcCustomPanel::TFcCustomPanel(QWidget* parent) : gui::TFramedHost(parent) {
-    SetColor(gui::clBtnFace);
-    Realign();
+// ---- the border model shared with the label -------------------------
+
+TFcBorderedControl::TFcBorderedControl(QWidget* parent, const TFcBorders& borders)
+    : gui::TFramedHost(parent), m_borders(borders) {}
+
+TColor TFcBorderedControl::ParentColorValue() const {
+    if (const auto* host = qobject_cast<const gui::TFramedHost*>(parentWidget()))
+        return host->Color();
+    return gui::clBtnFace;
 }
 
-TFcCustomPanel::~TFcCustomPanel() {
-    if (m_frameController)
-        m_frameController->RemoveControl(this);
-}
-
-TPoint TFcCustomPanel::GetCursorClientPos() const {
-    const QPoint p = mapFromGlobal(QCursor::pos());
-    return {p.x(), p.y()};
-}
-
-TInnerOuterBorders TFcCustomPanel::BorderModel() const {
+TInnerOuterBorders TFcBorderedControl::BorderModel() const {
     TInnerOuterBorders b;
-    b.BorderOuter = m_borderOuter;
-    b.BorderInner = m_borderInner;
-    b.BorderWidth = m_borderWidth;
-    b.BorderSides = m_borderSides;
-    b.BevelWidth = m_bevelWidth;
-    b.BorderColor = m_borderColor;
-    b.BorderHighlight = m_borderHighlight;
-    b.BorderShadow = m_borderShadow;
-    b.FlatColor = m_flatColor;
-    b.FlatColorAdjustment = m_flatColorAdjustment;
+    static_cast<TFcBorders&>(b) = m_borders;
     b.Color = Color();
     b.ParentColor = ParentColorValue();
     b.Transparent = m_transparent;
@@ -121,14 +64,143 @@ TInnerOuterBorders TFcCustomPanel::BorderModel() const {
     return b;
 }
 
-TColor TFcCustomPanel::ParentColorValue() const {
-    if (const auto* host = qobject_cast<const gui::TFramedHost*>(parentWidget()))
-        return host->Color();
-    return gui::clBtnFace;
+void TFcBorderedControl::AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const {
+    rect = ShrinkRectForBorders(rect, m_borders, includeBorderWidth);
 }
 
-void TFcCustomPanel::AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const {
-    rect = ShrinkRectForBorders(rect, BorderModel(), includeBorderWidth);
+void TFcBorderedControl::UpdateFromFrameController() {
+    const TFcFrameController* fc = m_frameController.Controller();
+    if (!fc || !fc->FrameVisible())
+        return;
+    using P = TFcFrameControllerProperty;
+    const TFcFrameControllerNotifications n = m_frameController.Notifications;
+    if (n.Contains(P::fcpFrameStyle))
+        m_borders.BorderOuter = fc->FrameStyle();
+    if (n.Contains(P::fcpFrameSides))
+        m_borders.BorderSides = fc->FrameSides();
+    if (n.Contains(P::fcpFrameColor)) {
+        m_borders.FlatColor = fc->FrameColor();
+        m_borders.FlatColorAdjustment = 0;
+    }
+    if (n.Contains(P::fcpColor))
+        SetColor(fc->Color());
+    if (n.Contains(P::fcpParentColor))
+        SetParentColor(fc->ParentColor());
+    if (n.Contains(P::fcpColor)) {
+        m_borders.BorderHighlight = LightenColor(fc->Color(), 100);
+        m_borders.BorderShadow = DarkenColor(fc->Color(), 50);
+    }
+    // The outer style moves the area inside the borders.
+    BorderLayoutChanged();
+    update();
+}
+
+template <class T> void TFcBorderedControl::SetLayoutBorder(T TFcBorders::*field, const T& value) {
+    if (!StoreChanged(m_borders.*field, value))
+        return;
+    BorderLayoutChanged();
+    update();
+}
+
+template <class T> void TFcBorderedControl::SetBorderColour(T TFcBorders::*field, const T& value) {
+    if (StoreChanged(m_borders.*field, value))
+        update();
+}
+
+void TFcBorderedControl::SetBevelWidth(int value) {
+    SetLayoutBorder(&TFcBorders::BevelWidth, value);
+}
+
+void TFcBorderedControl::SetBorderInner(TFrameStyleEx value) {
+    SetLayoutBorder(&TFcBorders::BorderInner, value);
+}
+
+void TFcBorderedControl::SetBorderOuter(TFrameStyleEx value) {
+    SetLayoutBorder(&TFcBorders::BorderOuter, value);
+}
+
+void TFcBorderedControl::SetBorderSides(TSides value) {
+    SetLayoutBorder(&TFcBorders::BorderSides, value);
+}
+
+void TFcBorderedControl::SetBorderWidth(int value) {
+    SetLayoutBorder(&TFcBorders::BorderWidth, value);
+}
+
+void TFcBorderedControl::SetBorderColor(TColor value) {
+    SetBorderColour(&TFcBorders::BorderColor, value);
+}
+
+void TFcBorderedControl::SetBorderHighlight(TColor value) {
+    SetBorderColour(&TFcBorders::BorderHighlight, value);
+}
+
+void TFcBorderedControl::SetBorderShadow(TColor value) {
+    SetBorderColour(&TFcBorders::BorderShadow, value);
+}
+
+void TFcBorderedControl::SetFlatColor(TColor value) {
+    SetBorderColour(&TFcBorders::FlatColor, value);
+}
+
+void TFcBorderedControl::SetFlatColorAdjustment(int value) {
+    SetBorderColour(&TFcBorders::FlatColorAdjustment, value);
+}
+
+void TFcBorderedControl::SetFrameController(TFcFrameController* value) {
+    m_frameController.Set(value);
+}
+
+void TFcBorderedControl::SetTransparent(bool value) {
+    if (StoreChanged(m_transparent, value))
+        update();
+}
+
+void TFcBorderedControl::mousePressEvent(QMouseEvent* event) {
+    gui::TFramedHost::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_leftPressed = true;
+}
+
+void TFcBorderedControl::mouseReleaseEvent(QMouseEvent* event) {
+    gui::TFramedHost::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !m_leftPressed)
+        return;
+    m_leftPressed = false;
+    if (rect().contains(event->position().toPoint()) && OnClick)
+        gui::Guard([this] { OnClick(this); });
+}
+
+void TFcBorderedControl::mouseDoubleClickEvent(QMouseEvent* event) {
+    gui::TFramedHost::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton && OnDblClick)
+        gui::Guard([this] { OnDblClick(this); });
+}
+
+void TFcBorderedControl::MouseEnter() {
+    if (OnMouseEnter)
+        OnMouseEnter(this);
+}
+
+void TFcBorderedControl::MouseLeave() {
+    if (OnMouseLeave)
+        OnMouseLeave(this);
+}
+
+// ---- the panel -------------------------------------------------------
+
+TFcCustomPanel::TFcCustomPanel(QWidget* parent)
+    : TFcBorderedControl(
+          parent, TFcBorders{.BorderOuter = TFrameStyleEx::fsRaised, .FlatColorAdjustment = 30}) {
+    SetColor(gui::clBtnFace);
+    Realign();
+}
+
+TFcCustomPanel::~TFcCustomPanel() = default;
+
+TPoint TFcCustomPanel::GetCursorClientPos() const {
+    const QPoint p = mapFromGlobal(QCursor::pos());
+    return {p.x(), p.y()};
 }
 
 TRect TFcCustomPanel::GetPanelRect() const {
@@ -146,10 +218,10 @@ TRect TFcCustomPanel::GetClientRect() const {
 }
 
 TRect TFcCustomPanel::AdjustClientRect(TRect r) const {
-    r.Left += m_padding.left() + m_borderWidth;
-    r.Top += m_padding.top() + m_borderWidth;
-    r.Right -= m_padding.right() + m_borderWidth;
-    r.Bottom -= m_padding.bottom() + m_borderWidth;
+    r.Left += m_padding.left() + BorderWidth();
+    r.Top += m_padding.top() + BorderWidth();
+    r.Right -= m_padding.right() + BorderWidth();
+    r.Bottom -= m_padding.bottom() + BorderWidth();
     return r;
 }
 
@@ -199,8 +271,8 @@ void TFcCustomPanel::GetGradientColors(TColor& startColor, TColor& stopColor) co
 void TFcCustomPanel::GetFlatColors(TColor& color, int& adjustment) const {
     if (m_visualStyle != TFcVisualStyle::vsGradient ||
         m_gradientColorStyle == TFcGradientColorStyle::gcsCustom) {
-        color = m_flatColor;
-        adjustment = m_flatColorAdjustment;
+        color = FlatColor();
+        adjustment = FlatColorAdjustment();
         return;
     }
     color = GetGradientFrameColor(m_gradientColorStyle);
@@ -271,33 +343,6 @@ void TFcCustomPanel::DrawGrid(TCanvas& canvas, const TRect& r) {
     }
 }
 
-void TFcCustomPanel::UpdateFromFrameController() {
-    TFcFrameController* fc = m_frameController;
-    if (!fc || !fc->FrameVisible())
-        return;
-    using P = TFcFrameControllerProperty;
-    const TFcFrameControllerNotifications n = m_frameControllerNotifications;
-    if (n.Contains(P::fcpFrameStyle))
-        m_borderOuter = fc->FrameStyle();
-    if (n.Contains(P::fcpFrameSides))
-        m_borderSides = fc->FrameSides();
-    if (n.Contains(P::fcpFrameColor)) {
-        m_flatColor = fc->FrameColor();
-        m_flatColorAdjustment = 0;
-    }
-    if (n.Contains(P::fcpColor))
-        SetColor(fc->Color());
-    if (n.Contains(P::fcpParentColor))
-        SetParentColor(fc->ParentColor());
-    if (n.Contains(P::fcpColor)) {
-        m_borderHighlight = LightenColor(fc->Color(), 100);
-        m_borderShadow = DarkenColor(fc->Color(), 50);
-    }
-    // The outer style sets where the children stand.
-    Realign();
-    update();
-}
-
 void TFcCustomPanel::SetBounds(int left, int top, int w, int h) {
     if (m_align == TAlign::alBottom && h != height())
         top -= h - height();
@@ -313,7 +358,7 @@ void TFcCustomPanel::Loaded() {
 }
 
 void TFcCustomPanel::EraseBackground(TCanvas& canvas) {
-    if (m_transparent) {
+    if (Transparent()) {
         if (m_paintClientArea)
             PaintParentBackground(*this, canvas, true);
         return;
@@ -332,12 +377,14 @@ void TFcCustomPanel::Paint(TCanvas& canvas) {
     b.FlatColorAdjustment = flatAdjustment;
     r = DrawInnerOuterBorders(canvas, r, b);
 
-    if (!m_transparent && m_paintClientArea) {
-        const bool rounded = (m_borderOuter == TFrameStyleEx::fsFlatRounded &&
-                              m_borderInner == TFrameStyleEx::fsNone && m_borderWidth == 0) ||
-                             m_borderInner == TFrameStyleEx::fsFlatRounded;
+    if (!Transparent() && m_paintClientArea) {
+        const TFcBorders& borders = Borders();
+        const bool rounded =
+            (borders.BorderOuter == TFrameStyleEx::fsFlatRounded &&
+             borders.BorderInner == TFrameStyleEx::fsNone && borders.BorderWidth == 0) ||
+            borders.BorderInner == TFrameStyleEx::fsFlatRounded;
         TRect fill = r;
-        const TSides s = m_borderSides;
+        const TSides s = borders.BorderSides;
         if (rounded) {
             fill.Left -= s.Contains(TSide::sdLeft) ? 1 : 0;
             fill.Top -= s.Contains(TSide::sdTop) ? 1 : 0;
@@ -401,27 +448,6 @@ void TFcCustomPanel::resizeEvent(QResizeEvent* event) {
     });
 }
 
-void TFcCustomPanel::mousePressEvent(QMouseEvent* event) {
-    gui::TFramedHost::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton)
-        m_leftPressed = true;
-}
-
-void TFcCustomPanel::mouseReleaseEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !m_leftPressed)
-        return;
-    m_leftPressed = false;
-    if (rect().contains(event->position().toPoint()) && OnClick)
-        gui::Guard([this] { OnClick(this); });
-}
-
-void TFcCustomPanel::mouseDoubleClickEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && OnDblClick)
-        gui::Guard([this] { OnDblClick(this); });
-}
-
 void TFcCustomPanel::changeEvent(QEvent* event) {
     gui::TFramedHost::changeEvent(event);
     // The desktop's theme changed: its colour scheme may have too.
@@ -440,45 +466,10 @@ void TFcCustomPanel::EnabledChanged() {
     EnableChildControls(own);
 }
 
-void TFcCustomPanel::MouseEnter() {
-    if (OnMouseEnter)
-        OnMouseEnter(this);
-}
-
-void TFcCustomPanel::MouseLeave() {
-    if (OnMouseLeave)
-        OnMouseLeave(this);
-}
-
 // Setters: compare, store, repaint.
 
 void TFcCustomPanel::SetAlignmentVertical(TAlignmentVertical value) {
     if (StoreChanged(m_alignmentVertical, value))
-        update();
-}
-
-void TFcCustomPanel::SetBorderColor(TColor value) {
-    if (StoreChanged(m_borderColor, value))
-        update();
-}
-
-void TFcCustomPanel::SetBorderHighlight(TColor value) {
-    if (StoreChanged(m_borderHighlight, value))
-        update();
-}
-
-void TFcCustomPanel::SetBorderShadow(TColor value) {
-    if (StoreChanged(m_borderShadow, value))
-        update();
-}
-
-void TFcCustomPanel::SetFlatColor(TColor value) {
-    if (StoreChanged(m_flatColor, value))
-        update();
-}
-
-void TFcCustomPanel::SetFlatColorAdjustment(int value) {
-    if (StoreChanged(m_flatColorAdjustment, value))
         update();
 }
 
@@ -542,46 +533,6 @@ void TFcCustomPanel::SetAlignment(TAlignment value) {
         update();
 }
 
-void TFcCustomPanel::SetBorderInner(TFrameStyleEx value) {
-    if (m_borderInner == value)
-        return;
-    m_borderInner = value;
-    Realign();
-    update();
-}
-
-void TFcCustomPanel::SetBorderOuter(TFrameStyleEx value) {
-    if (m_borderOuter == value)
-        return;
-    m_borderOuter = value;
-    Realign();
-    update();
-}
-
-void TFcCustomPanel::SetBorderSides(TSides value) {
-    if (m_borderSides == value)
-        return;
-    m_borderSides = value;
-    Realign();
-    update();
-}
-
-void TFcCustomPanel::SetBevelWidth(int value) {
-    if (m_bevelWidth == value)
-        return;
-    m_bevelWidth = value;
-    Realign();
-    update();
-}
-
-void TFcCustomPanel::SetBorderWidth(int value) {
-    if (m_borderWidth == value)
-        return;
-    m_borderWidth = value;
-    Realign();
-    update();
-}
-
 void TFcCustomPanel::SetPadding(const QMargins& value) {
     if (m_padding == value)
         return;
@@ -614,23 +565,12 @@ void TFcCustomPanel::SetGradientDirection(TGradientDirection value) {
 }
 
 void TFcCustomPanel::SetTransparent(bool value) {
-    if (m_transparent == value)
+    if (Transparent() == value)
         return;
-    m_transparent = value;
-    update();
+    TFcBorderedControl::SetTransparent(value);
     for (QObject* o : children())
         if (auto* w = qobject_cast<QWidget*>(o))
             w->update();
-}
-
-void TFcCustomPanel::SetFrameController(TFcFrameController* value) {
-    if (m_frameController == value)
-        return;
-    if (m_frameController)
-        m_frameController->RemoveControl(this);
-    m_frameController = value;
-    if (value)
-        value->AddControl(this);
 }
 
 void TFcCustomPanel::SetCaption(const std::string& value) {

@@ -8,7 +8,9 @@
 // state it had before.
 //
 // TFcCustomPanel is also the base of the group box, the status bar, the
-// calculator and the pop-up panels.
+// calculator and the pop-up panels. TFcBorderedControl holds what the panel
+// shares with the label: the border model and its frame-controller rule,
+// the controller link, transparency and the click and hover events.
 
 #include <QMargins>
 #include <QPointer>
@@ -32,13 +34,6 @@ enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter }
 enum class TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum class TFcGridStyle : std::uint8_t { gsDots, gsDottedLines, gsSolidLines };
 
-// How many pixels one border style takes on each side it is drawn on.
-int BorderStyleDepth(TFrameStyleEx style, int bevelWidth) noexcept;
-// rect shrunk by the borders of b: first by BorderWidth on all four sides
-// when includeBorderWidth, then by BorderOuter and BorderInner on the sides
-// in BorderSides.
-TRect ShrinkRectForBorders(TRect rect, const TInnerOuterBorders& b,
-                           bool includeBorderWidth) noexcept;
 // The caption rectangle for a text of textHeight pixels in rect (vertical
 // placement only; the horizontal one is DrawText's).
 TRect PlaceCaptionRect(TRect rect, int textHeight, TAlignmentVertical alignment) noexcept;
@@ -49,11 +44,99 @@ TRect PlaceCaptionRect(TRect rect, int textHeight, TAlignmentVertical alignment)
 std::vector<TRect> ResizeRepaintStrips(TRect inner, TPoint margin, gui::TSize oldSize,
                                        gui::TSize newSize);
 
-class TFcCustomPanel : public gui::TFramedHost, public IFrameControllerNotification {
+// A control with the panel's border model. Each border setter does nothing
+// for an unchanged value; otherwise it stores and repaints, and the setters
+// of the styles, sides and widths first call BorderLayoutChanged.
+class TFcBorderedControl : public gui::TFramedHost, public IFrameControllerNotification {
     Q_OBJECT
     Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
     Q_PROPERTY(vdx::TFcFrameControllerNotifications FrameControllerNotifications READ
                    FrameControllerNotifications WRITE SetFrameControllerNotifications)
+
+public:
+    // Shrinks rect by the borders (see ShrinkRectForBorders).
+    virtual void AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const;
+    // Takes the linked controller's settings, only while it shows frames:
+    // FrameStyle as BorderOuter, FrameSides as BorderSides, FrameColor as
+    // FlatColor (unadjusted), Color and ParentColor, and from Color the
+    // border highlight and shadow; each as FrameControllerNotifications
+    // allows. The borders are written directly, then BorderLayoutChanged
+    // and a repaint.
+    void UpdateFromFrameController() override;
+
+    TFrameStyleEx BorderOuter() const noexcept { return m_borders.BorderOuter; }
+    TFrameStyleEx BorderInner() const noexcept { return m_borders.BorderInner; }
+    TSides BorderSides() const noexcept { return m_borders.BorderSides; }
+    // Width of the BorderColor band.
+    int BorderWidth() const noexcept { return m_borders.BorderWidth; }
+    // Depth of fsStatus and fsPopup borders.
+    int BevelWidth() const noexcept { return m_borders.BevelWidth; }
+    TColor BorderColor() const noexcept { return m_borders.BorderColor; }
+    TColor BorderHighlight() const noexcept { return m_borders.BorderHighlight; }
+    TColor BorderShadow() const noexcept { return m_borders.BorderShadow; }
+    TColor FlatColor() const noexcept { return m_borders.FlatColor; }
+    int FlatColorAdjustment() const noexcept { return m_borders.FlatColorAdjustment; }
+    TFcFrameController* FrameController() const noexcept { return m_frameController.Controller(); }
+    TFcFrameControllerNotifications FrameControllerNotifications() const noexcept {
+        return m_frameController.Notifications;
+    }
+    bool Transparent() const noexcept { return m_transparent; }
+
+    virtual void SetBevelWidth(int value);
+    virtual void SetBorderColor(TColor value);
+    virtual void SetBorderInner(TFrameStyleEx value);
+    virtual void SetBorderOuter(TFrameStyleEx value);
+    virtual void SetBorderSides(TSides value);
+    virtual void SetBorderHighlight(TColor value);
+    virtual void SetBorderShadow(TColor value);
+    virtual void SetBorderWidth(int value);
+    virtual void SetFlatColor(TColor value);
+    virtual void SetFlatColorAdjustment(int value);
+    // Unregisters from the old controller, registers with the new one
+    // (which pushes its settings at once). The link clears itself when the
+    // controller is destroyed.
+    virtual void SetFrameController(TFcFrameController* value);
+    void SetFrameControllerNotifications(TFcFrameControllerNotifications value) noexcept {
+        m_frameController.Notifications = value;
+    }
+    // Stores and repaints.
+    virtual void SetTransparent(bool value);
+
+    std::function<void(QObject* sender)> OnClick;
+    std::function<void(QObject* sender)> OnDblClick;
+    std::function<void(QObject* sender)> OnMouseEnter;
+    std::function<void(QObject* sender)> OnMouseLeave;
+
+protected:
+    explicit TFcBorderedControl(QWidget* parent, const TFcBorders& borders);
+
+    // The borders moved the area inside them (the panel moves its
+    // children, the label sizes itself).
+    virtual void BorderLayoutChanged() {}
+    // The colour behind the control (its parent's, clBtnFace without one).
+    TColor ParentColorValue() const;
+    // The border painter's arguments for the control as it is now.
+    TInnerOuterBorders BorderModel() const;
+    const TFcBorders& Borders() const noexcept { return m_borders; }
+
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+
+private:
+    template <class T> void SetLayoutBorder(T TFcBorders::*field, const T& value);
+    template <class T> void SetBorderColour(T TFcBorders::*field, const T& value);
+
+    TFcBorders m_borders;
+    TFcFrameControllerLink m_frameController{*this};
+    bool m_transparent = false;
+    bool m_leftPressed = false;
+};
+
+class TFcCustomPanel : public TFcBorderedControl {
+    Q_OBJECT
 
 public:
     explicit TFcCustomPanel(QWidget* parent = nullptr);
@@ -61,8 +144,6 @@ public:
 
     // The mouse position in panel coordinates.
     virtual TPoint GetCursorClientPos() const;
-    // Shrinks rect by the panel's borders (see ShrinkRectForBorders).
-    virtual void AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const;
     // (0, 0, Width, Height).
     virtual TRect GetPanelRect() const;
     virtual TPoint GetMarginSize() const;
@@ -73,8 +154,6 @@ public:
     virtual void GetFlatColors(TColor& color, int& adjustment) const;
     virtual void DrawCaptionText(TCanvas& canvas, TRect rect);
     virtual void DrawGrid(TCanvas& canvas, const TRect& rect);
-    // Takes the linked controller's settings (only while it shows frames).
-    void UpdateFromFrameController() override;
 
     // The area left inside the borders (without the padding and the band),
     // in panel coordinates; the children are placed inside it less the
@@ -90,18 +169,6 @@ public:
     void Loaded() override;
 
     TAlignmentVertical AlignmentVertical() const noexcept { return m_alignmentVertical; }
-    TFrameStyleEx BorderOuter() const noexcept { return m_borderOuter; }
-    TFrameStyleEx BorderInner() const noexcept { return m_borderInner; }
-    TSides BorderSides() const noexcept { return m_borderSides; }
-    TColor BorderColor() const noexcept { return m_borderColor; }
-    TColor BorderHighlight() const noexcept { return m_borderHighlight; }
-    TColor BorderShadow() const noexcept { return m_borderShadow; }
-    TColor FlatColor() const noexcept { return m_flatColor; }
-    int FlatColorAdjustment() const noexcept { return m_flatColorAdjustment; }
-    TFcFrameController* FrameController() const noexcept { return m_frameController; }
-    TFcFrameControllerNotifications FrameControllerNotifications() const noexcept {
-        return m_frameControllerNotifications;
-    }
     TFcGradientColorStyle GradientColorStyle() const noexcept { return m_gradientColorStyle; }
     TColor GradientColorStart() const noexcept { return m_gradientColorStart; }
     TColor GradientColorStop() const noexcept { return m_gradientColorStop; }
@@ -112,27 +179,14 @@ public:
     std::uint16_t GridYSize() const noexcept { return m_gridYSize; }
     bool ShowGrid() const noexcept { return m_showGrid; }
     bool PaintClientArea() const noexcept { return m_paintClientArea; }
-    bool Transparent() const noexcept { return m_transparent; }
     int TextMargin() const noexcept { return m_textMargin; }
     int TextMarginVertical() const noexcept { return m_textMarginVertical; }
     bool WordWrap() const noexcept { return m_wordWrap; }
     TFcVisualStyle VisualStyle() const noexcept { return m_visualStyle; }
 
     // Each setter does nothing for an unchanged value; otherwise it stores
-    // and repaints (the border styles also move the children).
+    // and repaints (the border styles and widths also move the children).
     virtual void SetAlignmentVertical(TAlignmentVertical value);
-    virtual void SetBorderColor(TColor value);
-    virtual void SetBorderInner(TFrameStyleEx value);
-    virtual void SetBorderOuter(TFrameStyleEx value);
-    virtual void SetBorderSides(TSides value);
-    virtual void SetBorderHighlight(TColor value);
-    virtual void SetBorderShadow(TColor value);
-    virtual void SetFlatColor(TColor value);
-    virtual void SetFlatColorAdjustment(int value);
-    // Unregisters from the old controller, registers with the new one
-    // (which pushes its settings at once). The link clears itself when the
-    // controller is destroyed.
-    virtual void SetFrameController(TFcFrameController* value);
     virtual void SetGradientColorStyle(TFcGradientColorStyle value);
     // The gradient setters also repaint transparent children.
     virtual void SetGradientColorStart(TColor value);
@@ -145,24 +199,15 @@ public:
     virtual void SetPaintClientArea(bool value);
     virtual void SetShowGrid(bool value);
     // Also repaints every direct child.
-    virtual void SetTransparent(bool value);
+    void SetTransparent(bool value) override;
     virtual void SetTextMargin(int value);
     virtual void SetTextMarginVertical(int value);
     virtual void SetWordWrap(bool value);
     virtual void SetVisualStyle(TFcVisualStyle value);
-    void SetFrameControllerNotifications(TFcFrameControllerNotifications value) noexcept {
-        m_frameControllerNotifications = value;
-    }
 
     // The class library's panel properties the library relies on.
     TAlignment Alignment() const noexcept { return m_alignment; }
     void SetAlignment(TAlignment value);
-    // Depth of fsStatus and fsPopup borders.
-    int BevelWidth() const noexcept { return m_bevelWidth; }
-    void SetBevelWidth(int value);
-    // Width of the BorderColor band.
-    int BorderWidth() const noexcept { return m_borderWidth; }
-    void SetBorderWidth(int value);
     const std::string& Caption() const noexcept { return m_caption; }
     void SetCaption(const std::string& value);
     const TFont& Font() const noexcept { return m_font; }
@@ -176,10 +221,6 @@ public:
 
     // Called at the end of painting, with the canvas painted on.
     std::function<void(QObject* sender, TCanvas& canvas)> OnPaint;
-    std::function<void(QObject* sender)> OnClick;
-    std::function<void(QObject* sender)> OnDblClick;
-    std::function<void(QObject* sender)> OnMouseEnter;
-    std::function<void(QObject* sender)> OnMouseLeave;
     std::function<void(QObject* sender)> OnResize;
 
 protected:
@@ -187,19 +228,12 @@ protected:
     virtual void Paint(TCanvas& canvas);
     // Moves the children after a change of the client rectangle.
     void Realign();
-    // The colour behind the panel (its parent's, clBtnFace without one).
-    TColor ParentColorValue() const;
-    TInnerOuterBorders BorderModel() const;
+    void BorderLayoutChanged() override { Realign(); }
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void EnabledChanged() override;
-    void MouseEnter() override;
-    void MouseLeave() override;
 
 private:
     // The background erase before Paint: the parent's picture under a
@@ -208,17 +242,6 @@ private:
     void EraseBackground(TCanvas& canvas);
 
     TAlignmentVertical m_alignmentVertical = TAlignmentVertical::avCenter;
-    TFrameStyleEx m_borderOuter = TFrameStyleEx::fsRaised;
-    TFrameStyleEx m_borderInner = TFrameStyleEx::fsNone;
-    TSides m_borderSides = TSides::All();
-    TColor m_borderColor = gui::clBtnFace;
-    TColor m_borderHighlight = gui::clBtnHighlight;
-    TColor m_borderShadow = gui::clBtnShadow;
-    TColor m_flatColor = gui::clBtnShadow;
-    int m_flatColorAdjustment = 30;
-    QPointer<TFcFrameController> m_frameController;
-    TFcFrameControllerNotifications m_frameControllerNotifications =
-        TFcFrameControllerNotifications::All();
     TFcGradientColorStyle m_gradientColorStyle = TFcGradientColorStyle::gcsSystem;
     TColor m_gradientColorStart = gui::clWhite;
     TColor m_gradientColorStop = gui::clBtnFace;
@@ -229,15 +252,12 @@ private:
     std::uint16_t m_gridYSize = 8;
     bool m_showGrid = false;
     bool m_paintClientArea = true;
-    bool m_transparent = false;
     int m_textMargin = 0;
     int m_textMarginVertical = 0;
     bool m_wordWrap = true;
     TFcVisualStyle m_visualStyle = TFcVisualStyle::vsWinXP;
 
     TAlignment m_alignment = TAlignment::taCenter;
-    int m_bevelWidth = 1;
-    int m_borderWidth = 0;
     std::string m_caption;
     TFont m_font;
     bool m_fullRepaint = true;
@@ -247,7 +267,6 @@ private:
     // The enabled state of each direct child when the panel was disabled.
     std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledStates;
     bool m_ownEnabled = true; // the panel's own state, apart from its ancestors'
-    bool m_leftPressed = false;
 };
 
 // The panel as forms place it.

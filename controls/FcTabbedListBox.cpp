@@ -11,6 +11,29 @@ namespace vdx {
 
 using gui::TBrushStyle;
 
+namespace {
+
+// Where the text of one column stands in a row (Length npos: to the end).
+struct TCellSpan {
+    std::size_t Start = 0;
+    std::size_t Length = std::string::npos;
+};
+
+// Column 0 is the text before the first TAB. Throws gui::EListError for a
+// column the row does not have.
+TCellSpan CellSpan(const std::string& row, int column) {
+    if (column < 0 || column > CountChar('\t', row))
+        throw gui::EListError("Column parameter out of range");
+    TCellSpan cell;
+    for (int c = 0; c < column; ++c)
+        cell.Start = row.find('\t', cell.Start) + 1;
+    if (const std::size_t end = row.find('\t', cell.Start); end != std::string::npos)
+        cell.Length = end - cell.Start;
+    return cell;
+}
+
+} // namespace
+
 std::vector<int> AutomaticTabStops(const std::vector<int>& columnWidths, int aveCharWidth) {
     const int unit = std::max(1, aveCharWidth);
     std::vector<int> stops;
@@ -76,16 +99,20 @@ int TFcCustomTabbedListBox::GetFirstColumnIndent() const {
     return 0;
 }
 
-std::vector<int> TFcCustomTabbedListBox::GetTabStopArray() const {
+std::vector<int> TFcCustomTabbedListBox::ScaledTabStops(int factor) const {
     const int count = std::min(m_tabStops.Count(), kMaxTabStops);
     std::vector<int> positions;
     positions.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i) {
-        // Quarters of a character; stops too far out stay at the limit.
-        const long long q = 4LL * m_tabStops[i];
-        positions.push_back(int(std::clamp<long long>(q, INT_MIN, INT_MAX)));
+        // Stops too far out stay at the limit.
+        const long long p = static_cast<long long>(m_tabStops[i]) * factor;
+        positions.push_back(int(std::clamp<long long>(p, INT_MIN, INT_MAX)));
     }
     return positions;
+}
+
+std::vector<int> TFcCustomTabbedListBox::GetTabStopArray() const {
+    return ScaledTabStops(4); // quarters of a character
 }
 
 void TFcCustomTabbedListBox::UpdateTabStops() {
@@ -110,30 +137,22 @@ void TFcCustomTabbedListBox::SetTabStopsMode(TFcTabStopsMode mode) {
         CalcAutomaticTabStops();
 }
 
-std::string TFcCustomTabbedListBox::GetCell(int column, int row) const {
+const std::string& TFcCustomTabbedListBox::RowText(int row) const {
     if (row < 0 || row >= Count())
         throw gui::EListError("Row parameter out of range");
-    const std::string& text = Items()[row];
-    if (column < 0 || column > CountChar('\t', text))
-        throw gui::EListError("Column parameter out of range");
-    std::size_t start = 0;
-    for (int c = 0; c < column; ++c)
-        start = text.find('\t', start) + 1;
-    const std::size_t end = text.find('\t', start);
-    return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    return Items()[row];
+}
+
+std::string TFcCustomTabbedListBox::GetCell(int column, int row) const {
+    const std::string& text = RowText(row);
+    const TCellSpan cell = CellSpan(text, column);
+    return text.substr(cell.Start, cell.Length);
 }
 
 void TFcCustomTabbedListBox::SetCell(int column, int row, const std::string& value) {
-    if (row < 0 || row >= Count())
-        throw gui::EListError("Row parameter out of range");
-    std::string text = Items()[row];
-    if (column < 0 || column > CountChar('\t', text))
-        throw gui::EListError("Column parameter out of range");
-    std::size_t start = 0;
-    for (int c = 0; c < column; ++c)
-        start = text.find('\t', start) + 1;
-    const std::size_t end = text.find('\t', start);
-    text.replace(start, end == std::string::npos ? std::string::npos : end - start, value);
+    std::string text = RowText(row);
+    const TCellSpan cell = CellSpan(text, column);
+    text.replace(cell.Start, cell.Length, value);
     Items().Put(row, text);
 }
 
@@ -148,6 +167,7 @@ void TFcCustomTabbedListBox::CalcAutomaticTabStops() {
     const TFcTextMeasure plain(Font());
     const TFcTextMeasure group(GroupFont());
     const std::string& prefix = GroupPrefix();
+    std::vector<int> columnWidths;
     for (int c = 0; c < columns; ++c) {
         int widest = 0;
         for (std::size_t r = 0; r < rest.size(); ++r) {
@@ -165,9 +185,10 @@ void TFcCustomTabbedListBox::CalcAutomaticTabStops() {
             }
             widest = std::max(widest, width);
         }
-        const int last = m_tabStops.Count() > 0 ? m_tabStops[m_tabStops.Count() - 1] : 0;
-        m_tabStops.Add(last + widest / std::max(1, m_aveCharWidth) + 4);
+        columnWidths.push_back(widest);
     }
+    for (int stop : AutomaticTabStops(columnWidths, m_aveCharWidth))
+        m_tabStops.Add(stop);
 }
 
 void TFcCustomTabbedListBox::UpdateFromHeader(QObject*) {
@@ -226,22 +247,7 @@ void TFcCustomTabbedListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect r
 
 void TFcCustomTabbedListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
                                            TOwnerDrawState state) {
-    canvas.Font = GroupFont();
-    TColor text = GroupFont().Color, back = GroupColor();
-    if (gui::ThemesEnabled() && GroupColorFromTheme()) {
-        text = GetThemePartColor(5);
-        back = GetThemePartColor(4);
-    }
-    canvas.Font.Color = text;
-    if (state.Contains(TOwnerDrawStateItem::odSelected)) {
-        canvas.Font.Color = gui::clHighlightText;
-        canvas.FillRect(rect);
-    } else if (UseGradients() && FullColorScreen) {
-        PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, back, Color(), 1);
-    } else {
-        canvas.Brush.SetColor(back);
-        canvas.FillRect(rect);
-    }
+    PaintGroupBackground(canvas, rect, state);
     const int yOffset = (ItemHeight() - canvas.TextHeight("Pp")) / 2;
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
@@ -253,11 +259,7 @@ void TFcCustomTabbedListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rec
 }
 
 void TFcCustomTabbedListBox::UpdateHorzExtent() {
-    std::vector<int> positions;
-    const int count = std::min(m_tabStops.Count(), kMaxTabStops);
-    for (int i = 0; i < count; ++i)
-        positions.push_back(int(std::clamp<long long>(
-            static_cast<long long>(m_tabStops[i]) * m_aveCharWidth, INT_MIN, INT_MAX)));
+    const std::vector<int> positions = ScaledTabStops(m_aveCharWidth);
     const TFcTextMeasure measure(Font());
     const gui::TTextMeasurer m = measure.Measurer(m_aveCharWidth);
     const std::string prefix = GetExtentPrefix();
