@@ -444,7 +444,9 @@ void TFcLabel::paintEvent(QPaintEvent*) {
 }
 
 void TFcLabel::MouseEnter() {
-    if (m_flyByEnabled) {
+    // An enter without a leave between must not take the fly-by colour as
+    // the one to go back to.
+    if (m_flyByEnabled && !m_flyByApplied) {
         m_origColor = m_font.Color;
         TFont f = m_font;
         f.Color = m_flyByColor;
@@ -520,7 +522,8 @@ void TFcLabel::SetBlinking(bool value) {
     if (!StoreChanged(m_blinking, value))
         return;
     if (!value) {
-        m_currentColor = m_fontColor;
+        // The font may have changed colour while the label blinked.
+        m_fontColor = m_currentColor = m_font.Color;
         update();
     }
 }

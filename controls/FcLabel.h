@@ -94,6 +94,7 @@ public:
 
     // Each setter does nothing for an unchanged value.
     virtual void SetAngle(int value); // kept in 0..359; a turn makes roNone roFlat
+    // False draws in the font's colour again at once.
     virtual void SetBlinking(bool value);
     virtual void SetBlinkColor(TColor value);
     virtual void SetBlinkIntervalOff(std::uint16_t value);

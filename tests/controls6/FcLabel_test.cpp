@@ -210,6 +210,21 @@ TEST_F(BlinkingLabels, TheLastLabelFreesTheListAndANewOneStartsAfresh) {
     EXPECT_EQ(label.BlinkIntervalOff(), 500);
 }
 
+TEST_F(BlinkingLabels, AFontColourSetWhileBlinkingShowsOnceBlinkingEnds) {
+    TFcLabel label;
+    label.SetBlinkColor(clRed);
+    label.SetBlinking(true);
+    TFont font = label.Font();
+    font.Color = gui::clNavy;
+    label.SetFont(font);
+    BlinkingControls->TimerFired(); // on -> off: the colour from before the change
+    BlinkingControls->TimerFired(); // off -> on
+    EXPECT_EQ(label.CurrentColor(), clRed);
+
+    label.SetBlinking(false);
+    EXPECT_EQ(label.CurrentColor(), gui::clNavy);
+}
+
 TEST(FcLabelBehaviour, FlyByColourWhileTheMouseIsOver) {
     TFcLabel label;
     TFont font = label.Font();
@@ -234,6 +249,25 @@ TEST(FcLabelBehaviour, FlyByColourWhileTheMouseIsOver) {
     QCoreApplication::sendEvent(&label, &enter);
     label.SetFlyByEnabled(false);
     EXPECT_EQ(label.Font().Color, gui::clNavy);
+}
+
+TEST(FcLabelBehaviour, ARepeatedEnterStillLeavesTheFontsOwnColour) {
+    TFcLabel label;
+    TFont font = label.Font();
+    font.Color = gui::clNavy;
+    label.SetFont(font);
+    label.SetFlyByColor(clRed);
+    label.SetFlyByEnabled(true);
+
+    // The platform may report entering again without a leave in between.
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&label, &enter);
+    QCoreApplication::sendEvent(&label, &enter);
+    EXPECT_EQ(label.CurrentColor(), clRed);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&label, &leave);
+    EXPECT_EQ(label.Font().Color, gui::clNavy);
+    EXPECT_EQ(label.CurrentColor(), gui::clNavy);
 }
 
 TEST(FcLabelBehaviour, ParentColourIsTakenFromAFramedParent) {
