@@ -225,13 +225,18 @@ TEST_F(BlinkingLabels, AFontColourSetWhileBlinkingShowsOnceBlinkingEnds) {
     EXPECT_EQ(label.CurrentColor(), gui::clNavy);
 }
 
-TEST(FcLabelBehaviour, FlyByColourWhileTheMouseIsOver) {
-    TFcLabel label;
+// A navy label that turns red while the mouse is over it.
+void MakeFlyByLabel(TFcLabel& label) {
     TFont font = label.Font();
     font.Color = gui::clNavy;
     label.SetFont(font);
     label.SetFlyByColor(clRed);
     label.SetFlyByEnabled(true);
+}
+
+TEST(FcLabelBehaviour, FlyByColourWhileTheMouseIsOver) {
+    TFcLabel label;
+    MakeFlyByLabel(label);
 
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
     QCoreApplication::sendEvent(&label, &enter);
@@ -253,11 +258,7 @@ TEST(FcLabelBehaviour, FlyByColourWhileTheMouseIsOver) {
 
 TEST(FcLabelBehaviour, ARepeatedEnterStillLeavesTheFontsOwnColour) {
     TFcLabel label;
-    TFont font = label.Font();
-    font.Color = gui::clNavy;
-    label.SetFont(font);
-    label.SetFlyByColor(clRed);
-    label.SetFlyByEnabled(true);
+    MakeFlyByLabel(label);
 
     // The platform may report entering again without a leave in between.
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
