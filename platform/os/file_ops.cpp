@@ -54,10 +54,12 @@ bool SetFileAttributes(const std::string& path, std::uint32_t attributes) {
     if (!resolved || ::stat(resolved->c_str(), &st) != 0)
         return false;
     mode_t mode = st.st_mode & 07777;
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0)
-        mode &= ~static_cast<mode_t>(0222);
-    else
+    if ((attributes & FILE_ATTRIBUTE_READONLY) == 0)
         mode |= S_IWUSR;
+    else if (!S_ISDIR(st.st_mode))
+        // A folder keeps its write bits: without them nobody could create or delete a file in
+        // it, which the read-only attribute never stops on a Windows folder.
+        mode &= ~static_cast<mode_t>(0222);
     if (mode == (st.st_mode & 07777))
         return true;
     return ::chmod(resolved->c_str(), mode) == 0;

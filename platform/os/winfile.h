@@ -130,9 +130,9 @@ std::optional<FindData> FindFile(const std::string& path);
 // name that begins with "."), archive for plain files. INVALID_FILE_ATTRIBUTES
 // when missing.
 std::uint32_t GetFileAttributes(const std::string& path);
-// Only the read-only bit has an effect: set, it clears every write bit;
-// cleared, it gives the owner the write bit back. False (errno set) when the
-// path is missing or the change is refused.
+// Only the read-only bit has an effect: set, it clears every write bit of a
+// file (a folder keeps its own); cleared, it gives the owner the write bit
+// back. False (errno set) when the path is missing or the change is refused.
 bool SetFileAttributes(const std::string& path, std::uint32_t attributes);
 
 // The functions below return false with errno set on failure.

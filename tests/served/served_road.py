@@ -323,6 +323,21 @@ class Served(unittest.TestCase):
         self.assertNotEqual(reply, "213 Create=20000101000000; /mfct.txt")
         self.assertEqual(os.stat(path).st_mtime, before.st_mtime)
 
+    def test_read_only_attribute_locks_files_but_not_folders(self):
+        folder = self.install.path(UPLOAD + "/locked")
+        self.write(folder + "/f.txt")
+        ftp = self.host.ftp("anna", "annapw")
+        self.assertEqual(ftp.sendcmd(f"SITE ATTRIB +R {UPLOAD}/locked/f.txt"),
+                         "200 Attributes now 0x00000021 (RA).")
+        # A folder without write bits would take no more uploads from anybody.
+        self.assertEqual(ftp.sendcmd(f"SITE ATTRIB +R {UPLOAD}/locked"),
+                         "200 Attributes now 0x00000010 ().")
+        ftp.storbinary(f"STOR {UPLOAD}/locked/new.txt", io.BytesIO(b"new"))
+        ftp.quit()
+        self.assertEqual(os.stat(folder + "/f.txt").st_mode & 0o222, 0)
+        self.assertTrue(os.stat(folder).st_mode & 0o200)
+        self.assertEqual(self.read(folder + "/new.txt"), b"new")
+
     # ---- Status --------------------------------------------------------------------------
 
     def test_stat(self):
