@@ -160,6 +160,16 @@ class Host:
         assert self.output and self.output[-1].split("\t")[3:4] == ["Stopped"], \
             "Stopped is the last line: " + repr(self.output[-3:])
 
+    def printed(self, line):
+        """Whether the host prints line on standard output within the time limit (its reader
+        thread takes the output as it comes)."""
+        deadline = time.monotonic() + TIMEOUT
+        while line not in self.output:
+            if time.monotonic() > deadline:
+                return False
+            time.sleep(0.01)
+        return True
+
     def ftp(self, user=None, password=None):
         """An ftplib connection, logged in when user is given."""
         ftp = ftplib.FTP()
