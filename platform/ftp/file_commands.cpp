@@ -258,6 +258,11 @@ void ControlChannel::Checksum(std::string_view arg, int kindValue) {
         else
             end = *value;
     }
+    // A range that ends before it starts has no checksum; an empty one would pass for it.
+    if (end && *end < start) {
+        Reply(Code(Reply::ArgumentSyntaxError), kReplySyntaxArgs);
+        return;
+    }
     const auto path = PathArg(name);
     if (!path || !Require(m_events.OnCRCFile && ChecksumAvailable(kind)))
         return;

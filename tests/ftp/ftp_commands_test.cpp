@@ -205,6 +205,7 @@ TEST_F(CommandTest, ChecksumsOverWholeFilesAndRanges) {
          "250 B94D27B9934D3E08A52E52D7DA7DABFAC484EFE37A5380EE9088F7ACE2EFCDE9\n"},
         {"XCRC \"hello.txt\" 20", "550 Start position beyond the end of the file\n"},
         {"XCRC \"hello.txt\" x", "501 Syntax error in parameters or arguments.\n"},
+        {"XCRC \"hello.txt\" 3 1", "501 Syntax error in parameters or arguments.\n"},
         {"XCRC \"hello.txt", "501 Syntax error in parameters or arguments.\n"},
     };
     for (const auto& row : cases)
