@@ -4,21 +4,43 @@
 
 #include <cerrno>
 #include <cstring>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <random>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 
 namespace vdx::ftp {
 
+namespace {
+
+// Bytes of a socket not yet taken by its peer, or -1 when the socket cannot tell.
+int QueuedForPeer(int fd) {
+    int queued = 0;
+    return ::ioctl(fd, SIOCOUTQ, &queued) == 0 ? queued : -1;
+}
+
+} // namespace
+
 WaitResult WaitForData(int fd, short events, Clock::time_point deadline, ControlWatch& watch,
                        short& revents) {
+    // A peer that keeps taking bytes, however slowly, has not stalled: a large send buffer can
+    // take longer than the whole wait to drain far enough for the poll to report room.
+    const Clock::duration span = deadline - Clock::now();
+    int queued = (events & POLLOUT) != 0 ? QueuedForPeer(fd) : -1;
     for (;;) {
         pollfd fds[3] = {
             {fd, events, 0}, {watch.StopFd(), POLLIN, 0}, {watch.ControlFd(), POLLIN | POLLPRI, 0}};
         const int ready = PollUntil(fds, 3, deadline);
-        if (ready == 0)
-            return WaitResult::TimedOut;
+        if (ready == 0) {
+            const int left = queued >= 0 ? QueuedForPeer(fd) : -1;
+            if (left < 0 || left >= queued)
+                return WaitResult::TimedOut;
+            queued = left;
+            deadline = Clock::now() + span;
+            continue;
+        }
         if (fds[1].revents != 0)
             return WaitResult::Stopped;
         if (fds[2].revents != 0 && !watch.OnControlInput())

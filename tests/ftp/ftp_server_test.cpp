@@ -337,6 +337,27 @@ TEST_F(RawServerTest, StuckPeersAreDroppedAfterTheDataTimeout) {
     EXPECT_EQ(m_server.Exceptions().size(), 3u);
 }
 
+TEST_F(RawServerTest, SlowButSteadyDownloadIsNoStall) {
+    // A client on a slow line drains the large send buffer of a download more slowly than the
+    // data timeout lasts, yet it takes bytes all the time: it must not be cut off.
+    constexpr off_t kSize = 16 * 1024 * 1024;
+    MakeBigFile("big.bin", kSize);
+    m_server.Server().DataTimeout = 300ms;
+    Restart();
+    RawFtpClient c = LoggedIn();
+    Socket data(c.Pasv());
+    ASSERT_EQ(c.Command("RETR big.bin").code, 150);
+    std::size_t received = 0;
+    const auto slowUntil = std::chrono::steady_clock::now() + 2s;
+    while (std::chrono::steady_clock::now() < slowUntil) {
+        received += data.Receive(16 * 1024, 1s).size();
+        std::this_thread::sleep_for(50ms);
+    }
+    received += data.ReceiveAll().size();
+    EXPECT_EQ(received, static_cast<std::size_t>(kSize));
+    EXPECT_EQ(c.Read(5s).code, 226);
+}
+
 TEST_F(RawServerTest, IdleConnectionIsClosedWith421) {
     m_server.Server().IdleTimeout = 300ms;
     Restart();
