@@ -3,8 +3,6 @@
 #include "winfile_internal.h"
 
 #include <cerrno>
-#include <dirent.h>
-#include <memory>
 #include <optional>
 #include <sys/stat.h>
 
@@ -33,26 +31,6 @@ std::optional<std::string> DiskPath(const std::string& path) {
 
 } // namespace detail
 
-namespace {
-
-struct DirCloser {
-    void operator()(DIR* d) const { ::closedir(d); }
-};
-
-std::optional<std::string> FindEntryIgnoringCase(const std::string& folder,
-                                                 const std::string& name) {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.empty() ? "." : folder.c_str()));
-    if (!dir)
-        return std::nullopt;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (detail::EqualsIgnoringAsciiCase(entry->d_name, name))
-            return std::string(entry->d_name);
-    }
-    return std::nullopt;
-}
-
-} // namespace
-
 std::string ResolveCase(const std::string& path) {
     struct stat st {};
     if (path.empty() || path.find('\0') != std::string::npos || ::lstat(path.c_str(), &st) == 0)
@@ -76,7 +54,7 @@ std::string ResolveCase(const std::string& path) {
             } else {
                 std::optional<std::string> found;
                 if (errno == ENOENT)
-                    found = FindEntryIgnoringCase(result, component);
+                    found = detail::FindEntryIgnoringCase(result, component);
                 if (!found)
                     return result + path.substr(pos); // the rest is new: keep it as given
                 result += *found;

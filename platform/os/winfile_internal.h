@@ -11,6 +11,12 @@ namespace vdx::os::detail {
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
+// The entry of folder ("" for the working folder) whose name equals name
+// without regard to ASCII case; nullopt when there is none or the folder
+// cannot be read.
+std::optional<std::string> FindEntryIgnoringCase(const std::string& folder,
+                                                 const std::string& name);
+
 // ResolveCase(path), or nullopt with errno EINVAL for a path holding a NUL
 // byte: no file has such a name, and the system calls would cut it short.
 std::optional<std::string> DiskPath(const std::string& path);

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <functional>
 #include <future>
 #include <set>
 #include <sys/stat.h>
@@ -84,6 +87,59 @@ TEST_F(WinFile, ResolveCaseMatchesExactFirstThenIgnoringCase) {
         EXPECT_EQ(ResolveCase(P(row.given)), P(row.expected));
     }
     EXPECT_EQ(ResolveCase(""), "");
+}
+
+TEST_F(WinFile, ResolveCaseKeepsUpWithEveryChangeToTheFolder) {
+    // Folders are read once and then followed: each look must see what the folder holds now,
+    // whoever changed it and however.
+    MakeDir("up");
+    MakeDir("elsewhere");
+    for (int i = 0; i < 50; ++i)
+        MakeFile("up/F" + std::to_string(i) + ".tti");
+    auto run = [](int result) { ASSERT_EQ(result, 0) << std::strerror(errno); };
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        std::string given, expected;
+    };
+    const Step steps[] = {
+        {"first look reads the folder", [] {}, "up/f7.TTI", "up/F7.tti"},
+        {"created", [&] { MakeFile("up/Page.TTI"); }, "up/page.tti", "up/Page.TTI"},
+        {"deleted", [&] { run(::unlink(P("up/Page.TTI").c_str())); }, "up/page.tti", "up/page.tti"},
+        {"renamed inside", [&] { run(::rename(P("up/F1.tti").c_str(), P("up/G1.tti").c_str())); },
+         "up/g1.TTI", "up/G1.tti"},
+        {"old name gone", [] {}, "up/f1.tti", "up/f1.tti"},
+        {"moved in",
+         [&] {
+             MakeFile("elsewhere/In.txt");
+             run(::rename(P("elsewhere/In.txt").c_str(), P("up/In.txt").c_str()));
+         },
+         "up/IN.TXT", "up/In.txt"},
+        {"moved out", [&] { run(::rename(P("up/F2.tti").c_str(), P("elsewhere/F2.tti").c_str())); },
+         "up/f2.tti", "up/f2.tti"},
+        {"subfolder made", [&] { MakeDir("up/Sub"); }, "up/SUB/x", "up/Sub/x"},
+        {"folder moved away, another made in its place",
+         [&] {
+             run(::rename(P("up").c_str(), P("old").c_str()));
+             MakeDir("up");
+             MakeFile("up/New.tti");
+         },
+         "up/f7.tti", "up/f7.tti"},
+        {"the new folder is read", [] {}, "up/NEW.TTI", "up/New.tti"},
+        {"the moved folder is still followed", [&] { MakeFile("old/Late.tti"); }, "old/late.tti",
+         "old/Late.tti"},
+        {"folder removed and made again",
+         [&] {
+             std::filesystem::remove_all(P("up"));
+             MakeDir("up");
+         },
+         "up/new.tti", "up/new.tti"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        EXPECT_EQ(ResolveCase(P(step.given)), P(step.expected));
+    }
 }
 
 TEST_F(WinFile, EveryOperationResolvesCase) {

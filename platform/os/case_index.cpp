@@ -1,0 +1,248 @@
+// Finding a folder entry without regard to case. Every new file's name must be compared with
+// the whole folder, which read entry by entry costs the more the fuller the folder gets. Folders
+// on local file systems are therefore read once and kept in step through inotify: the system
+// queues an event before the call that changed the folder returns, so draining the queue before
+// each look gives the same answer as reading the folder at that moment.
+
+#include "winfile_internal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace vdx::os::detail {
+
+namespace {
+
+// Folders kept at once; the one looked at least recently goes first.
+constexpr std::size_t kMaxIndexedFolders = 256;
+
+struct DirCloser {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    return lower;
+}
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Reads the folder open at fd (which it takes over) entry by entry.
+std::optional<std::string> ScanFolder(int fd, const std::string& name) {
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (EqualsIgnoringAsciiCase(entry->d_name, name))
+            return std::string(entry->d_name);
+    }
+    return std::nullopt;
+}
+
+// File systems whose changes all pass through this machine's kernel, so inotify sees every one.
+// A network file system changed from another machine would leave the index behind.
+bool ReportsEveryChange(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC: // also ext2 and ext3
+    case TMPFS_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC:
+    case RAMFS_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class CaseIndex {
+public:
+    CaseIndex() : m_inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+    CaseIndex(const CaseIndex&) = delete;
+    CaseIndex& operator=(const CaseIndex&) = delete;
+    ~CaseIndex() {
+        if (m_inotify >= 0)
+            ::close(m_inotify);
+    }
+
+    std::optional<std::string> Find(const std::string& folder, const std::string& name) {
+        const int fd =
+            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return std::nullopt;
+        struct stat st {};
+        if (m_inotify < 0 || ::fstat(fd, &st) != 0 || !ReportsEveryChange(fd))
+            return ScanFolder(fd, name);
+
+        std::scoped_lock lock(m_mutex);
+        Drain();
+        const Key key{st.st_dev, st.st_ino};
+        auto it = m_folders.find(key);
+        if (it == m_folders.end()) {
+            it = Index(fd, key);
+            if (it == m_folders.end())
+                return ScanFolder(fd, name);
+        }
+        ::close(fd);
+        it->second.lastLook = ++m_looks;
+        const auto found = it->second.names.find(LowerAscii(name));
+        if (found == it->second.names.end() || found->second.empty())
+            return std::nullopt;
+        return found->second.front();
+    }
+
+private:
+    using Key = std::pair<dev_t, ino_t>;
+
+    struct Folder {
+        int watch = -1;
+        std::uint64_t lastLook = 0;
+        // Lower-cased name to the names on disk that it stands for.
+        std::unordered_map<std::string, std::vector<std::string>> names;
+    };
+    using Folders = std::map<Key, Folder>;
+
+    // Watches and reads the folder open at fd; end() when it cannot be watched.
+    Folders::iterator Index(int fd, const Key& key) {
+        if (m_folders.size() >= kMaxIndexedFolders)
+            Forget(std::min_element(m_folders.begin(), m_folders.end(),
+                                    [](const auto& a, const auto& b) {
+                                        return a.second.lastLook < b.second.lastLook;
+                                    }));
+        // The watch goes on the very folder that is open, whatever its path now names.
+        const std::string self = "/proc/self/fd/" + std::to_string(fd);
+        const int watch = ::inotify_add_watch(m_inotify, self.c_str(),
+                                              IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
+                                                  IN_DELETE_SELF | IN_ONLYDIR);
+        if (watch < 0)
+            return m_folders.end();
+        if (const auto old = m_watches.find(watch); old != m_watches.end())
+            m_folders.erase(old->second); // a watch of a folder gone before its end was read
+        // Events from here on are applied after the read; a name both read and reported is
+        // kept once, so the index ends as the folder stands.
+        const int copy = ::dup(fd);
+        std::unique_ptr<DIR, DirCloser> dir(copy >= 0 ? ::fdopendir(copy) : nullptr);
+        if (!dir) {
+            if (copy >= 0)
+                ::close(copy);
+            ::inotify_rm_watch(m_inotify, watch);
+            return m_folders.end();
+        }
+        Folder folder;
+        folder.watch = watch;
+        ::rewinddir(dir.get());
+        while (const dirent* entry = ::readdir(dir.get())) {
+            if (!IsDotOrDotDot(entry->d_name))
+                Add(folder, entry->d_name);
+        }
+        m_watches[watch] = key;
+        return m_folders.insert_or_assign(key, std::move(folder)).first;
+    }
+
+    void Forget(Folders::iterator it) {
+        ::inotify_rm_watch(m_inotify, it->second.watch);
+        m_watches.erase(it->second.watch);
+        m_folders.erase(it);
+    }
+
+    static void Add(Folder& folder, const std::string& name) {
+        std::vector<std::string>& same = folder.names[LowerAscii(name)];
+        if (std::find(same.begin(), same.end(), name) == same.end())
+            same.push_back(name);
+    }
+
+    static void Remove(Folder& folder, const std::string& name) {
+        const auto it = folder.names.find(LowerAscii(name));
+        if (it == folder.names.end())
+            return;
+        std::erase(it->second, name);
+        if (it->second.empty())
+            folder.names.erase(it);
+    }
+
+    // Applies every queued event.
+    void Drain() {
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(m_inotify, buffer, sizeof buffer);
+            if (n <= 0) {
+                if (n < 0 && errno == EINTR)
+                    continue;
+                return;
+            }
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                Apply(*event);
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+    void Apply(const inotify_event& event) {
+        if ((event.mask & IN_Q_OVERFLOW) != 0) {
+            // Changes were lost: nothing indexed can be trusted any more.
+            while (!m_folders.empty())
+                Forget(m_folders.begin());
+            return;
+        }
+        const auto watched = m_watches.find(event.wd);
+        if (watched == m_watches.end())
+            return;
+        const auto it = m_folders.find(watched->second);
+        if (it == m_folders.end())
+            return;
+        if ((event.mask & (IN_IGNORED | IN_DELETE_SELF | IN_UNMOUNT)) != 0) {
+            Forget(it);
+            return;
+        }
+        if (event.len == 0)
+            return;
+        const std::string name(event.name); // NUL-padded to len
+        if ((event.mask & (IN_CREATE | IN_MOVED_TO)) != 0)
+            Add(it->second, name);
+        else if ((event.mask & (IN_DELETE | IN_MOVED_FROM)) != 0)
+            Remove(it->second, name);
+    }
+
+    std::mutex m_mutex;
+    const int m_inotify;
+    Folders m_folders;
+    std::unordered_map<int, Key> m_watches;
+    std::uint64_t m_looks = 0;
+};
+
+} // namespace
+
+std::optional<std::string> FindEntryIgnoringCase(const std::string& folder,
+                                                 const std::string& name) {
+    // Shared by every connection thread for the life of the process; it guards itself.
+    static CaseIndex index;
+    return index.Find(folder, name);
+}
+
+} // namespace vdx::os::detail
