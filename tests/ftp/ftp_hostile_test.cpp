@@ -3,8 +3,7 @@
 // malformed arguments, slow and deaf peers.
 
 #include "platform/ftp/socket_io.h"
-#include "raw_client.h"
-#include "test_binding.h"
+#include "server_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -37,23 +36,7 @@ constexpr bool kSanitized = false;
 constexpr bool kSanitized = false;
 #endif
 
-class HostileTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_server.Start(); }
-
-    void Restart() {
-        m_server.Server().SetActive(false);
-        m_server.Server().SetActive(true);
-    }
-
-    RawFtpClient LoggedIn() {
-        RawFtpClient client(m_server.Port());
-        client.Login();
-        return client;
-    }
-
-    TestFtpServer m_server;
-};
+class HostileTest : public RawServerFixture {};
 
 // A non-blocking connect to the server, for many clients at once.
 int StartConnect(std::uint16_t port) {

@@ -1,8 +1,7 @@
 // The server's lifecycle, its limits and its defences, driven over raw sockets for what real
 // clients never send.
 
-#include "raw_client.h"
-#include "test_binding.h"
+#include "server_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,22 +15,8 @@ namespace {
 using namespace std::chrono_literals;
 using vdx::ftp::TIdFTPServer;
 
-class RawServerTest : public ::testing::Test {
+class RawServerTest : public RawServerFixture {
 protected:
-    void SetUp() override { m_server.Start(); }
-
-    // Applies changed properties, which the server reads when it is switched on.
-    void Restart() {
-        m_server.Server().SetActive(false);
-        m_server.Server().SetActive(true);
-    }
-
-    RawFtpClient LoggedIn() {
-        RawFtpClient client(m_server.Port());
-        client.Login();
-        return client;
-    }
-
     // A file big enough that a transfer to a client that does not read stays in progress.
     void MakeBigFile(const std::string& name, off_t size = 256LL * 1024 * 1024) {
         const int fd = ::open((m_server.Root() / name).c_str(), O_CREAT | O_WRONLY, 0644);
@@ -39,8 +24,6 @@ protected:
         ASSERT_EQ(::ftruncate(fd, size), 0);
         ::close(fd);
     }
-
-    TestFtpServer m_server;
 };
 
 TEST_F(RawServerTest, PortInUseIsRaisedWithTheSystemMessage) {
