@@ -112,26 +112,24 @@ std::uint16_t DataChannel::Listen(const SocketAddress& local, std::uint16_t port
     int error = 0;
     auto tryPort = [&](unsigned candidate) {
         fd = TryListen(local, static_cast<std::uint16_t>(candidate), error);
-        return bool(fd);
     };
-    bool listening = false;
     if (port == 0 && !haveRange) {
         // The system's own search for a free port grows slow with the thousands of earlier data
         // connections that linger in TIME_WAIT under load; a drawn port is nearly always free.
         std::uniform_int_distribution<unsigned> draw(kDrawnPassivePortMin, kDrawnPassivePortMax);
-        for (int i = 0; i < kPassivePortDraws && !listening; ++i)
-            listening = tryPort(draw(m_random));
+        for (int i = 0; i < kPassivePortDraws && !fd; ++i)
+            tryPort(draw(m_random));
     }
-    if (!listening)
-        listening = tryPort(port);
-    if (!listening && error == EADDRINUSE && haveRange) {
+    if (!fd)
+        tryPort(port);
+    if (!fd && error == EADDRINUSE && haveRange) {
         // Another connection drew the same port: take the next free one of the range.
         const unsigned span = rangeMax - rangeMin + 1u;
         const unsigned first = (port >= rangeMin && port <= rangeMax) ? port - rangeMin : 0u;
-        for (unsigned i = 1; i < span && !listening; ++i)
-            listening = tryPort(rangeMin + (first + i) % span);
+        for (unsigned i = 1; i < span && !fd; ++i)
+            tryPort(rangeMin + (first + i) % span);
     }
-    if (!listening)
+    if (!fd)
         throw SystemError(error);
     const auto actual = SocketAddress::LocalOf(fd.Get());
     if (!actual)
