@@ -90,9 +90,8 @@ public:
             ::close(m_inotify);
     }
 
-    std::optional<std::string> Find(const std::string& folder, const std::string& name) {
-        const int fd =
-            ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::optional<std::string> Find(int dirFd, const char* folder, const std::string& name) {
+        const int fd = ::openat(dirFd, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             return std::nullopt;
         struct stat st {};
@@ -238,11 +237,19 @@ private:
 
 } // namespace
 
+// Shared by every connection thread for the life of the process; it guards itself.
+CaseIndex& Index() {
+    static CaseIndex index;
+    return index;
+}
+
 std::optional<std::string> FindEntryIgnoringCase(const std::string& folder,
                                                  const std::string& name) {
-    // Shared by every connection thread for the life of the process; it guards itself.
-    static CaseIndex index;
-    return index.Find(folder, name);
+    return Index().Find(AT_FDCWD, folder.empty() ? "." : folder.c_str(), name);
+}
+
+std::optional<std::string> FindEntryIgnoringCase(int dirFd, const std::string& name) {
+    return Index().Find(dirFd, ".", name);
 }
 
 } // namespace vdx::os::detail

@@ -23,35 +23,47 @@ bool IsDir(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool RenameNoReplace(const std::string& from, const std::string& to, bool isDir) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+using detail::Place;
+
+// Below a root the entry itself is looked at: a link there is missing.
+int StatFlags(const Place& place) {
+    return place.confined ? AT_SYMLINK_NOFOLLOW : 0;
+}
+
+bool StatOf(const Place& place, struct stat& st, int flags) {
+    if (::fstatat(place.dirFd, place.name.c_str(), &st, flags) != 0)
+        return false;
+    return !(place.confined && S_ISLNK(st.st_mode)) || Fail(ENOENT);
+}
+
+bool RenameNoReplace(const Place& from, const Place& to, bool isDir) {
+    const char* src = from.name.c_str();
+    const char* dst = to.name.c_str();
+    if (::renameat2(from.dirFd, src, to.dirFd, dst, RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // The file system cannot refuse atomically: a hard link can, for files.
     if (!isDir) {
-        if (::link(from.c_str(), to.c_str()) == 0) {
-            if (::unlink(from.c_str()) == 0)
+        if (::linkat(from.dirFd, src, to.dirFd, dst, 0) == 0) {
+            if (::unlinkat(from.dirFd, src, 0) == 0)
                 return true;
             const int error = errno;
-            ::unlink(to.c_str());
+            ::unlinkat(to.dirFd, dst, 0);
             return Fail(error);
         }
         if (errno == EEXIST || (errno != EPERM && errno != EOPNOTSUPP))
             return false;
     }
     struct stat st {};
-    if (::lstat(to.c_str(), &st) == 0)
+    if (::fstatat(to.dirFd, dst, &st, AT_SYMLINK_NOFOLLOW) == 0)
         return Fail(EEXIST);
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    return ::renameat(from.dirFd, src, to.dirFd, dst) == 0;
 }
 
-} // namespace
-
-bool SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-    const auto resolved = detail::DiskPath(path);
+bool SetAttributesAt(const Place& place, std::uint32_t attributes) {
     struct stat st {};
-    if (!resolved || ::stat(resolved->c_str(), &st) != 0)
+    if (!StatOf(place, st, StatFlags(place)))
         return false;
     mode_t mode = st.st_mode & 07777;
     if ((attributes & FILE_ATTRIBUTE_READONLY) == 0)
@@ -62,44 +74,137 @@ bool SetFileAttributes(const std::string& path, std::uint32_t attributes) {
         mode &= ~static_cast<mode_t>(0222);
     if (mode == (st.st_mode & 07777))
         return true;
-    return ::chmod(resolved->c_str(), mode) == 0;
+    // Should a link take the name meanwhile, the change is refused, not passed on.
+    return ::fchmodat(place.dirFd, place.name.c_str(), mode, StatFlags(place)) == 0;
 }
 
-bool FileExists(const std::string& path) {
-    const auto resolved = detail::DiskPath(path);
+bool FileExistsAt(const Place& place) {
     struct stat st {};
-    if (!resolved || ::stat(resolved->c_str(), &st) != 0)
+    if (!StatOf(place, st, StatFlags(place)))
         return false;
     return S_ISREG(st.st_mode) || Fail(S_ISDIR(st.st_mode) ? EISDIR : ENOENT);
 }
 
-bool DirectoryExists(const std::string& path) {
-    const auto resolved = detail::DiskPath(path);
+bool DirectoryExistsAt(const Place& place) {
     struct stat st {};
-    if (!resolved || ::stat(resolved->c_str(), &st) != 0)
+    if (!StatOf(place, st, StatFlags(place)))
         return false;
     return S_ISDIR(st.st_mode) || Fail(ENOTDIR);
 }
 
-bool DeleteFile(const std::string& path) {
-    const auto resolved = detail::DiskPath(path);
+bool DeleteFileAt(const Place& place) {
     struct stat st {};
-    if (!resolved || ::lstat(resolved->c_str(), &st) != 0)
+    if (!StatOf(place, st, AT_SYMLINK_NOFOLLOW))
         return false;
     if (S_ISDIR(st.st_mode))
         return Fail(EISDIR);
+    std::optional<detail::UniqueFd> held;
     if (S_ISREG(st.st_mode)) {
         if ((st.st_mode & S_IWUSR) == 0)
             return Fail(EACCES); // read-only
-        if (detail::IsHeldOpen(*resolved))
-            return Fail(EBUSY);
+        held = detail::HoldForRemoval(place);
+        if (!held)
+            return false;
     }
-    return ::unlink(resolved->c_str()) == 0;
+    return ::unlinkat(place.dirFd, place.name.c_str(), 0) == 0;
+}
+
+bool CreateDirAt(const Place& place) {
+    return ::mkdirat(place.dirFd, place.name.c_str(), 0777) == 0;
+}
+
+bool RemoveDirAt(const Place& place) {
+    struct stat st {};
+    if (!StatOf(place, st, AT_SYMLINK_NOFOLLOW))
+        return false;
+    return ::unlinkat(place.dirFd, place.name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+// The last component of path as the caller spelt it.
+std::string GivenName(const std::string& path) {
+    return ExtractFileName(ExcludeTrailingPathDelimiter(path));
+}
+
+std::string GivenName(const RootedPath& path) {
+    return GivenName(path.path);
+}
+
+bool MoveAt(const Place& source, Place target, const std::string& given) {
+    struct stat src {};
+    if (!StatOf(source, src, AT_SYMLINK_NOFOLLOW))
+        return false;
+    struct stat dst {};
+    if (::fstatat(target.dirFd, target.name.c_str(), &dst, AT_SYMLINK_NOFOLLOW) == 0) {
+        // Only the same entry spelt in other letter case may stand there.
+        if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino ||
+            given == ExtractFileName(source.name))
+            return Fail(EEXIST);
+        target.name = target.confined
+                          ? given
+                          : ExtractFilePath(ExcludeTrailingPathDelimiter(target.name)) + given;
+    }
+    std::optional<detail::UniqueFd> held;
+    if (S_ISREG(src.st_mode)) {
+        held = detail::HoldForRemoval(source);
+        if (!held)
+            return false;
+    }
+    return RenameNoReplace(source, target, S_ISDIR(src.st_mode));
+}
+
+template <class P, class F> bool AtPlace(const P& path, F&& act) {
+    const auto place = detail::PlaceOf(path);
+    return place && act(*place);
+}
+
+} // namespace
+
+bool SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+    return AtPlace(path, [&](const Place& p) { return SetAttributesAt(p, attributes); });
+}
+
+bool SetFileAttributes(const RootedPath& path, std::uint32_t attributes) {
+    return AtPlace(path, [&](const Place& p) { return SetAttributesAt(p, attributes); });
+}
+
+bool FileExists(const std::string& path) {
+    return AtPlace(path, FileExistsAt);
+}
+
+bool FileExists(const RootedPath& path) {
+    return AtPlace(path, FileExistsAt);
+}
+
+bool DirectoryExists(const std::string& path) {
+    return AtPlace(path, DirectoryExistsAt);
+}
+
+bool DirectoryExists(const RootedPath& path) {
+    return AtPlace(path, DirectoryExistsAt);
+}
+
+bool DeleteFile(const std::string& path) {
+    return AtPlace(path, DeleteFileAt);
+}
+
+bool DeleteFile(const RootedPath& path) {
+    return AtPlace(path, DeleteFileAt);
 }
 
 bool CreateDir(const std::string& path) {
-    const auto resolved = detail::DiskPath(path);
-    return resolved && ::mkdir(resolved->c_str(), 0777) == 0;
+    return AtPlace(path, CreateDirAt);
+}
+
+bool CreateDir(const RootedPath& path) {
+    return AtPlace(path, CreateDirAt);
+}
+
+bool RemoveDir(const std::string& path) {
+    return AtPlace(path, RemoveDirAt);
+}
+
+bool RemoveDir(const RootedPath& path) {
+    return AtPlace(path, RemoveDirAt);
 }
 
 bool ForceDirectories(const std::string& path) {
@@ -122,29 +227,20 @@ bool ForceDirectories(const std::string& path) {
     }
 }
 
-bool RemoveDir(const std::string& path) {
-    const auto resolved = detail::DiskPath(path);
-    return resolved && ::rmdir(resolved->c_str()) == 0;
+bool ForceDirectories(const RootedPath& path) {
+    return detail::ForceFoldersBeneath(path);
 }
 
 bool MoveFile(const std::string& from, const std::string& to) {
-    const auto source = detail::DiskPath(from);
-    auto target = detail::DiskPath(to);
-    struct stat src {};
-    if (!source || !target || ::lstat(source->c_str(), &src) != 0)
-        return false;
-    struct stat dst {};
-    if (::lstat(target->c_str(), &dst) == 0) {
-        // Only the same entry spelt in other letter case may stand there.
-        const std::string given = ExtractFileName(ExcludeTrailingPathDelimiter(to));
-        if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino ||
-            given == ExtractFileName(*source))
-            return Fail(EEXIST);
-        target = ExtractFilePath(ExcludeTrailingPathDelimiter(*target)) + given;
-    }
-    if (S_ISREG(src.st_mode) && detail::IsHeldOpen(*source))
-        return Fail(EBUSY);
-    return RenameNoReplace(*source, *target, S_ISDIR(src.st_mode));
+    const auto source = detail::PlaceOf(from);
+    auto target = detail::PlaceOf(to);
+    return source && target && MoveAt(*source, std::move(*target), GivenName(to));
+}
+
+bool MoveFile(const RootedPath& from, const RootedPath& to) {
+    const auto source = detail::PlaceOf(from);
+    auto target = detail::PlaceOf(to);
+    return source && target && MoveAt(*source, std::move(*target), GivenName(to));
 }
 
 } // namespace vdx::os

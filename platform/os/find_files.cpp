@@ -49,13 +49,15 @@ std::optional<FindData> FromStat(const struct stat& st, std::string name) {
 } // namespace
 
 std::optional<FindData> StatFacts(int dirFd, const std::string& name,
-                                  const std::string& displayName) {
+                                  const std::string& displayName, bool noFollow) {
+    const int follow = noFollow ? AT_SYMLINK_NOFOLLOW : 0;
     struct statx stx {};
-    if (::statx(dirFd, name.c_str(), AT_NO_AUTOMOUNT, STATX_BASIC_STATS | STATX_BTIME, &stx) != 0) {
+    if (::statx(dirFd, name.c_str(), AT_NO_AUTOMOUNT | follow, STATX_BASIC_STATS | STATX_BTIME,
+                &stx) != 0) {
         if (errno != ENOSYS)
             return std::nullopt;
         struct stat st {};
-        if (::fstatat(dirFd, name.c_str(), &st, 0) != 0)
+        if (::fstatat(dirFd, name.c_str(), &st, follow) != 0)
             return std::nullopt;
         return FromStat(st, displayName);
     }
@@ -123,21 +125,16 @@ struct DirCloser {
 
 } // namespace
 
-std::vector<FindData> FindFiles(const std::string& pattern) {
-    const std::string mask = ExtractFileName(pattern);
-    const std::string folder = ExtractFilePath(pattern);
-    const auto dirPath = detail::DiskPath(folder.empty() ? std::string(".") : folder);
-    if (mask.empty() || !dirPath || mask.find('\0') != std::string::npos)
-        return {};
-    const int fd = ::open(dirPath->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+namespace {
+
+// The entries of the folder open at fd that match mask; below a root
+// (noFollow) a link is left out, as nothing could be opened through it.
+std::vector<FindData> ListFolder(int fd, const std::string& mask, bool noFollow) {
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
     if (!dir) {
         ::close(fd);
         return {};
     }
-
     std::vector<FindData> result;
     for (const char* dot : {".", ".."}) {
         if (MatchesMask(mask, dot)) {
@@ -149,10 +146,41 @@ std::vector<FindData> FindFiles(const std::string& pattern) {
         const std::string name = entry->d_name;
         if (name == "." || name == ".." || !MatchesMask(mask, name))
             continue;
-        if (auto data = detail::StatFacts(fd, name, name))
+        if (auto data = detail::StatFacts(fd, name, name, noFollow))
             result.push_back(std::move(*data));
     }
     return result;
+}
+
+} // namespace
+
+std::vector<FindData> FindFiles(const std::string& pattern) {
+    const std::string mask = ExtractFileName(pattern);
+    const std::string folder = ExtractFilePath(pattern);
+    const auto dirPath = detail::DiskPath(folder.empty() ? std::string(".") : folder);
+    if (mask.empty() || !dirPath || mask.find('\0') != std::string::npos)
+        return {};
+    const int fd = ::open(dirPath->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    return ListFolder(fd, mask, false);
+}
+
+std::vector<FindData> FindFiles(const RootedPath& pattern) {
+    const std::size_t slash = pattern.path.rfind('/');
+    const std::string mask =
+        slash == std::string::npos ? pattern.path : pattern.path.substr(slash + 1);
+    if (mask.empty() || mask.find('\0') != std::string::npos)
+        return {};
+    const auto place = detail::PlaceOf(
+        RootedPath{pattern.root, slash == std::string::npos ? "" : pattern.path.substr(0, slash)});
+    if (!place)
+        return {};
+    const int fd = ::openat(place->dirFd, place->name.c_str(),
+                            O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    return ListFolder(fd, mask, true);
 }
 
 std::optional<FindData> FindFile(const std::string& path) {
@@ -166,6 +194,19 @@ std::optional<FindData> FindFile(const std::string& path) {
         return std::nullopt;
     const std::string name = *resolved == "/" ? *resolved : ExtractFileName(*resolved);
     return detail::StatFacts(AT_FDCWD, *resolved, name);
+}
+
+std::optional<FindData> FindFile(const RootedPath& path) {
+    const auto place = detail::PlaceOf(path);
+    if (!place)
+        return std::nullopt;
+    const std::string name = place->full == "/" ? place->full : ExtractFileName(place->full);
+    return detail::StatFacts(place->dirFd, place->name, name, true);
+}
+
+std::uint32_t GetFileAttributes(const RootedPath& path) {
+    const auto data = FindFile(path);
+    return data ? data->attributes : INVALID_FILE_ATTRIBUTES;
 }
 
 std::uint32_t GetFileAttributes(const std::string& path) {

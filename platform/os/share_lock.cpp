@@ -92,18 +92,4 @@ int AcquireShareLocks(int fd, bool canHold, Access access, Share share) {
     return 0;
 }
 
-bool IsOpenedByOthers(int fd) {
-    bool held = false;
-    return Probe(fd, 0, kSlotCount, held) == 0 && held;
-}
-
-bool IsHeldOpen(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    const bool held = IsOpenedByOthers(fd);
-    ::close(fd);
-    return held;
-}
-
 } // namespace vdx::os::detail

@@ -20,27 +20,46 @@ bool Creates(Disposition d) {
     throw FileError(std::string(what) + " \"" + path + "\". " + SysErrorMessage(error), error);
 }
 
-// An owned descriptor for the steps before it belongs to a File.
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
+using detail::UniqueFd;
 
-private:
-    int m_fd;
-};
+const std::string& Shown(const std::string& path) {
+    return path;
+}
+
+const std::string& Shown(const RootedPath& path) {
+    return path.path;
+}
+
+// Opens the entry of place once; -errno on failure. canHold tells whether
+// the descriptor can take read locks.
+int OpenOnce(const detail::Place& place, int flags, bool writes, Access access, bool allowDirectory,
+             bool& canHold) {
+    const char* name = place.name.c_str();
+    canHold = true;
+    int fd = ::openat(place.dirFd, name, flags | (writes ? O_RDWR : O_RDONLY), 0666);
+    if (fd < 0 && errno == EACCES && access == Access::Write) {
+        fd = ::openat(place.dirFd, name, flags | O_WRONLY, 0666);
+        canHold = false;
+    }
+    if (fd < 0 && errno == EISDIR && allowDirectory && (flags & O_EXCL) == 0) {
+        fd = ::openat(place.dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (flags & O_NOFOLLOW));
+        canHold = true;
+    }
+    if (fd >= 0)
+        return fd;
+    // Below a root a link is not there: reading finds nothing, and nothing
+    // may be created in its place.
+    if (errno == ELOOP && place.confined)
+        return (flags & O_CREAT) != 0 ? -EACCES : -ENOENT;
+    return -errno;
+}
 
 // The descriptor of the open, or -errno.
-int OpenFd(const std::string& path, Access access, Share share, Disposition disposition,
+int OpenFd(const detail::Place& place, Access access, Share share, Disposition disposition,
            bool allowDirectory) {
     int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // no waiting on a FIFO; cleared below
+    if (place.confined)
+        flags |= O_NOFOLLOW;
     switch (disposition) {
     case Disposition::OpenExisting:
         break;
@@ -55,70 +74,83 @@ int OpenFd(const std::string& path, Access access, Share share, Disposition disp
     // A writer opens for reading too where it may, to hold its share locks.
     const bool truncates = disposition == Disposition::CreateAlways;
     const bool writes = access != Access::Read || truncates;
-    bool canHold = true;
-    int fd = ::open(path.c_str(), flags | (writes ? O_RDWR : O_RDONLY), 0666);
-    if (fd < 0 && errno == EACCES && access == Access::Write) {
-        fd = ::open(path.c_str(), flags | O_WRONLY, 0666);
-        canHold = false;
-    }
-    if (fd < 0 && errno == EISDIR && allowDirectory && !Creates(disposition)) {
-        fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        canHold = true;
-    }
-    if (fd < 0)
-        return -errno;
-    UniqueFd owned(fd);
+    // The locks are taken on the descriptor that was opened; a delete or
+    // rename may have taken the name away before them, so the descriptor must
+    // still be the entry at the name once they are held, or it is opened again.
+    for (int attempt = 0;; ++attempt) {
+        bool canHold = true;
+        const int fd = OpenOnce(place, flags, writes, access, allowDirectory, canHold);
+        if (fd < 0)
+            return fd;
+        UniqueFd owned(fd);
 
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        return -errno;
-    if (S_ISDIR(st.st_mode)) {
-        if (!allowDirectory)
-            return -EISDIR;
-    } else if (!S_ISREG(st.st_mode)) {
-        return -EACCES;
-    } else {
-        if (writes && (st.st_mode & S_IWUSR) == 0)
-            return -EACCES; // the read-only attribute holds for every user
-        const int fl = ::fcntl(fd, F_GETFL);
-        if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0)
+        struct stat st {};
+        if (::fstat(fd, &st) != 0)
             return -errno;
+        if (S_ISDIR(st.st_mode)) {
+            if (!allowDirectory)
+                return -EISDIR;
+        } else if (!S_ISREG(st.st_mode)) {
+            return -EACCES;
+        } else {
+            if (writes && (st.st_mode & S_IWUSR) == 0)
+                return -EACCES; // the read-only attribute holds for every user
+            const int fl = ::fcntl(fd, F_GETFL);
+            if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0)
+                return -errno;
+        }
+        if (const int error = detail::AcquireShareLocks(fd, canHold, access, share); error != 0)
+            return -error;
+        if (!detail::IsSameEntry(fd, place)) {
+            if (attempt < 8)
+                continue;
+            return -EBUSY;
+        }
+        if (truncates && S_ISREG(st.st_mode) && st.st_size != 0 && ::ftruncate(fd, 0) != 0)
+            return -errno;
+        return owned.Release();
     }
-    if (const int error = detail::AcquireShareLocks(fd, canHold, access, share); error != 0)
-        return -error;
-    if (truncates && S_ISREG(st.st_mode) && st.st_size != 0 && ::ftruncate(fd, 0) != 0)
-        return -errno;
-    return owned.Release();
 }
 
 } // namespace
 
-File File::Open(const std::string& path, Access access, Share share, Disposition disposition,
-                bool allowDirectory) {
-    const auto resolved = detail::DiskPath(path);
-    const int fd =
-        resolved ? OpenFd(*resolved, access, share, disposition, allowDirectory) : -EINVAL;
-    if (fd < 0)
-        Throw(Creates(disposition) ? "Cannot create file" : "Cannot open file", path, -fd);
-    File file;
-    file.m_fd = fd;
-    file.m_path = *resolved;
-    return file;
-}
-
-std::optional<File> File::TryOpen(const std::string& path, Access access, Share share,
-                                  Disposition disposition, bool allowDirectory) {
-    const auto resolved = detail::DiskPath(path);
-    const int fd =
-        resolved ? OpenFd(*resolved, access, share, disposition, allowDirectory) : -EINVAL;
+template <class P>
+std::optional<File> File::OpenAt(const P& path, Access access, Share share, Disposition disposition,
+                                 bool allowDirectory, bool raise) {
+    const auto place = detail::PlaceOf(path);
+    const int fd = place ? OpenFd(*place, access, share, disposition, allowDirectory)
+                         : -(errno != 0 ? errno : EINVAL);
     if (fd < 0) {
+        if (raise)
+            Throw(Creates(disposition) ? "Cannot create file" : "Cannot open file", Shown(path),
+                  -fd);
         errno = -fd;
         return std::nullopt;
     }
     File file;
     file.m_fd = fd;
-    file.m_path = *resolved;
+    file.m_path = place->full;
     return file;
+}
+
+File File::Open(const std::string& path, Access access, Share share, Disposition disposition,
+                bool allowDirectory) {
+    return std::move(*OpenAt(path, access, share, disposition, allowDirectory, true));
+}
+
+std::optional<File> File::TryOpen(const std::string& path, Access access, Share share,
+                                  Disposition disposition, bool allowDirectory) {
+    return OpenAt(path, access, share, disposition, allowDirectory, false);
+}
+
+File File::Open(const RootedPath& path, Access access, Share share, Disposition disposition,
+                bool allowDirectory) {
+    return std::move(*OpenAt(path, access, share, disposition, allowDirectory, true));
+}
+
+std::optional<File> File::TryOpen(const RootedPath& path, Access access, Share share,
+                                  Disposition disposition, bool allowDirectory) {
+    return OpenAt(path, access, share, disposition, allowDirectory, false);
 }
 
 File::File(File&& other) noexcept

@@ -29,6 +29,18 @@ inline constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 // where a name is missing. Every other function here resolves its paths so.
 std::string ResolveCase(const std::string& path);
 
+// A path below a root folder, for callers that must keep a user inside it.
+// The root is trusted as it is named (links in it are followed); below it no
+// symbolic link is ever followed: a link there is treated as missing, so
+// nothing can lead out of the root or around the rights given by path. path
+// has "/" separators; empty components are skipped, and a "." or ".."
+// component makes the path invalid (EINVAL). Names are matched as ResolveCase
+// does. Messages name path, never the disk path of the root.
+struct RootedPath {
+    std::string root;
+    std::string path; // "" or "/" is the root itself
+};
+
 enum class Access { Read, Write, ReadWrite };
 // What other opens may do while this one is open.
 enum class Share { None, Read, ReadWrite };
@@ -78,6 +90,10 @@ public:
     // Same, but reports failure as nullopt with errno set.
     static std::optional<File> TryOpen(const std::string& path, Access access, Share share,
                                        Disposition disposition, bool allowDirectory = false);
+    static File Open(const RootedPath& path, Access access, Share share, Disposition disposition,
+                     bool allowDirectory = false);
+    static std::optional<File> TryOpen(const RootedPath& path, Access access, Share share,
+                                       Disposition disposition, bool allowDirectory = false);
 
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -101,6 +117,10 @@ public:
     void Close() noexcept;
 
 private:
+    template <class P>
+    static std::optional<File> OpenAt(const P& path, Access access, Share share,
+                                      Disposition disposition, bool allowDirectory, bool raise);
+
     int m_fd = -1;
     std::string m_path;
 };
@@ -122,18 +142,23 @@ struct FindData {
 // entries no Windows program could have (FIFOs, devices, sockets) are left
 // out. A missing folder or an empty mask gives nothing.
 std::vector<FindData> FindFiles(const std::string& pattern);
+// The same below a root: links are left out like dangling ones.
+std::vector<FindData> FindFiles(const RootedPath& pattern);
 // Facts of one path (resolved without regard to case, a trailing "/"
 // ignored); nullopt when missing.
 std::optional<FindData> FindFile(const std::string& path);
+std::optional<FindData> FindFile(const RootedPath& path);
 
 // Attributes: directory, read-only (no write bit for the owner), hidden (a
 // name that begins with "."), archive for plain files. INVALID_FILE_ATTRIBUTES
 // when missing.
 std::uint32_t GetFileAttributes(const std::string& path);
+std::uint32_t GetFileAttributes(const RootedPath& path);
 // Only the read-only bit has an effect: set, it clears every write bit of a
 // file (a folder keeps its own); cleared, it gives the owner the write bit
 // back. False (errno set) when the path is missing or the change is refused.
 bool SetFileAttributes(const std::string& path, std::uint32_t attributes);
+bool SetFileAttributes(const RootedPath& path, std::uint32_t attributes);
 
 // The functions below return false with errno set on failure.
 bool FileExists(const std::string& path); // a plain file (or a link to one), not a folder
@@ -149,5 +174,15 @@ bool RemoveDir(const std::string& path);        // empty folders only
 // letter case alone is allowed) and with EBUSY while a File of ours has the
 // source file open.
 bool MoveFile(const std::string& from, const std::string& to);
+
+// The same below a root (see RootedPath); ForceDirectories creates nothing
+// where a link stands on the way.
+bool FileExists(const RootedPath& path);
+bool DirectoryExists(const RootedPath& path);
+bool DeleteFile(const RootedPath& path);
+bool CreateDir(const RootedPath& path);
+bool ForceDirectories(const RootedPath& path);
+bool RemoveDir(const RootedPath& path);
+bool MoveFile(const RootedPath& from, const RootedPath& to);
 
 } // namespace vdx::os

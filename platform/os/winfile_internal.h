@@ -3,11 +3,61 @@
 
 #include "winfile.h"
 
+#include <fcntl.h>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
+#include <utility>
 
 namespace vdx::os::detail {
+
+// An owned descriptor.
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : m_fd(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { Reset(); }
+    int Get() const { return m_fd; }
+    int Release() { return std::exchange(m_fd, -1); }
+    void Reset() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// Where a function of winfile.h acts: name in the folder dirFd. A plain path
+// gives AT_FDCWD and the whole path (resolved without regard to case, links
+// followed as the caller trusts it); a RootedPath gives the folder that holds
+// its last component, reached without following any link, and that
+// component, which is then never followed either ("." for the root itself).
+struct Place {
+    UniqueFd dir; // owns dirFd where it is not AT_FDCWD
+    int dirFd = AT_FDCWD;
+    std::string name;      // as on disk where it exists, else as given
+    std::string shown;     // what messages name: the caller's path
+    std::string full;      // the disk path, for File::Path()
+    bool confined = false; // no link may be followed at name
+};
+
+// nullopt with errno set: EINVAL for a NUL byte (or a ".." below a root),
+// ENOENT where a folder on the way is missing or is a link.
+std::optional<Place> PlaceOf(const std::string& path);
+std::optional<Place> PlaceOf(const RootedPath& path);
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
@@ -16,24 +66,36 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // cannot be read.
 std::optional<std::string> FindEntryIgnoringCase(const std::string& folder,
                                                  const std::string& name);
+// The same for the folder open at dirFd (any kind of descriptor, O_PATH too).
+std::optional<std::string> FindEntryIgnoringCase(int dirFd, const std::string& name);
 
 // ResolveCase(path), or nullopt with errno EINVAL for a path holding a NUL
 // byte: no file has such a name, and the system calls would cut it short.
 std::optional<std::string> DiskPath(const std::string& path);
 
 // Facts of name in the folder dirFd (AT_FDCWD for a plain path), following
-// symbolic links; nullopt when missing or not a file or folder. The name in
-// the result is displayName.
+// symbolic links unless noFollow (a link is then missing); nullopt when
+// missing or not a file or folder. The name in the result is displayName.
 std::optional<FindData> StatFacts(int dirFd, const std::string& name,
-                                  const std::string& displayName);
+                                  const std::string& displayName, bool noFollow = false);
 
 // Share-mode locks on an open descriptor (see File). canHold is false for a
 // descriptor that cannot take read locks (opened write-only): it only probes.
 // Returns 0 or the errno (EBUSY for a conflict).
 int AcquireShareLocks(int fd, bool canHold, Access access, Share share);
-// Whether any open of ours (other than through fd) holds the file.
-bool IsOpenedByOthers(int fd);
-// Whether any File of ours has the file at path open; false when it cannot be told.
-bool IsHeldOpen(const std::string& path);
+
+// Holds the regular file at place against every other open of ours while the
+// caller deletes or renames it: opened, locked as an exclusive open, and
+// checked to still be the file the name stands for. An open that comes
+// between then fails its share check, and one that came before holds locks
+// this sees, so the check and the act are one step. Returns the descriptor
+// (to keep until the act is done; empty where the file cannot be read, so
+// that nothing can be told) or nullopt with errno: EBUSY while held.
+std::optional<UniqueFd> HoldForRemoval(const Place& place);
+// ForceDirectories below a root: each folder on the way is opened or made
+// without following a link; a link or a file on the way fails it (ENOENT/ENOTDIR).
+bool ForceFoldersBeneath(const RootedPath& path);
+// Whether the open fd is the entry that place names (same inode, not a link).
+bool IsSameEntry(int fd, const Place& place);
 
 } // namespace vdx::os::detail

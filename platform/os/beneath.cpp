@@ -1,0 +1,207 @@
+// Paths below a root, reached without following a symbolic link. The served
+// trees were made for a file system without links: a link placed there by any
+// other program must not lead a user out of his area, so every folder on the
+// way is opened relative to the one before it with O_NOFOLLOW, and the last
+// component is acted on through the folder that holds it.
+
+#include "winfile_internal.h"
+
+#include <cerrno>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#include <vector>
+
+namespace vdx::os::detail {
+
+namespace {
+
+// The components of path; false for one that names no entry of its own.
+bool Split(const std::string& path, std::vector<std::string>& parts) {
+    if (path.find('\0') != std::string::npos)
+        return false;
+    std::size_t pos = 0;
+    while (pos <= path.size()) {
+        std::size_t end = path.find('/', pos);
+        if (end == std::string::npos)
+            end = path.size();
+        std::string part = path.substr(pos, end - pos);
+        if (part == "." || part == "..")
+            return false;
+        if (!part.empty())
+            parts.push_back(std::move(part));
+        pos = end + 1;
+    }
+    return true;
+}
+
+std::optional<Place> Fail(int error) {
+    errno = error;
+    return std::nullopt;
+}
+
+// One call for a parent path spelt exactly as on disk, the common case.
+int OpenFoldersExactly(int rootFd, const std::vector<std::string>& parts, std::size_t count) {
+    std::string relative;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0)
+            relative += '/';
+        relative += parts[i];
+    }
+    open_how how{};
+    how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    return static_cast<int>(::syscall(SYS_openat2, rootFd, relative.c_str(), &how, sizeof how));
+}
+
+// The folder name in dirFd, matched exactly first, else without regard to
+// case; name becomes the disk name. -1 with ENOENT where there is no such
+// entry, ENOTDIR where it is a link or anything but a folder.
+int OpenFolder(int dirFd, std::string& name) {
+    constexpr int kFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::openat(dirFd, name.c_str(), kFlags);
+    if (fd >= 0)
+        return fd;
+    if (errno == ENOENT) {
+        const auto found = FindEntryIgnoringCase(dirFd, name);
+        if (!found) {
+            errno = ENOENT; // the look may leave another errno behind
+            return -1;
+        }
+        fd = ::openat(dirFd, found->c_str(), kFlags);
+        if (fd >= 0) {
+            name = *found;
+            return fd;
+        }
+    }
+    if (errno == ELOOP)
+        errno = ENOTDIR; // there, but no folder to go through
+    return -1;
+}
+
+std::string JoinDisk(const std::string& root, const std::vector<std::string>& parts) {
+    std::string full = root;
+    while (full.size() > 1 && full.back() == '/')
+        full.pop_back();
+    for (const std::string& part : parts) {
+        if (full.empty() || full.back() != '/')
+            full += '/';
+        full += part;
+    }
+    return full;
+}
+
+} // namespace
+
+std::optional<Place> PlaceOf(const std::string& path) {
+    const auto resolved = DiskPath(path);
+    if (!resolved)
+        return std::nullopt;
+    Place place;
+    place.name = *resolved;
+    place.shown = path;
+    place.full = *resolved;
+    return place;
+}
+
+std::optional<Place> PlaceOf(const RootedPath& path) {
+    std::vector<std::string> parts;
+    if (!Split(path.path, parts) || path.root.empty() || path.root.find('\0') != std::string::npos)
+        return Fail(EINVAL);
+    UniqueFd dir(::open(path.root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() < 0)
+        return std::nullopt;
+
+    Place place;
+    place.shown = path.path;
+    place.confined = true;
+    if (parts.empty()) {
+        place.name = ".";
+        place.full = JoinDisk(path.root, parts);
+        place.dirFd = dir.Get();
+        place.dir = std::move(dir);
+        return place;
+    }
+    const std::size_t folders = parts.size() - 1;
+    if (folders > 0) {
+        UniqueFd exact(OpenFoldersExactly(dir.Get(), parts, folders));
+        if (exact.Get() >= 0) {
+            dir = std::move(exact);
+        } else {
+            for (std::size_t i = 0; i < folders; ++i) {
+                UniqueFd next(OpenFolder(dir.Get(), parts[i]));
+                if (next.Get() < 0) // a link on the way is no way
+                    return Fail(errno == ENOTDIR ? ENOENT : errno);
+                dir = std::move(next);
+            }
+        }
+    }
+    std::string& last = parts.back();
+    struct stat st {};
+    if (::fstatat(dir.Get(), last.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) {
+        if (const auto found = FindEntryIgnoringCase(dir.Get(), last))
+            last = *found;
+    }
+    place.name = last;
+    place.full = JoinDisk(path.root, parts);
+    place.dirFd = dir.Get();
+    place.dir = std::move(dir);
+    return place;
+}
+
+bool ForceFoldersBeneath(const RootedPath& path) {
+    std::vector<std::string> parts;
+    if (!Split(path.path, parts) || path.root.empty() ||
+        path.root.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return false;
+    }
+    UniqueFd dir(::open(path.root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() < 0)
+        return false;
+    for (std::string& part : parts) {
+        UniqueFd next(OpenFolder(dir.Get(), part));
+        if (next.Get() < 0 && errno == ENOENT) {
+            // Made here, or by another at the same moment; a link is never made through.
+            if (::mkdirat(dir.Get(), part.c_str(), 0777) != 0 && errno != EEXIST)
+                return false;
+            next = UniqueFd(OpenFolder(dir.Get(), part));
+        }
+        if (next.Get() < 0)
+            return false;
+        dir = std::move(next);
+    }
+    return true;
+}
+
+bool IsSameEntry(int fd, const Place& place) {
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) != 0 || ::fstatat(place.dirFd, place.name.c_str(), &named,
+                                               place.confined ? AT_SYMLINK_NOFOLLOW : 0) != 0)
+        return false;
+    return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+std::optional<UniqueFd> HoldForRemoval(const Place& place) {
+    // A name replaced between the open and the check is opened again.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        UniqueFd fd(::openat(place.dirFd, place.name.c_str(),
+                             O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+                                 (place.confined ? O_NOFOLLOW : 0)));
+        if (fd.Get() < 0)
+            return UniqueFd(); // unreadable to us: whether it is held cannot be told
+        const int error = AcquireShareLocks(fd.Get(), true, Access::ReadWrite, Share::None);
+        if (error != 0) {
+            errno = error;
+            return std::nullopt;
+        }
+        if (IsSameEntry(fd.Get(), place))
+            return fd;
+    }
+    errno = EBUSY;
+    return std::nullopt;
+}
+
+} // namespace vdx::os::detail
