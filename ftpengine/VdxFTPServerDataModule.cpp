@@ -74,7 +74,7 @@ void AppendField(std::string& line, std::string_view text) {
 
 // The file or folder at disk, opened for setting its times (nobody else may
 // have it open). Throws vdx::os::FileError when that fails.
-os::File OpenForTimes(const std::optional<std::string>& disk) {
+os::File OpenForTimes(const std::optional<os::RootedPath>& disk) {
     if (!disk)
         ThrowMissing();
     return os::File::Open(*disk, os::Access::ReadWrite, os::Share::None,
@@ -314,9 +314,8 @@ std::string TVFTPServerDataModule::StripTrailingDelimiters(std::string_view path
     return std::string(path);
 }
 
-std::optional<std::string> TVFTPServerDataModule::DiskPath(const std::string& root,
-                                                           std::string_view ftpPath,
-                                                           bool withDelimiter) {
+std::optional<os::RootedPath> TVFTPServerDataModule::DiskPath(const std::string& root,
+                                                              std::string_view ftpPath) {
     if (IsNonExistentRoot(root) || ftpPath.find('\0') != std::string_view::npos)
         return std::nullopt;
     for (std::size_t pos = 0; pos <= ftpPath.size();) {
@@ -327,11 +326,11 @@ std::optional<std::string> TVFTPServerDataModule::DiskPath(const std::string& ro
             return std::nullopt;
         pos = end + 1;
     }
-    std::string path = NormalizePath(root + (withDelimiter ? "/" : "") + std::string(ftpPath));
+    std::string path = NormalizePath(ftpPath);
     path.erase(
         std::unique(path.begin(), path.end(), [](char a, char b) { return a == '/' && b == '/'; }),
         path.end());
-    return path;
+    return os::RootedPath{root.empty() ? std::string(1, '/') : root, std::move(path)};
 }
 
 os::TDateTime TVFTPServerDataModule::FileTimeToDateTime(os::FileTime fileTime) {
@@ -350,13 +349,13 @@ os::FileTime TVFTPServerDataModule::DateTimeToFileTime(os::TDateTime value) {
     return dos == 0 ? 0 : os::DosDateTimeToFileTime(dos);
 }
 
-os::TDateTime TVFTPServerDataModule::GetFileModifiedTime(const std::string& path) {
+os::TDateTime TVFTPServerDataModule::GetFileModifiedTime(const os::RootedPath& path) {
     const os::File file =
         os::File::Open(path, os::Access::Read, os::Share::ReadWrite, os::Disposition::OpenExisting);
     return ClampedFileTimeToDateTime(file.Times().lastWrite);
 }
 
-std::int64_t TVFTPServerDataModule::GetFileSizeOf(const std::string& path) {
+std::int64_t TVFTPServerDataModule::GetFileSizeOf(const os::RootedPath& path) {
     // Read from the folder entry, not through an open: a file that another
     // connection is uploading or downloading (both open it exclusively) still
     // has its size, where an open would fail and report 0.
@@ -427,7 +426,8 @@ void TVFTPServerDataModule::IdFTPServerListDirectory(TContext& context, const st
     if (switches.find('s') != std::string::npos)
         listing.Switches += 's';
     if (const auto base = DiskPath(root, context.HomeDir + path)) {
-        const std::string pattern = os::DirectoryExists(*base) ? *base + "/*.*" : *base + "*.*";
+        const os::RootedPath pattern{base->root,
+                                     base->path + (os::DirectoryExists(*base) ? "/*.*" : "*.*")};
         for (const os::FindData& data : os::FindFiles(pattern))
             FillItem(listing.Add(), data);
     }
@@ -439,15 +439,9 @@ void TVFTPServerDataModule::IdFTPServerMLST(TContext& context, const std::string
     const auto disk = DiskPath(QueryRootDir(context, path), path);
     if (!disk)
         ThrowMissing();
-    const std::string p = StripTrailingDelimiters(*disk);
-    if (p.empty()) {
-        TIdFTPListOutputItem& item = listing.Add();
-        item.FileName = "/";
-        item.ItemType = ftp::TIdDirItemType::ditDirectory;
-        return;
-    }
+    const os::RootedPath p{disk->root, StripTrailingDelimiters(disk->path)};
     std::optional<os::FindData> found;
-    if (HasWildcard(os::ExtractFileName(p))) {
+    if (HasWildcard(os::ExtractFileName(p.path))) {
         auto matches = os::FindFiles(p);
         if (!matches.empty())
             found = std::move(matches.front());
@@ -509,7 +503,7 @@ void TVFTPServerDataModule::IdFTPServerMakeDirectory(TContext& context, std::str
     std::string root;
     if (!CheckAccess(TFtpEventKind::MkDir, context, root, directory))
         return;
-    const auto disk = DiskPath(root, directory, true);
+    const auto disk = DiskPath(root, directory);
     if (disk && os::ForceDirectories(*disk))
         Log(TFtpEventKind::MkDir, context, directory);
     else
@@ -520,7 +514,7 @@ void TVFTPServerDataModule::IdFTPServerRemoveDirectory(TContext& context, std::s
     std::string root;
     if (!CheckAccess(TFtpEventKind::RmDir, context, root, directory))
         return;
-    const auto disk = DiskPath(root, directory, true);
+    const auto disk = DiskPath(root, directory);
     if (disk && os::RemoveDir(*disk))
         Log(TFtpEventKind::RmDir, context, directory);
     else
@@ -550,7 +544,7 @@ void TVFTPServerDataModule::IdFTPServerCombineFiles(TContext& context,
                                                     const std::string& targetFileName,
                                                     const std::vector<std::string>& parts) {
     const std::string targetRoot = WritableRoot(context, targetFileName);
-    const auto target = DiskPath(targetRoot, targetFileName, true);
+    const auto target = DiskPath(targetRoot, targetFileName);
     // Every part readable and open before the target is touched, so a
     // refused or missing part changes nothing.
     std::vector<os::File> sources;
@@ -559,7 +553,7 @@ void TVFTPServerDataModule::IdFTPServerCombineFiles(TContext& context,
         std::string partRoot;
         if (!CheckAccess(TFtpEventKind::Read, context, partRoot, part))
             Refuse();
-        const auto disk = DiskPath(partRoot, part, true);
+        const auto disk = DiskPath(partRoot, part);
         if (!disk || !target)
             ThrowMissing();
         sources.push_back(os::File::Open(*disk, os::Access::Read, os::Share::Read,
@@ -592,7 +586,7 @@ void TVFTPServerDataModule::IdFTPServerCRCFile(TContext& context, const std::str
     std::string root;
     if (!CheckAccess(TFtpEventKind::Read, context, root, fileName))
         Refuse();
-    const auto disk = DiskPath(root, fileName, true);
+    const auto disk = DiskPath(root, fileName);
     if (!disk)
         ThrowMissing();
     stream = std::make_unique<ftp::TFileStream>(
@@ -616,7 +610,7 @@ void TVFTPServerDataModule::IdFTPServerGetFileSize(TContext& context, const std:
 
 void TVFTPServerDataModule::IdFTPServerGetFileDate(TContext& context, const std::string& fileName,
                                                    os::TDateTime& fileDate) {
-    const auto disk = DiskPath(QueryRootDir(context, fileName), fileName, true);
+    const auto disk = DiskPath(QueryRootDir(context, fileName), fileName);
     if (!disk)
         ThrowMissing();
     fileDate = GetFileModifiedTime(*disk);
@@ -626,7 +620,7 @@ void TVFTPServerDataModule::IdFTPServerSetModifiedTime(TContext& context,
                                                        const std::string& fileName,
                                                        os::TDateTime& fileTime) {
     const std::string root = WritableRoot(context, fileName);
-    os::File file = OpenForTimes(DiskPath(root, fileName, true));
+    os::File file = OpenForTimes(DiskPath(root, fileName));
     SetTimesOrThrow(file, GivenTime(fileTime), std::nullopt, std::nullopt);
     try {
         fileTime = ClampedFileTimeToDateTime(file.Times().lastWrite);
@@ -638,7 +632,7 @@ void TVFTPServerDataModule::IdFTPServerSetCreationTime(TContext& context,
                                                        const std::string& fileName,
                                                        os::TDateTime& fileTime) {
     const std::string root = WritableRoot(context, fileName);
-    os::File file = OpenForTimes(DiskPath(root, fileName, true));
+    os::File file = OpenForTimes(DiskPath(root, fileName));
     // Linux keeps no settable creation time: the request changes nothing and
     // the reply tells the time the file really has.
     SetTimesOrThrow(file, std::nullopt, std::nullopt, GivenTime(fileTime));
@@ -657,7 +651,7 @@ void TVFTPServerDataModule::IdFTPServerSiteUTIME(TContext& context, const std::s
         authorized = false;
         return;
     }
-    os::File file = OpenForTimes(DiskPath(root, fileName, true));
+    os::File file = OpenForTimes(DiskPath(root, fileName));
     SetTimesOrThrow(file, GivenTime(lastModTime), GivenTime(lastAccessTime), GivenTime(createDate));
     try {
         const os::FileTimes times = file.Times();
@@ -686,7 +680,7 @@ void TVFTPServerDataModule::IdFTPServerSetATTRIB(TContext& context, std::uint32_
 
 void TVFTPServerDataModule::IdFTPServerFileExistCheck(TContext& context,
                                                       const std::string& pathName, bool& exists) {
-    const auto disk = DiskPath(QueryRootDir(context, pathName), pathName, true);
+    const auto disk = DiskPath(QueryRootDir(context, pathName), pathName);
     exists = disk && os::FileExists(*disk);
 }
 

@@ -80,13 +80,15 @@ public:
     static std::string NormalizePath(std::string_view path);
     // Removes trailing "/" and "\"; an all-separator path becomes empty.
     static std::string StripTrailingDelimiters(std::string_view path);
-    // The disk path root + (withDelimiter ? "/" : "") + ftpPath, with "/"
-    // separators and every run of separators collapsed. nullopt when the path
-    // cannot exist: below the non-administrators' non-existent root, or with a
-    // NUL byte or a ".." component in ftpPath (the engine hands neither; this
-    // keeps a path below its root whatever a caller passes).
-    static std::optional<std::string> DiskPath(const std::string& root, std::string_view ftpPath,
-                                               bool withDelimiter = false);
+    // Where ftpPath lies below root on disk: ftpPath with "/" separators and
+    // runs of them collapsed, below root (an empty root is the file system's
+    // own). Every file-system call on it stays below root and follows no link
+    // there. nullopt when the path cannot exist: below the non-administrators'
+    // non-existent root, or with a NUL byte or a ".." component in ftpPath (the
+    // engine hands neither; this keeps a path below its root whatever a caller
+    // passes).
+    static std::optional<os::RootedPath> DiskPath(const std::string& root,
+                                                  std::string_view ftpPath);
 
     // A file time through the DOS form (2-second steps, no time-zone shift).
     // Throws vdx::os::FileError for times outside 1980..2107.
@@ -99,10 +101,10 @@ public:
     // The last-write time of the file at path (opened for reading while
     // others may read and write), clamped as in listings. Throws
     // vdx::os::FileError when it cannot be opened (missing, a folder ...).
-    static os::TDateTime GetFileModifiedTime(const std::string& path);
+    static os::TDateTime GetFileModifiedTime(const os::RootedPath& path);
     // The full size of the file at path, also while another connection has it
     // open; 0 when it is missing or a folder.
-    static std::int64_t GetFileSizeOf(const std::string& path);
+    static std::int64_t GetFileSizeOf(const os::RootedPath& path);
     // A port drawn uniformly from min..max inclusive; min when max <= min (so
     // 0 for an unset range: the system chooses).
     static std::uint16_t RandomPort(std::uint16_t min, std::uint16_t max);

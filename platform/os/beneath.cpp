@@ -80,6 +80,11 @@ int OpenFolder(int dirFd, std::string& name) {
     return -1;
 }
 
+// The root is trusted as named: links in it are followed.
+int OpenRoot(const std::string& root) {
+    return ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
 std::string JoinDisk(const std::string& root, const std::vector<std::string>& parts) {
     std::string full = root;
     while (full.size() > 1 && full.back() == '/')
@@ -107,9 +112,12 @@ std::optional<Place> PlaceOf(const std::string& path) {
 
 std::optional<Place> PlaceOf(const RootedPath& path) {
     std::vector<std::string> parts;
-    if (!Split(path.path, parts) || path.root.empty() || path.root.find('\0') != std::string::npos)
+    if (!Split(path.path, parts) || path.root.empty())
         return Fail(EINVAL);
-    UniqueFd dir(::open(path.root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const auto root = DiskPath(path.root);
+    if (!root)
+        return std::nullopt;
+    UniqueFd dir(OpenRoot(*root));
     if (dir.Get() < 0)
         return std::nullopt;
 
@@ -118,7 +126,7 @@ std::optional<Place> PlaceOf(const RootedPath& path) {
     place.confined = true;
     if (parts.empty()) {
         place.name = ".";
-        place.full = JoinDisk(path.root, parts);
+        place.full = JoinDisk(*root, parts);
         place.dirFd = dir.Get();
         place.dir = std::move(dir);
         return place;
@@ -144,7 +152,7 @@ std::optional<Place> PlaceOf(const RootedPath& path) {
             last = *found;
     }
     place.name = last;
-    place.full = JoinDisk(path.root, parts);
+    place.full = JoinDisk(*root, parts);
     place.dirFd = dir.Get();
     place.dir = std::move(dir);
     return place;
@@ -152,12 +160,14 @@ std::optional<Place> PlaceOf(const RootedPath& path) {
 
 bool ForceFoldersBeneath(const RootedPath& path) {
     std::vector<std::string> parts;
-    if (!Split(path.path, parts) || path.root.empty() ||
-        path.root.find('\0') != std::string::npos) {
+    if (!Split(path.path, parts) || path.root.empty()) {
         errno = EINVAL;
         return false;
     }
-    UniqueFd dir(::open(path.root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    const auto root = DiskPath(path.root);
+    if (!root)
+        return false;
+    UniqueFd dir(OpenRoot(*root));
     if (dir.Get() < 0)
         return false;
     for (std::string& part : parts) {

@@ -130,6 +130,7 @@ std::optional<File> File::OpenAt(const P& path, Access access, Share share, Disp
     File file;
     file.m_fd = fd;
     file.m_path = place->full;
+    file.m_shown = place->confined ? place->shown : place->full;
     return file;
 }
 
@@ -154,13 +155,15 @@ std::optional<File> File::TryOpen(const RootedPath& path, Access access, Share s
 }
 
 File::File(File&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)) {}
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)),
+      m_shown(std::move(other.m_shown)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         Close();
         m_fd = std::exchange(other.m_fd, -1);
         m_path = std::move(other.m_path);
+        m_shown = std::move(other.m_shown);
     }
     return *this;
 }
@@ -179,14 +182,14 @@ void File::Close() noexcept {
 std::int64_t File::Size() const {
     struct stat st {};
     if (::fstat(m_fd, &st) != 0)
-        Throw("Cannot read file", m_path, errno);
+        Throw("Cannot read file", m_shown, errno);
     return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
 }
 
 std::int64_t File::Seek(std::int64_t offset, int whence) {
     const off_t pos = ::lseek(m_fd, static_cast<off_t>(offset), whence);
     if (pos < 0)
-        Throw("Cannot seek in file", m_path, errno);
+        Throw("Cannot seek in file", m_shown, errno);
     return pos;
 }
 
@@ -196,7 +199,7 @@ std::size_t File::Read(void* buffer, std::size_t count) {
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)
-            Throw("Cannot read file", m_path, errno);
+            Throw("Cannot read file", m_shown, errno);
     }
 }
 
@@ -207,7 +210,7 @@ void File::WriteAll(const void* buffer, std::size_t count) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            Throw("Cannot write file", m_path, errno);
+            Throw("Cannot write file", m_shown, errno);
         }
         p += n;
         count -= static_cast<std::size_t>(n);
@@ -228,10 +231,10 @@ FileTimes File::Times() const {
         return times;
     }
     if (errno != ENOSYS)
-        Throw("Cannot read file", m_path, errno);
+        Throw("Cannot read file", m_shown, errno);
     struct stat st {};
     if (::fstat(m_fd, &st) != 0)
-        Throw("Cannot read file", m_path, errno);
+        Throw("Cannot read file", m_shown, errno);
     FileTimes times;
     times.lastWrite = TimespecToFileTime(st.st_mtim);
     times.lastAccess = TimespecToFileTime(st.st_atim);

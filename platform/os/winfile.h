@@ -39,6 +39,8 @@ std::string ResolveCase(const std::string& path);
 struct RootedPath {
     std::string root;
     std::string path; // "" or "/" is the root itself
+
+    bool operator==(const RootedPath&) const = default;
 };
 
 enum class Access { Read, Write, ReadWrite };
@@ -123,6 +125,7 @@ private:
 
     int m_fd = -1;
     std::string m_path;
+    std::string m_shown; // what messages name: below a root, the path given
 };
 
 struct FindData {

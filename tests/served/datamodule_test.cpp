@@ -49,25 +49,25 @@ TEST(DataModulePaths, DiskPathStaysBelowItsRoot) {
     struct Row {
         const char* root;
         const char* path;
-        bool withDelimiter;
-        std::optional<std::string> disk;
+        std::optional<os::RootedPath> disk;
     };
     const Row rows[] = {
-        {"/inst/", "/VdxTxtServer/transfer/anna/x", false, "/inst/VdxTxtServer/transfer/anna/x"},
-        {"/inst/", "/a", true, "/inst/a"},
-        {"/srv/admin", "/a/b", false, "/srv/admin/a/b"},
-        {"/srv/admin", "/a\\b", true, "/srv/admin/a/b"},
-        {"/inst/", "/", false, "/inst/"},
-        {"/inst/", "/%2e%2e/x", false, "/inst/%2e%2e/x"},
-        {"/inst/", "/..", false, std::nullopt},
-        {"/inst/", "/a/../../x", false, std::nullopt},
-        {"/inst/", "/a\\..\\x", false, std::nullopt},
-        {">>>>>/", "/Other/x", false, std::nullopt},
-        {">>>>>", "/Other", true, std::nullopt},
+        {"/inst/", "/VdxTxtServer/transfer/anna/x",
+         os::RootedPath{"/inst/", "/VdxTxtServer/transfer/anna/x"}},
+        {"/srv/admin", "/a\\b", os::RootedPath{"/srv/admin", "/a/b"}},
+        {"/srv/admin", "//a\\\\\\b//", os::RootedPath{"/srv/admin", "/a/b/"}},
+        {"/inst/", "/", os::RootedPath{"/inst/", "/"}},
+        {"", "/x", os::RootedPath{"/", "/x"}},
+        {"/inst/", "/%2e%2e/x", os::RootedPath{"/inst/", "/%2e%2e/x"}},
+        {"/inst/", "/..", std::nullopt},
+        {"/inst/", "/a/../../x", std::nullopt},
+        {"/inst/", "/a\\..\\x", std::nullopt},
+        {">>>>>/", "/Other/x", std::nullopt},
+        {">>>>>", "/Other", std::nullopt},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::string(row.root) + " + " + row.path);
-        EXPECT_EQ(M::DiskPath(row.root, row.path, row.withDelimiter), row.disk);
+        EXPECT_EQ(M::DiskPath(row.root, row.path), row.disk);
     }
     EXPECT_EQ(M::DiskPath("/inst/", std::string_view("/a\0b", 4)), std::nullopt);
 }
@@ -85,19 +85,22 @@ TEST(DataModuleTimes, ConversionsGoThroughTheDosForm) {
 TEST(DataModuleFiles, SizeAndModifiedTime) {
     TempDir dir;
     const std::string file = dir.Folder() + "f.bin";
+    const os::RootedPath rooted{dir.Folder(), "/F.BIN"};
+    const os::RootedPath missing{dir.Folder(), "/missing"};
+    const os::RootedPath folder{dir.Folder(), "/"};
     test::WriteFileBytes(file, std::string(1500, 'x'));
-    EXPECT_EQ(M::GetFileSizeOf(file), 1500);
-    EXPECT_EQ(M::GetFileSizeOf(dir.Folder() + "missing"), 0);
-    EXPECT_EQ(M::GetFileSizeOf(dir.Folder()), 0);
+    EXPECT_EQ(M::GetFileSizeOf(rooted), 1500);
+    EXPECT_EQ(M::GetFileSizeOf(missing), 0);
+    EXPECT_EQ(M::GetFileSizeOf(folder), 0);
     {
         // An upload in progress elsewhere holds the file exclusively; its size still counts.
         const os::File busy =
             os::File::Open(file, os::Access::Write, os::Share::None, os::Disposition::OpenExisting);
-        EXPECT_EQ(M::GetFileSizeOf(file), 1500);
+        EXPECT_EQ(M::GetFileSizeOf(rooted), 1500);
     }
-    EXPECT_GT(M::GetFileModifiedTime(file), At(2000, 1, 1));
-    EXPECT_THROW(M::GetFileModifiedTime(dir.Folder() + "missing"), os::FileError);
-    EXPECT_THROW(M::GetFileModifiedTime(dir.Folder()), os::FileError);
+    EXPECT_GT(M::GetFileModifiedTime(rooted), At(2000, 1, 1));
+    EXPECT_THROW(M::GetFileModifiedTime(missing), os::FileError);
+    EXPECT_THROW(M::GetFileModifiedTime(folder), os::FileError);
 }
 
 TEST(DataModulePassive, RandomPortStaysInItsRange) {
