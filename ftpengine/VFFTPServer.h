@@ -69,8 +69,10 @@ public:
 
     // Receives every log line, in the order of the log file, after its append
     // was tried, and the reports of lines that did not reach the file. Raised
-    // on the log writer thread only, one line at a time: the receiver hands
-    // the line to its own thread and must not call FlushLog from it. A line
+    // on the log writer thread only, one line at a time, so it sees the
+    // file's order and no connection runs the receiver: the receiver hands
+    // the line to its own thread (the main window does) and must not call
+    // FlushLog from it. A line
     // dropped because the queue was full never reaches it; the report counts
     // it. Set it before the server is switched on and leave it then.
     TLogLineEvent OnLogLine;
