@@ -175,8 +175,10 @@ void TFMain::FormShow() {
 
 void TFMain::FormDestroy() {
     // No connection thread is left once the server object is gone, so
-    // nothing can queue a line for this window afterwards.
+    // nothing can queue a line for this window afterwards. Its last lines
+    // (Stopped among them) came from its log writer thread and still wait.
     m_server.reset();
+    DrainQueuedLines();
 }
 
 void TFMain::ReportActivationError(const std::string& message) {

@@ -59,7 +59,7 @@ public:
     // Adds a log line at the end of the list, keeping the last 100 and the
     // newest in view. Safe on any thread: lines from other threads are
     // handed to the GUI thread and added there in their order of arrival;
-    // lines still on their way when the window goes are dropped.
+    // lines still on their way when the window goes are added as it goes.
     void AddLogLine(const std::string& line);
     // Deletes the first line when the list holds more than 100.
     void TrimLogList();

@@ -2,13 +2,23 @@
 
 #include "VdxAsciiText.h"
 #include "VdxFTPServerDataModule.h"
+#include "VdxSysRoutines.h"
+#include "platform/os/append_file.h"
+#include "platform/os/datetime.h"
+#include "platform/os/file_error.h"
 #include "platform/os/paths.h"
-#include "platform/os/winfile.h"
 
 #include <array>
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
+#include <deque>
+#include <mutex>
+#include <optional>
 #include <thread>
+#include <utility>
 
 namespace vdx {
 
@@ -18,9 +28,9 @@ constexpr std::array<std::string_view, 11> kLabels = {"Started", "Stopped", "MkD
                                                       "Error  ", "Login  ", "Read   ", "Write  ",
                                                       "Delete ", "Dirlist", "RootDir"};
 
-// While another writer holds the log file, its open is tried this often.
-constexpr int kLogOpenAttempts = 11;
-constexpr auto kLogRetryDelay = std::chrono::milliseconds(100);
+// Lines that did not reach the log file are reported at once, then at most
+// this often while the trouble lasts, so a full disk does not flood the window.
+constexpr auto kLostLinesReportInterval = std::chrono::seconds(10);
 
 struct UserFacts {
     bool admin = false;
@@ -75,6 +85,148 @@ std::string OneTextLine(std::string line) {
 
 } // namespace
 
+// The one thread that appends to the log file and raises OnLogLine, in the
+// order the lines were queued. Connection threads only queue.
+class TFFTPServer::TLogWriter {
+public:
+    explicit TLogWriter(TFFTPServer& server) : m_server(server), m_thread([this] { Run(); }) {}
+    // Its thread holds this object's address.
+    TLogWriter(const TLogWriter&) = delete;
+    TLogWriter& operator=(const TLogWriter&) = delete;
+    // Writes what is still queued, reports what was lost, then ends the thread.
+    ~TLogWriter() {
+        {
+            std::scoped_lock lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+
+    void Push(std::string line) {
+        {
+            std::scoped_lock lock(m_mutex);
+            if (m_queue.size() >= kMaxQueuedLogLines) {
+                ++m_dropped;
+                return;
+            }
+            m_queue.push_back(std::move(line));
+            ++m_queued;
+        }
+        m_wake.notify_one();
+    }
+
+    void CountDropped() noexcept {
+        std::scoped_lock lock(m_mutex);
+        ++m_dropped;
+    }
+
+    void Flush() {
+        std::unique_lock lock(m_mutex);
+        const std::uint64_t target = m_queued;
+        m_done.wait(lock, [&] { return m_finished >= target; });
+    }
+
+private:
+    struct Lost {
+        std::uint64_t failed = 0;  // the file refused them
+        std::uint64_t dropped = 0; // the queue was full
+        int error = 0;             // of the latest refusal
+        bool Any() const { return failed + dropped > 0; }
+    };
+
+    void Run() {
+        Lost lost;
+        std::optional<std::chrono::steady_clock::time_point> lastReport;
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            const auto ready = [&] { return !m_queue.empty() || m_dropped > 0 || m_stopping; };
+            if (lost.Any() && lastReport)
+                m_wake.wait_until(lock, *lastReport + kLostLinesReportInterval, ready);
+            else
+                m_wake.wait(lock, ready);
+            std::deque<std::string> batch;
+            batch.swap(m_queue);
+            lost.dropped += std::exchange(m_dropped, 0);
+            const bool stopping = m_stopping;
+            lock.unlock();
+
+            for (const std::string& line : batch) {
+                if (!Append(line)) {
+                    ++lost.failed;
+                    lost.error = errno;
+                }
+                Raise(line);
+            }
+            const auto now = std::chrono::steady_clock::now();
+            if (lost.Any() &&
+                (stopping || !lastReport || now >= *lastReport + kLostLinesReportInterval)) {
+                Report(lost);
+                lost = {};
+                lastReport = now;
+            }
+
+            lock.lock();
+            m_finished += batch.size();
+            m_done.notify_all();
+            if (stopping && m_queue.empty() && m_dropped == 0)
+                return;
+        }
+    }
+
+    bool Append(const std::string& line) noexcept {
+        try {
+            return m_server.AppendToLogFile(line);
+        } catch (...) {
+            errno = ENOMEM;
+            return false;
+        }
+    }
+
+    // A receiver that fails must not end the writer.
+    void Raise(const std::string& line) noexcept {
+        try {
+            if (m_server.OnLogLine)
+                m_server.OnLogLine(line);
+        } catch (...) {
+        }
+    }
+
+    // Once on standard error and once to OnLogLine, as a two-field line.
+    void Report(const Lost& lost) noexcept {
+        try {
+            const std::uint64_t count = lost.failed + lost.dropped;
+            std::string message = std::to_string(count) +
+                                  (count == 1 ? " log line" : " log lines") +
+                                  " could not be written to the log file " +
+                                  m_server.m_globals.GetLogFileName() + " (";
+            if (lost.failed > 0)
+                message += os::SysErrorMessage(lost.error);
+            if (lost.failed > 0 && lost.dropped > 0)
+                message += "; ";
+            if (lost.dropped > 0)
+                message += std::to_string(lost.dropped) + " dropped while " +
+                           std::to_string(kMaxQueuedLogLines) + " were waiting";
+            message += ")";
+            const std::string line = DateTimeToLogStr(os::Now()) + '\t' + OneTextLine(message);
+            std::fprintf(stderr, "VdxFtpServer: %s\n", line.c_str());
+            Raise(line);
+        } catch (...) {
+        }
+    }
+
+    TFFTPServer& m_server;
+    std::mutex m_mutex;
+    std::condition_variable m_wake; // lines queued, dropped, or stop
+    std::condition_variable m_done; // lines finished
+    std::deque<std::string> m_queue;
+    std::uint64_t m_queued = 0;   // lines ever queued
+    std::uint64_t m_finished = 0; // of them appended or counted lost, and passed on
+    std::uint64_t m_dropped = 0;  // since the writer last looked
+    bool m_stopping = false;
+    std::thread m_thread; // last: starts once the rest exists
+};
+
 std::string_view FtpEventLabel(TFtpEventKind kind) {
     return kLabels.at(static_cast<std::size_t>(kind));
 }
@@ -84,7 +236,8 @@ bool IsNonExistentRoot(std::string_view root) {
 }
 
 TFFTPServer::TFFTPServer(TFGlobals& globals)
-    : m_globals(globals), m_dataModule(std::make_unique<TVFTPServerDataModule>()) {
+    : m_globals(globals), m_logWriter(std::make_unique<TLogWriter>(*this)),
+      m_dataModule(std::make_unique<TVFTPServerDataModule>()) {
     m_dataModule->OnAccessQuery = [this](TFtpEventKind kind, std::string& rootDir, bool& allowed,
                                          const std::string& path, const std::string& peerIP,
                                          const std::string& password, const std::string& userName) {
@@ -95,9 +248,11 @@ TFFTPServer::TFFTPServer(TFGlobals& globals)
     m_dataModule->ApplySettings(m_globals.Settings());
 }
 
-// The data module goes first: it logs Stopped through this object.
+// The data module goes first: it logs Stopped through this object; the
+// writer then writes it and whatever else is still queued.
 TFFTPServer::~TFFTPServer() {
     m_dataModule.reset();
+    m_logWriter.reset();
 }
 
 void TFFTPServer::SetActive(bool value) {
@@ -132,30 +287,19 @@ void TFFTPServer::HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bo
 }
 
 void TFFTPServer::HandleLogLine(const std::string& line) {
-    const std::string clean = OneTextLine(line);
-    AppendToLogFile(clean);
-    if (OnLogLine)
-        OnLogLine(clean);
+    try {
+        m_logWriter->Push(OneTextLine(line));
+    } catch (...) {
+        m_logWriter->CountDropped(); // no memory for the line; it is still reported
+    }
 }
 
-void TFFTPServer::AppendToLogFile(const std::string& line) {
-    const std::string path = m_globals.GetLogFileName();
-    const std::string record = OneTextLine(line) + "\r\n";
-    std::scoped_lock lock(m_logMutex);
-    for (int attempt = 1;; ++attempt) {
-        // Others may only read while we write, so a second writer (another
-        // program) fails to open and retries instead of interleaving.
-        auto file = os::File::TryOpen(path, os::Access::Write, os::Share::Read,
-                                      os::Disposition::OpenAlways);
-        if (file) {
-            file->Seek(0, SEEK_END);
-            file->WriteAll(record.data(), record.size());
-            return;
-        }
-        if (attempt == kLogOpenAttempts)
-            return;
-        std::this_thread::sleep_for(kLogRetryDelay);
-    }
+void TFFTPServer::FlushLog() {
+    m_logWriter->Flush();
+}
+
+bool TFFTPServer::AppendToLogFile(const std::string& line) {
+    return os::AppendRecord(m_globals.GetLogFileName(), OneTextLine(line) + "\r\n");
 }
 
 bool TFFTPServer::IsAdmin(const std::string& user) const {

@@ -1,12 +1,13 @@
 #pragma once
 // The server object: owns the FTP data module, answers its access queries
-// (root folder and permission of a user's FTP path) and writes its log lines.
+// (root folder and permission of a user's FTP path) and writes its log lines
+// through one log writer thread, so no connection waits on the log file.
 
 #include "VFGlobals.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -36,7 +37,8 @@ std::string_view FtpEventLabel(TFtpEventKind kind);
 using TAccessQueryEvent = std::function<void(
     TFtpEventKind kind, std::string& rootDir, bool& allowed, const std::string& path,
     const std::string& peerIP, const std::string& password, const std::string& userName)>;
-// A finished log line, raised on the thread that produced it.
+// A finished log line. The data module raises it on the thread that produced
+// the line; the server object's OnLogLine comes from its log writer thread.
 using TLogLineEvent = std::function<void(const std::string& line)>;
 
 // The root of a non-administrator's path outside the two product trees. On
@@ -44,6 +46,10 @@ using TLogLineEvent = std::function<void(const std::string& line)>;
 // path below this root as missing without looking at the disk.
 inline constexpr std::string_view kNoSuchRoot = ">>>>>/";
 bool IsNonExistentRoot(std::string_view root);
+
+// Log lines waiting for the log writer at most; a line beyond is dropped,
+// counted and reported like a line the file refused.
+inline constexpr std::size_t kMaxQueuedLogLines = 4096;
 
 class TVFTPServerDataModule;
 
@@ -55,13 +61,20 @@ public:
     // The data module's events hold this object's address.
     TFFTPServer(const TFFTPServer&) = delete;
     TFFTPServer& operator=(const TFFTPServer&) = delete;
-    // Frees the data module, which logs Stopped.
+    // Frees the data module, which logs Stopped, then lets the log writer
+    // write every line still queued and report what was lost.
     ~TFFTPServer();
 
     TVFTPServerDataModule& DataModule() { return *m_dataModule; }
 
-    // Receives every log line after it was appended to the log file. Set it
-    // before the server is switched on; it is raised on connection threads.
+    // Receives every log line, in the order of the log file, after its append
+    // was tried, and the reports of lines that did not reach the file. Raised
+    // on the log writer thread only, one line at a time, so it sees the
+    // file's order and no connection runs the receiver: the receiver hands
+    // the line to its own thread (the main window does) and must not call
+    // FlushLog from it. A line
+    // dropped because the queue was full never reaches it; the report counts
+    // it. Set it before the server is switched on and leave it then.
     TLogLineEvent OnLogLine;
 
     // Switches the engine on or off; its errors (a port in use) reach the caller.
@@ -70,15 +83,14 @@ public:
     void HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bool& allowed,
                            const std::string& path, const std::string& peerIP,
                            const std::string& password, const std::string& userName);
-    // Appends the line to the log file, then raises OnLogLine. A write that
-    // fails after the file was opened throws, and the line goes no further.
-    // CR and LF inside the line become blanks in both, so one event stays one line.
+    // Queues the line for the log writer and returns at once: no caller
+    // waits on the log file, and nothing about it throws. CR and LF inside
+    // the line become blanks, so one event stays one line. With
+    // kMaxQueuedLogLines lines waiting the line is dropped and counted.
     void HandleLogLine(const std::string& line);
-    // Appends line (CR and LF in it as blanks) and CR LF to the log file. The
-    // open is tried up to 11 times, 100 ms apart, while another writer has the
-    // file; then the line is lost silently. Throws vdx::os::FileError when the
-    // write itself fails.
-    void AppendToLogFile(const std::string& line);
+    // Waits until every line queued before the call was appended (or counted
+    // as lost) and passed to OnLogLine.
+    void FlushLog();
 
     // Rights of a user name as the client gave it, from the users table as
     // last loaded and the live settings.
@@ -96,8 +108,17 @@ public:
     std::string NonAdminRoot(const std::string& path) const;
 
 private:
+    class TLogWriter;
+
+    // Appends line and CR LF to the log file, whole or not at all, also
+    // while another opener holds the file with any share mode. Only a
+    // refusal of our own share emulation would be worth a retry, and the
+    // append goes around it, so there is none. Returns false with errno set.
+    bool AppendToLogFile(const std::string& line);
+
     TFGlobals& m_globals;
-    std::mutex m_logMutex; // one append at a time within this process
+    // Declared before the data module: it takes Stopped when that goes.
+    std::unique_ptr<TLogWriter> m_logWriter;
     std::unique_ptr<TVFTPServerDataModule> m_dataModule;
 };
 

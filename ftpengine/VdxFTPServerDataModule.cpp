@@ -68,6 +68,14 @@ void AppendField(std::string& line, std::string_view text) {
         line += c == '\t' ? ' ' : c;
 }
 
+// The client chooses its user name and paths; the log keeps their beginning
+// and marks the cut, so one request cannot swell the file and the window.
+void AppendClientField(std::string& line, std::string_view text) {
+    AppendField(line, text.substr(0, TVFTPServerDataModule::kMaxLoggedFieldBytes));
+    if (text.size() > TVFTPServerDataModule::kMaxLoggedFieldBytes)
+        line += "...";
+}
+
 [[noreturn]] void ThrowMissing() {
     throw os::FileError(os::SysErrorMessage(ENOENT), ENOENT);
 }
@@ -267,13 +275,13 @@ void TVFTPServerDataModule::Log(TFtpEventKind kind, const std::string& userName,
         return;
     std::string line = DateTimeToLogStr(os::Now());
     line += '\t';
-    AppendField(line, userName);
+    AppendClientField(line, userName);
     line += '\t';
     AppendField(line, peerIP);
     line += '\t';
     line += FtpEventLabel(kind);
     line += '\t';
-    AppendField(line, detail);
+    AppendClientField(line, detail);
     OnLogLine(line);
 }
 

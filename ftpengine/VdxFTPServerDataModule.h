@@ -65,6 +65,10 @@ public:
     // The root folder of path for context's user.
     std::string QueryRootDir(const TContext& context, const std::string& path);
 
+    // Of a user name and of a detail the log line keeps this many bytes, and
+    // "..." where it cut; the login still goes by the whole name.
+    static constexpr std::size_t kMaxLoggedFieldBytes = 255;
+
     // Raises OnLogLine with the five-field line: timestamp, user name, peer
     // address, label of kind, detail, separated by TAB.
     void Log(TFtpEventKind kind, const std::string& userName, const std::string& peerIP,

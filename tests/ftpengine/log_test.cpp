@@ -1,6 +1,9 @@
-// The log: labels, the five- and two-field lines, appending with the retry
-// while another process holds the file, and lines from many threads.
+// The log: labels, the five- and two-field lines, the log writer thread that
+// keeps every caller off the log file, lines that cannot reach the file
+// (held by another opener, unopenable, a full disk, a full queue), and lines
+// from many threads.
 
+#include "../ftp/raw_client.h"
 #include "InstallRoot.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VdxFTPServerDataModule.h"
@@ -8,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -18,8 +25,13 @@
 #include <thread>
 #include <vector>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -55,36 +67,40 @@ private:
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
-// Another process that opens the file exclusively and keeps it for a while.
+// Another process that opens the file exclusively (as a download of the log
+// does) and keeps it open until this object goes.
 class ExclusiveHolder {
 public:
-    ExclusiveHolder(const std::string& path, std::chrono::milliseconds hold) {
-        int fds[2];
-        if (::pipe(fds) != 0)
+    explicit ExclusiveHolder(const std::string& path) {
+        int state[2];
+        int release[2];
+        if (::pipe(state) != 0 || ::pipe(release) != 0)
             throw std::runtime_error("pipe failed");
         m_pid = ::fork();
         if (m_pid == 0) {
-            ::close(fds[0]);
-            char state = 'E';
-            {
-                auto file = os::File::TryOpen(path, os::Access::ReadWrite, os::Share::None,
-                                              os::Disposition::OpenAlways);
-                if (file)
-                    state = 'H';
-                (void)!::write(fds[1], &state, 1);
-                if (file)
-                    std::this_thread::sleep_for(hold);
-            }
+            ::close(state[0]);
+            ::close(release[1]);
+            char answer = 'E';
+            auto file = os::File::TryOpen(path, os::Access::ReadWrite, os::Share::None,
+                                          os::Disposition::OpenAlways);
+            if (file)
+                answer = 'H';
+            (void)!::write(state[1], &answer, 1);
+            char none;
+            (void)!::read(release[0], &none, 1); // until the parent closes its end
             ::_exit(0);
         }
-        ::close(fds[1]);
-        char state = 0;
-        m_holding = m_pid > 0 && ::read(fds[0], &state, 1) == 1 && state == 'H';
-        ::close(fds[0]);
+        ::close(state[1]);
+        ::close(release[0]);
+        m_release = release[1];
+        char answer = 0;
+        m_holding = m_pid > 0 && ::read(state[0], &answer, 1) == 1 && answer == 'H';
+        ::close(state[0]);
     }
     ExclusiveHolder(const ExclusiveHolder&) = delete;
     ExclusiveHolder& operator=(const ExclusiveHolder&) = delete;
     ~ExclusiveHolder() {
+        ::close(m_release);
         if (m_pid > 0)
             ::waitpid(m_pid, nullptr, 0);
     }
@@ -92,8 +108,41 @@ public:
 
 private:
     pid_t m_pid = -1;
+    int m_release = -1;
     bool m_holding = false;
 };
+
+// The reports of lines that did not reach the file, among the window's lines.
+struct LostReports {
+    std::uint64_t lines = 0; // counted in all reports together
+    std::vector<std::string> texts;
+};
+
+LostReports ReportsIn(const std::vector<std::pair<std::string, std::thread::id>>& lines,
+                      const std::string& logPath) {
+    const std::regex report(
+        kStamp + "\t([0-9]+) log lines? could not be written to the log file " +
+        std::regex_replace(logPath, std::regex("[.^$|()\\[\\]{}*+?\\\\]"), "\\$&") + " \\((.+)\\)");
+    LostReports found;
+    for (const auto& [line, thread] : lines) {
+        std::smatch match;
+        if (std::regex_match(line, match, report)) {
+            found.lines += std::stoull(match[1]);
+            found.texts.push_back(match[2]);
+        }
+    }
+    return found;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::istringstream text(line);
+    for (std::string field; std::getline(text, field, '\t');)
+        fields.push_back(field);
+    if (!line.empty() && line.back() == '\t')
+        fields.emplace_back();
+    return fields;
+}
 
 TEST(LogLine, LabelsHaveSevenCharacters) {
     const std::map<TFtpEventKind, std::string> labels = {
@@ -114,9 +163,11 @@ TEST(LogLine, StartedAndStoppedReachFileAndWindow) {
     {
         TFFTPServer server(globals);
         LogCapture seen(server);
+        server.FlushLog();
         EXPECT_FALSE(std::filesystem::exists(root.LogPath())) << "switching off logs nothing";
         server.SetActive(true);
         EXPECT_TRUE(server.DataModule().Active());
+        server.FlushLog();
         ASSERT_EQ(seen.Lines().size(), 1u);
         const std::string started = seen.Lines().front().first;
         EXPECT_TRUE(std::regex_match(started, std::regex(kStamp + "\t\t\tStarted\t"))) << started;
@@ -140,6 +191,7 @@ TEST(LogLine, ConnectionLineAndExceptionLine) {
     // A bare CR can reach a user name; no event may start a line of its own.
     server.HandleLogLine(
         "2024-03-05 07:04:09\tx\r2024-01-01 00:00:00\tadmin\t127.0.0.1\tLogin  \ta\nb\r\n");
+    server.FlushLog();
     const auto lines = seen.Lines();
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_TRUE(std::regex_match(lines[0].first,
@@ -154,58 +206,225 @@ TEST(LogLine, ConnectionLineAndExceptionLine) {
                                                  lines[2].first + "\r\n" + lines[3].first + "\r\n");
 }
 
-TEST(LogFile, AppendWaitsWhileAnotherProcessHoldsTheFile) {
+TEST(LogLine, ClientChosenFieldsKeepTheirFirst255Bytes) {
+    constexpr std::size_t kKept = TVFTPServerDataModule::kMaxLoggedFieldBytes;
+    ASSERT_EQ(kKept, 255u);
+    const std::string longName(4000, 'n');
     InstallRoot root;
+    TUserXML user = test::MakeUser(longName, "pw");
+    root.WriteUsers({user});
     TFGlobals globals(root.ProgramPath());
     TFFTPServer server(globals);
     LogCapture seen(server);
-    const auto start = std::chrono::steady_clock::now();
-    {
-        ExclusiveHolder holder(root.LogPath(), 300ms);
-        ASSERT_TRUE(holder.Holding());
-        server.HandleLogLine("written once the holder let go");
+    struct Row {
+        const char* name;
+        std::string user, detail;
+        std::string loggedUser, loggedDetail;
+    };
+    const std::vector<Row> rows = {
+        {"name of 4000 bytes", longName, "OK", std::string(kKept, 'n') + "...", "OK"},
+        {"path of 4000 bytes", "anna", "/" + std::string(3999, 'p'), "anna",
+         "/" + std::string(kKept - 1, 'p') + "..."},
+        {"255 bytes stay whole", std::string(255, 'u'), std::string(255, 'd'),
+         std::string(255, 'u'), std::string(255, 'd')},
+        {"256 bytes are cut", std::string(256, 'u'), std::string(256, 'd'),
+         std::string(255, 'u') + "...", std::string(255, 'd') + "..."},
+        {"a TAB counts as it is logged", std::string(300, '\t'), "x", std::string(255, ' ') + "...",
+         "x"},
+    };
+    for (const Row& row : rows)
+        server.DataModule().Log(TFtpEventKind::Read, row.user, "127.0.0.1", row.detail);
+    // The login still goes by the whole name: one byte beyond the cut decides.
+    ftp::TIdFTPServerContext context;
+    context.PeerIP = "127.0.0.1";
+    bool authenticated = false;
+    std::string almost = longName;
+    almost[3000] = 'x';
+    context.UserName = almost;
+    server.DataModule().IdFTPServerUserLogin(context, almost, "pw", authenticated);
+    EXPECT_FALSE(authenticated);
+    context.UserName = longName;
+    server.DataModule().IdFTPServerUserLogin(context, longName, "pw", authenticated);
+    EXPECT_TRUE(authenticated);
+    server.FlushLog();
+
+    const auto lines = seen.Lines();
+    ASSERT_EQ(lines.size(), rows.size() + 2);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(rows[i].name);
+        EXPECT_EQ(Fields(lines[i].first),
+                  (std::vector<std::string>{Fields(lines[i].first)[0], rows[i].loggedUser,
+                                            "127.0.0.1", "Read   ", rows[i].loggedDetail}));
     }
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms) << "the first open must have failed";
-    EXPECT_EQ(ReadFileBytes(root.LogPath()), "written once the holder let go\r\n");
-    ASSERT_EQ(seen.Lines().size(), 1u);
+    const std::string cutName = std::string(kKept, 'n') + "...";
+    EXPECT_EQ(Fields(lines[rows.size()].first)[1], cutName);
+    EXPECT_EQ(Fields(lines[rows.size()].first)[4], "FAILED");
+    EXPECT_EQ(Fields(lines[rows.size() + 1].first)[1], cutName);
+    EXPECT_EQ(Fields(lines[rows.size() + 1].first)[4], "OK");
 }
 
-TEST(LogFile, LineIsLostSilentlyAfterElevenOpensButStillPassedOn) {
+TEST(LogFile, LinesArriveWhileAnotherProcessHoldsTheFileExclusively) {
     InstallRoot root;
+    test::WriteFileBytes(root.LogPath(), "before\r\n");
+    // As an administrator downloading the log holds it: writers refused.
+    ExclusiveHolder holder(root.LogPath());
+    ASSERT_TRUE(holder.Holding());
+    ASSERT_FALSE(os::File::TryOpen(root.LogPath(), os::Access::Write, os::Share::ReadWrite,
+                                   os::Disposition::OpenExisting));
     TFGlobals globals(root.ProgramPath());
     TFFTPServer server(globals);
     LogCapture seen(server);
-    ExclusiveHolder holder(root.LogPath(), 1500ms);
-    ASSERT_TRUE(holder.Holding());
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_NO_THROW(server.HandleLogLine("lost"));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 1000ms) << "ten waits of 100 ms";
-    EXPECT_EQ(ReadFileBytes(root.LogPath()), "");
-    ASSERT_EQ(seen.Lines().size(), 1u);
-    EXPECT_EQ(seen.Lines().front().first, "lost");
+    std::string expected = "before\r\n";
+    for (int i = 0; i < 5; ++i) {
+        server.HandleLogLine("line " + std::to_string(i));
+        expected += "line " + std::to_string(i) + "\r\n";
+    }
+    // The holder lets go only when this test ends: nobody waited for it.
+    server.FlushLog();
+    EXPECT_EQ(ReadFileBytes(root.LogPath()), expected);
+    EXPECT_EQ(seen.Lines().size(), 5u);
+    EXPECT_EQ(ReportsIn(seen.Lines(), root.LogPath()).lines, 0u);
 }
 
-TEST(LogFile, FailedWriteThrowsAndTheLineGoesNoFurther) {
+TEST(LogFile, LogThatCannotBeOpenedHoldsNobodyAndIsReported) {
+    struct Row {
+        const char* name;
+        std::function<void(const std::string&)> make;
+    };
+    const Row rows[] = {
+        {"a folder in its place",
+         [](const std::string& p) { std::filesystem::create_directory(p); }},
+        {"read-only",
+         [](const std::string& p) {
+             test::WriteFileBytes(p, "old\r\n");
+             ::chmod(p.c_str(), 0444);
+         }},
+        {"a FIFO nobody reads", [](const std::string& p) { ::mkfifo(p.c_str(), 0666); }},
+    };
+    constexpr int kLines = 20;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        InstallRoot root;
+        row.make(root.LogPath());
+        TFGlobals globals(root.ProgramPath());
+        auto server = std::make_unique<TFFTPServer>(globals);
+        LogCapture seen(*server);
+        testing::internal::CaptureStderr();
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kLines; ++i)
+            server->HandleLogLine("line " + std::to_string(i));
+        server->FlushLog();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 2s)
+            << "a retry of 100 ms per line would take 20 s and more";
+        server.reset(); // Stopped is lost too, and the rest of the count reported
+        const std::string errors = testing::internal::GetCapturedStderr();
+
+        const auto lines = seen.Lines();
+        const LostReports reports = ReportsIn(lines, root.LogPath());
+        EXPECT_EQ(reports.lines, kLines + 1u) << "every line counted once";
+        EXPECT_GE(reports.texts.size(), 1u);
+        EXPECT_LE(reports.texts.size(), 2u) << "at once, then the rest when it stops";
+        std::vector<std::string> passedOn;
+        for (const auto& [line, thread] : lines)
+            if (line.find("could not be written") == std::string::npos)
+                passedOn.push_back(line);
+        ASSERT_EQ(passedOn.size(), kLines + 1u) << "the window still gets every line";
+        for (int i = 0; i < kLines; ++i)
+            EXPECT_EQ(passedOn[i], "line " + std::to_string(i));
+        std::size_t onStderr = 0;
+        for (auto at = errors.find("could not be written"); at != std::string::npos;
+             at = errors.find("could not be written", at + 1))
+            ++onStderr;
+        EXPECT_EQ(onStderr, reports.texts.size()) << errors;
+    }
+}
+
+TEST(LogFile, FullQueueDropsLinesWithoutWaitingAndCountsThem) {
+    InstallRoot root;
+    TFGlobals globals(root.ProgramPath());
+    auto server = std::make_unique<TFFTPServer>(globals);
+    // A receiver that holds the writer on the first line until told.
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool entered = false, open = false, watchdogOpened = false, done = false;
+    std::vector<std::string> seen;
+    server->OnLogLine = [&](const std::string& line) {
+        std::unique_lock lock(mutex);
+        seen.push_back(line);
+        if (!std::exchange(entered, true)) {
+            changed.notify_all();
+            changed.wait(lock, [&] { return open; });
+        }
+    };
+    // Turns a caller that waits for the queue into a failure instead of a hang.
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!changed.wait_for(lock, 30s, [&] { return open || done; })) {
+            open = watchdogOpened = true;
+            changed.notify_all();
+        }
+    });
+    server->HandleLogLine("first");
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, 10s, [&] { return entered; }));
+    }
+    constexpr std::size_t kDropped = 10;
+    for (std::size_t i = 0; i < kMaxQueuedLogLines + kDropped; ++i)
+        server->HandleLogLine("queued " + std::to_string(i));
+    {
+        std::scoped_lock lock(mutex);
+        EXPECT_FALSE(watchdogOpened) << "a caller waited for the writer";
+        open = done = true;
+    }
+    changed.notify_all();
+    watchdog.join();
+    server->FlushLog();
+    const std::string file = ReadFileBytes(root.LogPath());
+    server->OnLogLine = nullptr; // the writer is idle; Stopped is not wanted here
+    server.reset();
+
+    ASSERT_EQ(seen.size(), 1 + kMaxQueuedLogLines + 1);
+    EXPECT_EQ(seen.front(), "first");
+    for (std::size_t i = 0; i < kMaxQueuedLogLines; ++i)
+        ASSERT_EQ(seen[1 + i], "queued " + std::to_string(i));
+    std::vector<std::pair<std::string, std::thread::id>> last = {{seen.back(), {}}};
+    const LostReports reports = ReportsIn(last, root.LogPath());
+    EXPECT_EQ(reports.lines, kDropped) << seen.back();
+    ASSERT_EQ(reports.texts.size(), 1u);
+    EXPECT_EQ(reports.texts[0], std::to_string(kDropped) + " dropped while " +
+                                    std::to_string(kMaxQueuedLogLines) + " were waiting");
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 1);
+    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), std::ptrdiff_t(1 + kMaxQueuedLogLines));
+}
+
+TEST(LogFile, FailedWriteLeavesTheFileAsItWasAndThrowsNowhere) {
     InstallRoot root;
     test::WriteFileBytes(root.LogPath(), "full");
-    // A child with a file-size limit the log has already reached stands in
-    // for a full disk.
+    // A child with a file-size limit just above the log's size stands in for
+    // a disk that takes three more bytes.
     const pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         int code = 1;
         {
+            std::vector<std::string> seen; // outlives the server, which logs Stopped
             TFGlobals globals(root.ProgramPath());
-            TFFTPServer server(globals);
-            bool passedOn = false;
-            server.OnLogLine = [&](const std::string&) { passedOn = true; };
+            auto server = std::make_unique<TFFTPServer>(globals);
+            server->OnLogLine = [&](const std::string& line) { seen.push_back(line); };
             ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{4, 4};
+            const rlimit limit{7, 7};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             try {
-                server.HandleLogLine("no room");
-            } catch (const os::FileError&) {
-                code = passedOn ? 3 : 0;
+                server->HandleLogLine("no room");
+                server->FlushLog();
+                code = seen.size() == 2 && seen[0] == "no room" &&
+                               seen[1].find("(" + os::SysErrorMessage(EFBIG) + ")") !=
+                                   std::string::npos
+                           ? 0
+                           : 3;
+            } catch (...) {
+                code = 2;
             }
         }
         ::_exit(code);
@@ -213,8 +432,99 @@ TEST(LogFile, FailedWriteThrowsAndTheLineGoesNoFurther) {
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error raised, 3: the line was passed on";
-    EXPECT_EQ(ReadFileBytes(root.LogPath()), "full");
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: an error was raised, 3: not passed on and reported";
+    EXPECT_EQ(ReadFileBytes(root.LogPath()), "full") << "the three bytes were cut back";
+}
+
+// A 64 KiB tmpfs over a folder, where mounting is permitted (root).
+class SmallDisk {
+public:
+    explicit SmallDisk(std::string folder) : m_folder(std::move(folder)) {
+        m_mounted = ::mount("tmpfs", m_folder.c_str(), "tmpfs", 0, "size=64k") == 0;
+        m_error = m_mounted ? 0 : errno;
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    ~SmallDisk() {
+        if (m_mounted)
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_mounted; }
+    int Error() const { return m_error; }
+    // Takes every free byte.
+    void Fill() const {
+        const int fd = ::open((m_folder + "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        char block[4096] = {};
+        while (::write(fd, block, sizeof block) > 0) {
+        }
+        while (::write(fd, block, 1) > 0) {
+        }
+        ::close(fd);
+    }
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+    int m_error = 0;
+};
+
+TEST(LogFile, FullDiskTakesNoHalfLineAndFailsNoUpload) {
+    InstallRoot root;
+    SmallDisk disk(root.AppDir());
+    if (!disk.Mounted())
+        GTEST_SKIP() << "no tmpfs to fill here: " << std::strerror(disk.Error());
+    TUserXML admin = test::MakeUser("admin", "pw");
+    admin.Admin = true;
+    root.WriteUsers({admin});
+    const std::string served = root.Root() + "served/";
+    std::filesystem::create_directory(served);
+    TFGlobals globals(root.ProgramPath());
+    TSettings settings = globals.Settings();
+    settings.Port = 0;
+    settings.AdminRootDir = served;
+    globals.SetSettings(settings);
+    auto server = std::make_unique<TFFTPServer>(globals);
+    LogCapture seen(*server);
+    server->SetActive(true);
+    server->FlushLog();
+    // The log ends 10 bytes before a page boundary, and no page is left.
+    const std::size_t size = ReadFileBytes(root.LogPath()).size();
+    ASSERT_LT(size + 2, 4086u);
+    server->HandleLogLine(std::string(4086 - size - 2, 'p'));
+    server->FlushLog();
+    const std::string before = ReadFileBytes(root.LogPath());
+    ASSERT_EQ(before.size(), 4086u);
+    disk.Fill();
+
+    server->HandleLogLine(std::string(100, 'L'));
+    server->FlushLog();
+    EXPECT_EQ(ReadFileBytes(root.LogPath()), before) << "a line goes whole or not at all";
+    server->HandleLogLine("fits");
+    server->FlushLog();
+    EXPECT_EQ(ReadFileBytes(root.LogPath()), before + "fits\r\n") << "not glued to a half line";
+
+    // The upload logs a line the disk cannot take; the upload itself is done.
+    {
+        test::RawFtpClient client(server->DataModule().IdFTPServer.BoundPort());
+        client.Login("admin", "pw");
+        test::FtpReply reply;
+        client.Transfer("STOR up.bin", reply, "payload", true);
+        EXPECT_EQ(reply.code, 226) << reply.text;
+        client.Command("QUIT");
+    }
+    EXPECT_EQ(ReadFileBytes(served + "up.bin"), "payload");
+    server.reset();
+    EXPECT_EQ(ReadFileBytes(root.LogPath()), before + "fits\r\n");
+
+    const auto lines = seen.Lines();
+    const LostReports reports = ReportsIn(lines, root.LogPath());
+    EXPECT_EQ(reports.lines, 4u) << "the long line, Login, Write and Stopped";
+    for (const std::string& text : reports.texts)
+        EXPECT_EQ(text, os::SysErrorMessage(ENOSPC));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const auto& l) { return l.first == std::string(100, 'L'); }),
+              1)
+        << "the window still got the line";
 }
 
 TEST(LogFile, ConcurrentAppendsGiveWholeLines) {
@@ -241,22 +551,27 @@ TEST(LogFile, ConcurrentAppendsGiveWholeLines) {
         });
     for (auto& thread : threads)
         thread.join();
+    server.FlushLog();
 
     std::set<std::string> inFile;
-    std::size_t count = 0;
+    std::vector<std::string> fileOrder;
     std::istringstream text(ReadFileBytes(root.LogPath()));
-    for (std::string line; std::getline(text, line); ++count) {
+    for (std::string line; std::getline(text, line);) {
         ASSERT_TRUE(line.ends_with('\r')) << line;
         line.pop_back();
         EXPECT_TRUE(producer.contains(line)) << line;
         inFile.insert(line);
+        fileOrder.push_back(line);
     }
-    EXPECT_EQ(count, producer.size());
+    EXPECT_EQ(fileOrder.size(), producer.size());
     EXPECT_EQ(inFile.size(), producer.size());
     const auto lines = seen.Lines();
-    EXPECT_EQ(lines.size(), producer.size());
-    for (const auto& [line, thread] : lines)
-        EXPECT_EQ(thread, producer[line]) << "OnLogLine is raised on the logging thread";
+    ASSERT_EQ(lines.size(), producer.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].first, fileOrder[i]) << "the window sees the file's order";
+        EXPECT_EQ(lines[i].second, lines.front().second) << "all from the one log writer";
+        EXPECT_NE(lines[i].second, producer[lines[i].first]) << "never on a producing thread";
+    }
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 //
 // After the start it prints "PORT <n>", the port it listens on (a "Port" of 0
 // in "Settings.xml" lets the system choose). SIGTERM or SIGINT stop it
-// cleanly: every connection is closed and Stopped is logged. Exit code 1 when
-// the server cannot be created or started.
+// cleanly: every connection is closed and Stopped is logged. SIGUSR1 waits
+// until every line logged so far is in the log file, then prints "FLUSHED"
+// (the log is written by a thread of its own). Exit code 1 when the server
+// cannot be created or started.
 
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
@@ -43,6 +45,7 @@ int main(int argc, char** argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     std::mutex outputMutex;
@@ -56,8 +59,10 @@ int main(int argc, char** argv) {
         server->SetActive(true);
         WriteLine(outputMutex,
                   "PORT " + std::to_string(server->DataModule().IdFTPServer.BoundPort()));
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
+        for (int signal = 0; sigwait(&stopSignals, &signal) == 0 && signal == SIGUSR1;) {
+            server->FlushLog();
+            WriteLine(outputMutex, "FLUSHED");
+        }
         server.reset();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ftp_testhost: %s\n", e.what());

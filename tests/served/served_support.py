@@ -52,6 +52,7 @@ class InstallRoot:
         for folder in self.FOLDERS:
             os.makedirs(self.path(folder), exist_ok=True)
         self.app_dir = self.path("VdxFtpServer")
+        self.host = None  # the running host, which writes the log from a thread of its own
 
     def path(self, relative=""):
         return os.path.join(self.root, relative.lstrip("/"))
@@ -78,7 +79,10 @@ class InstallRoot:
                        timeout=TIMEOUT)
 
     def log_lines(self):
-        """The lines of "VdxFtpServer.log", each split into its TAB-separated fields."""
+        """The lines of "VdxFtpServer.log", each split into its TAB-separated fields, with
+        every line logged so far by a running host."""
+        if self.host is not None:
+            self.host.flush_log()
         try:
             with open(os.path.join(self.app_dir, "VdxFtpServer.log"), "rb") as f:
                 data = f.read().decode("latin-1")
@@ -108,6 +112,7 @@ class Host:
         self.output = []
         self.port = None
         self.process = None
+        self.flush_lock = threading.Lock()
 
     def __enter__(self):
         self.start()
@@ -133,6 +138,7 @@ class Host:
                                    self.process.stderr.read().decode(errors="replace"))
             if line.startswith("PORT "):
                 self.port = int(line.split()[1])
+        self.install.host = self
 
     def _read(self):
         for raw in self.process.stdout:
@@ -144,6 +150,8 @@ class Host:
     def stop(self, sig=signal.SIGTERM):
         """sig (SIGTERM or SIGINT), then the host must end by itself with exit code 0 after
         logging Stopped."""
+        if self.install.host is self:
+            self.install.host = None
         if not self.process or self.process.poll() is not None:
             return
         self.process.send_signal(sig)
@@ -159,6 +167,19 @@ class Host:
         self.process.stderr.close()
         assert self.output and self.output[-1].split("\t")[3:4] == ["Stopped"], \
             "Stopped is the last line: " + repr(self.output[-3:])
+
+    def flush_log(self):
+        """Waits until the host has written every line logged so far to the log file."""
+        with self.flush_lock:
+            if self.process.poll() is not None:
+                return
+            count = self.output.count("FLUSHED")
+            self.process.send_signal(signal.SIGUSR1)
+            deadline = time.monotonic() + TIMEOUT
+            while self.output.count("FLUSHED") <= count:
+                if time.monotonic() > deadline or self.process.poll() is not None:
+                    raise AssertionError("test host did not flush its log")
+                time.sleep(0.005)
 
     def printed(self, line):
         """Whether the host prints line on standard output within the time limit (its reader
