@@ -13,21 +13,6 @@ namespace vdx::os {
 
 namespace {
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int Get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 bool Fail(int error) {
     errno = error;
     return false;
@@ -52,7 +37,7 @@ bool AppendRecord(const std::string& path, std::string_view record) {
     int raw = ::open(resolved->c_str(), O_RDWR | kFlags, 0666);
     if (raw < 0 && errno == EACCES)
         raw = ::open(resolved->c_str(), O_WRONLY | kFlags, 0666);
-    const Descriptor fd(raw);
+    const detail::UniqueFd fd(raw);
     if (fd.Get() < 0)
         return false;
     struct stat st {};
