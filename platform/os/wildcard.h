@@ -1,0 +1,17 @@
+#pragma once
+// File name masks as FindFirstFile reads them: "*" any run, "?" one
+// character, the rest without regard to ASCII case, plus the trailing ".*"
+// and "." rules of the Windows programs.
+
+#include <string_view>
+
+namespace vdx::os {
+
+// True when name matches mask. "." and ".." match only themselves; a mask
+// ending in ".*" also matches the names its stem matches ("a.*" takes "a");
+// a mask ending in "." also matches names without a dot that its stem
+// matches ("a*." takes "ab"). Time grows with mask length times name length
+// at worst, never faster: any mask a client sends is safe to match.
+bool MatchesMask(std::string_view mask, std::string_view name);
+
+} // namespace vdx::os
