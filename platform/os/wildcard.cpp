@@ -45,9 +45,9 @@ bool Glob(std::string_view mask, std::string_view name) {
 } // namespace
 
 bool MatchesMask(std::string_view mask, std::string_view name) {
-    // The rule is applied again to the stem while the mask ends in ".*". Every
-    // longer stem "X.*.*..." takes a subset of what "X.*" takes, so the chain
-    // reduces to the shortest stem and the one just above it.
+    // The ".*" rule applies again to the stem while it ends in ".*". Any of
+    // "X.*.*", "X.*.*.*" ... takes a subset of what "X.*" takes, so the chain
+    // comes down to its shortest stem X and X + ".*".
     std::string_view stem = mask;
     while (stem.size() > 2 && stem.ends_with(".*"))
         stem.remove_suffix(2);
