@@ -2,7 +2,6 @@
 
 #include "VdxAsciiText.h"
 #include "platform/os/paths.h"
-#include "platform/os/winfile.h"
 #include "shared/VdxXmlDoc.h"
 
 #include <algorithm>
@@ -112,7 +111,8 @@ std::string BoolText(bool value) {
 TFGlobals::TFGlobals(const std::string& programPath)
     : AppDir(os::ExtractFilePath(programPath)), ExeName(os::ExtractFileName(programPath)),
       ExeBaseName(os::ChangeFileExt(ExeName, "")),
-      BaseDir(os::ExtractFilePath(os::ExcludeTrailingPathDelimiter(AppDir))) {
+      BaseDir(os::ExtractFilePath(os::ExcludeTrailingPathDelimiter(AppDir))),
+      m_users(os::IncludeTrailingPathDelimiter(AppDir) + "Users.xml") {
     LoadSettings();
     LoadUsers();
 }
@@ -175,74 +175,46 @@ void TFGlobals::SaveSettings() const {
     root.SaveToFile(AppDir + kSettingsFileName);
 }
 
-namespace {
-
-// The whole file, or nullptr when it is missing, cannot be read or is larger
-// than the XML layer accepts (the parse then tells why). Bounded: a login must
-// not pull a huge file into memory.
-std::shared_ptr<const std::string> ReadBytes(const std::string& path) {
-    auto file = os::File::TryOpen(path, os::Access::Read, os::Share::ReadWrite,
-                                  os::Disposition::OpenExisting);
-    if (!file)
-        return nullptr;
-    try {
-        if (file->Size() > static_cast<std::int64_t>(kMaxXmlDocumentBytes))
-            return nullptr;
-        std::string bytes;
-        char buffer[64 * 1024];
-        while (const std::size_t n = file->Read(buffer, sizeof buffer)) {
-            bytes.append(buffer, n);
-            if (bytes.size() > kMaxXmlDocumentBytes) // grown while we read
-                return nullptr;
-        }
-        return std::make_shared<const std::string>(std::move(bytes));
-    } catch (const os::FileError&) {
-        return nullptr;
-    }
-}
-
-} // namespace
-
-std::shared_ptr<const TUsersXML> TFGlobals::ReadUsers() {
-    // Every login reads the file; only bytes that differ from those behind the
-    // current table are parsed again, so a big table costs one read, not a parse.
-    const std::string path = os::IncludeTrailingPathDelimiter(AppDir) + "Users.xml";
+std::shared_ptr<const TUsersXML> TUsersCache::Load() {
     std::uint64_t ticket = 0;
     {
-        std::scoped_lock lock(m_usersMutex);
-        ticket = ++m_readsStarted;
+        std::scoped_lock lock(m_mutex);
+        ticket = ++m_loadsStarted;
     }
-    const auto before = ReadBytes(path);
+    std::optional<std::string> bytes = m_read(m_path);
     {
-        std::scoped_lock lock(m_usersMutex);
-        if (before && m_users && m_usersBytes && *m_usersBytes == *before) {
-            // This read is the newest word on the file even though it parsed nothing.
-            m_tableRead = std::max(m_tableRead, ticket);
-            return m_users;
+        std::scoped_lock lock(m_mutex);
+        if (bytes && m_table && m_bytes && *m_bytes == *bytes) {
+            // This load is the newest word on the file even though it parsed nothing.
+            m_tableLoad = std::max(m_tableLoad, ticket);
+            return m_table;
         }
     }
-    TVUsersXML file;
-    file.Folder = AppDir;
-    file.Load();
-    auto table = std::make_shared<const TUsersXML>(std::move(file.Users));
-    const auto after = before ? ReadBytes(path) : nullptr;
-    std::scoped_lock lock(m_usersMutex);
-    // A slower read of an older file must not undo a newer one.
-    if (ticket > m_tableRead) {
-        m_users = table;
-        m_usersBytes = before && after && *before == *after ? before : nullptr;
-        m_tableRead = ticket;
+    // Parsed outside the lock: a big table must not hold up the other logins.
+    auto table =
+        std::make_shared<const TUsersXML>(bytes ? ParseUsersXml(m_path, *bytes) : TUsersXML());
+    auto key = bytes ? std::make_shared<const std::string>(std::move(*bytes)) : nullptr;
+    std::scoped_lock lock(m_mutex);
+    // A slower load of an older file must not undo a newer one.
+    if (ticket > m_tableLoad) {
+        m_table = table;
+        m_bytes = std::move(key);
+        m_tableLoad = ticket;
     }
     return table;
 }
 
+std::shared_ptr<const TUsersXML> TUsersCache::Current() const {
+    std::scoped_lock lock(m_mutex);
+    return m_table ? m_table : std::make_shared<const TUsersXML>();
+}
+
 void TFGlobals::LoadUsers() {
-    ReadUsers();
+    m_users.Load();
 }
 
 std::shared_ptr<const TUsersXML> TFGlobals::Users() const {
-    std::scoped_lock lock(m_usersMutex);
-    return m_users ? m_users : std::make_shared<const TUsersXML>();
+    return m_users.Current();
 }
 
 namespace {
@@ -264,7 +236,7 @@ std::optional<TUserXML> TFGlobals::FindUser(const std::string& name) const {
 }
 
 bool TFGlobals::CheckLogin(const std::string& userName, const std::string& password) {
-    const auto users = ReadUsers();
+    const auto users = m_users.Load();
     // A comment inside "Users" reads as a user without name or password; it
     // must never let an empty login in.
     if (userName.empty())

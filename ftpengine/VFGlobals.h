@@ -3,8 +3,10 @@
 // with their file "Settings.xml", and the users table with the login check.
 
 #include "shared/VardexUsersXML.h"
+#include "shared/VdxXmlDoc.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -28,6 +30,38 @@ struct TSettings {
     std::string PasvIP; // as typed
 
     bool operator==(const TSettings&) const = default;
+};
+
+// The users table of the logins, keyed by the exact bytes it was parsed from:
+// bytes equal to the current table's give that table, other bytes are parsed
+// once. Thread-safe; a table never changes once handed out.
+class TUsersCache {
+public:
+    // The bytes of the file at path in one read: nullopt when there is no
+    // file; throws when it cannot be read.
+    using Reader = std::function<std::optional<std::string>(const std::string& path)>;
+
+    explicit TUsersCache(std::string path, Reader read = ReadXmlFileBytes)
+        : m_path(std::move(path)), m_read(std::move(read)) {}
+
+    // Reads the file once and returns the table of exactly those bytes (empty
+    // when there is no file). It becomes the current table unless a load that
+    // started later has set one already. Throws what the read or the parse
+    // throws; the current table then stays.
+    std::shared_ptr<const TUsersXML> Load();
+    // The current table; an empty one before the first load.
+    std::shared_ptr<const TUsersXML> Current() const;
+
+private:
+    const std::string m_path;
+    const Reader m_read;
+    mutable std::mutex m_mutex;
+    std::shared_ptr<const TUsersXML> m_table;
+    std::shared_ptr<const std::string> m_bytes; // behind m_table; nullptr: no file
+    // Loads overlap on connection threads: each takes a number before it
+    // reads, and a table never replaces one from a load that started later.
+    std::uint64_t m_loadsStarted = 0;
+    std::uint64_t m_tableLoad = 0;
 };
 
 // One per program. Settings and the users table are read by the connection
@@ -81,21 +115,9 @@ public:
     bool CheckLogin(const std::string& userName, const std::string& password);
 
 private:
-    std::shared_ptr<const TUsersXML> ReadUsers();
-
-    // The file's bytes behind m_users when they were the same before and after
-    // its parse: a reread that finds the same bytes keeps the table instead of
-    // parsing them again.
-    std::shared_ptr<const std::string> m_usersBytes;
-
     mutable std::mutex m_settingsMutex;
     TSettings m_settings;
-    mutable std::mutex m_usersMutex;
-    std::shared_ptr<const TUsersXML> m_users;
-    // Reads overlap on connection threads: each takes a number when it starts,
-    // and a table never replaces one from a read that started later.
-    std::uint64_t m_readsStarted = 0;
-    std::uint64_t m_tableRead = 0;
+    TUsersCache m_users;
 };
 
 } // namespace vdx

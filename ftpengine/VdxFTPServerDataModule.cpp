@@ -27,9 +27,6 @@ namespace {
 using ftp::TIdFTPListOutputItem;
 using ftp::TStream;
 
-// Longest wait for the reverse lookup of STAT; a resolver that hangs must not
-// hold the connection.
-constexpr auto kReverseLookupTimeout = std::chrono::seconds(2);
 // Bytes copied at a time when combining files.
 constexpr std::size_t kCombineBufferSize = 256 * 1024;
 
@@ -108,49 +105,9 @@ void SetTimesOrThrow(os::File& file, std::optional<os::FileTime> lastWrite,
 }
 
 // The host name of a numeric address, or the address itself when the lookup
-// fails or takes longer than kReverseLookupTimeout. The lookup runs on a
-// thread of its own that may outlive the wait; it owns what it touches.
-std::string HostNameOf(const std::string& ip) {
-    struct Lookup {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        std::string name;
-    };
-    sockaddr_storage address{};
-    socklen_t length = 0;
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
-    if (::inet_pton(AF_INET, ip.c_str(), &v4->sin_addr) == 1) {
-        v4->sin_family = AF_INET;
-        length = sizeof(sockaddr_in);
-    } else if (::inet_pton(AF_INET6, ip.c_str(), &v6->sin6_addr) == 1) {
-        v6->sin6_family = AF_INET6;
-        length = sizeof(sockaddr_in6);
-    } else {
-        return ip;
-    }
-    auto lookup = std::make_shared<Lookup>();
-    try {
-        std::thread([lookup, address, length] {
-            char host[NI_MAXHOST];
-            std::string name;
-            if (::getnameinfo(reinterpret_cast<const sockaddr*>(&address), length, host,
-                              sizeof host, nullptr, 0, NI_NAMEREQD) == 0)
-                name = host;
-            std::scoped_lock lock(lookup->mutex);
-            lookup->name = std::move(name);
-            lookup->finished = true;
-            lookup->done.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
-        return ip;
-    }
-    std::unique_lock lock(lookup->mutex);
-    if (!lookup->done.wait_for(lock, kReverseLookupTimeout, [&] { return lookup->finished; }) ||
-        lookup->name.empty())
-        return ip;
-    return lookup->name;
+// fails, takes longer than its timeout or finds every lookup thread busy.
+std::string HostNameOf(TReverseLookup& lookup, const std::string& ip) {
+    return lookup.HostName(ip);
 }
 
 std::uint16_t PassivePort(int port, const char* name) {
@@ -695,7 +652,7 @@ void TVFTPServerDataModule::IdFTPServerFileExistCheck(TContext& context,
 void TVFTPServerDataModule::IdFTPServerStat(TContext& context,
                                             std::vector<std::string>& statusInfo) {
     using ftp::TIdFTPDataStructure;
-    statusInfo.push_back("Connected to " + HostNameOf(context.PeerIP));
+    statusInfo.push_back("Connected to " + HostNameOf(m_reverseLookup, context.PeerIP));
     statusInfo.push_back("Logged in as " + context.UserName);
     const char* type = context.DataType == ftp::TIdFTPTransferType::ftASCII ? "ASCII" : "BINARY";
     const char* structure = context.DataStruct == TIdFTPDataStructure::dsFile     ? "File"

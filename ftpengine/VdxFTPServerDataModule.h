@@ -7,6 +7,7 @@
 
 #include "VFFTPServer.h"
 #include "VFGlobals.h"
+#include "VdxReverseLookup.h"
 #include "platform/ftp/ftp_server.h"
 #include "platform/os/datetime.h"
 
@@ -167,6 +168,8 @@ private:
     bool m_active = false;
     bool m_portValid = true; // Port of the settings fits a port number
     TSettings m_settings;
+    // Used by the connection threads, which the destructor ends first.
+    TReverseLookup m_reverseLookup;
 };
 
 } // namespace vdx

@@ -69,15 +69,11 @@ void TVUsersXML::Load() {
     Read();
 }
 
-void TVUsersXML::Read() {
-    Users.clear();
-    Folder = os::IncludeTrailingPathDelimiter(Folder);
-    const std::optional<XmlNode> root = LoadXmlFile(Folder + kFileName);
-    if (!root)
-        return;
-    const XmlNode* users = root->FindChild("Users");
+TUsersXML ParseUsersXml(const std::string& path, std::string_view bytes) {
+    const XmlNode root = ParseXmlFile(path, bytes);
+    const XmlNode* users = root.FindChild("Users");
     if (!users)
-        return;
+        return {};
 
     TUsersXML list;
     for (const XmlNode& node : users->Children) {
@@ -95,7 +91,15 @@ void TVUsersXML::Read() {
         user.SkipWebTxtPages = FlagValue(node, "skipwebtxtpages");
         list.push_back(std::move(user));
     }
-    Users = std::move(list);
+    return list;
+}
+
+void TVUsersXML::Read() {
+    Users.clear();
+    Folder = os::IncludeTrailingPathDelimiter(Folder);
+    const std::string path = Folder + kFileName;
+    if (const std::optional<std::string> bytes = ReadXmlFileBytes(path))
+        Users = ParseUsersXml(path, *bytes);
 }
 
 void TVUsersXML::Save() {

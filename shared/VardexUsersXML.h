@@ -4,6 +4,7 @@
 #include "VdxTxtUtils.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vdx {
@@ -22,6 +23,10 @@ struct TUserXML {
 };
 
 using TUsersXML = std::vector<TUserXML>;
+
+// The users in bytes, the content of a "Users.xml" read from path (named in
+// errors). Throws XmlParseError as TVUsersXML::Load does.
+TUsersXML ParseUsersXml(const std::string& path, std::string_view bytes);
 
 // Reads and writes Folder + "Users.xml". Folder gets a trailing "/" on every
 // Load and Save.

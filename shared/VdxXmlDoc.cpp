@@ -388,16 +388,39 @@ XmlNode ParseXml(std::string_view bytes) {
     return CopyNode(root);
 }
 
-std::optional<XmlNode> LoadXmlFile(const std::string& path) {
+namespace {
+
+[[noreturn]] void ThrowNamingPath(const std::string& path, const XmlParseError& e) {
+    throw XmlParseError("\"" + path + "\" is not a readable XML file: " + e.what());
+}
+
+} // namespace
+
+std::optional<std::string> ReadXmlFileBytes(const std::string& path) {
     try {
         bool missing = false;
-        const std::string bytes = ReadWholeFile(path, missing);
+        std::string bytes = ReadWholeFile(path, missing);
         if (missing)
             return std::nullopt;
+        return bytes;
+    } catch (const XmlParseError& e) {
+        ThrowNamingPath(path, e);
+    }
+}
+
+XmlNode ParseXmlFile(const std::string& path, std::string_view bytes) {
+    try {
         return ParseXml(bytes);
     } catch (const XmlParseError& e) {
-        throw XmlParseError("\"" + path + "\" is not a readable XML file: " + e.what());
+        ThrowNamingPath(path, e);
     }
+}
+
+std::optional<XmlNode> LoadXmlFile(const std::string& path) {
+    const std::optional<std::string> bytes = ReadXmlFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return ParseXmlFile(path, *bytes);
 }
 
 XmlElement& XmlElement::AddAttribute(std::string name, std::string value) {

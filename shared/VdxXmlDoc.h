@@ -82,6 +82,13 @@ XmlNode ParseXml(std::string_view bytes);
 // XmlParseError when it is not a document we accept.
 std::optional<XmlNode> LoadXmlFile(const std::string& path);
 
+// The two halves of LoadXmlFile, for a reader that must parse exactly the
+// bytes it read: the file's bytes in one bounded read (nullopt when there is
+// no file; throws as LoadXmlFile does), and their parse, whose error names
+// path.
+std::optional<std::string> ReadXmlFileBytes(const std::string& path);
+XmlNode ParseXmlFile(const std::string& path, std::string_view bytes);
+
 // ---------------------------------------------------------------- writing
 
 // An element to write: attributes in insertion order, and either text or

@@ -1,6 +1,7 @@
 // Wildcard enumeration and the facts of single paths.
 
 #include "paths.h"
+#include "wildcard.h"
 #include "winfile_internal.h"
 
 #include <cerrno>
@@ -77,47 +78,6 @@ std::optional<FindData> StatFacts(int dirFd, const std::string& name,
 } // namespace detail
 
 namespace {
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-// "*" any run, "?" one character, the rest without regard to ASCII case.
-bool Glob(std::string_view mask, std::string_view name) {
-    std::size_t m = 0, n = 0;
-    std::size_t starMask = std::string_view::npos, starName = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starMask = m++;
-            starName = n;
-        } else if (m < mask.size() &&
-                   (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
-            ++m;
-            ++n;
-        } else if (starMask != std::string_view::npos) {
-            m = starMask + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
-
-bool MatchesMask(std::string_view mask, std::string_view name) {
-    if (mask == "." || mask == "..")
-        return name == mask;
-    if (Glob(mask, name))
-        return true;
-    if (mask.size() > 2 && mask.ends_with(".*"))
-        return MatchesMask(mask.substr(0, mask.size() - 2), name);
-    if (mask.size() > 1 && mask.back() == '.')
-        return name.find('.') == std::string_view::npos &&
-               Glob(mask.substr(0, mask.size() - 1), name);
-    return false;
-}
 
 struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -153,6 +155,61 @@ TEST(CheckLogin, LoginsOverlappingRewritesSeeOneWholeFile) {
     done = true;
     writer.join();
     EXPECT_EQ(failures, 0);
+}
+
+// The same user once as administrator and once not: files of the same size.
+std::string UsersBytes(bool admin) {
+    return std::string("<Vardex><Users><User Name=\"boss\" Admin=\"") + (admin ? "1" : "0") +
+           "\"/></Users></Vardex>";
+}
+
+TEST(UsersCache, EveryLoadReadsOnceAndGivesTheTableOfExactlyTheBytesRead) {
+    // The file at each read, as administrator or not, or missing (nullopt); a
+    // load that read it twice would meet the next file and file the wrong table.
+    const std::optional<bool> files[] = {true, false, true, true, std::nullopt, true, false};
+    std::size_t reads = 0;
+    TUsersCache cache("Users.xml", [&](const std::string&) -> std::optional<std::string> {
+        const std::size_t at = reads++;
+        if (at >= std::size(files))
+            return "<damaged";
+        return files[at] ? std::optional(UsersBytes(*files[at])) : std::nullopt;
+    });
+    std::shared_ptr<const TUsersXML> previous;
+    for (std::size_t i = 0; i < std::size(files); ++i) {
+        SCOPED_TRACE(i);
+        const auto table = cache.Load();
+        EXPECT_EQ(reads, i + 1);
+        EXPECT_EQ(cache.Current(), table);
+        if (!files[i]) {
+            EXPECT_TRUE(table->empty());
+        } else {
+            ASSERT_EQ(table->size(), 1u);
+            EXPECT_EQ(table->front().Admin, *files[i]);
+        }
+        if (i > 0 && files[i] && files[i] == files[i - 1]) {
+            EXPECT_EQ(table, previous) << "the same bytes are not parsed again";
+        }
+        previous = table;
+    }
+    EXPECT_THROW(cache.Load(), XmlParseError);
+    EXPECT_EQ(cache.Current(), previous) << "a damaged file leaves the table in force";
+}
+
+TEST(CheckLogin, FileFlippingBetweenLoginsGivesEachLoginTheFileAsItIsThen) {
+    InstallRoot root;
+    TUserXML boss = MakeUser("boss", "pw");
+    boss.Admin = true;
+    TUserXML revoked = boss;
+    revoked.Admin = false;
+    root.WriteUsers({boss});
+    TFGlobals globals(root.ProgramPath());
+    TFFTPServer server(globals);
+
+    for (const bool admin : {true, false, true, false, true}) {
+        root.WriteUsers({admin ? boss : revoked});
+        EXPECT_TRUE(globals.CheckLogin("boss", "pw"));
+        EXPECT_EQ(server.IsAdmin("boss"), admin);
+    }
 }
 
 } // namespace
