@@ -238,9 +238,15 @@ SERVERS = {"ours": Ours, "vsftpd": Vsftpd, "pureftpd": PureFtpd}
 
 # ---- Clients -----------------------------------------------------------------------------------
 
-def connect(server, user=None, password=None):
+def client_address(index):
+    """A loopback address of its own for client index, as a crowd of real clients comes from many
+    addresses: the servers cap the connections of one address."""
+    return (f"127.0.{1 + index // 250}.{1 + index % 250}", 0)
+
+
+def connect(server, user=None, password=None, index=0):
     ftp = ftplib.FTP()
-    ftp.connect("127.0.0.1", server.port, timeout=TIMEOUT)
+    ftp.connect("127.0.0.1", server.port, timeout=TIMEOUT, source_address=client_address(index))
     ftp.login(user or server.user, password or server.password)
     if server.folder:
         ftp.cwd(server.folder)
@@ -327,7 +333,7 @@ def one_session(server, index, source, go, results):
     try:
         buffer = bytearray(MiB)
         go.wait(TIMEOUT)
-        ftp = connect(server)
+        ftp = connect(server, index=index)
         for j in range(10):
             store(ftp, f"c{index:03d}_{j}.bin", source)
         for j in range(10):
@@ -405,9 +411,10 @@ def bench_idle_memory(server, args, count=500):
     before = memory_kib(server.pids())
     connections = []
     try:
-        for _ in range(count):
+        for index in range(count):
             ftp = ftplib.FTP()
-            ftp.connect("127.0.0.1", server.port, timeout=TIMEOUT)
+            ftp.connect("127.0.0.1", server.port, timeout=TIMEOUT,
+                        source_address=client_address(index))
             ftp.login(server.user, server.password)
             connections.append(ftp)
         time.sleep(1.0)

@@ -437,7 +437,7 @@ void TVFTPServerDataModule::IdFTPServerStoreFile(TContext& context, const std::s
     const bool resume = !append && context.RestartPos > 0;
     os::File file = os::File::Open(*disk, os::Access::Write, os::Share::None,
                                    append || resume ? os::Disposition::OpenExisting
-                                                    : os::Disposition::CreateAlways);
+                                                    : os::Disposition::OpenAlways);
     stream = std::make_unique<ftp::TFileStream>(std::move(file));
     Log(TFtpEventKind::Write, context, fileName);
 }

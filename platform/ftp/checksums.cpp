@@ -30,7 +30,7 @@ std::string Hex(const unsigned char* bytes, std::size_t count) {
 // Calls consume for every piece of the range, read through one bounded buffer.
 template <typename Consume>
 void ReadRange(TStream& stream, std::int64_t start, std::optional<std::int64_t> end,
-               Consume&& consume) {
+               const std::function<bool()>& stopRequested, Consume&& consume) {
     const std::int64_t size = stream.Size();
     if (start < 0 || start > size)
         throw std::out_of_range("Start position beyond the end of the file");
@@ -40,6 +40,8 @@ void ReadRange(TStream& stream, std::int64_t start, std::optional<std::int64_t> 
     stream.Seek(start, TSeekOrigin::soBeginning);
     auto buffer = std::make_unique_for_overwrite<unsigned char[]>(kTransferBufferSize);
     while (left > 0) {
+        if (stopRequested && stopRequested())
+            throw ChecksumStopped();
         const auto want = static_cast<std::size_t>(
             std::min<std::int64_t>(left, static_cast<std::int64_t>(kTransferBufferSize)));
         const std::size_t got = stream.Read(buffer.get(), want);
@@ -83,10 +85,11 @@ bool ChecksumAvailable(ChecksumKind kind) {
 }
 
 std::optional<std::string> ComputeChecksum(ChecksumKind kind, TStream& stream, std::int64_t start,
-                                           std::optional<std::int64_t> end) {
+                                           std::optional<std::int64_t> end,
+                                           const std::function<bool()>& stopRequested) {
     if (kind == ChecksumKind::Crc32) {
         uLong crc = crc32(0L, Z_NULL, 0);
-        ReadRange(stream, start, end, [&](const unsigned char* data, std::size_t n) {
+        ReadRange(stream, start, end, stopRequested, [&](const unsigned char* data, std::size_t n) {
             crc = crc32(crc, data, static_cast<uInt>(n));
         });
         const unsigned char bytes[4] = {
@@ -99,7 +102,7 @@ std::optional<std::string> ComputeChecksum(ChecksumKind kind, TStream& stream, s
     std::unique_ptr<EVP_MD_CTX, MdCtxFree> ctx(EVP_MD_CTX_new());
     if (!md || !ctx || EVP_DigestInit_ex(ctx.get(), md, nullptr) != 1)
         return std::nullopt;
-    ReadRange(stream, start, end, [&](const unsigned char* data, std::size_t n) {
+    ReadRange(stream, start, end, stopRequested, [&](const unsigned char* data, std::size_t n) {
         EVP_DigestUpdate(ctx.get(), data, n);
     });
     unsigned char digest[EVP_MAX_MD_SIZE];
@@ -111,6 +114,7 @@ std::optional<std::string> ComputeChecksum(ChecksumKind kind, TStream& stream, s
     (void)stream;
     (void)start;
     (void)end;
+    (void)stopRequested;
     return std::nullopt;
 #endif
 }

@@ -137,7 +137,8 @@ void ControlChannel::Run() noexcept {
 
         Reply(m_options.Greeting);
         Flush();
-        while (!m_quit) {
+        // Commands read ahead are dropped once the server stops or the time to log in is up.
+        while (!m_quit && MayGoOn()) {
             if (m_pending.empty()) {
                 if (!ReadCommands())
                     break;
@@ -184,6 +185,7 @@ void ControlChannel::ResetSession() {
     m_ctx.MLSFacts = OfferedFacts(m_options.MLSDFacts);
     m_data.Reset();
     m_epsvAll = false;
+    m_loginDeadline = Clock::now() + m_options.LoginTimeout;
 }
 
 void ControlChannel::ReportException(const std::exception& error) noexcept {
@@ -196,19 +198,20 @@ void ControlChannel::ReportException(const std::exception& error) noexcept {
 }
 
 bool ControlChannel::ReadCommands() {
-    const auto deadline = Clock::now() + m_options.IdleTimeout;
+    const auto idleDeadline = Clock::now() + m_options.IdleTimeout;
     for (;;) {
+        const auto deadline =
+            m_ctx.Authenticated ? idleDeadline : std::min(idleDeadline, m_loginDeadline);
         pollfd fds[2] = {{m_socket.Get(), POLLIN | POLLPRI, 0}, {m_stopFd, POLLIN, 0}};
-        if (PollUntil(fds, 2, deadline) == 0) {
-            const auto seconds =
-                std::chrono::duration_cast<std::chrono::seconds>(m_options.IdleTimeout).count();
-            TryReplyAndFlush(Code(Reply::ServiceNotAvailable),
-                             "Timeout (" + std::to_string(seconds) +
-                                 " seconds): closing control connection.");
-            return false;
-        }
-        if (fds[1].revents != 0) {
-            TryReplyAndFlush(Code(Reply::ServiceNotAvailable), "Server shutting down.");
+        if (PollUntil(fds, 2, deadline) == 0 || fds[1].revents != 0) {
+            // The stop and the time to log in come first; else the connection was idle.
+            if (MayGoOn()) {
+                const auto seconds =
+                    std::chrono::duration_cast<std::chrono::seconds>(m_options.IdleTimeout).count();
+                TryReplyAndFlush(Code(Reply::ServiceNotAvailable),
+                                 "Timeout (" + std::to_string(seconds) +
+                                     " seconds): closing control connection.");
+            }
             return false;
         }
         if (!OnControlInput())
@@ -216,6 +219,32 @@ bool ControlChannel::ReadCommands() {
         if (!m_pending.empty())
             return true;
     }
+}
+
+bool ControlChannel::MayGoOn() {
+    if (Stopping()) {
+        TryReplyAndFlush(Code(Reply::ServiceNotAvailable), "Server shutting down.");
+        return false;
+    }
+    if (!m_ctx.Authenticated && Clock::now() >= m_loginDeadline) {
+        const auto seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(m_options.LoginTimeout).count();
+        TryReplyAndFlush(Code(Reply::ServiceNotAvailable),
+                         "Login timeout (" + std::to_string(seconds) +
+                             " seconds): closing control connection.");
+        return false;
+    }
+    return true;
+}
+
+bool ControlChannel::Stopping() const {
+    pollfd stop{m_stopFd, POLLIN, 0};
+    return ::poll(&stop, 1, 0) > 0;
+}
+
+bool ControlChannel::WaitFailedLoginDelay() {
+    pollfd stop{m_stopFd, POLLIN, 0};
+    return PollUntil(&stop, 1, Clock::now() + m_options.FailedLoginDelay) == 0;
 }
 
 int ControlChannel::ControlFd() const {
@@ -323,15 +352,16 @@ void ControlChannel::Flush() {
         const ssize_t n = ::send(m_socket.Get(), rest.data(), rest.size(), MSG_NOSIGNAL);
         if (n > 0) {
             rest.remove_prefix(static_cast<std::size_t>(n));
-            continue;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            if (rest.empty())
+                break;
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
             const int error = errno;
             m_out.clear();
             if (error != EPIPE)
                 ReportException(SystemError(error));
             throw SessionEnded{};
         }
+        // Between the blocks of a long reply (a STAT listing) the stop is looked at too.
         pollfd fds[2] = {{m_socket.Get(), POLLOUT, 0}, {m_stopFd, POLLIN, 0}};
         if (PollUntil(fds, 2, deadline) == 0 || fds[1].revents != 0) {
             // A client that takes no replies gives up its connection.
@@ -378,7 +408,8 @@ bool ControlChannel::RequireDataChannel() {
 }
 
 ControlChannel::Outcome ControlChannel::Transfer(bool send, TStream& stream,
-                                                 std::string_view opening) {
+                                                 std::string_view opening,
+                                                 std::optional<std::int64_t> cutAt) {
     Reply(Code(Reply::FileStatusOk), opening);
     Flush();
     Outcome outcome;
@@ -394,6 +425,17 @@ ControlChannel::Outcome ControlChannel::Transfer(bool send, TStream& stream,
     } else {
         fd = m_data.Open(m_peer, m_local, m_options.DefaultDataPort, m_options.DataTimeout, *this,
                          outcome.result.outcome, outcome.result.error);
+    }
+    if (fd && cutAt) {
+        try {
+            if (stream.Size() > *cutAt)
+                stream.SetSize(*cutAt);
+            stream.Seek(*cutAt, TSeekOrigin::soBeginning);
+        } catch (const std::exception& e) {
+            fd.Reset();
+            outcome.opened = true;
+            outcome.result = {DataOutcome::LocalError, e.what()};
+        }
     }
     if (fd) {
         outcome.opened = true;

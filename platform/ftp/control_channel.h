@@ -52,6 +52,12 @@ private:
     bool OnControlInput() override;
 
     bool ReadCommands();
+    // False after the 421 that ends the session: the server stops, or the time to log in is up.
+    bool MayGoOn();
+    // The server stops.
+    bool Stopping() const;
+    // Waits for the delay of a refused login; false when the server stops meanwhile.
+    bool WaitFailedLoginDelay();
     // A line with this verb waits in the queue.
     bool Queued(std::string_view verb) const;
     // Removes the first queued ABOR; false when there is none.
@@ -84,7 +90,10 @@ private:
         bool opened = false; // the data connection was made
         TransferResult result;
     };
-    Outcome Transfer(bool send, TStream& stream, std::string_view opening);
+    // An upload's stream is cut at cutAt once the data connection is made, not before: a data
+    // connection that fails leaves the file as it was.
+    Outcome Transfer(bool send, TStream& stream, std::string_view opening,
+                     std::optional<std::int64_t> cutAt = std::nullopt);
     void FinishTransfer(const Outcome& outcome);
     void SendListing(const std::vector<std::string>& lines);
     void StoreFile(const std::string& path, bool append, bool unique);
@@ -165,11 +174,13 @@ private:
     DataChannel m_data;
     std::minstd_rand m_random;
 
-    std::string m_verb;            // verb of the running command
-    bool m_epsvAll = false;        // EPSV ALL was given
-    bool m_quit = false;           // end after the current command
-    bool m_controlClosed = false;  // the client closed the control connection
-    bool m_abortRequested = false; // ABOR arrived during a data operation
+    std::string m_verb;                // verb of the running command
+    Clock::time_point m_loginDeadline; // a connection not logged in by then is closed
+    int m_failedLogins = 0;            // refused PASS commands of this connection
+    bool m_epsvAll = false;            // EPSV ALL was given
+    bool m_quit = false;               // end after the current command
+    bool m_controlClosed = false;      // the client closed the control connection
+    bool m_abortRequested = false;     // ABOR arrived during a data operation
     bool m_transferring = false;
     std::int64_t m_transferBytes = 0;
 };

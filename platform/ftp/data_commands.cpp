@@ -272,19 +272,19 @@ void ControlChannel::StoreFile(const std::string& path, bool append, bool unique
         Reply(Code(Reply::FileUnavailable), kReplyLocalError);
         return;
     }
+    // STOR replaces everything from the restart offset (0 without REST) on. The handler opens
+    // the file without emptying it, and the old bytes go only once the data connection is
+    // there: an upload whose data connection fails leaves the file as it was.
+    std::optional<std::int64_t> cutAt;
     bool beyondEnd = false;
     if (!Guard(Code(Reply::FileUnavailable), [&] {
             if (append) {
                 stream->Seek(0, TSeekOrigin::soEnd);
-            } else if (restart > 0) {
-                // Resuming: the new bytes replace everything from the offset on; an offset past
-                // the end would leave a hole of zeros in the file.
-                beyondEnd = restart > stream->Size();
-                if (!beyondEnd) {
-                    stream->SetSize(restart);
-                    stream->Seek(restart, TSeekOrigin::soBeginning);
-                }
+                return;
             }
+            // An offset past the end would leave a hole of zeros in the file.
+            beyondEnd = restart > 0 && restart > stream->Size();
+            cutAt = restart;
         }))
         return;
     if (beyondEnd) {
@@ -293,7 +293,7 @@ void ControlChannel::StoreFile(const std::string& path, bool append, bool unique
     }
     const std::string opening =
         unique ? "FILE: " + path : "Opening data connection for " + path + ".";
-    const Outcome outcome = Transfer(false, *stream, opening);
+    const Outcome outcome = Transfer(false, *stream, opening, cutAt);
     // The file is complete and closed before the client hears so.
     bool closed = Guard(Code(Reply::LocalError), [&] { stream.reset(); });
     if (closed)

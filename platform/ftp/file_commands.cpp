@@ -274,10 +274,18 @@ void ControlChannel::Checksum(std::string_view arg, int kindValue) {
         return;
     }
     std::optional<std::string> digest;
-    if (!Guard(Code(Reply::FileUnavailable),
-               [&] { digest = ComputeChecksum(kind, *stream, start, end); }))
+    bool stopped = false;
+    if (!Guard(Code(Reply::FileUnavailable), [&] {
+            try {
+                digest = ComputeChecksum(kind, *stream, start, end, [this] { return Stopping(); });
+            } catch (const ChecksumStopped&) {
+                stopped = true;
+            }
+        }))
         return;
     stream.reset();
+    if (stopped)
+        return; // the session ends before the next command
     if (!Require(digest.has_value()))
         return;
     Reply(Code(Reply::FileActionOk), *digest);

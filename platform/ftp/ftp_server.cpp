@@ -8,6 +8,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <list>
+#include <map>
+#include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pthread.h>
@@ -59,6 +61,38 @@ struct Connection {
     std::unique_ptr<SmallStackThread> thread;
 };
 
+// Connections served per client address. The listener takes a slot for each connection it
+// serves; the connection's thread gives it back as it ends, before the connection counts as gone.
+class AddressSlots {
+public:
+    explicit AddressSlots(std::size_t cap) : m_cap(cap) {}
+
+    // False when the address holds every slot it may.
+    bool Take(const std::string& address) {
+        std::scoped_lock lock(m_mutex);
+        std::size_t& count = m_counts[address];
+        if (count < m_cap) {
+            ++count;
+            return true;
+        }
+        if (count == 0)
+            m_counts.erase(address);
+        return false;
+    }
+
+    void Give(const std::string& address) noexcept {
+        std::scoped_lock lock(m_mutex);
+        const auto it = m_counts.find(address);
+        if (it != m_counts.end() && --it->second == 0)
+            m_counts.erase(it);
+    }
+
+private:
+    const std::size_t m_cap;
+    std::mutex m_mutex;
+    std::map<std::string, std::size_t> m_counts; // only addresses with a connection
+};
+
 } // namespace
 
 // The listener and the connections of one activation. Only the listener thread touches the
@@ -67,7 +101,8 @@ class TIdFTPServer::Running {
 public:
     Running(std::shared_ptr<const ServerShared> shared, UniqueFd listener)
         : m_shared(std::move(shared)), m_listener(std::move(listener)),
-          m_reap(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+          m_reap(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+          m_slots(m_shared->options.MaxConnectionsPerAddress) {
         if (!m_reap)
             throw SystemError(errno);
         m_thread = std::thread([this] { Listen(); });
@@ -124,7 +159,9 @@ private:
 
     // False when the queue is empty or accepting failed.
     bool AcceptOne() noexcept {
-        UniqueFd fd(::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC));
+        SocketAddress peer;
+        socklen_t length = sizeof(sockaddr_storage);
+        UniqueFd fd(::accept4(m_listener.Get(), peer.Raw(), &length, SOCK_CLOEXEC));
         if (!fd) {
             const int error = errno;
             if (error == EINTR || error == ECONNABORTED)
@@ -145,32 +182,46 @@ private:
             return false;
         }
         m_outOfResources = false;
+        peer.SetLength(length);
         if (m_live.load() >= m_shared->options.MaxConnections) {
             Refuse(fd.Get());
             return true;
         }
+        bool taken = false;   // a slot of the address is held
+        bool started = false; // the thread gives the slot back
+        std::string address;
         try {
+            address = peer.Ip();
+            taken = m_slots.Take(address);
+            if (!taken) {
+                Refuse(fd.Get());
+                return true;
+            }
             auto connection = std::make_unique<Connection>();
             Connection* record = connection.get();
             auto session = std::make_shared<ControlChannel>(m_shared, std::move(fd), m_stop.Fd());
             ++m_live;
             try {
                 record->thread = std::make_unique<SmallStackThread>(
-                    kConnectionStackSize, [this, record, session]() mutable {
+                    kConnectionStackSize, [this, record, session, address]() mutable {
                         session->Run();
                         session.reset();
+                        m_slots.Give(address);
                         --m_live;
                         record->finished = true;
                         const std::uint64_t one = 1;
                         [[maybe_unused]] const auto written =
                             ::write(m_reap.Get(), &one, sizeof one);
                     });
+                started = true;
             } catch (...) {
                 --m_live;
                 throw;
             }
             m_connections.push_back(std::move(connection));
         } catch (const std::exception& e) {
+            if (taken && !started)
+                m_slots.Give(address);
             Report(e);
             return false;
         }
@@ -217,6 +268,7 @@ private:
     UniqueFd m_spare = OpenSpare(); // held back for RefuseWithSpare
     bool m_outOfResources = false;  // reported once until an accept succeeds again
     std::atomic<std::size_t> m_live{0};
+    AddressSlots m_slots;
     std::list<std::unique_ptr<Connection>> m_connections; // listener thread only
     std::thread m_thread;
 };

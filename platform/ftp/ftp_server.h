@@ -57,9 +57,11 @@ struct TIdFTPServerEvents {
     // MLST: add the one item for path (FileName is the name shown).
     std::function<void(Context&, const std::string& path, TIdFTPListOutput& listing)> OnMLST;
     // STOR, STOU (append false) and APPE (append true): set stream to write into, or leave it
-    // empty to refuse (550 "Requested action aborted: local error in processing."). The engine
-    // seeks to RestartPos (STOR; the stream is cut there) or to the end (APPE), writes, and
-    // frees the stream before it answers 226.
+    // empty to refuse (550 "Requested action aborted: local error in processing."). Open an
+    // existing file without emptying it: for STOR and STOU the engine cuts the stream at
+    // RestartPos (0 without REST) only once the data connection is made, so a failed upload
+    // leaves the file as it was; for APPE it seeks to the end. It writes, and frees the stream
+    // before it answers 226.
     std::function<void(Context&, const std::string& fileName, bool append,
                        std::unique_ptr<TStream>& stream)>
         OnStoreFile;
@@ -145,8 +147,17 @@ struct TIdFTPServerOptions {
     std::shared_ptr<const TIdCompressorZLibEx> Compressor;
     // Connections served at once; one more gets MaxConnectionReply and is closed.
     std::size_t MaxConnections = kDefaultMaxConnections;
+    // Connections served at once from one client address; one more is refused like that.
+    std::size_t MaxConnectionsPerAddress = kDefaultMaxConnectionsPerAddress;
     // A connection silent this long is closed with 421.
     std::chrono::milliseconds IdleTimeout = std::chrono::seconds(kDefaultIdleTimeoutSeconds);
+    // A connection not logged in this long after its greeting (or REIN) is closed with 421,
+    // however busy it is meanwhile.
+    std::chrono::milliseconds LoginTimeout = std::chrono::seconds(kDefaultLoginTimeoutSeconds);
+    // How long a refused PASS waits before its 530 (the wait ends when the server stops);
+    // after kMaxFailedLogins refusals the connection is closed with 421.
+    std::chrono::milliseconds FailedLoginDelay =
+        std::chrono::milliseconds(kDefaultFailedLoginDelayMs);
     // Longest wait for a data connection to be made, for progress of a transfer and for a
     // client to take a reply.
     std::chrono::milliseconds DataTimeout = std::chrono::seconds(kDefaultDataTimeoutSeconds);

@@ -36,9 +36,25 @@ inline constexpr std::size_t kConnectionStackSize = 256 * 1024;
 // MaxConnectionReply and closed.
 inline constexpr std::size_t kDefaultMaxConnections = 1000;
 
+// Connections served at once for one client address (default of MaxConnectionsPerAddress); one
+// more from that address is answered like one past MaxConnections, so that a single client cannot
+// take every slot.
+inline constexpr std::size_t kDefaultMaxConnectionsPerAddress = 50;
+
 // Seconds a logged-in or not yet logged-in connection may stay silent before it is closed with
 // 421 (default of IdleTimeout).
 inline constexpr int kDefaultIdleTimeoutSeconds = 600;
+
+// Seconds from the greeting within which a connection must log in, whatever it sends meanwhile;
+// then it is closed with 421 (default of LoginTimeout).
+inline constexpr int kDefaultLoginTimeoutSeconds = 60;
+
+// Milliseconds each refused PASS waits before its reply (default of FailedLoginDelay), so that
+// passwords cannot be guessed at the speed of the network.
+inline constexpr int kDefaultFailedLoginDelayMs = 1000;
+
+// Refused logins after which a connection is closed with 421.
+inline constexpr int kMaxFailedLogins = 3;
 
 // Seconds to wait for a data connection to be made (passive accept, active connect), for any
 // progress of a running transfer and for a stuck client to take a reply (default of

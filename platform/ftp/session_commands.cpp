@@ -4,6 +4,7 @@
 #include "platform/ftp/command_args.h"
 #include "platform/ftp/control_channel.h"
 #include "platform/ftp/ftp_time.h"
+#include "platform/ftp/limits.h"
 
 #include <algorithm>
 
@@ -49,7 +50,15 @@ void ControlChannel::CmdPass(const std::string& arg) {
     if (!authenticated) {
         m_ctx.Password.clear();
         m_ctx.UserName.clear();
+        // Guessing passwords takes time, and a connection gets only a few guesses.
+        if (!WaitFailedLoginDelay())
+            return; // the server stops: the session ends before the next command
         Reply(Code(Reply::NotLoggedIn), kReplyNotLoggedIn);
+        if (++m_failedLogins >= kMaxFailedLogins) {
+            Reply(Code(Reply::ServiceNotAvailable),
+                  "Too many failed logins: closing control connection.");
+            m_quit = true;
+        }
         return;
     }
     m_ctx.Authenticated = true;

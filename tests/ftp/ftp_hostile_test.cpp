@@ -1,6 +1,7 @@
-// Hostile and unusual clients over raw sockets: bursts of connections, running out of
-// descriptors, commands pipelined behind a transfer, a client that closes its side after QUIT,
-// malformed arguments, slow and deaf peers.
+// Hostile and unusual clients over raw sockets: bursts of connections, one address taking every
+// slot, running out of descriptors, password guessing, commands pipelined behind a transfer or
+// a stop, a client that closes its side after QUIT, malformed arguments, slow and deaf peers,
+// uploads whose data connection never comes.
 
 #include "platform/ftp/socket_io.h"
 #include "server_fixture.h"
@@ -89,6 +90,9 @@ TEST_F(HostileTest, BurstOfConnectionsIsGreetedOrRefusedAtOnce) {
     constexpr std::size_t kClients = 1100;
     const std::size_t cap = m_server.Server().MaxConnections;
     ASSERT_LT(cap, kClients);
+    // All of them come from one address; here only the overall cap is under test.
+    m_server.Server().MaxConnectionsPerAddress = kClients;
+    Restart();
     DescriptorLimit limit;
     const rlim_t needed = OpenDescriptors() + 2 * kClients + 64;
     if (limit.Hard() != RLIM_INFINITY && limit.Hard() < needed)
@@ -126,6 +130,181 @@ TEST_F(HostileTest, BurstOfConnectionsIsGreetedOrRefusedAtOnce) {
     EXPECT_EQ(refused, kClients - cap);
     EXPECT_TRUE(m_server.WaitForConnections(0, 10s));
     EXPECT_EQ(LoggedIn().Command("NOOP").code, 200);
+}
+
+TEST_F(HostileTest, OneAddressCannotTakeEverySlot) {
+    m_server.Server().MaxConnectionsPerAddress = 3;
+    Restart();
+    std::vector<RawFtpClient> clients;
+    for (int i = 0; i < 3; ++i) {
+        clients.emplace_back(m_server.Port());
+        ASSERT_EQ(clients.back().Read().code, 220);
+    }
+    RawFtpClient fourth(m_server.Port());
+    EXPECT_EQ(fourth.Read().text, "300 Too many connections. Try again later.\n");
+    EXPECT_EQ(fourth.Read(2s).code, 0); // closed
+    // Another address is served as usual, and a slot that is freed can be taken again.
+    RawFtpClient other(m_server.Port(), "127.0.0.2");
+    EXPECT_EQ(other.Read().code, 220);
+    clients.pop_back();
+    ASSERT_TRUE(m_server.WaitForConnections(3, 3s));
+    RawFtpClient again(m_server.Port());
+    EXPECT_EQ(again.Read().code, 220);
+    EXPECT_EQ(clients.front().Command("NOOP").code, 200);
+}
+
+TEST_F(HostileTest, ConnectionThatDoesNotLogInInTimeIsClosed) {
+    // Chatting without logging in does not keep the connection: only the idle time is renewed
+    // by commands, the time to log in is not.
+    m_server.Server().LoginTimeout = 1s;
+    Restart();
+    RawFtpClient chatty(m_server.Port());
+    ASSERT_EQ(chatty.Read().code, 220);
+    RawFtpClient user = LoggedIn();
+    const auto start = std::chrono::steady_clock::now();
+    FtpReply reply;
+    for (int i = 0; i < 30 && reply.code != 421; ++i) {
+        std::this_thread::sleep_for(100ms);
+        reply = chatty.Command("NOOP");
+    }
+    EXPECT_EQ(reply.text, "421 Login timeout (1 seconds): closing control connection.\n");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_EQ(chatty.Read(2s).code, 0); // closed
+    // A connection that logged in stays past that time.
+    EXPECT_EQ(user.Command("NOOP").code, 200);
+}
+
+TEST_F(HostileTest, RefusedLoginsAreSlowedDownAndEndTheConnectionAfterThree) {
+    m_server.Server().FailedLoginDelay = 300ms;
+    Restart();
+    RawFtpClient c(m_server.Port());
+    ASSERT_EQ(c.Read().code, 220);
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        SCOPED_TRACE(attempt);
+        ASSERT_EQ(c.Command("USER user").code, 331);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(c.Command("PASS guess").code, 530);
+        EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+    }
+    EXPECT_EQ(c.Read(2s).text, "421 Too many failed logins: closing control connection.\n");
+    EXPECT_EQ(c.Read(2s).code, 0); // closed
+    // The right password is answered at once, also after a refusal.
+    RawFtpClient good(m_server.Port());
+    ASSERT_EQ(good.Read().code, 220);
+    ASSERT_EQ(good.Command("USER user").code, 331);
+    EXPECT_EQ(good.Command("PASS guess").code, 530);
+    ASSERT_EQ(good.Command("USER user").code, 331);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(good.Command("PASS secret").code, 230);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 200ms);
+
+    // Stopping the server does not wait for a delayed refusal.
+    m_server.Server().FailedLoginDelay = 30s;
+    Restart();
+    RawFtpClient waiting(m_server.Port());
+    ASSERT_EQ(waiting.Read().code, 220);
+    ASSERT_EQ(waiting.Command("USER user").code, 331);
+    waiting.Send("PASS guess\r\n");
+    std::this_thread::sleep_for(200ms);
+    const auto stopping = std::chrono::steady_clock::now();
+    m_server.Server().SetActive(false);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 2s);
+    EXPECT_EQ(waiting.Read(2s).code, 421);
+}
+
+TEST_F(HostileTest, StopDoesNotWaitForPipelinedChecksums) {
+    // Checksums of a large file pipelined in one segment: stopping the server ends the running
+    // one between blocks and drops the commands behind it instead of running them all first.
+    const auto file = m_server.Root() / "sparse.bin";
+    {
+        const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, 2LL << 30), 0);
+        ::close(fd);
+    }
+    RawFtpClient c = LoggedIn();
+    // The slowest checksum this build offers.
+    const bool sha = c.Command("FEAT").text.find("XSHA512") != std::string::npos;
+    const std::string verb = sha ? "XSHA512" : "XCRC";
+    std::string commands;
+    for (int i = 0; i < 8; ++i)
+        commands += verb + " sparse.bin\r\n";
+    c.Send(commands + "NOOP\r\nNOOP\r\n");
+    std::this_thread::sleep_for(300ms);
+    const auto start = std::chrono::steady_clock::now();
+    m_server.Server().SetActive(false);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    const std::string rest = c.Control().ReceiveAll(5s);
+    EXPECT_EQ(rest, "421 Server shutting down.\r\n");
+}
+
+TEST_F(HostileTest, UploadOverAFileKeepsItUntilTheDataConnectionIsMade) {
+    // The old content goes only once the data connection is there: an upload whose data
+    // connection fails leaves the file as it was. What arrives then replaces the file (STOR),
+    // follows it (APPE) or replaces it from the restart offset on (REST, STOR).
+    m_server.Server().DataTimeout = 300ms;
+    Restart();
+    const std::string old = "0123456789";
+    const struct {
+        const char* name;
+        const char* rest;   // REST argument sent first, when set
+        const char* verb;   // STOR or APPE
+        const char* data;   // uploaded; nullptr: the data connection is never made
+        bool active;        // PORT to a closed port instead of a PASV nobody connects to
+        const char* result; // the file afterwards
+    } cases[] = {
+        {"passive never connected", nullptr, "STOR", nullptr, false, "0123456789"},
+        {"active refused", nullptr, "STOR", nullptr, true, "0123456789"},
+        {"resume never connected", "4", "STOR", nullptr, false, "0123456789"},
+        {"append never connected", nullptr, "APPE", nullptr, false, "0123456789"},
+        {"shorter upload", nullptr, "STOR", "abc", false, "abc"},
+        {"empty upload", nullptr, "STOR", "", false, ""},
+        {"append", nullptr, "APPE", "abc", false, "0123456789abc"},
+        {"resume", "4", "STOR", "ab", false, "0123ab"},
+    };
+    RawFtpClient c = LoggedIn();
+    ASSERT_EQ(c.Command("TYPE I").code, 200);
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        WriteFileBytes(m_server.Root() / "f.bin", old);
+        const std::string command = std::string(row.verb) + " f.bin";
+        if (row.data) {
+            if (row.rest) {
+                ASSERT_EQ(c.Command(std::string("REST ") + row.rest).code, 350);
+            }
+            FtpReply done;
+            c.Transfer(command, done, row.data, true);
+            EXPECT_EQ(done.code, 226);
+        } else {
+            if (row.active) {
+                // A port nobody listens on: bound and closed again.
+                std::uint16_t port = 0;
+                {
+                    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+                    sockaddr_in addr{};
+                    addr.sin_family = AF_INET;
+                    ::inet_pton(AF_INET, "127.0.0.1", &addr.sin_addr);
+                    socklen_t length = sizeof addr;
+                    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+                    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+                    port = ntohs(addr.sin_port);
+                    ::close(fd);
+                }
+                ASSERT_EQ(c.Command("PORT 127,0,0,1," + std::to_string(port >> 8) + "," +
+                                    std::to_string(port & 0xFF))
+                              .code,
+                          200);
+            } else {
+                ASSERT_NE(c.Pasv(), 0);
+            }
+            if (row.rest) {
+                ASSERT_EQ(c.Command(std::string("REST ") + row.rest).code, 350);
+            }
+            ASSERT_EQ(c.Command(command).code, 150);
+            EXPECT_EQ(c.Read(3s).code, 425);
+        }
+        EXPECT_EQ(ReadFileBytes(m_server.Root() / "f.bin"), row.result);
+    }
 }
 
 TEST_F(HostileTest, OutOfDescriptorsTheWaitingClientIsToldAndTheServerRecovers) {

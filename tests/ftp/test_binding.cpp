@@ -86,6 +86,8 @@ TestFtpServer::TestFtpServer() {
     s.MLSDFacts = {TIdMLSDAttr::mlsdFileCreationTime, TIdMLSDAttr::mlsdFileLastAccessTime,
                    TIdMLSDAttr::mlsdWin32Attributes};
     s.DataTimeout = std::chrono::seconds(5);
+    // Tests that refuse logins would otherwise wait a second for each.
+    s.FailedLoginDelay = std::chrono::milliseconds(20);
 
     s.OnUserLogin = [this](TIdFTPServerContext&, const std::string& user,
                            const std::string& password, bool& authenticated) {
@@ -117,7 +119,7 @@ TestFtpServer::TestFtpServer() {
         Note("MLST " + path);
         FillItem(listing.Add(), path, Disk(path));
     };
-    s.OnStoreFile = [this](TIdFTPServerContext& ctx, const std::string& name, bool append,
+    s.OnStoreFile = [this](TIdFTPServerContext&, const std::string& name, bool append,
                            std::unique_ptr<TStream>& stream) {
         Note((append ? "APPE " : "STOR ") + name);
         if (name.find("refused") != std::string::npos)
@@ -126,10 +128,9 @@ TestFtpServer::TestFtpServer() {
             stream = std::make_unique<FullDiskStream>(1024 * 1024);
             return;
         }
-        // A resumed upload keeps what is there; the engine cuts it at the restart offset.
-        const auto disposition = append               ? vdx::os::Disposition::OpenExisting
-                                 : ctx.RestartPos > 0 ? vdx::os::Disposition::OpenAlways
-                                                      : vdx::os::Disposition::CreateAlways;
+        // What is there stays until the data connection is made; the engine cuts it then.
+        const auto disposition =
+            append ? vdx::os::Disposition::OpenExisting : vdx::os::Disposition::OpenAlways;
         stream = OpenStream(Disk(name), vdx::os::Access::Write, disposition);
     };
     s.OnRetrieveFile = [this](TIdFTPServerContext&, const std::string& name,

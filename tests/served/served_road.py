@@ -164,6 +164,22 @@ class Served(unittest.TestCase):
         self.assertEqual(self.since(mark), [("Write  ", "/app.bin"), ("Write  ", "/app.bin"),
                                             ("Read   ", "/app.bin"), ("Write  ", "/app.bin")])
 
+    def test_store_keeps_the_file_until_its_data_connection_is_made(self):
+        self.write(self.admin("kept.bin"), b"old content")
+        ftp = self.host.ftp("admin", "adminpw")
+        ftp.voidcmd("TYPE I")
+        with socket.socket() as probe:  # a port nobody listens on
+            probe.bind(("127.0.0.1", 0))
+            port = probe.getsockname()[1]
+        ftp.sendport("127.0.0.1", port)
+        self.assertEqual(ftp.sendcmd("STOR /kept.bin")[:3], "150")
+        self.assertEqual(s.reply_code(ftp.getresp), 425)
+        self.assertEqual(self.read(self.admin("kept.bin")), b"old content")
+        # Once data arrives it replaces the file whole, however short.
+        ftp.storbinary("STOR /kept.bin", io.BytesIO(b"new"))
+        self.assertEqual(self.read(self.admin("kept.bin")), b"new")
+        ftp.quit()
+
     # ---- Folders and deletes ---------------------------------------------------------------
 
     def test_make_directory(self):
