@@ -283,6 +283,9 @@ void TFMain::BringToFront() {
 }
 
 void TFMain::OpenLogfileMenuItemClick() {
+    // The file shows every line logged before the click, also those still queued.
+    if (m_server)
+        m_server->FlushLog();
     TFViewLogDlg dialog(this, m_globals);
     dialog.ShowModal();
 }
