@@ -39,7 +39,7 @@ enum class TFrameStyleEx : std::uint8_t {
     fsFlatBold,
     fsFlatRounded
 };
-// The range fsNone .. fsFlatBold (fsFlatRounded only where a Part allows it).
+// The range fsNone .. fsFlatBold; fsFlatRounded only where a control's border model allows it.
 using TFrameStyle = TFrameStyleEx;
 
 enum class TSide : std::uint8_t { sdLeft, sdTop, sdRight, sdBottom };
