@@ -1,9 +1,9 @@
 #include "controls/base/FcFrameController.h"
 
-#include <QMetaProperty>
 #include <algorithm>
 #include <array>
 
+#include "controls/base/FcFramedControl.h"
 #include "controls/storage/FcRegIniFile.h"
 #include "platform/gui/class_errors.h"
 #include "platform/gui/system_facts.h"
@@ -64,7 +64,7 @@ TFcFrameController::TFcFrameController(QObject* owner) : QObject(owner) {}
 
 TFcFrameController::~TFcFrameController() = default;
 
-void TFcFrameController::AddControl(QWidget* control) {
+void TFcFrameController::AddControl(TFcFramedControl* control) {
     if (!control)
         return;
     if (!m_controls)
@@ -75,7 +75,7 @@ void TFcFrameController::AddControl(QWidget* control) {
     ApplyToControl(control, P::fcpAll);
 }
 
-void TFcFrameController::RemoveControl(QWidget* control) {
+void TFcFrameController::RemoveControl(TFcFramedControl* control) {
     if (!m_controls)
         return;
     std::erase_if(*m_controls,
@@ -99,113 +99,40 @@ void TFcFrameControllerLink::Set(TFcFrameController* value, bool reRegister) {
         value->AddControl(&m_control);
 }
 
-std::vector<QWidget*> TFcFrameController::Controls() const {
-    std::vector<QWidget*> out;
+std::vector<TFcFramedControl*> TFcFrameController::Controls() const {
+    std::vector<TFcFramedControl*> out;
     if (m_controls)
         for (const QPointer<QWidget>& c : *m_controls)
             if (c)
-                out.push_back(c.data());
+                out.push_back(static_cast<TFcFramedControl*>(c.data()));
     return out;
 }
 
 std::uint16_t TFcFrameController::GetNotifications(const QObject* control) {
-    if (!control)
-        return 0xFFFF;
-    const QMetaObject* mo = control->metaObject();
-    const int index = mo->indexOfProperty("FrameControllerNotifications");
-    if (index < 0)
-        return 0xFFFF;
-    const QVariant v = mo->property(index).read(control);
-    if (v.metaType() == QMetaType::fromType<TFcFrameControllerNotifications>())
-        return v.value<TFcFrameControllerNotifications>().Bits();
-    bool ok = false;
-    const uint bits = v.toUInt(&ok);
-    return ok ? std::uint16_t(bits & 0xFFFF) : 0xFFFF;
+    if (const auto* c = qobject_cast<const TFcFramedControl*>(control))
+        return c->FrameControllerNotifications().Bits();
+    return 0xFFFF;
 }
 
-void TFcFrameController::WriteSetting(QObject& control, P property, std::uint16_t mask) {
-    if (!((mask >> unsigned(property)) & 1u))
-        return;
-    const QMetaObject* mo = control.metaObject();
-    const int index = mo->indexOfProperty(kNames[std::size_t(property)]);
-    if (index < 0)
-        return;
-    const QMetaProperty prop = mo->property(index);
-    if (!prop.isWritable())
-        return;
-    QVariant value;
-    switch (property) {
-    case P::fcpColor:
-        value = QVariant::fromValue(m_color);
-        break;
-    case P::fcpFocusColor:
-        value = QVariant::fromValue(m_focusColor);
-        break;
-    case P::fcpDisabledColor:
-        value = QVariant::fromValue(m_disabledColor);
-        break;
-    case P::fcpReadOnlyColor:
-        value = QVariant::fromValue(m_readOnlyColor);
-        break;
-    case P::fcpReadOnlyColorOnFocus:
-        value = m_readOnlyColorOnFocus;
-        break;
-    case P::fcpParentColor:
-        value = m_parentColor;
-        break;
-    case P::fcpFlatButtonColor:
-        value = QVariant::fromValue(m_flatButtonColor);
-        break;
-    case P::fcpFlatButtons:
-        value = m_flatButtons;
-        break;
-    case P::fcpFrameColor:
-        value = QVariant::fromValue(m_frame.FrameColor);
-        break;
-    case P::fcpFrameHotColor:
-        value = QVariant::fromValue(m_frame.FrameHotColor);
-        break;
-    case P::fcpFrameHotTrack:
-        value = m_frame.FrameHotTrack;
-        break;
-    case P::fcpFrameHotStyle:
-        value = QVariant::fromValue(m_frame.FrameHotStyle);
-        break;
-    case P::fcpFrameSides:
-        value = QVariant::fromValue(m_frame.FrameSides);
-        break;
-    case P::fcpFrameStyle:
-        value = QVariant::fromValue(m_frame.FrameStyle);
-        break;
-    case P::fcpFrameVisible:
-        value = m_frame.FrameVisible;
-        break;
-    case P::fcpFramingPreference:
-        value = QVariant::fromValue(m_frame.FramingPreference);
-        break;
-    case P::fcpAll:
-        return;
-    }
-    prop.write(&control, value); // a property of another type is skipped
-}
-
-void TFcFrameController::ApplyToControl(QObject* control, P property) {
-    if (!qobject_cast<QWidget*>(control))
-        return;
-    const std::uint16_t mask = GetNotifications(control);
-    if (auto* pull = dynamic_cast<IFrameControllerNotification*>(control)) {
-        pull->UpdateFromFrameController();
-        return;
-    }
+void TFcFrameController::ForEachSetting(
+    P property, TFcFrameControllerNotifications mask,
+    const std::function<void(TFcFrameControllerProperty)>& take) const {
     if (property != P::fcpAll) {
-        WriteSetting(*control, property, mask);
+        if (mask.Contains(property))
+            take(property);
         return;
     }
     for (P p : kAllOrder) {
         if (p == P::fcpColor && m_parentColor)
             continue;
-        WriteSetting(*control, p, mask);
+        if (mask.Contains(p))
+            take(p);
     }
+}
+
+void TFcFrameController::ApplyToControl(QObject* control, P property) {
+    if (auto* c = qobject_cast<TFcFramedControl*>(control))
+        c->UpdateFromFrameController(*this, property);
 }
 
 void TFcFrameController::ApplyToAll(P property) {

@@ -2,18 +2,16 @@
 // The frame controller: one set of frame and colour settings pushed to every
 // framed control registered with it, so a form's controls share one look.
 //
-// A control takes the settings either by implementing
-// IFrameControllerNotification (it then reads the controller itself), or by
-// publishing Qt properties with the setting names ("Color", "FocusColor",
-// ..., "FramingPreference", of the types below), which the controller writes.
-// A control that publishes "FrameControllerNotifications"
-// (TFcFrameControllerNotifications) receives only the settings in that mask.
+// The controller reaches a control only through the framed-control base
+// (TFcFramedControl::UpdateFromFrameController); the control's
+// FrameControllerNotifications mask says which settings it takes.
 
 #include <QMetaType>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,10 +19,11 @@
 
 namespace vdx {
 
+class TFcFramedControl;
 class TFcRegIniFile;
 
-// The frame settings of a framed control that the controller writes by name
-// (FrameColor ... FramingPreference); the controller holds one set too.
+// The frame settings of a framed control (FrameColor ... FramingPreference);
+// the controller holds one set too.
 struct TFcControlFrame {
     TColor FrameColor = gui::clBtnShadow;
     TColor FrameHotColor = gui::clBtnShadow;
@@ -89,15 +88,6 @@ private:
     std::uint16_t m_bits = 0;
 };
 
-// A control that pulls the settings itself.
-class IFrameControllerNotification {
-public:
-    virtual void UpdateFromFrameController() = 0;
-
-protected:
-    ~IFrameControllerNotification() = default;
-};
-
 class TFcFrameController : public QObject {
     Q_OBJECT
 public:
@@ -106,20 +96,25 @@ public:
 
     // Registers control and pushes every setting to it; a control already
     // registered is left alone. A control removes itself before it dies.
-    void AddControl(QWidget* control);
+    void AddControl(TFcFramedControl* control);
     // Unregisters control; the list is freed when it becomes empty.
-    void RemoveControl(QWidget* control);
-    // Pushes one setting (or all) to control; objects that are no widget are
-    // ignored.
+    void RemoveControl(TFcFramedControl* control);
+    // Pushes one setting (or all) to control; objects that are no framed
+    // control are ignored.
     virtual void ApplyToControl(QObject* control, TFcFrameControllerProperty property);
+    // Hands take every setting in property that mask lets through: one, or
+    // for fcpAll all in the push order (ParentColor before Color, which is
+    // left out while ParentColor is on; FrameHotTrack before FrameVisible).
+    void ForEachSetting(TFcFrameControllerProperty property, TFcFrameControllerNotifications mask,
+                        const std::function<void(TFcFrameControllerProperty)>& take) const;
     // Pushes to every registered control in registration order; nothing
     // while an update is open.
     virtual void ApplyToAll(TFcFrameControllerProperty property);
     void BeginUpdate() noexcept { ++m_updateCount; }
     // Closes one BeginUpdate; closing the last pushes every setting.
     void EndUpdate();
-    // The control's published "FrameControllerNotifications" bits, $FFFF
-    // when it publishes none.
+    // The control's FrameControllerNotifications bits, $FFFF for an object
+    // that is no framed control.
     static std::uint16_t GetNotifications(const QObject* control);
 
     // Copies the settings of source (not RegIniFile) and pushes them once.
@@ -133,7 +128,7 @@ public:
     virtual void Loaded();
 
     // The registered controls (empty when the list does not exist).
-    std::vector<QWidget*> Controls() const;
+    std::vector<TFcFramedControl*> Controls() const;
     bool HasControlList() const noexcept { return m_controls != nullptr; }
     int UpdateCount() const noexcept { return m_updateCount; }
 
@@ -177,9 +172,6 @@ public:
     virtual void SetRegIniFile(TFcRegIniFile* value); // nothing is pushed
 
 private:
-    // Writes one setting by name when mask and the control allow it.
-    void WriteSetting(QObject& control, TFcFrameControllerProperty property, std::uint16_t mask);
-
     TColor m_color = gui::clWindow;
     TColor m_focusColor = gui::clWindow;
     TColor m_disabledColor = gui::clBtnFace;
@@ -201,7 +193,7 @@ private:
 // Held as a member of the control: unregisters the control when it goes.
 class TFcFrameControllerLink {
 public:
-    explicit TFcFrameControllerLink(QWidget& control) noexcept : m_control(control) {}
+    explicit TFcFrameControllerLink(TFcFramedControl& control) noexcept : m_control(control) {}
     ~TFcFrameControllerLink();
     // The controller holds the control by address.
     TFcFrameControllerLink(const TFcFrameControllerLink&) = delete;
@@ -218,7 +210,7 @@ public:
     TFcFrameControllerNotifications Notifications = TFcFrameControllerNotifications::All();
 
 private:
-    QWidget& m_control;
+    TFcFramedControl& m_control;
     QPointer<TFcFrameController> m_controller;
 };
 

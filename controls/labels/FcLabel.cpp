@@ -56,7 +56,7 @@ TFcLabel::TFcLabel(QWidget* parent)
         BlinkingControls = std::make_unique<TFcBlinkingControlsList>();
     BlinkingControls->Add(this);
     // A label made in code starts with its font's colour.
-    m_fontColor = m_currentColor = m_origColor = m_font.Color;
+    m_fontColor = m_currentColor = m_origColor = Font().Color;
     resize(65, 17);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -126,7 +126,7 @@ unsigned TFcLabel::EllipsisFlag() const {
 
 unsigned TFcLabel::TextFlags() const {
     unsigned f = gui::DT_EXPANDTABS;
-    switch (m_alignment) {
+    switch (Alignment()) {
     case TAlignment::taLeftJustify:
         f |= gui::DT_LEFT;
         break;
@@ -162,12 +162,12 @@ void TFcLabel::AdjustBounds() {
     QImage scratch(1, 1, QImage::Format_RGB32);
     {
         TCanvas canvas(scratch);
-        canvas.Font = m_font;
+        canvas.Font = Font();
         DrawTextOnCanvas(canvas, text, r, flags);
     }
     ExpandRectForBorders(r);
     int left = x();
-    if (m_alignment == TAlignment::taRightJustify)
+    if (Alignment() == TAlignment::taRightJustify)
         left += width() - r.Right;
     SetBounds(left, y(), r.Right, r.Bottom);
 }
@@ -185,9 +185,9 @@ void TFcLabel::Loaded() {
     gui::TFramedHost::Loaded();
     if (m_rotation == TRotation::roNone && m_angle != 0)
         m_rotation = TRotation::roFlat;
-    if (m_rotation != TRotation::roNone && !FontIsTrueType(m_font))
-        m_font.Name = "Verdana";
-    m_fontColor = m_currentColor = m_font.Color;
+    if (m_rotation != TRotation::roNone && !FontIsTrueType(Font()))
+        MutableFont().Name = "Verdana";
+    m_fontColor = m_currentColor = Font().Color;
     AdjustBounds();
     update();
 }
@@ -195,8 +195,8 @@ void TFcLabel::Loaded() {
 void TFcLabel::FontChanged() {
     if (!IsLoading()) {
         if (!m_blinking)
-            m_fontColor = m_currentColor = m_font.Color;
-        if (m_angle != 0 && !FontIsTrueType(m_font))
+            m_fontColor = m_currentColor = Font().Color;
+        if (m_angle != 0 && !FontIsTrueType(Font()))
             m_angle = 0;
     }
     AdjustBounds();
@@ -222,7 +222,7 @@ void TFcLabel::PaintText(TCanvas& canvas) {
     t = gui::InflateRect(t, -m_textMargin, -m_textMargin);
     const unsigned flags = TextFlags() | EllipsisFlag();
     const std::string text = GetLabelText();
-    canvas.Font = m_font;
+    canvas.Font = Font();
     const bool shadowStyle = m_textStyle == TTextStyle::tsShadow;
 
     // How one copy of the text is drawn, offset by (dx, dy).
@@ -240,8 +240,8 @@ void TFcLabel::PaintText(TCanvas& canvas) {
         const int ascent = canvas.TextMetrics().tmAscent;
         int x = p.X, y = p.Y;
         bool center = false, baseline = false;
-        const bool centred = m_alignment == TAlignment::taCenter;
-        const bool right = m_alignment == TAlignment::taRightJustify;
+        const bool centred = Alignment() == TAlignment::taCenter;
+        const bool right = Alignment() == TAlignment::taRightJustify;
         switch (m_angle) {
         case 0:
         case 360:
@@ -274,7 +274,7 @@ void TFcLabel::PaintText(TCanvas& canvas) {
             center = baseline = true;
             break;
         }
-        canvas.Font = CreateRotatedFont(m_font, m_angle);
+        canvas.Font = CreateRotatedFont(Font(), m_angle);
         drawAt = [&canvas, t, x, y, textWidth, ascent, center, baseline, &text,
                   angle = m_angle](int dx, int dy, TColor color) {
             canvas.Font.Color = color;
@@ -291,7 +291,7 @@ void TFcLabel::PaintText(TCanvas& canvas) {
             d = gui::OffsetRect(d, 0, m_layout == TTextLayout::tlBottom ? free : free / 2);
         }
         if (shadowStyle) {
-            if (m_alignment == TAlignment::taRightJustify)
+            if (Alignment() == TAlignment::taRightJustify)
                 d = gui::OffsetRect(d, -m_shadowDepth, 0);
             if (m_layout == TTextLayout::tlBottom)
                 d = gui::OffsetRect(d, 0, -m_shadowDepth);
@@ -334,7 +334,7 @@ void TFcLabel::PaintText(TCanvas& canvas) {
 }
 
 void TFcLabel::PaintCurvedText(TCanvas& canvas) {
-    canvas.Font = m_font;
+    canvas.Font = Font();
     const int w = width(), h = height(), bw = BorderWidth();
     TPoint p;
     int rx = 0, ry = 0;
@@ -399,7 +399,7 @@ void TFcLabel::PaintCurvedText(TCanvas& canvas) {
         const std::string one(1, ch);
         const int x = p.X - RoundEven((rx - yy) * std::sin(alpha));
         const int y = p.Y - RoundEven((ry - yy) * std::cos(alpha));
-        TFont f = m_font;
+        TFont f = Font();
         f.Escapement = RoundEven(alpha * 1800.0 / std::numbers::pi);
         canvas.Font = f;
         const int charWidth = canvas.TextWidth(one);
@@ -447,8 +447,8 @@ void TFcLabel::MouseEnter() {
     // An enter without a leave between must not take the fly-by colour as
     // the one to go back to.
     if (m_flyByEnabled && !m_flyByApplied) {
-        m_origColor = m_font.Color;
-        TFont f = m_font;
+        m_origColor = Font().Color;
+        TFont f = Font();
         f.Color = m_flyByColor;
         m_flyByApplied = true;
         SetFont(f);
@@ -458,7 +458,7 @@ void TFcLabel::MouseEnter() {
 
 void TFcLabel::MouseLeave() {
     if (m_flyByEnabled && m_flyByApplied) {
-        TFont f = m_font;
+        TFont f = Font();
         f.Color = m_origColor;
         m_flyByApplied = false;
         SetFont(f);
@@ -493,8 +493,8 @@ void TFcLabel::SetAngle(int value) {
     if (m_angle == angle)
         return;
     m_angle = angle;
-    if (!IsLoading() && angle != 0 && !FontIsTrueType(m_font))
-        m_font.Name = "Verdana";
+    if (!IsLoading() && angle != 0 && !FontIsTrueType(Font()))
+        MutableFont().Name = "Verdana";
     if (angle != 0 && m_rotation == TRotation::roNone)
         m_rotation = TRotation::roFlat;
     AdjustBounds();
@@ -504,8 +504,8 @@ void TFcLabel::SetAngle(int value) {
 void TFcLabel::SetRotation(TRotation value) {
     if (m_rotation == value)
         return;
-    if (!IsLoading() && value != TRotation::roNone && !FontIsTrueType(m_font))
-        m_font.Name = "Verdana";
+    if (!IsLoading() && value != TRotation::roNone && !FontIsTrueType(Font()))
+        MutableFont().Name = "Verdana";
     m_rotation = value;
     if (value == TRotation::roNone) {
         m_angle = 0;
@@ -523,7 +523,7 @@ void TFcLabel::SetBlinking(bool value) {
         return;
     if (!value) {
         // The font may have changed colour while the label blinked.
-        m_fontColor = m_currentColor = m_font.Color;
+        m_fontColor = m_currentColor = Font().Color;
         update();
     }
 }
@@ -541,7 +541,7 @@ void TFcLabel::SetFlyByEnabled(bool value) {
         return;
     // Give the font its colour back only when the fly-by colour is in it.
     if (!value && m_flyByApplied) {
-        TFont f = m_font;
+        TFont f = Font();
         f.Color = m_origColor;
         m_flyByApplied = false;
         SetFont(f);
@@ -608,11 +608,6 @@ void TFcLabel::SetLayout(TTextLayout value) {
         update();
 }
 
-void TFcLabel::SetAlignment(TAlignment value) {
-    if (StoreChanged(m_alignment, value))
-        update();
-}
-
 void TFcLabel::SetAutoSize(bool value) {
     if (!StoreChanged(m_autoSize, value))
         return;
@@ -621,17 +616,9 @@ void TFcLabel::SetAutoSize(bool value) {
     AdjustBounds();
 }
 
-void TFcLabel::SetCaption(const std::string& value) {
-    if (!StoreChanged(m_caption, value))
-        return;
+void TFcLabel::CaptionChanged() {
     AdjustBounds();
     update();
-}
-
-void TFcLabel::SetFont(const TFont& value) {
-    if (!StoreChanged(m_font, value))
-        return;
-    FontChanged();
 }
 
 void TFcLabel::SetShowAccelChar(bool value) {

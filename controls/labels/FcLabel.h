@@ -12,11 +12,9 @@
 #include <functional>
 #include <string>
 
+#include "controls/base/FcBorderedControl.h"
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcDraw.h"
-#include "controls/base/FcFrameController.h"
-#include "controls/panels/FcPanel.h"
-#include "platform/gui/framed_host.h"
 
 namespace vdx {
 
@@ -114,15 +112,10 @@ public:
     virtual void SetShadowColor(TColor value);
     virtual void SetShadowDepth(int value);
 
-    // The class library's label properties.
-    TAlignment Alignment() const noexcept { return m_alignment; }
-    void SetAlignment(TAlignment value);
+    // The class library's label properties (font, caption and alignment
+    // come from the framed-control base).
     bool AutoSize() const noexcept { return m_autoSize; }
     void SetAutoSize(bool value);
-    const std::string& Caption() const noexcept { return m_caption; }
-    void SetCaption(const std::string& value);
-    const TFont& Font() const noexcept { return m_font; }
-    void SetFont(const TFont& value);
     bool ShowAccelChar() const noexcept { return m_showAccelChar; }
     void SetShowAccelChar(bool value);
     bool WordWrap() const noexcept { return m_wordWrap; }
@@ -135,9 +128,11 @@ public:
 protected:
     virtual void Paint(TCanvas& canvas);
     // The caption as painted.
-    virtual std::string GetLabelText() const { return m_caption; }
+    virtual std::string GetLabelText() const { return Caption(); }
     // After the font changed (the class library's font-change message).
-    virtual void FontChanged();
+    void FontChanged() override;
+    // The caption changes the size the text needs.
+    void CaptionChanged() override;
 
     // The borders change the size the text needs.
     void BorderLayoutChanged() override { AdjustBounds(); }
@@ -169,10 +164,7 @@ private:
     TColor m_flyByColor = gui::clHighlight;
     TTextLayout m_layout = TTextLayout::tlTop;
 
-    TAlignment m_alignment = TAlignment::taLeftJustify;
     bool m_autoSize = true;
-    std::string m_caption;
-    TFont m_font;
     bool m_showAccelChar = true;
     bool m_wordWrap = false;
 

@@ -322,14 +322,14 @@ void TFcListBoxStrings::LoadFromFile(const std::string& path) {
 // ---- the list box ------------------------------------------------------
 
 TFcCustomListBox::TFcCustomListBox(QWidget* parent)
-    : gui::TFramedHost(parent), m_items(*this), m_searchTimer(std::make_unique<QTimer>()) {
+    : TFcFramedControl(parent), m_items(*this), m_searchTimer(std::make_unique<QTimer>()) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     SetColor(gui::clWindow);
-    m_groupFont = m_font;
+    m_groupFont = Font();
     m_groupFont.Style = m_groupFont.Style | gui::TFontStyle::fsBold;
     m_groupFont.Color = gui::clHighlight;
-    m_tabUnitWidth = AverageCharWidth(m_font);
+    m_tabUnitWidth = AverageCharWidth(Font());
     m_searchTimer->setInterval(kIncrementalSearchTimeout);
     QObject::connect(m_searchTimer.get(), &QTimer::timeout, this,
                      [this] { gui::Guard([this] { SearchTimerExpired(); }); });
@@ -428,9 +428,9 @@ void TFcCustomListBox::UpdateColors() {
     m_colorGuard = true;
     try {
         if (!isEnabled())
-            SetColor(m_disabledColor);
+            SetColor(DisabledColor());
         else if (hasFocus())
-            SetColor(m_focusColor);
+            SetColor(FocusColor());
         else
             SetColor(m_normalColor);
     } catch (...) {
@@ -443,103 +443,31 @@ void TFcCustomListBox::UpdateColors() {
 void TFcCustomListBox::UpdateFrameHotState(bool isMouse, bool value) {
     if (isMouse)
         m_mouseOver = value;
-    if (m_frame.FrameHotTrack)
+    if (FrameHotTrack())
         RedrawFrame();
     UpdateColors();
 }
 
-void TFcCustomListBox::RedrawFrame() {
-    gui::TFramedHost::RedrawFrame();
-}
-
-bool TFcCustomListBox::UseThemedFrame() const {
-    return ::vdx::UseThemedFrame(m_frame.FramingPreference);
-}
-
 void TFcCustomListBox::ColorChanged() {
     if (!m_colorGuard) {
-        if (m_focusColor == m_normalColor)
-            m_focusColor = Color();
+        if (FocusColor() == m_normalColor)
+            StoreFocusColor(Color());
         m_normalColor = Color();
     }
-    if (m_frame.FrameVisible && !UseThemedFrame())
-        RedrawFrame();
-}
-
-void TFcCustomListBox::SetDisabledColor(TColor value) {
-    if (!StoreChanged(m_disabledColor, value))
-        return;
-    if (!isEnabled())
-        UpdateColors();
-}
-
-void TFcCustomListBox::SetFocusColor(TColor value) {
-    if (!StoreChanged(m_focusColor, value))
-        return;
-    if (hasFocus())
-        UpdateColors();
-}
-
-void TFcCustomListBox::SetFrameColor(TColor value) {
-    if (StoreChanged(m_frame.FrameColor, value))
+    if (FrameVisible() && !UseThemedFrame())
         RedrawFrame();
 }
 
 void TFcCustomListBox::SetFrameController(TFcFrameController* value) {
-    // Writing the link always registers anew, so the settings are pushed.
-    m_frameController.Set(value, true);
-}
-
-void TFcCustomListBox::SetFrameHotColor(TColor value) {
-    if (StoreChanged(m_frame.FrameHotColor, value))
-        RedrawFrame();
-}
-
-void TFcCustomListBox::SetFrameHotTrack(bool value) {
-    if (!StoreChanged(m_frame.FrameHotTrack, value))
-        return;
-    if (value) {
-        SetFrameVisible(true);
-        if (!IsLoading())
-            m_frame.FrameSides = TSides::All();
-    }
-    RedrawFrame();
-    update();
-}
-
-void TFcCustomListBox::SetFrameHotStyle(TFrameStyle value) {
-    if (StoreChanged(m_frame.FrameHotStyle, value))
-        RedrawFrame();
-}
-
-void TFcCustomListBox::SetFrameSides(TSides value) {
-    if (StoreChanged(m_frame.FrameSides, value))
-        RedrawFrame();
-}
-
-void TFcCustomListBox::SetFrameStyle(TFrameStyle value) {
-    if (StoreChanged(m_frame.FrameStyle, value))
-        RedrawFrame();
-}
-
-void TFcCustomListBox::SetFrameVisible(bool value) {
-    if (StoreChanged(m_frame.FrameVisible, value))
-        RecreateWnd();
-}
-
-void TFcCustomListBox::SetFramingPreference(TFramingPreference value) {
-    if (!StoreChanged(m_frame.FramingPreference, value))
-        return;
-    if (value == TFramingPreference::fpCustomFraming)
-        RedrawFrame();
+    LinkFrameController(value, true);
 }
 
 void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
     const int w = width(), h = height();
     if (m_borderStyle == TBorderStyle::bsSingle)
         Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
-    if (m_frame.FrameVisible && !UseThemedFrame())
-        m_frame.Paint(canvas, w, h, Color(), hasFocus() || m_mouseOver);
+    if (FrameVisible() && !UseThemedFrame())
+        Frame().Paint(canvas, w, h, Color(), hasFocus() || m_mouseOver);
     if (m_vertBar->isVisible() && m_horzBar->isVisible()) {
         const TRect client = ClientBounds();
         canvas.Brush.SetColor(gui::clBtnFace);
@@ -646,7 +574,7 @@ void TFcCustomListBox::resizeEvent(QResizeEvent* event) {
             UpdateHorzExtent();
         if (m_useGradients)
             update();
-        if (m_frame.FrameVisible && !UseThemedFrame())
+        if (FrameVisible() && !UseThemedFrame())
             RedrawFrame();
     });
 }
@@ -754,24 +682,14 @@ void TFcCustomListBox::SetBorderStyle(TBorderStyle value) {
         RecreateWnd();
 }
 
-void TFcCustomListBox::SetFont(const TFont& value) {
-    if (StoreChanged(m_font, value))
-        FontChanged();
-}
-
 void TFcCustomListBox::FontChanged() {
-    m_tabUnitWidth = AverageCharWidth(m_font);
+    m_tabUnitWidth = AverageCharWidth(Font());
     if (m_horzScrollBar && m_items.UpdateCount() == 0)
         UpdateHorzExtent();
     if (m_showGroups)
         AdjustItemHeight();
     UpdateScrollBars();
     update();
-}
-
-void TFcCustomListBox::Click() {
-    if (OnClick)
-        OnClick(this);
 }
 
 void TFcCustomListBox::RecreateWnd() {
@@ -818,7 +736,7 @@ void TFcCustomListBox::SetHorzScrollBar(bool value) {
 }
 
 void TFcCustomListBox::UpdateHorzExtent() {
-    const TFcTextMeasure measure(m_font);
+    const TFcTextMeasure measure(Font());
     const std::string prefix = GetExtentPrefix();
     int widest = 0;
     for (const std::string& item : m_items.Values())
@@ -854,7 +772,7 @@ int TFcCustomListBox::GetOwnerDrawIndent() const {
 }
 
 void TFcCustomListBox::AdjustItemHeight() {
-    SetItemHeight(MaxOf(MinimumHeightForFont(m_font), m_itemHeight));
+    SetItemHeight(MaxOf(MinimumHeightForFont(Font()), m_itemHeight));
 }
 
 void TFcCustomListBox::GroupFontChanged() {}
@@ -958,7 +876,7 @@ void TFcCustomListBox::PaintClient(TCanvas& canvas) {
     const TRect client = ClientRect();
     canvas.Brush.SetColor(Color());
     canvas.FillRect(client);
-    canvas.Font = m_font;
+    canvas.Font = Font();
     const int ih = std::max(1, m_itemHeight);
     for (int i = m_topIndex; i < Count() && (i - m_topIndex) * ih < client.Height(); ++i) {
         const TRect r = ItemRect(i);
@@ -996,7 +914,7 @@ void TFcCustomListBox::PaintStandardRow(TCanvas& canvas, int index, TRect r) {
     canvas.FillRect(r);
     canvas.Font.Color = !isEnabled() ? gui::clGrayText
                         : selected   ? gui::clHighlightText
-                                     : m_font.Color;
+                                     : Font().Color;
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
     canvas.IntersectClipRect(r);
@@ -1013,7 +931,7 @@ void TFcCustomListBox::PaintStandardRow(TCanvas& canvas, int index, TRect r) {
 
 void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
                                        TOwnerDrawState state) {
-    canvas.Font = m_font;
+    canvas.Font = Font();
     canvas.Brush.SetColor(Color());
     const bool group = m_showGroups && index >= 0 && IsGroupItem(index);
     if (!group) {
@@ -1118,11 +1036,6 @@ void TFcCustomListBox::SearchTimerExpired() {
     m_searchString.clear();
 }
 
-void TFcCustomListBox::KeyPress(char key) {
-    if (OnKeyPress)
-        OnKeyPress(this, key);
-}
-
 void TFcCustomListBox::SearchFor(const std::string& text, char key) {
     const int old = ItemIndex();
     const int found = FindItem(text);
@@ -1149,8 +1062,7 @@ void TFcCustomListBox::SearchFor(const std::string& text, char key) {
 void TFcCustomListBox::HandleChar(char key) {
     if (!m_incrementalSearch) {
         char k = key;
-        if (OnKeyPress)
-            OnKeyPress(this, k);
+        KeyPress(k);
         if (static_cast<unsigned char>(k) >= 32)
             PlatformCharSearch(k);
         return;
@@ -1275,6 +1187,8 @@ void TFcCustomListBox::NavigateKey(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 void TFcCustomListBox::keyPressEvent(QKeyEvent* event) {
+    if (!KeyDown(*event))
+        return;
     bool handled = true;
     gui::Guard([&] {
         const int key = event->key();
@@ -1316,6 +1230,8 @@ void TFcCustomListBox::keyPressEvent(QKeyEvent* event) {
         if (ch == 27)
             handled = false;
     });
+    // Past the base's handler: OnKeyDown ran above and OnKeyPress from
+    // HandleChar.
     if (handled)
         event->accept();
     else
@@ -1360,7 +1276,7 @@ void TFcCustomListBox::SelectByMouse(int index, Qt::KeyboardModifiers modifiers,
 }
 
 void TFcCustomListBox::mousePressEvent(QMouseEvent* event) {
-    gui::TFramedHost::mousePressEvent(event);
+    TFcFramedControl::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
     gui::Guard([&] {
@@ -1376,7 +1292,7 @@ void TFcCustomListBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void TFcCustomListBox::mouseMoveEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseMoveEvent(event);
+    TFcFramedControl::mouseMoveEvent(event);
     gui::Guard([&] {
         const QPoint p = event->position().toPoint() - contentsRect().topLeft();
         if (m_mouseSelecting && (event->buttons() & Qt::LeftButton)) {
@@ -1394,7 +1310,7 @@ void TFcCustomListBox::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TFcCustomListBox::mouseReleaseEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseReleaseEvent(event);
+    TFcFramedControl::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton || !m_mouseSelecting)
         return;
     m_mouseSelecting = false;
@@ -1403,13 +1319,12 @@ void TFcCustomListBox::mouseReleaseEvent(QMouseEvent* event) {
 
 void TFcCustomListBox::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
-        gui::TFramedHost::mouseDoubleClickEvent(event);
+        TFcFramedControl::mouseDoubleClickEvent(event);
         return;
     }
     // The second press selects as the first did.
     mousePressEvent(event);
-    if (OnDblClick)
-        gui::Guard([this] { OnDblClick(this); });
+    DblClick();
 }
 
 void TFcCustomListBox::wheelEvent(QWheelEvent* event) {
@@ -1429,21 +1344,25 @@ void TFcCustomListBox::MouseEnter() {
         const QPoint p = mapFromGlobal(QCursor::pos()) - contentsRect().topLeft();
         ShowItemHint(p.x(), p.y());
     }
+    TFcFramedControl::MouseEnter();
 }
 
 void TFcCustomListBox::MouseLeave() {
     UpdateFrameHotState(true, false);
     HideItemHint();
+    TFcFramedControl::MouseLeave();
 }
 
 void TFcCustomListBox::FocusEnter() {
     UpdateFrameHotState(false, true);
     update();
+    TFcFramedControl::FocusEnter();
 }
 
 void TFcCustomListBox::FocusExit() {
     UpdateFrameHotState(false, false);
     update();
+    TFcFramedControl::FocusExit();
 }
 
 void TFcCustomListBox::EnabledChanged() {
@@ -1460,7 +1379,7 @@ void TFcCustomListBox::ShowItemHint(int x, int y) {
         return;
     }
     const std::string text = GetItemText(index);
-    const TFcTextMeasure measure(m_font);
+    const TFcTextMeasure measure(Font());
     if (!ItemHintNeeded(ClientWidth(), GetOwnerDrawIndent(), measure.Width(text)) ||
         QGuiApplication::applicationState() != Qt::ApplicationActive) {
         HideItemHint();
@@ -1473,14 +1392,14 @@ void TFcCustomListBox::ShowItemHint(int x, int y) {
     for (char c : text)
         shown += c == '\t' ? std::string(8, ' ') : std::string(1, c);
     const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
-    const gui::TSize size = TItemHintWindow::HintSize(shown, m_font, screen.width());
+    const gui::TSize size = TItemHintWindow::HintSize(shown, Font(), screen.width());
     const TRect item = ItemRect(index);
     const QPoint itemTop = mapToGlobal(contentsRect().topLeft() + QPoint(item.Left, item.Top));
     const QPoint at(itemTop.x() + GetOwnerDrawIndent() - 1,
                     itemTop.y() - 2 + (m_itemHeight - size.cy) / 2);
     if (hint->isVisible() && hint->pos() == at)
         return;
-    hint->SetHint(shown, m_font);
+    hint->SetHint(shown, Font());
     hint->setGeometry(at.x(), at.y(), size.cx, size.cy);
     hint->show();
 }

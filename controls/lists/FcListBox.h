@@ -21,10 +21,9 @@
 #include <vector>
 
 #include "controls/base/FcDraw.h"
-#include "controls/base/FcFrameController.h"
+#include "controls/base/FcFramedControl.h"
 #include "controls/base/FcGrafx.h"
 #include "platform/gui/class_errors.h"
-#include "platform/gui/framed_host.h"
 #include "platform/gui/text_layout.h"
 
 class QScrollBar;
@@ -39,7 +38,6 @@ enum class TListBoxStyle : std::uint8_t {
     lbVirtual,
     lbVirtualOwnerDraw
 };
-enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
 
 enum class TOwnerDrawStateItem : std::uint16_t {
     odSelected = 0x0001,
@@ -161,32 +159,18 @@ private:
     int m_updateCount = 0;
 };
 
-class TFcCustomListBox : public gui::TFramedHost {
+class TFcCustomListBox : public TFcFramedControl {
     Q_OBJECT
-    Q_PROPERTY(vdx::gui::TColor DisabledColor READ DisabledColor WRITE SetDisabledColor)
-    Q_PROPERTY(vdx::gui::TColor FocusColor READ FocusColor WRITE SetFocusColor)
-    Q_PROPERTY(vdx::gui::TColor FrameColor READ FrameColor WRITE SetFrameColor)
-    Q_PROPERTY(vdx::gui::TColor FrameHotColor READ FrameHotColor WRITE SetFrameHotColor)
-    Q_PROPERTY(bool FrameHotTrack READ FrameHotTrack WRITE SetFrameHotTrack)
-    Q_PROPERTY(vdx::TFrameStyleEx FrameHotStyle READ FrameHotStyle WRITE SetFrameHotStyle)
-    Q_PROPERTY(vdx::TSides FrameSides READ FrameSides WRITE SetFrameSides)
-    Q_PROPERTY(vdx::TFrameStyleEx FrameStyle READ FrameStyle WRITE SetFrameStyle)
-    Q_PROPERTY(bool FrameVisible READ FrameVisible WRITE SetFrameVisible)
-    Q_PROPERTY(
-        vdx::TFramingPreference FramingPreference READ FramingPreference WRITE SetFramingPreference)
-    Q_PROPERTY(vdx::TFcFrameControllerNotifications FrameControllerNotifications READ
-                   FrameControllerNotifications WRITE SetFrameControllerNotifications)
 
 public:
     explicit TFcCustomListBox(QWidget* parent = nullptr);
     ~TFcCustomListBox() override;
 
     // The displayed colour by state: disabled, focused, else the normal one.
-    virtual void UpdateColors();
+    void UpdateColors() override;
     // Records the mouse-over state (isMouse) and repaints the frame when it
     // follows the hot state.
     virtual void UpdateFrameHotState(bool isMouse, bool value);
-    virtual void RedrawFrame();
     virtual int GetOwnerDrawIndent() const;
     // At least the height the font needs.
     virtual void AdjustItemHeight();
@@ -197,17 +181,8 @@ public:
     virtual int FindItem(std::string_view text) const;
     virtual void DoDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
     virtual void DrawGroupItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
-    virtual void SetDisabledColor(TColor value);
-    virtual void SetFocusColor(TColor value);
-    virtual void SetFrameColor(TColor value);
-    virtual void SetFrameController(TFcFrameController* value);
-    virtual void SetFrameHotColor(TColor value);
-    virtual void SetFrameHotTrack(bool value); // True also shows the frame
-    virtual void SetFrameHotStyle(TFrameStyle value);
-    virtual void SetFrameSides(TSides value);
-    virtual void SetFrameStyle(TFrameStyle value);
-    virtual void SetFrameVisible(bool value);
-    virtual void SetFramingPreference(TFramingPreference value);
+    // Writing the link always registers anew, so the settings are pushed.
+    void SetFrameController(TFcFrameController* value) override;
     // Kept and applied as a 16-bit value.
     virtual void SetHorzExtent(int value);
     virtual void SetHorzScrollBar(bool value);
@@ -222,7 +197,6 @@ public:
     virtual bool IsGroupItem(int index) const;
     // True forces owner-drawn rows.
     virtual void SetShowGroups(bool value);
-    virtual bool UseThemedFrame() const;
     // The extent from the widest item (only with HorzScrollBar).
     virtual void UpdateHorzExtent();
     virtual void DefaultDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
@@ -277,9 +251,6 @@ public:
     // The horizontal extent the rows scroll over.
     std::uint16_t HorzExtent() const noexcept { return m_horzExtent; }
     int HorzScrollPos() const noexcept { return m_horzPos; }
-    // Fires OnClick.
-    void Click();
-
     bool MultiSelect() const noexcept { return m_multiSelect; }
     void SetMultiSelect(bool value);
     bool ExtendedSelect() const noexcept { return m_extendedSelect; }
@@ -291,27 +262,8 @@ public:
     void SetStyle(TListBoxStyle value);
     TBorderStyle BorderStyle() const noexcept { return m_borderStyle; }
     void SetBorderStyle(TBorderStyle value);
-    const TFont& Font() const noexcept { return m_font; }
-    void SetFont(const TFont& value);
 
-    TColor DisabledColor() const noexcept { return m_disabledColor; }
-    TColor FocusColor() const noexcept { return m_focusColor; }
     TColor NormalColor() const noexcept { return m_normalColor; }
-    TColor FrameColor() const noexcept { return m_frame.FrameColor; }
-    TFcFrameController* FrameController() const noexcept { return m_frameController.Controller(); }
-    TFcFrameControllerNotifications FrameControllerNotifications() const noexcept {
-        return m_frameController.Notifications;
-    }
-    void SetFrameControllerNotifications(TFcFrameControllerNotifications value) noexcept {
-        m_frameController.Notifications = value;
-    }
-    TColor FrameHotColor() const noexcept { return m_frame.FrameHotColor; }
-    bool FrameHotTrack() const noexcept { return m_frame.FrameHotTrack; }
-    TFrameStyle FrameHotStyle() const noexcept { return m_frame.FrameHotStyle; }
-    TSides FrameSides() const noexcept { return m_frame.FrameSides; }
-    TFrameStyle FrameStyle() const noexcept { return m_frame.FrameStyle; }
-    bool FrameVisible() const noexcept { return m_frame.FrameVisible; }
-    TFramingPreference FramingPreference() const noexcept { return m_frame.FramingPreference; }
     bool IncrementalSearch() const noexcept { return m_incrementalSearch; }
     void SetIncrementalSearch(bool value) noexcept { m_incrementalSearch = value; }
     bool BeepOnInvalidKey() const noexcept { return m_beepOnInvalidKey; }
@@ -341,10 +293,6 @@ public:
     std::function<void(QObject* sender)> OnMatch;
     // Exposed for forms; nothing here fires it.
     std::function<void(QObject* sender)> OnDeleteItems;
-    std::function<void(QObject* sender)> OnClick;
-    std::function<void(QObject* sender)> OnDblClick;
-    // A typed character (key may be changed; '\0' swallows it).
-    std::function<void(QObject* sender, char& key)> OnKeyPress;
 
     // A typed character (the platform's character message). Public so that
     // forms and tests can type without a keyboard.
@@ -354,7 +302,9 @@ protected:
     // After an item message, as the window procedure sees it.
     virtual void ItemsMessage(TListBoxMessage message);
     // After the font changed.
-    virtual void FontChanged();
+    void FontChanged() override;
+    // A shown or hidden frame changes the window.
+    void FrameVisibleChanged() override { RecreateWnd(); }
     // The window was (re)created: scroll bars, extent, tab stops.
     virtual void CreateWnd();
     // Tabs in items expand to the tab stops (the window style).
@@ -414,8 +364,6 @@ private:
     // Selects the first item starting with text and remembers text; a
     // failed search beeps and keeps the old prefix.
     void SearchFor(const std::string& text, char key);
-    // Hands a typed key to OnKeyPress.
-    void KeyPress(char key);
     // The keyboard's navigation (the platform list box's own handling).
     void NavigateKey(int key, Qt::KeyboardModifiers modifiers);
     void MoveCaretTo(int index, Qt::KeyboardModifiers modifiers, bool byUser);
@@ -428,11 +376,7 @@ private:
 
     TFcListBoxStrings m_items;
     bool m_colorGuard = false;
-    TColor m_disabledColor = gui::clBtnFace;
-    TColor m_focusColor = gui::clWindow;
     TColor m_normalColor = gui::clWindow;
-    TFcControlFrame m_frame;
-    TFcFrameControllerLink m_frameController{*this};
     bool m_incrementalSearch = true;
     bool m_beepOnInvalidKey = true;
     std::uint16_t m_horzExtent = 0;
@@ -453,7 +397,6 @@ private:
     bool m_showGroups = false;
     bool m_mouseOver = false;
 
-    TFont m_font;
     TListBoxStyle m_style = TListBoxStyle::lbStandard;
     TBorderStyle m_borderStyle = TBorderStyle::bsSingle;
     bool m_multiSelect = false;

@@ -43,156 +43,11 @@ std::vector<TRect> ResizeRepaintStrips(TRect inner, TPoint margin, gui::TSize ol
     return strips;
 }
 
-// ---- the border model shared with the label -------------------------
-
-TFcBorderedControl::TFcBorderedControl(QWidget* parent, const TFcBorders& borders)
-    : gui::TFramedHost(parent), m_borders(borders) {}
-
-TColor TFcBorderedControl::ParentColorValue() const {
-    if (const auto* host = qobject_cast<const gui::TFramedHost*>(parentWidget()))
-        return host->Color();
-    return gui::clBtnFace;
-}
-
-TInnerOuterBorders TFcBorderedControl::BorderModel() const {
-    TInnerOuterBorders b;
-    static_cast<TFcBorders&>(b) = m_borders;
-    b.Color = Color();
-    b.ParentColor = ParentColorValue();
-    b.Transparent = m_transparent;
-    b.RoundedInnerFlat = false;
-    return b;
-}
-
-void TFcBorderedControl::AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const {
-    rect = ShrinkRectForBorders(rect, m_borders, includeBorderWidth);
-}
-
-void TFcBorderedControl::UpdateFromFrameController() {
-    const TFcFrameController* fc = m_frameController.Controller();
-    if (!fc || !fc->FrameVisible())
-        return;
-    using P = TFcFrameControllerProperty;
-    const TFcFrameControllerNotifications n = m_frameController.Notifications;
-    if (n.Contains(P::fcpFrameStyle))
-        m_borders.BorderOuter = fc->FrameStyle();
-    if (n.Contains(P::fcpFrameSides))
-        m_borders.BorderSides = fc->FrameSides();
-    if (n.Contains(P::fcpFrameColor)) {
-        m_borders.FlatColor = fc->FrameColor();
-        m_borders.FlatColorAdjustment = 0;
-    }
-    if (n.Contains(P::fcpColor))
-        SetColor(fc->Color());
-    if (n.Contains(P::fcpParentColor))
-        SetParentColor(fc->ParentColor());
-    if (n.Contains(P::fcpColor)) {
-        m_borders.BorderHighlight = LightenColor(fc->Color(), 100);
-        m_borders.BorderShadow = DarkenColor(fc->Color(), 50);
-    }
-    // The outer style moves the area inside the borders.
-    BorderLayoutChanged();
-    update();
-}
-
-template <class T> void TFcBorderedControl::SetLayoutBorder(T TFcBorders::*field, const T& value) {
-    if (!StoreChanged(m_borders.*field, value))
-        return;
-    BorderLayoutChanged();
-    update();
-}
-
-template <class T> void TFcBorderedControl::SetBorderColour(T TFcBorders::*field, const T& value) {
-    if (StoreChanged(m_borders.*field, value))
-        update();
-}
-
-void TFcBorderedControl::SetBevelWidth(int value) {
-    SetLayoutBorder(&TFcBorders::BevelWidth, value);
-}
-
-void TFcBorderedControl::SetBorderInner(TFrameStyleEx value) {
-    SetLayoutBorder(&TFcBorders::BorderInner, value);
-}
-
-void TFcBorderedControl::SetBorderOuter(TFrameStyleEx value) {
-    SetLayoutBorder(&TFcBorders::BorderOuter, value);
-}
-
-void TFcBorderedControl::SetBorderSides(TSides value) {
-    SetLayoutBorder(&TFcBorders::BorderSides, value);
-}
-
-void TFcBorderedControl::SetBorderWidth(int value) {
-    SetLayoutBorder(&TFcBorders::BorderWidth, value);
-}
-
-void TFcBorderedControl::SetBorderColor(TColor value) {
-    SetBorderColour(&TFcBorders::BorderColor, value);
-}
-
-void TFcBorderedControl::SetBorderHighlight(TColor value) {
-    SetBorderColour(&TFcBorders::BorderHighlight, value);
-}
-
-void TFcBorderedControl::SetBorderShadow(TColor value) {
-    SetBorderColour(&TFcBorders::BorderShadow, value);
-}
-
-void TFcBorderedControl::SetFlatColor(TColor value) {
-    SetBorderColour(&TFcBorders::FlatColor, value);
-}
-
-void TFcBorderedControl::SetFlatColorAdjustment(int value) {
-    SetBorderColour(&TFcBorders::FlatColorAdjustment, value);
-}
-
-void TFcBorderedControl::SetFrameController(TFcFrameController* value) {
-    m_frameController.Set(value);
-}
-
-void TFcBorderedControl::SetTransparent(bool value) {
-    if (StoreChanged(m_transparent, value))
-        update();
-}
-
-void TFcBorderedControl::mousePressEvent(QMouseEvent* event) {
-    gui::TFramedHost::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton)
-        m_leftPressed = true;
-}
-
-void TFcBorderedControl::mouseReleaseEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton || !m_leftPressed)
-        return;
-    m_leftPressed = false;
-    if (rect().contains(event->position().toPoint()) && OnClick)
-        gui::Guard([this] { OnClick(this); });
-}
-
-void TFcBorderedControl::mouseDoubleClickEvent(QMouseEvent* event) {
-    gui::TFramedHost::mouseDoubleClickEvent(event);
-    if (event->button() == Qt::LeftButton && OnDblClick)
-        gui::Guard([this] { OnDblClick(this); });
-}
-
-void TFcBorderedControl::MouseEnter() {
-    if (OnMouseEnter)
-        OnMouseEnter(this);
-}
-
-void TFcBorderedControl::MouseLeave() {
-    if (OnMouseLeave)
-        OnMouseLeave(this);
-}
-
-// ---- the panel -------------------------------------------------------
-
 TFcCustomPanel::TFcCustomPanel(QWidget* parent)
     : TFcBorderedControl(
           parent, TFcBorders{.BorderOuter = TFrameStyleEx::fsRaised, .FlatColorAdjustment = 30}) {
     SetColor(gui::clBtnFace);
+    SetAlignment(TAlignment::taCenter);
     Realign();
 }
 
@@ -280,9 +135,9 @@ void TFcCustomPanel::GetFlatColors(TColor& color, int& adjustment) const {
 }
 
 void TFcCustomPanel::DrawCaptionText(TCanvas& canvas, TRect r) {
-    if (m_caption.empty())
+    if (Caption().empty())
         return;
-    canvas.Font = m_font;
+    canvas.Font = Font();
     r.Left += m_textMargin;
     r.Right -= m_textMargin;
     r.Top += m_textMarginVertical;
@@ -290,7 +145,7 @@ void TFcCustomPanel::DrawCaptionText(TCanvas& canvas, TRect r) {
     unsigned flags = gui::DT_EXPANDTABS | gui::DT_VCENTER;
     if (m_wordWrap)
         flags |= gui::DT_WORDBREAK;
-    switch (m_alignment) {
+    switch (Alignment()) {
     case TAlignment::taLeftJustify:
         flags |= gui::DT_LEFT;
         break;
@@ -302,11 +157,11 @@ void TFcCustomPanel::DrawCaptionText(TCanvas& canvas, TRect r) {
         break;
     }
     TRect measured = r;
-    const int h = DrawTextOnCanvas(canvas, m_caption, measured, flags | gui::DT_CALCRECT);
+    const int h = DrawTextOnCanvas(canvas, Caption(), measured, flags | gui::DT_CALCRECT);
     r = PlaceCaptionRect(r, h, m_alignmentVertical);
     if (!isEnabled())
         canvas.Font.Color = gui::clGrayText;
-    DrawTextOnCanvas(canvas, m_caption, r, flags);
+    DrawTextOnCanvas(canvas, Caption(), r, flags);
 }
 
 void TFcCustomPanel::DrawGrid(TCanvas& canvas, const TRect& r) {
@@ -433,7 +288,7 @@ void TFcCustomPanel::paintEvent(QPaintEvent*) {
 void TFcCustomPanel::resizeEvent(QResizeEvent* event) {
     gui::TFramedHost::resizeEvent(event);
     gui::Guard([&] {
-        if (m_fullRepaint || !m_caption.empty()) {
+        if (m_fullRepaint || !Caption().empty()) {
             update();
         } else {
             TRect inner = GetPanelRect();
@@ -528,11 +383,6 @@ void TFcCustomPanel::SetWordWrap(bool value) {
         update();
 }
 
-void TFcCustomPanel::SetAlignment(TAlignment value) {
-    if (StoreChanged(m_alignment, value))
-        update();
-}
-
 void TFcCustomPanel::SetPadding(const QMargins& value) {
     if (m_padding == value)
         return;
@@ -571,20 +421,6 @@ void TFcCustomPanel::SetTransparent(bool value) {
     for (QObject* o : children())
         if (auto* w = qobject_cast<QWidget*>(o))
             w->update();
-}
-
-void TFcCustomPanel::SetCaption(const std::string& value) {
-    if (m_caption == value)
-        return;
-    m_caption = value;
-    update();
-}
-
-void TFcCustomPanel::SetFont(const TFont& value) {
-    if (m_font == value)
-        return;
-    m_font = value;
-    update();
 }
 
 } // namespace vdx

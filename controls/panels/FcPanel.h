@@ -8,9 +8,8 @@
 // state it had before.
 //
 // TFcCustomPanel is also the base of the group box, the status bar, the
-// calculator and the pop-up panels. TFcBorderedControl holds what the panel
-// shares with the label: the border model and its frame-controller rule,
-// the controller link, transparency and the click and hover events.
+// calculator and the pop-up panels. Its border model comes from
+// TFcBorderedControl, which it shares with the label.
 
 #include <QMargins>
 #include <QPointer>
@@ -20,18 +19,12 @@
 #include <utility>
 #include <vector>
 
+#include "controls/base/FcBorderedControl.h"
 #include "controls/base/FcDraw.h"
-#include "controls/base/FcFrameController.h"
 #include "controls/base/FcGrafx.h"
-#include "platform/gui/framed_host.h"
 
 namespace vdx {
 
-enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
-// Alignment of a control in its parent. Qt layouts place the children; the
-// panel uses the value for its own SetBounds rule (alBottom keeps the bottom
-// edge, alRight the right edge).
-enum class TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum class TFcGridStyle : std::uint8_t { gsDots, gsDottedLines, gsSolidLines };
 
 // The caption rectangle for a text of textHeight pixels in rect (vertical
@@ -43,97 +36,6 @@ TRect PlaceCaptionRect(TRect rect, int textHeight, TAlignmentVertical alignment)
 // from inner.Bottom - margin.Y (on a height change), in panel coordinates.
 std::vector<TRect> ResizeRepaintStrips(TRect inner, TPoint margin, gui::TSize oldSize,
                                        gui::TSize newSize);
-
-// A control with the panel's border model. Each border setter does nothing
-// for an unchanged value; otherwise it stores and repaints, and the setters
-// of the styles, sides and widths first call BorderLayoutChanged.
-class TFcBorderedControl : public gui::TFramedHost, public IFrameControllerNotification {
-    Q_OBJECT
-    Q_PROPERTY(bool Transparent READ Transparent WRITE SetTransparent)
-    Q_PROPERTY(vdx::TFcFrameControllerNotifications FrameControllerNotifications READ
-                   FrameControllerNotifications WRITE SetFrameControllerNotifications)
-
-public:
-    // Shrinks rect by the borders (see ShrinkRectForBorders).
-    virtual void AdjustRectForBorders(TRect& rect, bool includeBorderWidth) const;
-    // Takes the linked controller's settings, only while it shows frames:
-    // FrameStyle as BorderOuter, FrameSides as BorderSides, FrameColor as
-    // FlatColor (unadjusted), Color and ParentColor, and from Color the
-    // border highlight and shadow; each as FrameControllerNotifications
-    // allows. The borders are written directly, then BorderLayoutChanged
-    // and a repaint.
-    void UpdateFromFrameController() override;
-
-    TFrameStyleEx BorderOuter() const noexcept { return m_borders.BorderOuter; }
-    TFrameStyleEx BorderInner() const noexcept { return m_borders.BorderInner; }
-    TSides BorderSides() const noexcept { return m_borders.BorderSides; }
-    // Width of the BorderColor band.
-    int BorderWidth() const noexcept { return m_borders.BorderWidth; }
-    // Depth of fsStatus and fsPopup borders.
-    int BevelWidth() const noexcept { return m_borders.BevelWidth; }
-    TColor BorderColor() const noexcept { return m_borders.BorderColor; }
-    TColor BorderHighlight() const noexcept { return m_borders.BorderHighlight; }
-    TColor BorderShadow() const noexcept { return m_borders.BorderShadow; }
-    TColor FlatColor() const noexcept { return m_borders.FlatColor; }
-    int FlatColorAdjustment() const noexcept { return m_borders.FlatColorAdjustment; }
-    TFcFrameController* FrameController() const noexcept { return m_frameController.Controller(); }
-    TFcFrameControllerNotifications FrameControllerNotifications() const noexcept {
-        return m_frameController.Notifications;
-    }
-    bool Transparent() const noexcept { return m_transparent; }
-
-    virtual void SetBevelWidth(int value);
-    virtual void SetBorderColor(TColor value);
-    virtual void SetBorderInner(TFrameStyleEx value);
-    virtual void SetBorderOuter(TFrameStyleEx value);
-    virtual void SetBorderSides(TSides value);
-    virtual void SetBorderHighlight(TColor value);
-    virtual void SetBorderShadow(TColor value);
-    virtual void SetBorderWidth(int value);
-    virtual void SetFlatColor(TColor value);
-    virtual void SetFlatColorAdjustment(int value);
-    // Unregisters from the old controller, registers with the new one
-    // (which pushes its settings at once). The link clears itself when the
-    // controller is destroyed.
-    virtual void SetFrameController(TFcFrameController* value);
-    void SetFrameControllerNotifications(TFcFrameControllerNotifications value) noexcept {
-        m_frameController.Notifications = value;
-    }
-    // Stores and repaints.
-    virtual void SetTransparent(bool value);
-
-    std::function<void(QObject* sender)> OnClick;
-    std::function<void(QObject* sender)> OnDblClick;
-    std::function<void(QObject* sender)> OnMouseEnter;
-    std::function<void(QObject* sender)> OnMouseLeave;
-
-protected:
-    explicit TFcBorderedControl(QWidget* parent, const TFcBorders& borders);
-
-    // The borders moved the area inside them (the panel moves its
-    // children, the label sizes itself).
-    virtual void BorderLayoutChanged() {}
-    // The colour behind the control (its parent's, clBtnFace without one).
-    TColor ParentColorValue() const;
-    // The border painter's arguments for the control as it is now.
-    TInnerOuterBorders BorderModel() const;
-    const TFcBorders& Borders() const noexcept { return m_borders; }
-
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void MouseEnter() override;
-    void MouseLeave() override;
-
-private:
-    template <class T> void SetLayoutBorder(T TFcBorders::*field, const T& value);
-    template <class T> void SetBorderColour(T TFcBorders::*field, const T& value);
-
-    TFcBorders m_borders;
-    TFcFrameControllerLink m_frameController{*this};
-    bool m_transparent = false;
-    bool m_leftPressed = false;
-};
 
 class TFcCustomPanel : public TFcBorderedControl {
     Q_OBJECT
@@ -205,13 +107,9 @@ public:
     virtual void SetWordWrap(bool value);
     virtual void SetVisualStyle(TFcVisualStyle value);
 
-    // The class library's panel properties the library relies on.
-    TAlignment Alignment() const noexcept { return m_alignment; }
-    void SetAlignment(TAlignment value);
-    const std::string& Caption() const noexcept { return m_caption; }
-    void SetCaption(const std::string& value);
-    const TFont& Font() const noexcept { return m_font; }
-    void SetFont(const TFont& value);
+    // The class library's panel properties the library relies on (font,
+    // caption and alignment come from the framed-control base; the
+    // alignment starts as taCenter).
     bool FullRepaint() const noexcept { return m_fullRepaint; }
     void SetFullRepaint(bool value) noexcept { m_fullRepaint = value; }
     QMargins Padding() const noexcept { return m_padding; }
@@ -257,9 +155,6 @@ private:
     bool m_wordWrap = true;
     TFcVisualStyle m_visualStyle = TFcVisualStyle::vsWinXP;
 
-    TAlignment m_alignment = TAlignment::taCenter;
-    std::string m_caption;
-    TFont m_font;
     bool m_fullRepaint = true;
     QMargins m_padding;
     TAlign m_align = TAlign::alNone;
@@ -277,5 +172,3 @@ public:
 };
 
 } // namespace vdx
-
-Q_DECLARE_METATYPE(vdx::TAlignment)

@@ -1,12 +1,12 @@
 // The frame controller's pushes: names, order, mask, update brackets.
 #include <gtest/gtest.h>
 
-#include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls/base/FcFrameController.h"
+#include "controls/base/FcFramedControl.h"
 #include "platform/gui/class_errors.h"
 
 namespace vdx {
@@ -14,107 +14,51 @@ namespace {
 
 using gui::TColor;
 
-// Publishes every setting and records each write by name.
-class RecordingControl : public QWidget {
+using P = TFcFrameControllerProperty;
+
+// Records every setting it is handed, by name, and takes it as a plain
+// framed control does. Hot tracking is only recorded: what the base makes of
+// it (the frame on all sides) is the control's rule, not the controller's.
+class RecordingControl : public TFcFramedControl {
     Q_OBJECT
-    Q_PROPERTY(vdx::gui::TColor Color READ Color WRITE SetColor)
-    Q_PROPERTY(vdx::gui::TColor FocusColor READ FocusColor WRITE SetFocusColor)
-    Q_PROPERTY(vdx::gui::TColor DisabledColor READ DisabledColor WRITE SetDisabledColor)
-    Q_PROPERTY(vdx::gui::TColor ReadOnlyColor READ ReadOnlyColor WRITE SetReadOnlyColor)
-    Q_PROPERTY(bool ReadOnlyColorOnFocus READ ReadOnlyColorOnFocus WRITE SetReadOnlyColorOnFocus)
-    Q_PROPERTY(bool ParentColor READ ParentColor WRITE SetParentColor)
-    Q_PROPERTY(vdx::gui::TColor FlatButtonColor READ FlatButtonColor WRITE SetFlatButtonColor)
-    Q_PROPERTY(bool FlatButtons READ FlatButtons WRITE SetFlatButtons)
-    Q_PROPERTY(vdx::gui::TColor FrameColor READ FrameColor WRITE SetFrameColor)
-    Q_PROPERTY(vdx::gui::TColor FrameHotColor READ FrameHotColor WRITE SetFrameHotColor)
-    Q_PROPERTY(bool FrameHotTrack READ FrameHotTrack WRITE SetFrameHotTrack)
-    Q_PROPERTY(vdx::TFrameStyleEx FrameHotStyle READ FrameHotStyle WRITE SetFrameHotStyle)
-    Q_PROPERTY(vdx::TSides FrameSides READ FrameSides WRITE SetFrameSides)
-    Q_PROPERTY(vdx::TFrameStyleEx FrameStyle READ FrameStyle WRITE SetFrameStyle)
-    Q_PROPERTY(bool FrameVisible READ FrameVisible WRITE SetFrameVisible)
-    Q_PROPERTY(
-        vdx::TFramingPreference FramingPreference READ FramingPreference WRITE SetFramingPreference)
-    Q_PROPERTY(vdx::TFcFrameControllerNotifications FrameControllerNotifications READ Notifications
-                   WRITE SetNotifications)
-
 public:
+    RecordingControl() : TFcFramedControl(nullptr) {}
     std::vector<std::string> Writes;
-
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v) { m_color = v, Writes.push_back("Color"); }
-    TColor FocusColor() const { return m_focusColor; }
-    void SetFocusColor(TColor v) { m_focusColor = v, Writes.push_back("FocusColor"); }
-    TColor DisabledColor() const { return {}; }
-    void SetDisabledColor(TColor) { Writes.push_back("DisabledColor"); }
-    TColor ReadOnlyColor() const { return {}; }
-    void SetReadOnlyColor(TColor) { Writes.push_back("ReadOnlyColor"); }
-    bool ReadOnlyColorOnFocus() const { return false; }
-    void SetReadOnlyColorOnFocus(bool) { Writes.push_back("ReadOnlyColorOnFocus"); }
-    bool ParentColor() const { return m_parentColor; }
-    void SetParentColor(bool v) { m_parentColor = v, Writes.push_back("ParentColor"); }
-    TColor FlatButtonColor() const { return {}; }
-    void SetFlatButtonColor(TColor) { Writes.push_back("FlatButtonColor"); }
-    bool FlatButtons() const { return false; }
-    void SetFlatButtons(bool) { Writes.push_back("FlatButtons"); }
-    TColor FrameColor() const { return {}; }
-    void SetFrameColor(TColor) { Writes.push_back("FrameColor"); }
-    TColor FrameHotColor() const { return {}; }
-    void SetFrameHotColor(TColor) { Writes.push_back("FrameHotColor"); }
     bool FrameHotTrack() const { return m_hotTrack; }
-    void SetFrameHotTrack(bool v) { m_hotTrack = v, Writes.push_back("FrameHotTrack"); }
-    TFrameStyleEx FrameHotStyle() const { return {}; }
-    void SetFrameHotStyle(TFrameStyleEx) { Writes.push_back("FrameHotStyle"); }
-    TSides FrameSides() const { return m_sides; }
-    void SetFrameSides(TSides v) { m_sides = v, Writes.push_back("FrameSides"); }
-    TFrameStyleEx FrameStyle() const { return m_style; }
-    void SetFrameStyle(TFrameStyleEx v) { m_style = v, Writes.push_back("FrameStyle"); }
-    bool FrameVisible() const { return m_visible; }
-    void SetFrameVisible(bool v) { m_visible = v, Writes.push_back("FrameVisible"); }
-    TFramingPreference FramingPreference() const { return {}; }
-    void SetFramingPreference(TFramingPreference) { Writes.push_back("FramingPreference"); }
-    TFcFrameControllerNotifications Notifications() const { return m_mask; }
-    void SetNotifications(TFcFrameControllerNotifications v) { m_mask = v; }
+
+protected:
+    void TakeFrameSetting(const TFcFrameController& fc, P property) override {
+        Writes.push_back(FrameControllerPropertyName(property));
+        if (property == P::fcpFrameHotTrack)
+            m_hotTrack = fc.FrameHotTrack();
+        else
+            TFcFramedControl::TakeFrameSetting(fc, property);
+    }
 
 private:
-    TColor m_color = gui::clWindow;
-    TColor m_focusColor = gui::clWindow;
-    bool m_parentColor = false;
     bool m_hotTrack = false;
-    bool m_visible = false;
-    TSides m_sides;
-    TFrameStyleEx m_style = TFrameStyleEx::fsNone;
-    TFcFrameControllerNotifications m_mask = TFcFrameControllerNotifications::All();
 };
 
-// Publishes only two names; everything else is skipped silently.
-class SparseControl : public QWidget {
+// A framed control with nothing of its own.
+class PlainControl : public TFcFramedControl {
     Q_OBJECT
-    Q_PROPERTY(vdx::gui::TColor Color READ Color WRITE SetColor)
-    Q_PROPERTY(bool FrameVisible READ FrameVisible WRITE SetFrameVisible)
 public:
-    TColor Color() const { return m_color; }
-    void SetColor(TColor v) { m_color = v; }
-    bool FrameVisible() const { return m_visible; }
-    void SetFrameVisible(bool v) { m_visible = v; }
-
-private:
-    TColor m_color;
-    bool m_visible = false;
+    PlainControl() : TFcFramedControl(nullptr) {}
 };
 
 // Takes the settings itself.
-class PullControl : public QWidget, public IFrameControllerNotification {
+class PullControl : public TFcFramedControl {
     Q_OBJECT
-    Q_PROPERTY(vdx::gui::TColor Color READ Color WRITE SetColor)
 public:
+    PullControl() : TFcFramedControl(nullptr) {}
     int Pulls = 0;
     int ColorWrites = 0;
-    void UpdateFromFrameController() override { ++Pulls; }
-    TColor Color() const { return {}; }
-    void SetColor(TColor) { ++ColorWrites; }
+    void UpdateFromFrameController(const TFcFrameController&, P) override { ++Pulls; }
+
+protected:
+    void ColorChanged() override { ++ColorWrites; }
 };
 
-using P = TFcFrameControllerProperty;
 using Names = std::vector<std::string>;
 
 const Names kAllOrder = {
@@ -137,7 +81,7 @@ TEST(FrameController, RegisteringPushesEverySettingOnceInOrder) {
 TEST(FrameController, TheMaskDecidesWhatAControlTakes) {
     TFcFrameController fc;
     RecordingControl c;
-    c.SetNotifications(TFcFrameControllerNotifications::All().Without(P::fcpColor));
+    c.SetFrameControllerNotifications(TFcFrameControllerNotifications::All().Without(P::fcpColor));
     fc.AddControl(&c);
     c.Writes.clear();
     fc.SetColor(gui::clYellow);
@@ -146,7 +90,7 @@ TEST(FrameController, TheMaskDecidesWhatAControlTakes) {
     EXPECT_EQ(std::count(c.Writes.begin(), c.Writes.end(), "Color"), 0);
     EXPECT_EQ(TFcFrameController::GetNotifications(&c),
               TFcFrameControllerNotifications::All().Without(P::fcpColor).Bits());
-    SparseControl sparse;
+    PlainControl sparse;
     EXPECT_EQ(TFcFrameController::GetNotifications(&sparse), 0xFFFF);
 }
 
@@ -244,7 +188,7 @@ TEST(FrameController, PullingControlsGetOneCallPerApply) {
 
 TEST(FrameController, ListLifetimeAndControlsThatDie) {
     TFcFrameController fc;
-    auto a = std::make_unique<SparseControl>();
+    auto a = std::make_unique<PlainControl>();
     EXPECT_FALSE(fc.HasControlList());
     fc.AddControl(a.get());
     EXPECT_TRUE(fc.HasControlList());
