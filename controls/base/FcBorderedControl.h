@@ -24,8 +24,8 @@ public:
     // FlatColor (unadjusted), Color and ParentColor, and from Color the
     // border highlight and shadow; each as FrameControllerNotifications
     // allows. The borders are written directly, then BorderLayoutChanged
-    // and a repaint. The controller is the linked one: the arguments play
-    // no part.
+    // and a repaint. The settings come from the linked controller; the
+    // arguments are not used.
     void UpdateFromFrameController(const TFcFrameController& controller,
                                    TFcFrameControllerProperty property) override;
 
