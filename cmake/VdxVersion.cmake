@@ -7,7 +7,7 @@
 #     [DEBUG] [PRERELEASE] [PRIVATE] [SPECIAL])                build flags
 #
 # Gives the target a version block in its ELF section ".vdxversion", which
-# TFcVersionInfo (controls/FcVersionInfo.h, where the format is described)
+# TFcVersionInfo (controls/storage/FcVersionInfo.h, where the format is described)
 # reads from the program file. VERSION defaults to the numbers of FILE_VERSION,
 # FILE_VERSION to VERSION, and both to the project's version; missing numbers
 # are 0. Strings not given are stored empty.

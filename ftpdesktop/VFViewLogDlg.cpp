@@ -1,6 +1,6 @@
 #include "ftpdesktop/VFViewLogDlg.h"
 
-#include "controls/FcTabbedListBox.h"
+#include "controls/lists/FcTabbedListBox.h"
 #include "ftpengine/VFGlobals.h"
 
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // The one reader of the program's version information, and the strings the
 // About dialog and the application title are made from.
 
-#include "controls/FcVersionInfo.h"
+#include "controls/storage/FcVersionInfo.h"
 
 #include <string>
 #include <string_view>

@@ -2,10 +2,10 @@
 // other threads, a failed start, placement, the menu commands and a picture.
 
 #include "DesktopSupport.h"
-#include "controls/FcLabel.h"
-#include "controls/FcMonitors.h"
-#include "controls/FcPanel.h"
-#include "controls/FcTabbedListBox.h"
+#include "controls/labels/FcLabel.h"
+#include "controls/lists/FcTabbedListBox.h"
+#include "controls/panels/FcPanel.h"
+#include "controls/storage/FcMonitors.h"
 #include "ftpdesktop/VFAboutDlg.h"
 #include "ftpdesktop/VFMain.h"
 #include "ftpdesktop/VFViewLogDlg.h"

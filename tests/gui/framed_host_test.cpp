@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Picture.h"
-#include "controls/FcDraw.h"
+#include "controls/base/FcDraw.h"
 #include "platform/gui/framed_host.h"
 
 namespace vdx::gui {

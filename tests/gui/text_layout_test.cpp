@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "controls/FcDraw.h"
+#include "controls/base/FcDraw.h"
 #include "platform/gui/canvas.h"
 #include "platform/gui/font.h"
 #include "platform/gui/text_layout.h"

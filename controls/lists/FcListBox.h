@@ -1,0 +1,423 @@
+#pragma once
+// The framed list box of the library: a list box that paints its rows itself
+// (so rows, selection and tab stops look the same on every machine) with the
+// framing and state colours of the framed-control contract, incremental
+// search by typed prefix, an optional horizontal scroll bar whose extent
+// follows the widest item, hints for items wider than the box, and group
+// items (items starting with a prefix) painted as section headers when the
+// rows are owner-drawn.
+//
+// The frame margin holds the platform border (a sunken two-pixel edge with
+// bsSingle) and the scroll bars, as the non-client area does on Windows, so
+// ClientWidth and ClientHeight are the area the rows are painted in.
+
+#include <QFontMetrics>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "controls/base/FcDraw.h"
+#include "controls/base/FcFramedControl.h"
+#include "controls/base/FcGrafx.h"
+#include "platform/gui/class_errors.h"
+#include "platform/gui/text_layout.h"
+
+class QScrollBar;
+class QTimer;
+
+namespace vdx {
+
+enum class TListBoxStyle : std::uint8_t {
+    lbStandard,
+    lbOwnerDrawFixed,
+    lbOwnerDrawVariable, // painted as lbOwnerDrawFixed: rows have one height here
+    lbVirtual,
+    lbVirtualOwnerDraw
+};
+
+enum class TOwnerDrawStateItem : std::uint16_t {
+    odSelected = 0x0001,
+    odGrayed = 0x0002,
+    odDisabled = 0x0004,
+    odChecked = 0x0008,
+    odFocused = 0x0010,
+    odDefault = 0x0020,
+    odNoAccel = 0x0100,
+    odNoFocusRect = 0x0200
+};
+class TOwnerDrawState {
+public:
+    constexpr TOwnerDrawState() noexcept = default;
+    constexpr TOwnerDrawState(TOwnerDrawStateItem s) noexcept : m_bits(std::uint16_t(s)) {}
+    constexpr bool Contains(TOwnerDrawStateItem s) const noexcept {
+        return (m_bits & std::uint16_t(s)) != 0;
+    }
+    constexpr TOwnerDrawState operator|(TOwnerDrawState o) const noexcept {
+        TOwnerDrawState r;
+        r.m_bits = std::uint16_t(m_bits | o.m_bits);
+        return r;
+    }
+    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
+    friend constexpr bool operator==(TOwnerDrawState, TOwnerDrawState) noexcept = default;
+
+private:
+    std::uint16_t m_bits = 0;
+};
+
+// The changes of the item list, as the list box's window learns of them.
+enum class TListBoxMessage : std::uint8_t {
+    LB_ADDSTRING,
+    LB_INSERTSTRING,
+    LB_DELETESTRING,
+    LB_RESETCONTENT
+};
+
+// The pause after which typed characters start a new search (ms).
+inline constexpr int kIncrementalSearchTimeout = 1500;
+// The platform's scroll bar thickness.
+inline constexpr int kScrollBarSize = 16;
+
+// Windows-1252 letters compared without regard to case.
+bool SameTextPrefix(std::string_view text, std::string_view prefix) noexcept;
+// The first item, searching from after start (-1: from the top) and wrapping
+// round, that starts with prefix without regard to case; -1 when none does.
+int FindItemWithPrefix(const std::vector<std::string>& items, std::string_view prefix,
+                       int start = -1) noexcept;
+// Whether an item of textWidth pixels needs a hint in a client area of
+// clientWidth with indent pixels before the text.
+constexpr bool ItemHintNeeded(int clientWidth, int indent, int textWidth) noexcept {
+    return clientWidth - indent < textWidth + 2;
+}
+// Dialog units (quarters of the average character width) as pixels, rounded
+// as MulDiv does.
+int DialogUnitsToPixels(int units, int aveCharWidth) noexcept;
+
+// Text widths in one font, as the screen measures them.
+class TFcTextMeasure {
+public:
+    explicit TFcTextMeasure(const TFont& font);
+    int Width(std::string_view text) const;
+    // A measurer for the text layout routines (valid while this object is).
+    gui::TTextMeasurer Measurer(int aveCharWidth) const;
+
+private:
+    QFontMetrics m_metrics;
+};
+
+class TFcCustomListBox;
+
+// The items of a list box. Every change reaches the list box at once, as the
+// window messages do; BeginUpdate and EndUpdate bracket a bulk change.
+class TFcListBoxStrings {
+public:
+    explicit TFcListBoxStrings(TFcCustomListBox& owner) : m_owner(owner) {}
+    // The list box holds this object by address.
+    TFcListBoxStrings(const TFcListBoxStrings&) = delete;
+    TFcListBoxStrings& operator=(const TFcListBoxStrings&) = delete;
+
+    int Count() const noexcept { return int(m_items.size()); }
+    // Throws gui::EListError ("List index out of bounds (n)") for a bad index.
+    const std::string& Strings(int index) const;
+    const std::string& operator[](int index) const { return Strings(index); }
+    // Replaces an item, keeping the selection.
+    void Put(int index, const std::string& value);
+    // Adds at the end (at its sorted place in a sorted list); returns the index.
+    int Add(const std::string& value);
+    // Throws gui::EListError for an index outside 0..Count.
+    void Insert(int index, const std::string& value);
+    void Delete(int index);
+    void Clear();
+    // The first item equal to value without regard to case; -1 when none is.
+    int IndexOf(std::string_view value) const noexcept;
+    const std::vector<std::string>& Values() const noexcept { return m_items; }
+
+    void BeginUpdate() noexcept { ++m_updateCount; }
+    // Closing the last update shows the changes.
+    void EndUpdate();
+    int UpdateCount() const noexcept { return m_updateCount; }
+
+    // Bulk changes, each in one update.
+    void AddStrings(const std::vector<std::string>& values);
+    void Assign(const std::vector<std::string>& values);
+    // The items joined by CR LF, each line ended.
+    std::string Text() const;
+    // One item per line (lines end in CR LF, LF or CR).
+    void SetText(std::string_view text);
+    // The file's lines, as SetText. Throws os::FileError ("Cannot open file
+    // ...") when the file cannot be opened or read; the items are unchanged
+    // then.
+    void LoadFromFile(const std::string& path);
+
+private:
+    friend class TFcCustomListBox;
+    TFcCustomListBox& m_owner;
+    std::vector<std::string> m_items;
+    int m_updateCount = 0;
+};
+
+class TFcCustomListBox : public TFcFramedControl {
+    Q_OBJECT
+
+public:
+    explicit TFcCustomListBox(QWidget* parent = nullptr);
+    ~TFcCustomListBox() override;
+
+    // The displayed colour by state: disabled, focused, else the normal one.
+    void UpdateColors() override;
+    // Records the mouse-over state (isMouse) and repaints the frame when it
+    // follows the hot state.
+    virtual void UpdateFrameHotState(bool isMouse, bool value);
+    virtual int GetOwnerDrawIndent() const;
+    // At least the height the font needs.
+    virtual void AdjustItemHeight();
+    // Text put before every item when extents are measured.
+    virtual std::string GetExtentPrefix() const;
+    virtual void GroupFontChanged();
+    // The first item starting with text, without regard to case; -1 if none.
+    virtual int FindItem(std::string_view text) const;
+    virtual void DoDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
+    virtual void DrawGroupItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
+    // Writing the link always registers anew, so the settings are pushed.
+    void SetFrameController(TFcFrameController* value) override;
+    // Kept and applied as a 16-bit value.
+    virtual void SetHorzExtent(int value);
+    virtual void SetHorzScrollBar(bool value);
+    virtual void SetOwnerDrawIndent(int value);
+    virtual TFcListBoxStrings& GetItems();
+    virtual void SetGroupPrefix(const std::string& value);
+    virtual void SetGroupColor(TColor value);
+    virtual void SetGroupColorFromTheme(bool value);
+    virtual void SetGroupFont(const TFont& value);
+    virtual void SetUseGradients(bool value);
+    // The item starts with GroupPrefix (case-sensitive); false out of range.
+    virtual bool IsGroupItem(int index) const;
+    // True forces owner-drawn rows.
+    virtual void SetShowGroups(bool value);
+    // The extent from the widest item (only with HorzScrollBar).
+    virtual void UpdateHorzExtent();
+    virtual void DefaultDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
+    virtual bool ItemHasGroup(int index) const;
+    // The nearest group item at or above index; -1 when there is none.
+    virtual int GetGroupIndex(int index) const;
+    // How many group items come before the group item index; -1 for any
+    // other index.
+    virtual int GetGroupNumber(int index) const;
+    // With MultiSelect, selects every item.
+    virtual void SelectAll();
+    // The item without the group prefix; empty out of range.
+    std::string GetItemText(int index) const;
+    // Beeps when BeepOnInvalidKey.
+    void InvalidKeyPressed();
+
+    // The search timer's tick: forgets the typed prefix.
+    void SearchTimerExpired();
+    const std::string& SearchString() const noexcept { return m_searchString; }
+    const QTimer& SearchTimer() const noexcept { return *m_searchTimer; }
+
+    void Loaded() override;
+
+    TFcListBoxStrings& Items() noexcept { return m_items; }
+    const TFcListBoxStrings& Items() const noexcept { return m_items; }
+    int Count() const noexcept { return m_items.Count(); }
+    void Clear() { m_items.Clear(); }
+
+    // The selected item (the caret item with MultiSelect); -1 for none.
+    int ItemIndex() const noexcept;
+    void SetItemIndex(int value);
+    bool Selected(int index) const;
+    void SetSelected(int index, bool value);
+    int SelCount() const noexcept;
+    void ClearSelection();
+    // The item with the focus rectangle.
+    int CaretIndex() const noexcept { return m_caretIndex; }
+    void SetCaretIndex(int value);
+    // The first row shown.
+    int TopIndex() const noexcept { return m_topIndex; }
+    void SetTopIndex(int value);
+    int ItemHeight() const noexcept { return m_itemHeight; }
+    // Values below 1 are ignored.
+    void SetItemHeight(int value);
+    // The item under point p (client coordinates); with existing false the
+    // row index past the items is returned too, else -1 there.
+    int ItemAtPos(TPoint p, bool existing) const;
+    // The row of index in client coordinates.
+    TRect ItemRect(int index) const;
+    int ClientWidth() const { return ClientRect().Width(); }
+    int ClientHeight() const { return ClientRect().Height(); }
+    // The horizontal extent the rows scroll over.
+    std::uint16_t HorzExtent() const noexcept { return m_horzExtent; }
+    int HorzScrollPos() const noexcept { return m_horzPos; }
+    bool MultiSelect() const noexcept { return m_multiSelect; }
+    void SetMultiSelect(bool value);
+    bool ExtendedSelect() const noexcept { return m_extendedSelect; }
+    void SetExtendedSelect(bool value);
+    // A sorted list keeps its items in order without regard to case.
+    bool Sorted() const noexcept { return m_sorted; }
+    void SetSorted(bool value);
+    TListBoxStyle Style() const noexcept { return m_style; }
+    void SetStyle(TListBoxStyle value);
+    TBorderStyle BorderStyle() const noexcept { return m_borderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+
+    TColor NormalColor() const noexcept { return m_normalColor; }
+    bool IncrementalSearch() const noexcept { return m_incrementalSearch; }
+    void SetIncrementalSearch(bool value) noexcept { m_incrementalSearch = value; }
+    bool BeepOnInvalidKey() const noexcept { return m_beepOnInvalidKey; }
+    void SetBeepOnInvalidKey(bool value) noexcept { m_beepOnInvalidKey = value; }
+    bool HorzScrollBar() const noexcept { return m_horzScrollBar; }
+    bool TabOnEnter() const noexcept { return m_tabOnEnter; }
+    void SetTabOnEnter(bool value) noexcept { m_tabOnEnter = value; }
+    int OwnerDrawIndent() const noexcept { return m_ownerDrawIndent; }
+    bool ShowItemHints() const noexcept { return m_showItemHints; }
+    void SetShowItemHints(bool value);
+    bool UseGradients() const noexcept { return m_useGradients; }
+    TColor GroupColor() const noexcept { return m_groupColor; }
+    bool GroupColorFromTheme() const noexcept { return m_groupColorFromTheme; }
+    const TFont& GroupFont() const noexcept { return m_groupFont; }
+    bool GroupFontChangedFlag() const noexcept { return m_groupFontChanged; }
+    const std::string& GroupPrefix() const noexcept { return m_groupPrefix; }
+    bool ShowGroups() const noexcept { return m_showGroups; }
+    bool MouseOver() const noexcept { return m_mouseOver; }
+    // Whether the item hint window is on screen.
+    bool ItemHintShowing() const;
+
+    // Replaces the default row painting of the owner-drawn styles.
+    std::function<void(QObject* sender, TCanvas& canvas, int index, TRect rect,
+                       TOwnerDrawState state)>
+        OnDrawItem;
+    // An incremental search selected an item.
+    std::function<void(QObject* sender)> OnMatch;
+    // Exposed for forms; nothing here fires it.
+    std::function<void(QObject* sender)> OnDeleteItems;
+
+    // A typed character (the platform's character message). Public so that
+    // forms and tests can type without a keyboard.
+    void HandleChar(char key);
+
+protected:
+    // After an item message, as the window procedure sees it.
+    virtual void ItemsMessage(TListBoxMessage message);
+    // After the font changed.
+    void FontChanged() override;
+    // A shown or hidden frame changes the window.
+    void FrameVisibleChanged() override { RecreateWnd(); }
+    // The window was (re)created: scroll bars, extent, tab stops.
+    virtual void CreateWnd();
+    // Tabs in items expand to the tab stops (the window style).
+    virtual bool UsesTabStops() const { return false; }
+    virtual void Match();
+    virtual void DoDeleteItems();
+    // The platform's beep.
+    virtual void Beep();
+    // Sets the tab stops of the rows in dialog units (empty: every 8
+    // average characters).
+    void SetWindowTabStops(std::vector<int> dialogUnits);
+    const std::vector<int>& WindowTabStops() const noexcept { return m_windowTabStops; }
+    // The window's tab stops in pixels.
+    std::vector<int> WindowTabStopPixels() const;
+    // Recreates the window (the style changed).
+    void RecreateWnd();
+    // Item texts, through the items.
+    const std::string& ItemString(int index) const { return m_items.m_items[std::size_t(index)]; }
+    // Shows (or hides) the hint of the item under (x, y).
+    void ShowItemHint(int x, int y);
+    void HideItemHint();
+    // Paints one owner-drawn row (the platform's draw-item request).
+    void DrawItemRequest(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
+    // The background of a group header and its font and text colour on
+    // canvas, as every header painter starts.
+    void PaintGroupBackground(TCanvas& canvas, const TRect& rect, TOwnerDrawState state);
+
+    void PaintFrame(TCanvas& canvas) override;
+    void PaintClient(TCanvas& canvas) override;
+    void ColorChanged() override;
+    void MouseEnter() override;
+    void MouseLeave() override;
+    void FocusEnter() override;
+    void FocusExit() override;
+    void EnabledChanged() override;
+
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+
+private:
+    friend class TFcListBoxStrings;
+    // The item list tells the view of a change.
+    void AfterInsert(int index, TListBoxMessage message);
+    void AfterDelete(int index);
+    void AfterReset();
+    void AfterSort();
+    // Rows that fit wholly into the client area (at least 1).
+    int VisibleRows() const;
+    int MaxTopIndex() const;
+    void UpdateScrollBars();
+    // Selects the first item starting with text and remembers text; a
+    // failed search beeps and keeps the old prefix.
+    void SearchFor(const std::string& text, char key);
+    // The keyboard's navigation (the platform list box's own handling).
+    void NavigateKey(int key, Qt::KeyboardModifiers modifiers);
+    void MoveCaretTo(int index, Qt::KeyboardModifiers modifiers, bool byUser);
+    void SelectByMouse(int index, Qt::KeyboardModifiers modifiers, bool press);
+    void ScrollIntoView(int index);
+    void PlatformCharSearch(char key);
+    bool OwnerDrawn() const noexcept { return m_style != TListBoxStyle::lbStandard; }
+    void PaintStandardRow(TCanvas& canvas, int index, TRect rect);
+    bool FocusRectShown() const;
+
+    TFcListBoxStrings m_items;
+    bool m_colorGuard = false;
+    TColor m_normalColor = gui::clWindow;
+    bool m_incrementalSearch = true;
+    bool m_beepOnInvalidKey = true;
+    std::uint16_t m_horzExtent = 0;
+    bool m_horzScrollBar = false;
+    std::string m_searchString;
+    std::unique_ptr<QTimer> m_searchTimer;
+    int m_keyInProgress = 0;
+    bool m_tabOnEnter = false;
+    int m_ownerDrawIndent = 0;
+    bool m_showItemHints = true;
+    QPointer<QWidget> m_hintWindow;
+    bool m_useGradients = true;
+    TColor m_groupColor = gui::clInactiveCaptionText;
+    bool m_groupColorFromTheme = true;
+    TFont m_groupFont;
+    bool m_groupFontChanged = false;
+    std::string m_groupPrefix = "//";
+    bool m_showGroups = false;
+    bool m_mouseOver = false;
+
+    TListBoxStyle m_style = TListBoxStyle::lbStandard;
+    TBorderStyle m_borderStyle = TBorderStyle::bsSingle;
+    bool m_multiSelect = false;
+    bool m_extendedSelect = true;
+    bool m_sorted = false;
+    int m_itemHeight = 16;
+    int m_itemIndex = -1; // single selection
+    int m_caretIndex = -1;
+    int m_anchorIndex = -1;
+    std::vector<bool> m_selected; // with MultiSelect
+    int m_topIndex = 0;
+    int m_horzPos = 0;
+    int m_tabUnitWidth = 6; // the average character width of the font
+    std::vector<int> m_windowTabStops;
+    bool m_hideFocus = true; // no focus rectangle until the keyboard is used
+    bool m_mouseSelecting = false;
+    int m_pressIndex = -1;
+    QScrollBar* m_vertBar = nullptr; // children, owned by Qt's parent tree
+    QScrollBar* m_horzBar = nullptr;
+};
+
+} // namespace vdx
+
+Q_DECLARE_METATYPE(vdx::TListBoxStyle)

@@ -1,0 +1,426 @@
+#include "controls/panels/FcPanel.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QResizeEvent>
+#include <algorithm>
+
+#include "controls/base/FcCommon.h"
+#include "platform/gui/exception_guard.h"
+#include "platform/gui/text_layout.h"
+
+namespace vdx {
+
+using gui::TBrushStyle;
+
+TRect PlaceCaptionRect(TRect r, int h, TAlignmentVertical alignment) noexcept {
+    switch (alignment) {
+    case TAlignmentVertical::avTop:
+        if (r.Top + h < r.Bottom)
+            r.Bottom = r.Top + h;
+        break;
+    case TAlignmentVertical::avCenter:
+        r.Top = (r.Top + r.Bottom - h) / 2;
+        if (r.Top + h < r.Bottom)
+            r.Bottom = r.Top + h;
+        break;
+    case TAlignmentVertical::avBottom:
+        if (r.Bottom - h - 1 > r.Top)
+            r.Top = r.Bottom - h - 1;
+        break;
+    }
+    return r;
+}
+
+std::vector<TRect> ResizeRepaintStrips(TRect inner, TPoint margin, gui::TSize oldSize,
+                                       gui::TSize newSize) {
+    std::vector<TRect> strips;
+    if (newSize.cx != oldSize.cx)
+        strips.push_back(gui::Rect(inner.Right - margin.X, 0, newSize.cx, newSize.cy));
+    if (newSize.cy != oldSize.cy)
+        strips.push_back(gui::Rect(0, inner.Bottom - margin.Y, newSize.cx, newSize.cy));
+    return strips;
+}
+
+TFcCustomPanel::TFcCustomPanel(QWidget* parent)
+    : TFcBorderedControl(
+          parent, TFcBorders{.BorderOuter = TFrameStyleEx::fsRaised, .FlatColorAdjustment = 30}) {
+    SetColor(gui::clBtnFace);
+    SetAlignment(TAlignment::taCenter);
+    Realign();
+}
+
+TFcCustomPanel::~TFcCustomPanel() = default;
+
+TPoint TFcCustomPanel::GetCursorClientPos() const {
+    const QPoint p = mapFromGlobal(QCursor::pos());
+    return {p.x(), p.y()};
+}
+
+TRect TFcCustomPanel::GetPanelRect() const {
+    return gui::Rect(0, 0, width(), height());
+}
+
+TPoint TFcCustomPanel::GetMarginSize() const {
+    return {1, 1};
+}
+
+TRect TFcCustomPanel::GetClientRect() const {
+    TRect r = GetPanelRect();
+    AdjustRectForBorders(r, false);
+    return r;
+}
+
+TRect TFcCustomPanel::AdjustClientRect(TRect r) const {
+    r.Left += m_padding.left() + BorderWidth();
+    r.Top += m_padding.top() + BorderWidth();
+    r.Right -= m_padding.right() + BorderWidth();
+    r.Bottom -= m_padding.bottom() + BorderWidth();
+    return r;
+}
+
+void TFcCustomPanel::Realign() {
+    // The margins do not depend on the size: measure them on a large panel.
+    constexpr int kProbe = 100000;
+    TRect r = gui::Rect(0, 0, kProbe, kProbe);
+    AdjustRectForBorders(r, false);
+    r = AdjustClientRect(r);
+    SetFrameMargins(QMargins(std::max(0, r.Left), std::max(0, r.Top), std::max(0, kProbe - r.Right),
+                             std::max(0, kProbe - r.Bottom)));
+}
+
+void TFcCustomPanel::EnableChildControls(bool enable) {
+    auto directChildren = [this] {
+        std::vector<QWidget*> out;
+        for (QObject* o : children())
+            if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow())
+                out.push_back(w);
+        return out;
+    };
+    if (!enable) {
+        m_enabledStates.clear();
+        for (QWidget* w : directChildren())
+            m_enabledStates.emplace_back(w, w->isEnabledTo(this));
+        for (QWidget* w : directChildren())
+            w->setEnabled(false);
+        return;
+    }
+    for (QWidget* w : directChildren()) {
+        auto it = std::find_if(m_enabledStates.begin(), m_enabledStates.end(),
+                               [w](const auto& e) { return e.first == w; });
+        if (it == m_enabledStates.end() || it->second)
+            w->setEnabled(true);
+    }
+}
+
+void TFcCustomPanel::GetGradientColors(TColor& startColor, TColor& stopColor) const {
+    if (m_gradientColorStyle == TFcGradientColorStyle::gcsCustom) {
+        startColor = m_gradientColorStart;
+        stopColor = m_gradientColorStop;
+        return;
+    }
+    GetGradientPanelColors(m_gradientColorStyle, startColor, stopColor);
+}
+
+void TFcCustomPanel::GetFlatColors(TColor& color, int& adjustment) const {
+    if (m_visualStyle != TFcVisualStyle::vsGradient ||
+        m_gradientColorStyle == TFcGradientColorStyle::gcsCustom) {
+        color = FlatColor();
+        adjustment = FlatColorAdjustment();
+        return;
+    }
+    color = GetGradientFrameColor(m_gradientColorStyle);
+    adjustment = 0;
+}
+
+void TFcCustomPanel::DrawCaptionText(TCanvas& canvas, TRect r) {
+    if (Caption().empty())
+        return;
+    canvas.Font = Font();
+    r.Left += m_textMargin;
+    r.Right -= m_textMargin;
+    r.Top += m_textMarginVertical;
+    r.Bottom -= m_textMarginVertical;
+    unsigned flags = gui::DT_EXPANDTABS | gui::DT_VCENTER;
+    if (m_wordWrap)
+        flags |= gui::DT_WORDBREAK;
+    switch (Alignment()) {
+    case TAlignment::taLeftJustify:
+        flags |= gui::DT_LEFT;
+        break;
+    case TAlignment::taRightJustify:
+        flags |= gui::DT_RIGHT;
+        break;
+    case TAlignment::taCenter:
+        flags |= gui::DT_CENTER;
+        break;
+    }
+    TRect measured = r;
+    const int h = DrawTextOnCanvas(canvas, Caption(), measured, flags | gui::DT_CALCRECT);
+    r = PlaceCaptionRect(r, h, m_alignmentVertical);
+    if (!isEnabled())
+        canvas.Font.Color = gui::clGrayText;
+    DrawTextOnCanvas(canvas, Caption(), r, flags);
+}
+
+void TFcCustomPanel::DrawGrid(TCanvas& canvas, const TRect& r) {
+    const int gx = m_gridXSize, gy = m_gridYSize;
+    const int nx = gx ? (r.Right - r.Left) / gx : 0;
+    const int ny = gy ? (r.Bottom - r.Top) / gy : 0;
+    canvas.Pen.Color = m_gridColor;
+    if (m_gridStyle == TFcGridStyle::gsDots) {
+        for (int i = 1; i <= nx; ++i)
+            for (int j = 1; j <= ny; ++j)
+                canvas.SetPixel(r.Left + i * gx - 1, r.Top + j * gy - 1, m_gridColor);
+        return;
+    }
+    const bool solid = m_gridStyle == TFcGridStyle::gsSolidLines;
+    for (int i = 1; i <= nx; ++i) {
+        const int x = r.Left + i * gx - 1;
+        if (solid) {
+            canvas.MoveTo(x, r.Top);
+            canvas.LineTo(x, r.Bottom);
+        } else {
+            for (int y = r.Top + 1; y < r.Bottom; y += 2)
+                canvas.SetPixel(x, y, m_gridColor);
+        }
+    }
+    for (int j = 1; j <= ny; ++j) {
+        const int y = r.Top + j * gy - 1;
+        if (solid) {
+            canvas.MoveTo(r.Left, y);
+            canvas.LineTo(r.Right, y);
+        } else {
+            for (int x = r.Left + 1; x < r.Right; x += 2)
+                canvas.SetPixel(x, y, m_gridColor);
+        }
+    }
+}
+
+void TFcCustomPanel::SetBounds(int left, int top, int w, int h) {
+    if (m_align == TAlign::alBottom && h != height())
+        top -= h - height();
+    if (m_align == TAlign::alRight && w != width())
+        left -= w - width();
+    setGeometry(left, top, w, h);
+}
+
+void TFcCustomPanel::Loaded() {
+    gui::TFramedHost::Loaded();
+    Realign();
+    update();
+}
+
+void TFcCustomPanel::EraseBackground(TCanvas& canvas) {
+    if (Transparent()) {
+        if (m_paintClientArea)
+            PaintParentBackground(*this, canvas, true);
+        return;
+    }
+    canvas.Brush.SetColor(Color());
+    canvas.FillRect(GetClientRect());
+}
+
+void TFcCustomPanel::Paint(TCanvas& canvas) {
+    TRect r = GetPanelRect();
+    TColor flatColor;
+    int flatAdjustment = 0;
+    GetFlatColors(flatColor, flatAdjustment);
+    TInnerOuterBorders b = BorderModel();
+    b.FlatColor = flatColor;
+    b.FlatColorAdjustment = flatAdjustment;
+    r = DrawInnerOuterBorders(canvas, r, b);
+
+    if (!Transparent() && m_paintClientArea) {
+        const TFcBorders& borders = Borders();
+        const bool rounded =
+            (borders.BorderOuter == TFrameStyleEx::fsFlatRounded &&
+             borders.BorderInner == TFrameStyleEx::fsNone && borders.BorderWidth == 0) ||
+            borders.BorderInner == TFrameStyleEx::fsFlatRounded;
+        TRect fill = r;
+        const TSides s = borders.BorderSides;
+        if (rounded) {
+            fill.Left -= s.Contains(TSide::sdLeft) ? 1 : 0;
+            fill.Top -= s.Contains(TSide::sdTop) ? 1 : 0;
+            fill.Right += s.Contains(TSide::sdRight) ? 1 : 0;
+            fill.Bottom += s.Contains(TSide::sdBottom) ? 1 : 0;
+        }
+        if (m_visualStyle == TFcVisualStyle::vsGradient) {
+            TColor start, stop;
+            GetGradientColors(start, stop);
+            PaintGradient(canvas, fill, m_gradientDirection, start, stop, 1);
+        } else {
+            canvas.Brush.SetColor(Color());
+            canvas.FillRect(fill);
+        }
+        if (rounded) {
+            const TColor corner = AdjustColor(flatColor, flatAdjustment);
+            const bool left = s.Contains(TSide::sdLeft), top = s.Contains(TSide::sdTop);
+            const bool right = s.Contains(TSide::sdRight), bottom = s.Contains(TSide::sdBottom);
+            if (left && top)
+                canvas.SetPixel(fill.Left, fill.Top, corner);
+            if (top && right)
+                canvas.SetPixel(fill.Right - 1, fill.Top, corner);
+            if (right && bottom)
+                canvas.SetPixel(fill.Right - 1, fill.Bottom - 1, corner);
+            if (left && bottom)
+                canvas.SetPixel(fill.Left, fill.Bottom - 1, corner);
+        }
+    }
+    if (m_showGrid)
+        DrawGrid(canvas, r);
+    canvas.Brush.SetStyle(TBrushStyle::bsClear);
+    DrawCaptionText(canvas, r);
+    canvas.Brush.SetStyle(TBrushStyle::bsSolid);
+    if (OnPaint)
+        OnPaint(this, canvas);
+}
+
+void TFcCustomPanel::paintEvent(QPaintEvent*) {
+    gui::Guard([this] {
+        TCanvas canvas(*this);
+        EraseBackground(canvas);
+        Paint(canvas);
+    });
+}
+
+void TFcCustomPanel::resizeEvent(QResizeEvent* event) {
+    gui::TFramedHost::resizeEvent(event);
+    gui::Guard([&] {
+        if (m_fullRepaint || !Caption().empty()) {
+            update();
+        } else {
+            TRect inner = GetPanelRect();
+            AdjustRectForBorders(inner, true);
+            const QSize o = event->oldSize().isValid() ? event->oldSize() : QSize(0, 0);
+            for (const TRect& strip : ResizeRepaintStrips(
+                     inner, GetMarginSize(), {o.width(), o.height()}, {width(), height()}))
+                update(gui::ToQRect(strip));
+        }
+        if (OnResize)
+            OnResize(this);
+    });
+}
+
+void TFcCustomPanel::changeEvent(QEvent* event) {
+    gui::TFramedHost::changeEvent(event);
+    // The desktop's theme changed: its colour scheme may have too.
+    if (event->type() == QEvent::ThemeChange)
+        XPColorScheme = ReadXPColorScheme();
+}
+
+void TFcCustomPanel::EnabledChanged() {
+    update();
+    // Only a change of the panel's own state moves the children; a
+    // disabled ancestor disables them by itself.
+    const bool own = !testAttribute(Qt::WA_ForceDisabled);
+    if (own == m_ownEnabled)
+        return;
+    m_ownEnabled = own;
+    EnableChildControls(own);
+}
+
+// Setters: compare, store, repaint.
+
+void TFcCustomPanel::SetAlignmentVertical(TAlignmentVertical value) {
+    if (StoreChanged(m_alignmentVertical, value))
+        update();
+}
+
+void TFcCustomPanel::SetGradientColorStyle(TFcGradientColorStyle value) {
+    if (StoreChanged(m_gradientColorStyle, value))
+        update();
+}
+
+void TFcCustomPanel::SetGridColor(TColor value) {
+    if (StoreChanged(m_gridColor, value))
+        update();
+}
+
+void TFcCustomPanel::SetGridStyle(TFcGridStyle value) {
+    if (StoreChanged(m_gridStyle, value))
+        update();
+}
+
+void TFcCustomPanel::SetGridXSize(std::uint16_t value) {
+    if (StoreChanged(m_gridXSize, value))
+        update();
+}
+
+void TFcCustomPanel::SetGridYSize(std::uint16_t value) {
+    if (StoreChanged(m_gridYSize, value))
+        update();
+}
+
+void TFcCustomPanel::SetPaintClientArea(bool value) {
+    if (StoreChanged(m_paintClientArea, value))
+        update();
+}
+
+void TFcCustomPanel::SetShowGrid(bool value) {
+    if (StoreChanged(m_showGrid, value))
+        update();
+}
+
+void TFcCustomPanel::SetTextMargin(int value) {
+    if (StoreChanged(m_textMargin, value))
+        update();
+}
+
+void TFcCustomPanel::SetTextMarginVertical(int value) {
+    if (StoreChanged(m_textMarginVertical, value))
+        update();
+}
+
+void TFcCustomPanel::SetVisualStyle(TFcVisualStyle value) {
+    if (StoreChanged(m_visualStyle, value))
+        update();
+}
+
+void TFcCustomPanel::SetWordWrap(bool value) {
+    if (StoreChanged(m_wordWrap, value))
+        update();
+}
+
+void TFcCustomPanel::SetPadding(const QMargins& value) {
+    if (m_padding == value)
+        return;
+    m_padding = value;
+    Realign();
+}
+
+void TFcCustomPanel::SetGradientColorStart(TColor value) {
+    if (m_gradientColorStart == value)
+        return;
+    m_gradientColorStart = value;
+    update();
+    InvalidateTransparentChildren(*this);
+}
+
+void TFcCustomPanel::SetGradientColorStop(TColor value) {
+    if (m_gradientColorStop == value)
+        return;
+    m_gradientColorStop = value;
+    update();
+    InvalidateTransparentChildren(*this);
+}
+
+void TFcCustomPanel::SetGradientDirection(TGradientDirection value) {
+    if (m_gradientDirection == value)
+        return;
+    m_gradientDirection = value;
+    update();
+    InvalidateTransparentChildren(*this);
+}
+
+void TFcCustomPanel::SetTransparent(bool value) {
+    if (Transparent() == value)
+        return;
+    TFcBorderedControl::SetTransparent(value);
+    for (QObject* o : children())
+        if (auto* w = qobject_cast<QWidget*>(o))
+            w->update();
+}
+
+} // namespace vdx

@@ -1,0 +1,174 @@
+#pragma once
+// The container control of the library: a panel whose frame is built from an
+// outer border style, a solid band and an inner border style on any of its
+// four sides; its client area is filled with a plain colour or a gradient (or
+// left to the parent), it can show an alignment grid, and it draws its
+// caption aligned both ways with margins and optional word wrap. Disabling
+// the panel disables its children; enabling it gives every child back the
+// state it had before.
+//
+// TFcCustomPanel is also the base of the group box, the status bar, the
+// calculator and the pop-up panels. Its border model comes from
+// TFcBorderedControl, which it shares with the label.
+
+#include <QMargins>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "controls/base/FcBorderedControl.h"
+#include "controls/base/FcDraw.h"
+#include "controls/base/FcGrafx.h"
+
+namespace vdx {
+
+enum class TFcGridStyle : std::uint8_t { gsDots, gsDottedLines, gsSolidLines };
+
+// The caption rectangle for a text of textHeight pixels in rect (vertical
+// placement only; the horizontal one is DrawText's).
+TRect PlaceCaptionRect(TRect rect, int textHeight, TAlignmentVertical alignment) noexcept;
+// The repaint the panel asks for after a resize from oldSize to newSize when
+// FullRepaint is off and it has no caption: the strip at the right from
+// inner.Right - margin.X (on a width change) and the strip at the bottom
+// from inner.Bottom - margin.Y (on a height change), in panel coordinates.
+std::vector<TRect> ResizeRepaintStrips(TRect inner, TPoint margin, gui::TSize oldSize,
+                                       gui::TSize newSize);
+
+class TFcCustomPanel : public TFcBorderedControl {
+    Q_OBJECT
+
+public:
+    explicit TFcCustomPanel(QWidget* parent = nullptr);
+    ~TFcCustomPanel() override;
+
+    // The mouse position in panel coordinates.
+    virtual TPoint GetCursorClientPos() const;
+    // (0, 0, Width, Height).
+    virtual TRect GetPanelRect() const;
+    virtual TPoint GetMarginSize() const;
+    // False: remembers every direct child's enabled state and disables it;
+    // True: enables the children that were enabled (or are new since).
+    virtual void EnableChildControls(bool enable);
+    virtual void GetGradientColors(TColor& startColor, TColor& stopColor) const;
+    virtual void GetFlatColors(TColor& color, int& adjustment) const;
+    virtual void DrawCaptionText(TCanvas& canvas, TRect rect);
+    virtual void DrawGrid(TCanvas& canvas, const TRect& rect);
+
+    // The area left inside the borders (without the padding and the band),
+    // in panel coordinates; the children are placed inside it less the
+    // padding and BorderWidth (the panel's contents margins).
+    TRect GetClientRect() const;
+    // What GetClientRect leaves after the padding and the BorderWidth band.
+    TRect AdjustClientRect(TRect rect) const;
+
+    // Moves and sizes the panel; alBottom keeps the bottom edge and alRight
+    // the right edge where they were.
+    void SetBounds(int left, int top, int width, int height);
+
+    void Loaded() override;
+
+    TAlignmentVertical AlignmentVertical() const noexcept { return m_alignmentVertical; }
+    TFcGradientColorStyle GradientColorStyle() const noexcept { return m_gradientColorStyle; }
+    TColor GradientColorStart() const noexcept { return m_gradientColorStart; }
+    TColor GradientColorStop() const noexcept { return m_gradientColorStop; }
+    TGradientDirection GradientDirection() const noexcept { return m_gradientDirection; }
+    TColor GridColor() const noexcept { return m_gridColor; }
+    TFcGridStyle GridStyle() const noexcept { return m_gridStyle; }
+    std::uint16_t GridXSize() const noexcept { return m_gridXSize; }
+    std::uint16_t GridYSize() const noexcept { return m_gridYSize; }
+    bool ShowGrid() const noexcept { return m_showGrid; }
+    bool PaintClientArea() const noexcept { return m_paintClientArea; }
+    int TextMargin() const noexcept { return m_textMargin; }
+    int TextMarginVertical() const noexcept { return m_textMarginVertical; }
+    bool WordWrap() const noexcept { return m_wordWrap; }
+    TFcVisualStyle VisualStyle() const noexcept { return m_visualStyle; }
+
+    // Each setter does nothing for an unchanged value; otherwise it stores
+    // and repaints (the border styles and widths also move the children).
+    virtual void SetAlignmentVertical(TAlignmentVertical value);
+    virtual void SetGradientColorStyle(TFcGradientColorStyle value);
+    // The gradient setters also repaint transparent children.
+    virtual void SetGradientColorStart(TColor value);
+    virtual void SetGradientColorStop(TColor value);
+    virtual void SetGradientDirection(TGradientDirection value);
+    virtual void SetGridColor(TColor value);
+    virtual void SetGridStyle(TFcGridStyle value);
+    virtual void SetGridXSize(std::uint16_t value);
+    virtual void SetGridYSize(std::uint16_t value);
+    virtual void SetPaintClientArea(bool value);
+    virtual void SetShowGrid(bool value);
+    // Also repaints every direct child.
+    void SetTransparent(bool value) override;
+    virtual void SetTextMargin(int value);
+    virtual void SetTextMarginVertical(int value);
+    virtual void SetWordWrap(bool value);
+    virtual void SetVisualStyle(TFcVisualStyle value);
+
+    // The class library's panel properties the library relies on (font,
+    // caption and alignment come from the framed-control base; the
+    // alignment starts as taCenter).
+    bool FullRepaint() const noexcept { return m_fullRepaint; }
+    void SetFullRepaint(bool value) noexcept { m_fullRepaint = value; }
+    QMargins Padding() const noexcept { return m_padding; }
+    void SetPadding(const QMargins& value);
+    TAlign Align() const noexcept { return m_align; }
+    void SetAlign(TAlign value) noexcept { m_align = value; }
+
+    // Called at the end of painting, with the canvas painted on.
+    std::function<void(QObject* sender, TCanvas& canvas)> OnPaint;
+    std::function<void(QObject* sender)> OnResize;
+
+protected:
+    // The whole picture: frame, fill, grid, caption, then OnPaint.
+    virtual void Paint(TCanvas& canvas);
+    // Moves the children after a change of the client rectangle.
+    void Realign();
+    void BorderLayoutChanged() override { Realign(); }
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void EnabledChanged() override;
+
+private:
+    // The background erase before Paint: the parent's picture under a
+    // transparent panel that paints its client area, the panel colour under
+    // an opaque one.
+    void EraseBackground(TCanvas& canvas);
+
+    TAlignmentVertical m_alignmentVertical = TAlignmentVertical::avCenter;
+    TFcGradientColorStyle m_gradientColorStyle = TFcGradientColorStyle::gcsSystem;
+    TColor m_gradientColorStart = gui::clWhite;
+    TColor m_gradientColorStop = gui::clBtnFace;
+    TGradientDirection m_gradientDirection = TGradientDirection::gdHorizontalEnd;
+    TColor m_gridColor = gui::clBtnShadow;
+    TFcGridStyle m_gridStyle = TFcGridStyle::gsDots;
+    std::uint16_t m_gridXSize = 8;
+    std::uint16_t m_gridYSize = 8;
+    bool m_showGrid = false;
+    bool m_paintClientArea = true;
+    int m_textMargin = 0;
+    int m_textMarginVertical = 0;
+    bool m_wordWrap = true;
+    TFcVisualStyle m_visualStyle = TFcVisualStyle::vsWinXP;
+
+    bool m_fullRepaint = true;
+    QMargins m_padding;
+    TAlign m_align = TAlign::alNone;
+
+    // The enabled state of each direct child when the panel was disabled.
+    std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledStates;
+    bool m_ownEnabled = true; // the panel's own state, apart from its ancestors'
+};
+
+// The panel as forms place it.
+class TFcPanel : public TFcCustomPanel {
+    Q_OBJECT
+public:
+    using TFcCustomPanel::TFcCustomPanel;
+};
+
+} // namespace vdx

@@ -1,0 +1,285 @@
+#include "controls/labels/FcLabel.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEnterEvent>
+#include <memory>
+
+#include "WidgetPictures.h"
+#include "controls/base/FcCommon.h"
+
+namespace vdx {
+namespace {
+
+using gui::clRed;
+using gui::clYellow;
+using test::PixelAt;
+using test::RenderWidget;
+using test::Shown;
+
+TEST(FcLabelAngle, WrittenAnglesAreKeptInOneTurn) {
+    const std::pair<int, int> rows[] = {{-90, 270}, {400, 40},   {360, 0},
+                                        {-360, 0},  {-400, 320}, {359, 359}};
+    for (auto [written, stored] : rows) {
+        TFcLabel label;
+        label.SetAngle(written);
+        EXPECT_EQ(label.Angle(), stored) << written;
+    }
+}
+
+TEST(FcLabelAngle, RotationAndAngleFollowEachOther) {
+    TFcLabel label;
+    label.SetCenterPoint(TCenterPoint::cpLowerLeft);
+    label.SetAngle(45);
+    EXPECT_EQ(label.Rotation(), TRotation::roFlat);
+    label.SetRotation(TRotation::roNone);
+    EXPECT_EQ(label.Angle(), 0);
+
+    label.SetRotation(TRotation::roCurve);
+    label.SetAngle(30);
+    EXPECT_EQ(label.Rotation(), TRotation::roCurve);
+    label.SetRotation(TRotation::roFlat);
+    EXPECT_EQ(label.Angle(), 0);
+    EXPECT_EQ(label.CenterPoint(), TCenterPoint::cpCenter);
+}
+
+TEST(FcLabelGeometry, RotatedExtents) {
+    struct Row {
+        int w, h, angle;
+        gui::TSize expected;
+    };
+    const Row rows[] = {{30, 10, 0, {30, 10}},   {30, 10, 180, {30, 10}}, {30, 10, 90, {10, 30}},
+                        {30, 10, 270, {10, 30}}, {30, 10, 45, {28, 28}},  {30, 10, 120, {31, 24}}};
+    for (const Row& r : rows) {
+        const gui::TSize s = RotatedExtent(r.w, r.h, r.angle);
+        EXPECT_EQ(s.cx, r.expected.cx) << r.angle;
+        EXPECT_EQ(s.cy, r.expected.cy) << r.angle;
+    }
+}
+
+TEST(FcLabelGeometry, ReferencePointOfTurnedText) {
+    // Unturned, centred on the baseline: the origin is half the width left
+    // and the ascent up.
+    EXPECT_EQ(TextOriginForReference({50, 40}, 20, 9, 0, true, true), (TPoint{40, 31}));
+    // A quarter turn: the text runs upward, its top faces left.
+    EXPECT_EQ(TextOriginForReference({50, 40}, 20, 9, 90, true, true), (TPoint{41, 50}));
+    EXPECT_EQ(TextOriginForReference({50, 40}, 20, 9, 90, false, false), (TPoint{50, 40}));
+}
+
+TEST(FcLabelGeometry, AutoSizeAddsBordersAndMargin) {
+    TFcLabel label;
+    label.SetCaption("Server name:");
+    const QSize plain = label.size();
+    label.SetBorderOuter(TFrameStyleEx::fsFlat);
+    label.SetTextMargin(2);
+    EXPECT_EQ(label.size(), plain + QSize(6, 6));
+
+    // The measured text itself: one line of the caption.
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    TCanvas canvas(scratch);
+    canvas.Font = label.Font();
+    TRect r{0, 0, 0, 0};
+    canvas.DrawText("Server name:", r, gui::DT_CALCRECT | gui::DT_EXPANDTABS);
+    EXPECT_EQ(plain, QSize(r.Width(), r.Height()));
+}
+
+TEST(FcLabelGeometry, RightJustifiedAutoSizeKeepsTheRightEdge) {
+    TFcLabel label;
+    label.setGeometry(100, 10, 200, 17);
+    label.SetAutoSize(false);
+    label.SetAlignment(TAlignment::taRightJustify);
+    label.SetCaption("x");
+    label.SetAutoSize(true);
+    EXPECT_EQ(label.geometry().right(), 299);
+}
+
+TEST(FcLabelBehaviour, CondensedCaptionStopsSizing) {
+    TFcLabel label;
+    label.SetCaption("short");
+    label.SetCondenseCaption(TFcCondenseCaption::ccAtEnd);
+    EXPECT_FALSE(label.AutoSize());
+    const QSize before = label.size();
+    label.SetCaption("a caption far too long for the label it stands in");
+    EXPECT_EQ(label.size(), before);
+    // The ink ends inside the label.
+    label.SetColor(clYellow);
+    const QImage image = RenderWidget(label);
+    const QRect ink = test::InkBounds(image, image.rect(), clYellow);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_LT(ink.right(), before.width());
+}
+
+TEST(FcLabelPicture, FlatBorderAndFill) {
+    TFcLabel label;
+    label.SetAutoSize(false);
+    label.resize(20, 12);
+    label.SetColor(clYellow);
+    label.SetBorderOuter(TFrameStyleEx::fsFlat);
+    const QImage image = RenderWidget(label);
+    const gui::TColor flat = AdjustColor(gui::clBtnShadow, 30);
+    EXPECT_EQ(PixelAt(image, 0, 0), flat);
+    EXPECT_EQ(PixelAt(image, 19, 11), flat);
+    EXPECT_EQ(PixelAt(image, 10, 0), flat);
+    EXPECT_EQ(PixelAt(image, 1, 1), clYellow);
+    EXPECT_EQ(PixelAt(image, 18, 10), clYellow);
+}
+
+TEST(FcLabelPicture, TransparentLabelLeavesItsBackgroundAlone) {
+    TFcLabel label;
+    label.SetAutoSize(false);
+    label.resize(20, 12);
+    label.SetTransparent(true);
+    const QImage image = RenderWidget(label);
+    EXPECT_EQ(image.pixel(1, 1), test::kCanary);
+}
+
+TEST(FcLabelPicture, DisabledLabelDrawsOnlyGrayText) {
+    TFcLabel label;
+    label.SetCaption("Gray");
+    label.SetColor(gui::clWhite);
+    label.SetTextStyle(TTextStyle::tsRaised);
+    label.SetHighlightColor(clRed);
+    label.SetShadowColor(gui::clBlue);
+    label.setEnabled(false);
+    const QImage image = RenderWidget(label);
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const gui::TColor c = PixelAt(image, x, y);
+            // White blended with gray only: no red or blue copy anywhere.
+            EXPECT_TRUE(gui::GetRValue(c) == gui::GetGValue(c) &&
+                        gui::GetGValue(c) == gui::GetBValue(c))
+                << x << "," << y;
+            if (c != gui::clWhite)
+                ++ink;
+        }
+    EXPECT_GT(ink, 0);
+
+    // Enabled, the raised copies show.
+    label.setEnabled(true);
+    const QImage raised = RenderWidget(label);
+    bool red = false;
+    for (int y = 0; y < raised.height() && !red; ++y)
+        for (int x = 0; x < raised.width() && !red; ++x)
+            red = PixelAt(raised, x, y) == clRed;
+    EXPECT_TRUE(red);
+}
+
+class BlinkingLabels : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(BlinkingControls, nullptr); }
+};
+
+TEST_F(BlinkingLabels, OnlyBlinkingLabelsChangeColourAndAllSwitchTogether) {
+    TFcLabel a, b, steady;
+    for (TFcLabel* l : {&a, &b}) {
+        l->SetBlinkColor(clRed);
+        l->SetBlinking(true);
+    }
+    const gui::TColor fontColor = steady.CurrentColor();
+    ASSERT_NE(BlinkingControls, nullptr);
+    EXPECT_EQ(BlinkingControls->GetCount(), 3);
+
+    BlinkingControls->TimerFired(); // on -> off
+    EXPECT_EQ(a.CurrentColor(), fontColor);
+    BlinkingControls->TimerFired(); // off -> on
+    EXPECT_EQ(a.CurrentColor(), clRed);
+    EXPECT_EQ(b.CurrentColor(), clRed);
+    EXPECT_EQ(steady.CurrentColor(), fontColor);
+
+    // Clearing Blinking in the "on" phase gives the font colour back at once.
+    a.SetBlinking(false);
+    EXPECT_EQ(a.CurrentColor(), fontColor);
+    BlinkingControls->TimerFired();
+    BlinkingControls->TimerFired();
+    EXPECT_EQ(a.CurrentColor(), fontColor);
+    EXPECT_EQ(b.CurrentColor(), clRed);
+}
+
+TEST_F(BlinkingLabels, TheLastLabelFreesTheListAndANewOneStartsAfresh) {
+    {
+        TFcLabel label;
+        label.SetBlinkIntervalOn(100);
+        EXPECT_EQ(BlinkingControls->IntervalOn(), 100);
+    }
+    EXPECT_EQ(BlinkingControls, nullptr);
+    TFcLabel label;
+    ASSERT_NE(BlinkingControls, nullptr);
+    EXPECT_EQ(label.BlinkIntervalOn(), 500);
+    EXPECT_EQ(label.BlinkIntervalOff(), 500);
+}
+
+TEST_F(BlinkingLabels, AFontColourSetWhileBlinkingShowsOnceBlinkingEnds) {
+    TFcLabel label;
+    label.SetBlinkColor(clRed);
+    label.SetBlinking(true);
+    TFont font = label.Font();
+    font.Color = gui::clNavy;
+    label.SetFont(font);
+    BlinkingControls->TimerFired(); // on -> off: the colour from before the change
+    BlinkingControls->TimerFired(); // off -> on
+    EXPECT_EQ(label.CurrentColor(), clRed);
+
+    label.SetBlinking(false);
+    EXPECT_EQ(label.CurrentColor(), gui::clNavy);
+}
+
+// A navy label that turns red while the mouse is over it.
+void MakeFlyByLabel(TFcLabel& label) {
+    TFont font = label.Font();
+    font.Color = gui::clNavy;
+    label.SetFont(font);
+    label.SetFlyByColor(clRed);
+    label.SetFlyByEnabled(true);
+}
+
+TEST(FcLabelBehaviour, FlyByColourWhileTheMouseIsOver) {
+    TFcLabel label;
+    MakeFlyByLabel(label);
+
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&label, &enter);
+    EXPECT_EQ(label.Font().Color, clRed);
+    EXPECT_EQ(label.CurrentColor(), clRed);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&label, &leave);
+    EXPECT_EQ(label.Font().Color, gui::clNavy);
+
+    // Switching fly-by off away from the mouse keeps the font's colour.
+    label.SetFlyByEnabled(false);
+    EXPECT_EQ(label.Font().Color, gui::clNavy);
+    // And in the middle of a fly-by it gives the colour back.
+    label.SetFlyByEnabled(true);
+    QCoreApplication::sendEvent(&label, &enter);
+    label.SetFlyByEnabled(false);
+    EXPECT_EQ(label.Font().Color, gui::clNavy);
+}
+
+TEST(FcLabelBehaviour, ARepeatedEnterStillLeavesTheFontsOwnColour) {
+    TFcLabel label;
+    MakeFlyByLabel(label);
+
+    // The platform may report entering again without a leave in between.
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QCoreApplication::sendEvent(&label, &enter);
+    QCoreApplication::sendEvent(&label, &enter);
+    EXPECT_EQ(label.CurrentColor(), clRed);
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&label, &leave);
+    EXPECT_EQ(label.Font().Color, gui::clNavy);
+    EXPECT_EQ(label.CurrentColor(), gui::clNavy);
+}
+
+TEST(FcLabelBehaviour, ParentColourIsTakenFromAFramedParent) {
+    gui::TFramedHost parent;
+    parent.SetColor(clYellow);
+    auto* label = new TFcLabel(&parent);
+    EXPECT_TRUE(label->ParentColor());
+    EXPECT_EQ(label->Color(), clYellow);
+    parent.SetColor(clRed);
+    EXPECT_EQ(label->Color(), clRed);
+}
+
+} // namespace
+} // namespace vdx

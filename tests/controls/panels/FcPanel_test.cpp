@@ -1,0 +1,353 @@
+#include "controls/panels/FcPanel.h"
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "WidgetPictures.h"
+#include "controls/base/FcFrameController.h"
+
+namespace vdx {
+namespace {
+
+using gui::clBlack;
+using gui::clBtnFace;
+using gui::clRed;
+using gui::clYellow;
+using test::PixelAt;
+using test::RenderWidget;
+using test::Shown;
+
+// A page cell as the page-rights editor makes it: a one-pixel black frame.
+TEST(FcPanelPicture, PageCellHasBlackFrameFilledClientAndCentredCaption) {
+    TFcPanel panel;
+    panel.resize(40, 24);
+    panel.SetBorderOuter(TFrameStyleEx::fsNone);
+    panel.SetBorderInner(TFrameStyleEx::fsNone);
+    panel.SetBorderColor(clBlack);
+    panel.SetBorderWidth(1);
+    panel.SetColor(clYellow);
+    panel.SetCaption("W");
+
+    const QImage image = RenderWidget(panel);
+    for (int x = 0; x < 40; ++x) {
+        EXPECT_EQ(PixelAt(image, x, 0), clBlack) << x;
+        EXPECT_EQ(PixelAt(image, x, 23), clBlack) << x;
+    }
+    for (int y = 0; y < 24; ++y) {
+        EXPECT_EQ(PixelAt(image, 0, y), clBlack) << y;
+        EXPECT_EQ(PixelAt(image, 39, y), clBlack) << y;
+    }
+    EXPECT_EQ(PixelAt(image, 1, 1), clYellow);
+    EXPECT_EQ(PixelAt(image, 38, 22), clYellow);
+
+    // The caption's ink is centred both ways (within the rounding of
+    // odd sizes).
+    const QRect ink = test::InkBounds(image, QRect(1, 1, 38, 22), clYellow);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_LE(std::abs((ink.left() + ink.right() + 1) - 40), 2);
+    EXPECT_LE(std::abs((ink.top() + ink.bottom() + 1) - 24), 3);
+
+    // Children stand inside the frame.
+    EXPECT_EQ(panel.contentsRect(), QRect(1, 1, 38, 22));
+    auto* layout = new QVBoxLayout(&panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* child = new QWidget;
+    layout->addWidget(child);
+    layout->activate();
+    EXPECT_EQ(child->geometry().topLeft(), QPoint(1, 1));
+}
+
+TEST(FcPanelPicture, DefaultPanelIsRaisedTwoPixelsDeep) {
+    TFcPanel panel;
+    panel.resize(20, 10);
+    const QImage image = RenderWidget(panel);
+    EXPECT_EQ(PixelAt(image, 0, 0), Shown(gui::cl3DLight));
+    EXPECT_EQ(PixelAt(image, 19, 9), Shown(gui::cl3DDkShadow));
+    EXPECT_EQ(PixelAt(image, 1, 1), Shown(gui::clBtnHighlight));
+    EXPECT_EQ(PixelAt(image, 18, 8), Shown(gui::clBtnShadow));
+    EXPECT_EQ(PixelAt(image, 2, 2), Shown(clBtnFace));
+    EXPECT_EQ(panel.contentsRect(), QRect(2, 2, 16, 6));
+}
+
+// How far each border style moves the children in, alone and combined.
+TEST(FcPanelGeometry, BorderStylesSetTheClientMargins) {
+    struct Row {
+        const char* name;
+        TFrameStyleEx outer, inner;
+        int borderWidth, bevelWidth;
+        TSides sides;
+        QMargins expected;
+    };
+    const TSides leftTop = TSide::sdLeft | TSide::sdTop;
+    const Row rows[] = {
+        {"none", TFrameStyleEx::fsNone, TFrameStyleEx::fsNone, 0, 1, TSides::All(), {0, 0, 0, 0}},
+        {"flat", TFrameStyleEx::fsFlat, TFrameStyleEx::fsNone, 0, 1, TSides::All(), {1, 1, 1, 1}},
+        {"status bevel 3",
+         TFrameStyleEx::fsStatus,
+         TFrameStyleEx::fsNone,
+         0,
+         3,
+         TSides::All(),
+         {3, 3, 3, 3}},
+        {"groove and flat bold",
+         TFrameStyleEx::fsGroove,
+         TFrameStyleEx::fsFlatBold,
+         0,
+         1,
+         TSides::All(),
+         {4, 4, 4, 4}},
+        {"band of 2 on all sides",
+         TFrameStyleEx::fsFlat,
+         TFrameStyleEx::fsNone,
+         2,
+         1,
+         leftTop,
+         {3, 3, 2, 2}},
+        {"rounded, left and top",
+         TFrameStyleEx::fsFlatRounded,
+         TFrameStyleEx::fsNone,
+         0,
+         1,
+         leftTop,
+         {2, 2, 0, 0}},
+    };
+    for (const Row& row : rows) {
+        TFcPanel panel;
+        panel.resize(50, 30);
+        panel.SetBorderOuter(row.outer);
+        panel.SetBorderInner(row.inner);
+        panel.SetBorderWidth(row.borderWidth);
+        panel.SetBevelWidth(row.bevelWidth);
+        panel.SetBorderSides(row.sides);
+        EXPECT_EQ(panel.contentsMargins(), row.expected) << row.name;
+    }
+}
+
+TEST(FcPanelPicture, EmptyCaptionDrawsNothing) {
+    TFcPanel panel;
+    panel.resize(30, 16);
+    panel.SetBorderOuter(TFrameStyleEx::fsNone);
+    panel.SetColor(clYellow);
+    const QImage image = RenderWidget(panel);
+    EXPECT_TRUE(test::InkBounds(image, image.rect(), clYellow).isEmpty());
+}
+
+TEST(FcPanelGeometry, CaptionPlacement) {
+    struct Row {
+        const char* name;
+        TRect rect;
+        int height;
+        TAlignmentVertical alignment;
+        TRect expected;
+    };
+    const Row rows[] = {
+        {"top", {0, 0, 50, 40}, 13, TAlignmentVertical::avTop, {0, 0, 50, 13}},
+        {"centre", {0, 0, 50, 40}, 13, TAlignmentVertical::avCenter, {0, 13, 50, 26}},
+        {"bottom", {0, 0, 50, 40}, 13, TAlignmentVertical::avBottom, {0, 26, 50, 40}},
+        // A rectangle shorter than the text keeps its top.
+        {"bottom, too short", {0, 5, 50, 15}, 13, TAlignmentVertical::avBottom, {0, 5, 50, 15}},
+        {"top, too short", {0, 5, 50, 15}, 13, TAlignmentVertical::avTop, {0, 5, 50, 15}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(PlaceCaptionRect(row.rect, row.height, row.alignment), row.expected) << row.name;
+}
+
+class GridPanel : public ::testing::Test {
+protected:
+    // A 20 x 12 panel without borders, white, grid in red.
+    QImage Paint(TFcGridStyle style, std::uint16_t gx, std::uint16_t gy) {
+        panel.resize(20, 12);
+        panel.SetBorderOuter(TFrameStyleEx::fsNone);
+        panel.SetColor(gui::clWhite);
+        panel.SetGridColor(clRed);
+        panel.SetGridStyle(style);
+        panel.SetGridXSize(gx);
+        panel.SetGridYSize(gy);
+        panel.SetShowGrid(true);
+        return RenderWidget(panel);
+    }
+    static std::vector<QPoint> RedPixels(const QImage& image) {
+        std::vector<QPoint> out;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (PixelAt(image, x, y) == clRed)
+                    out.emplace_back(x, y);
+        return out;
+    }
+    TFcPanel panel;
+};
+
+TEST_F(GridPanel, DotsStandAtTheEndOfEveryCell) {
+    const auto red = RedPixels(Paint(TFcGridStyle::gsDots, 8, 5));
+    const std::vector<QPoint> expected = {{7, 4}, {15, 4}, {7, 9}, {15, 9}};
+    EXPECT_EQ(red.size(), expected.size());
+    for (QPoint p : expected)
+        EXPECT_NE(std::find(red.begin(), red.end(), p), red.end()) << p.x() << "," << p.y();
+}
+
+TEST_F(GridPanel, ZeroSizeDrawsNothingAlongThatAxis) {
+    EXPECT_TRUE(RedPixels(Paint(TFcGridStyle::gsDots, 0, 5)).empty());
+    // Solid lines with GridXSize 0: the horizontal lines only.
+    const auto red = RedPixels(Paint(TFcGridStyle::gsSolidLines, 0, 5));
+    ASSERT_EQ(red.size(), 40u);
+    for (QPoint p : red)
+        EXPECT_TRUE(p.y() == 4 || p.y() == 9) << p.x() << "," << p.y();
+}
+
+TEST_F(GridPanel, DottedLinesStartOnePixelInAndSkipEveryOther) {
+    const auto red = RedPixels(Paint(TFcGridStyle::gsDottedLines, 10, 0));
+    // Two vertical lines (x = 9 and 19), pixels at y = 1, 3, ... 11.
+    ASSERT_EQ(red.size(), 12u);
+    for (QPoint p : red) {
+        EXPECT_TRUE(p.x() == 9 || p.x() == 19);
+        EXPECT_EQ(p.y() % 2, 1);
+    }
+}
+
+TEST(FcPanelPicture, GradientRunsFromStartAtTopToStopAtBottom) {
+    TFcPanel panel;
+    panel.resize(10, 20);
+    panel.SetBorderOuter(TFrameStyleEx::fsNone);
+    panel.SetVisualStyle(TFcVisualStyle::vsGradient);
+    panel.SetGradientColorStyle(TFcGradientColorStyle::gcsCustom);
+    panel.SetGradientColorStart(clRed);
+    panel.SetGradientColorStop(gui::clBlue);
+    const QImage image = RenderWidget(panel);
+    EXPECT_EQ(PixelAt(image, 5, 0), clRed);
+    const gui::TColor bottom = PixelAt(image, 5, 19);
+    EXPECT_LT(gui::GetRValue(bottom), 20);
+    EXPECT_GT(gui::GetBValue(bottom), 235);
+}
+
+TEST(FcPanelPicture, RoundedFlatFrameSetsTheCornerPixels) {
+    TFcPanel panel;
+    panel.resize(12, 10);
+    panel.SetBorderOuter(TFrameStyleEx::fsFlatRounded);
+    panel.SetFlatColor(clRed);
+    panel.SetFlatColorAdjustment(0);
+    panel.SetColor(clYellow);
+    const QImage image = RenderWidget(panel);
+    // The fill is grown by one, then its corners take the flat colour: the
+    // rounding pixels inside the corners.
+    EXPECT_EQ(PixelAt(image, 1, 1), clRed);
+    EXPECT_EQ(PixelAt(image, 10, 8), clRed);
+    EXPECT_EQ(PixelAt(image, 2, 1), clYellow);
+    EXPECT_EQ(PixelAt(image, 5, 5), clYellow);
+}
+
+TEST(FcPanelPicture, TransparentPanelBackFillsOnlyWhenItPaintsItsClientArea) {
+    TFcPanel parent;
+    parent.resize(40, 30);
+    parent.SetBorderOuter(TFrameStyleEx::fsNone);
+    parent.SetColor(clRed);
+    auto* child = new TFcPanel(&parent);
+    child->setGeometry(10, 10, 20, 10);
+    child->SetBorderOuter(TFrameStyleEx::fsNone);
+    child->SetColor(clYellow);
+    child->SetTransparent(true);
+
+    // PaintClientArea: the parent's picture under the panel.
+    QImage image = RenderWidget(*child);
+    EXPECT_EQ(PixelAt(image, 5, 5), clRed);
+
+    child->SetPaintClientArea(false);
+    image = RenderWidget(*child);
+    EXPECT_EQ(image.pixel(5, 5), test::kCanary);
+
+    // On the form the parent shows through either way, never the panel's colour.
+    image = RenderWidget(parent);
+    EXPECT_EQ(PixelAt(image, 15, 15), clRed);
+}
+
+TEST(FcPanelBehaviour, EnablingRestoresEachChildsState) {
+    TFcPanel panel;
+    auto* a = new QPushButton("A", &panel);
+    auto* b = new QPushButton("B", &panel);
+    b->setEnabled(false);
+
+    panel.setEnabled(false);
+    EXPECT_FALSE(a->isEnabled());
+    EXPECT_FALSE(b->isEnabled());
+    auto* c = new QPushButton("C", &panel); // added while disabled
+
+    panel.setEnabled(true);
+    EXPECT_TRUE(a->isEnabled());
+    EXPECT_FALSE(b->isEnabled());
+    EXPECT_TRUE(c->isEnabled());
+
+    // A second round starts from the states of now.
+    panel.setEnabled(false);
+    panel.setEnabled(true);
+    EXPECT_TRUE(a->isEnabled());
+    EXPECT_FALSE(b->isEnabled());
+}
+
+TEST(FcPanelBehaviour, HeightChangeOfBottomAlignedPanelKeepsItsBottomEdge) {
+    struct Row {
+        const char* name;
+        TAlign align;
+        QRect before;
+        QSize size;
+        QRect expected;
+    };
+    const Row rows[] = {
+        {"bottom", TAlign::alBottom, {0, 100, 50, 40}, {50, 60}, {0, 80, 50, 60}},
+        {"right", TAlign::alRight, {100, 0, 40, 50}, {30, 50}, {110, 0, 30, 50}},
+        {"top", TAlign::alTop, {0, 100, 50, 40}, {50, 60}, {0, 100, 50, 60}},
+    };
+    for (const Row& row : rows) {
+        TFcPanel panel;
+        panel.setGeometry(row.before);
+        panel.SetAlign(row.align);
+        panel.SetBounds(row.before.x(), row.before.y(), row.size.width(), row.size.height());
+        EXPECT_EQ(panel.geometry(), row.expected) << row.name;
+    }
+}
+
+TEST(FcPanelGeometry, ResizeWithoutFullRepaintRepaintsTheStripsOnly) {
+    const TRect inner = {2, 2, 48, 28};
+    auto strips = ResizeRepaintStrips(inner, {1, 1}, {50, 30}, {60, 30});
+    ASSERT_EQ(strips.size(), 1u);
+    EXPECT_EQ(strips[0], (TRect{47, 0, 60, 30}));
+    strips = ResizeRepaintStrips(inner, {1, 1}, {50, 30}, {50, 40});
+    ASSERT_EQ(strips.size(), 1u);
+    EXPECT_EQ(strips[0], (TRect{0, 27, 50, 40}));
+}
+
+TEST(FcPanelBehaviour, FrameControllerSettingsArriveOnlyWhileFramesShow) {
+    TFcFrameController controller;
+    TFcPanel panel;
+    panel.SetFrameController(&controller);
+    // The controller's frames are off: nothing is taken.
+    EXPECT_EQ(panel.BorderOuter(), TFrameStyleEx::fsRaised);
+
+    controller.SetColor(clRed);
+    controller.SetFrameStyle(TFrameStyleEx::fsFlat);
+    controller.SetFrameVisible(true);
+    EXPECT_EQ(panel.BorderOuter(), TFrameStyleEx::fsFlat);
+    EXPECT_EQ(panel.FlatColor(), gui::clBtnShadow);
+    EXPECT_EQ(panel.FlatColorAdjustment(), 0);
+    EXPECT_EQ(panel.Color(), clRed);
+    EXPECT_EQ(panel.BorderHighlight(), LightenColor(clRed, 100));
+    EXPECT_EQ(panel.BorderShadow(), DarkenColor(clRed, 50));
+    EXPECT_EQ(panel.contentsMargins(), QMargins(1, 1, 1, 1));
+
+    // Without fcpColor in the mask the panel keeps its colour.
+    panel.SetFrameControllerNotifications(
+        TFcFrameControllerNotifications::All().Without(TFcFrameControllerProperty::fcpColor));
+    panel.SetColor(clYellow);
+    controller.SetColor(gui::clBlue);
+    EXPECT_EQ(panel.Color(), clYellow);
+
+    // A destroyed controller clears the link.
+    {
+        TFcFrameController shortLived;
+        panel.SetFrameController(&shortLived);
+    }
+    EXPECT_EQ(panel.FrameController(), nullptr);
+}
+
+} // namespace
+} // namespace vdx
