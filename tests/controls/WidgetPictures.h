@@ -6,20 +6,16 @@
 #include <QRect>
 #include <QWidget>
 
+#include "Picture.h"
 #include "platform/gui/color.h"
 
-// Picture.h has a canary of its own under the same name: the inline namespace
-// keeps the two apart in one test program.
 namespace vdx::test {
-inline namespace widget_pictures {
-
-inline constexpr QRgb kCanary = 0xFF123456;
 
 // The widget (and its children) painted at the image origin, without any
 // window background.
 inline QImage RenderWidget(QWidget& widget) {
     QImage image(widget.size(), QImage::Format_RGB32);
-    image.fill(kCanary);
+    image.fill(gui::ToQColor(kCanary));
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
 }
@@ -45,5 +41,4 @@ inline QRect InkBounds(const QImage& image, const QRect& area, gui::TColor backg
     return ink;
 }
 
-} // namespace widget_pictures
 } // namespace vdx::test

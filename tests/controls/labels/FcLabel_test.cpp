@@ -131,7 +131,7 @@ TEST(FcLabelPicture, TransparentLabelLeavesItsBackgroundAlone) {
     label.resize(20, 12);
     label.SetTransparent(true);
     const QImage image = RenderWidget(label);
-    EXPECT_EQ(image.pixel(1, 1), test::kCanary);
+    EXPECT_EQ(test::PixelAt(image, 1, 1), test::kCanary);
 }
 
 TEST(FcLabelPicture, DisabledLabelDrawsOnlyGrayText) {

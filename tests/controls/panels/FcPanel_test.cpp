@@ -254,7 +254,7 @@ TEST(FcPanelPicture, TransparentPanelBackFillsOnlyWhenItPaintsItsClientArea) {
 
     child->SetPaintClientArea(false);
     image = RenderWidget(*child);
-    EXPECT_EQ(image.pixel(5, 5), test::kCanary);
+    EXPECT_EQ(test::PixelAt(image, 5, 5), test::kCanary);
 
     // On the form the parent shows through either way, never the panel's colour.
     image = RenderWidget(parent);
