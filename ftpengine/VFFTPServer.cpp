@@ -1,9 +1,9 @@
 #include "VFFTPServer.h"
 
-#include "VdxAsciiText.h"
 #include "VdxFTPServerDataModule.h"
 #include "VdxSysRoutines.h"
 #include "platform/os/append_file.h"
+#include "platform/os/ascii.h"
 #include "platform/os/datetime.h"
 #include "platform/os/file_error.h"
 #include "platform/os/paths.h"
@@ -331,7 +331,7 @@ std::string TFFTPServer::FlattenPath(std::string_view path) {
     flat.reserve(path.size());
     for (const char c : path)
         if (c != '/' && c != '\\')
-            flat += AsciiLowerChar(c);
+            flat += os::AsciiLower(c);
     return flat;
 }
 

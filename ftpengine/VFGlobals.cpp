@@ -1,6 +1,6 @@
 #include "VFGlobals.h"
 
-#include "VdxAsciiText.h"
+#include "platform/os/ascii.h"
 #include "platform/os/paths.h"
 #include "shared/VdxXmlDoc.h"
 
@@ -54,9 +54,9 @@ std::optional<int> ParseInt(std::string_view text) {
 
 // "true" or "false" in any case, or a number: 0 is false, any other true.
 std::optional<bool> ParseBool(std::string_view text) {
-    if (SameTextAscii(text, "true"))
+    if (os::EqualsIgnoringAsciiCase(text, "true"))
         return true;
-    if (SameTextAscii(text, "false"))
+    if (os::EqualsIgnoringAsciiCase(text, "false"))
         return false;
     if (const auto number = ParseInt(text))
         return *number != 0;
@@ -221,7 +221,7 @@ namespace {
 
 const TUserXML* FindIn(const TUsersXML& users, const std::string& name) {
     for (const TUserXML& user : users)
-        if (SameTextAscii(user.Name, name))
+        if (os::EqualsIgnoringAsciiCase(user.Name, name))
             return &user;
     return nullptr;
 }

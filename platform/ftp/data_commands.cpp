@@ -97,7 +97,7 @@ void ControlChannel::CmdPasv(const std::string&) {
 }
 
 void ControlChannel::CmdEpsv(const std::string& arg) {
-    const std::string value = Upper(arg);
+    const std::string value = os::AsciiUpper(arg);
     if (value == "ALL") {
         m_epsvAll = true;
         Reply(Code(Reply::CommandOk), "EPSV ALL command successful.");
