@@ -1,7 +1,7 @@
 #include "VFFTPServer.h"
 
-#include "VdxAsciiText.h"
 #include "VdxFTPServerDataModule.h"
+#include "VdxFtpPaths.h"
 #include "VdxSysRoutines.h"
 #include "platform/os/append_file.h"
 #include "platform/os/datetime.h"
@@ -23,10 +23,6 @@
 namespace vdx {
 
 namespace {
-
-constexpr std::array<std::string_view, 11> kLabels = {"Started", "Stopped", "MkDir  ", "RmDir  ",
-                                                      "Error  ", "Login  ", "Read   ", "Write  ",
-                                                      "Delete ", "Dirlist", "RootDir"};
 
 // Lines that did not reach the log file are reported at once, then at most
 // this often while the trouble lasts, so a full disk does not flood the window.
@@ -227,14 +223,6 @@ private:
     std::thread m_thread; // last: starts once the rest exists
 };
 
-std::string_view FtpEventLabel(TFtpEventKind kind) {
-    return kLabels.at(static_cast<std::size_t>(kind));
-}
-
-bool IsNonExistentRoot(std::string_view root) {
-    return root == kNoSuchRoot || root == kNoSuchRoot.substr(0, kNoSuchRoot.size() - 1);
-}
-
 TFFTPServer::TFFTPServer(TFGlobals& globals)
     : m_globals(globals), m_logWriter(std::make_unique<TLogWriter>(*this)),
       m_dataModule(std::make_unique<TVFTPServerDataModule>()) {
@@ -327,12 +315,7 @@ bool TFFTPServer::CanRead(const std::string& user, const std::string& path) cons
 }
 
 std::string TFFTPServer::FlattenPath(std::string_view path) {
-    std::string flat;
-    flat.reserve(path.size());
-    for (const char c : path)
-        if (c != '/' && c != '\\')
-            flat += AsciiLowerChar(c);
-    return flat;
+    return vdx::FlattenPath(path);
 }
 
 std::string TFFTPServer::NonAdminRoot(const std::string& path) const {

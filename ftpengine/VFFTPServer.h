@@ -4,48 +4,14 @@
 // through one log writer thread, so no connection waits on the log file.
 
 #include "VFGlobals.h"
+#include "VdxFtpEvents.h"
 
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace vdx {
-
-// The logged and queried events, in their stored order.
-enum class TFtpEventKind {
-    Started,
-    Stopped,
-    MkDir,
-    RmDir,
-    Error,
-    Login,
-    Read,
-    Write,
-    Delete,
-    Dirlist,
-    RootDir
-};
-
-// The seven-character label a log line carries ("MkDir  ", "Read   " ...).
-std::string_view FtpEventLabel(TFtpEventKind kind);
-
-// Asks for the root folder of userName's FTP path and, for Login, Read,
-// Write, Delete, MkDir and RmDir, for the permission; rootDir and allowed are
-// out-parameters (allowed keeps the caller's value for the other kinds).
-using TAccessQueryEvent = std::function<void(
-    TFtpEventKind kind, std::string& rootDir, bool& allowed, const std::string& path,
-    const std::string& peerIP, const std::string& password, const std::string& userName)>;
-// A finished log line. The data module raises it on the thread that produced
-// the line; the server object's OnLogLine comes from its log writer thread.
-using TLogLineEvent = std::function<void(const std::string& line)>;
-
-// The root of a non-administrator's path outside the two product trees. On
-// Linux ">" is a legal name character, so the FTP handlers must treat every
-// path below this root as missing without looking at the disk.
-inline constexpr std::string_view kNoSuchRoot = ">>>>>/";
-bool IsNonExistentRoot(std::string_view root);
 
 // Log lines waiting for the log writer at most; a line beyond is dropped,
 // counted and reported like a line the file refused.
@@ -101,7 +67,7 @@ public:
     bool CanDelete(const std::string& user, const std::string& path) const;
     bool CanRead(const std::string& user, const std::string& path) const;
 
-    // The path without any "/" or "\", ASCII letters in lower case.
+    // vdx::FlattenPath: the path without any "/" or "\", ASCII letters in lower case.
     static std::string FlattenPath(std::string_view path);
     // The disk root of a non-administrator's path: the info or teletext root
     // for the two product trees, kNoSuchRoot otherwise; always with "/".

@@ -1,7 +1,8 @@
 #include "VFGlobals.h"
 
-#include "VdxAsciiText.h"
+#include "platform/os/ascii.h"
 #include "platform/os/paths.h"
+#include "shared/VdxNumberText.h"
 #include "shared/VdxXmlDoc.h"
 
 #include <algorithm>
@@ -27,52 +28,6 @@ std::string_view TrimControls(std::string_view text) {
     return text;
 }
 
-// A 32-bit integer: optional sign, then decimal digits or "$" and hex digits.
-std::optional<int> ParseInt(std::string_view text) {
-    bool negative = false;
-    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    int base = 10;
-    if (!text.empty() && text.front() == '$') {
-        base = 16;
-        text.remove_prefix(1);
-    }
-    if (text.empty() || text.front() == '+' || text.front() == '-')
-        return std::nullopt;
-    long long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    if (negative)
-        value = -value;
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return static_cast<int>(value);
-}
-
-// "true" or "false" in any case, or a number: 0 is false, any other true.
-std::optional<bool> ParseBool(std::string_view text) {
-    if (SameTextAscii(text, "true"))
-        return true;
-    if (SameTextAscii(text, "false"))
-        return false;
-    if (const auto number = ParseInt(text))
-        return *number != 0;
-    std::string_view digits = text;
-    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
-        digits.remove_prefix(1);
-    if (digits.empty() ||
-        !(digits.front() == '.' || (digits.front() >= '0' && digits.front() <= '9')))
-        return std::nullopt;
-    double value = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc() || end != digits.data() + digits.size())
-        return std::nullopt;
-    return value != 0;
-}
-
 // Reads the settings below element "Settings" over base; a missing element
 // gives the setting's default, as does an integer or Boolean that does not
 // convert.
@@ -91,11 +46,11 @@ public:
     }
     int Integer(std::string_view name, int fallback) const {
         const auto text = Text(name);
-        return text ? ParseInt(*text).value_or(fallback) : fallback;
+        return text ? TextToInt(*text).value_or(fallback) : fallback;
     }
     bool Boolean(std::string_view name, bool fallback) const {
         const auto text = Text(name);
-        return text ? ParseBool(*text).value_or(fallback) : fallback;
+        return text ? TextToBool(*text).value_or(fallback) : fallback;
     }
 
 private:
@@ -221,7 +176,7 @@ namespace {
 
 const TUserXML* FindIn(const TUsersXML& users, const std::string& name) {
     for (const TUserXML& user : users)
-        if (SameTextAscii(user.Name, name))
+        if (os::EqualsIgnoringAsciiCase(user.Name, name))
             return &user;
     return nullptr;
 }

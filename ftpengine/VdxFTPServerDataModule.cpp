@@ -47,9 +47,9 @@ void FillItem(TIdFTPListOutputItem& item, const os::FindData& data) {
     item.FileName = data.name;
     item.Size = static_cast<std::int64_t>(data.size);
     item.NumberBlocks = (item.Size + 1023) / 1024;
-    item.ModifiedDate = TVFTPServerDataModule::ClampedFileTimeToDateTime(data.times.lastWrite);
-    item.CreationDate = TVFTPServerDataModule::ClampedFileTimeToDateTime(data.times.creation);
-    item.LastAccessDate = TVFTPServerDataModule::ClampedFileTimeToDateTime(data.times.lastAccess);
+    item.ModifiedDate = ClampedFileTimeToDateTime(data.times.lastWrite);
+    item.CreationDate = ClampedFileTimeToDateTime(data.times.creation);
+    item.LastAccessDate = ClampedFileTimeToDateTime(data.times.lastAccess);
     item.WinAttribute = data.attributes;
     item.ItemType = folder ? ftp::TIdDirItemType::ditDirectory : ftp::TIdDirItemType::ditFile;
     const char* permissions = folder ? (readOnly ? "r-x" : "rwx") : (readOnly ? "r--" : "rw-");
@@ -73,8 +73,15 @@ void AppendClientField(std::string& line, std::string_view text) {
         line += "...";
 }
 
+// 550 with the system's reason: the path cannot exist below the user's root.
 [[noreturn]] void ThrowMissing() {
     throw os::FileError(os::SysErrorMessage(ENOENT), ENOENT);
+}
+
+// 550 "Permission denied." for a command the user has no right to.
+[[noreturn]] void RefusePermission() {
+    throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::FileUnavailable),
+                              std::string(kPermissionDenied));
 }
 
 // The file or folder at disk, opened for setting its times (nobody else may
@@ -91,7 +98,7 @@ os::File OpenForTimes(const std::optional<os::RootedPath>& disk) {
 std::optional<os::FileTime> GivenTime(os::TDateTime value) {
     if (value == 0)
         return std::nullopt;
-    const os::FileTime fileTime = TVFTPServerDataModule::DateTimeToFileTime(value);
+    const os::FileTime fileTime = DateTimeToFileTime(value);
     if (fileTime == 0)
         throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::ArgumentSyntaxError),
                                   "Date/time outside 1980 to 2107.");
@@ -125,16 +132,8 @@ TVFTPServerDataModule::TVFTPServerDataModule()
     : IdCompressorZLibEx(std::make_shared<ftp::TIdCompressorZLibEx>()) {
     using M = TVFTPServerDataModule;
     ftp::TIdFTPServer& s = IdFTPServer;
-    s.DefaultPort = 21;
-    s.Greeting = {220, "Indy FTP Server ready."};
-    s.ExceptionReply = {500, "Unknown Internal Error"};
-    s.ReplyUnknownCommand = {500, "Syntax error, command unrecognized."};
-    s.MaxConnectionReply = {300, "Too many connections. Try again later."};
-    s.HelpReply.Text = "Help follows";
-    s.ReplyUnknownSITCommand = {500, "Invalid SITE command."};
-    s.AnonymousAccounts = {"anonymous", "ftp", "guest"};
-    s.AllowAnonymousLogin = false;
-    s.SystemType = "WIN32";
+    // Port 21, the reply texts, the system type and no anonymous logins are the
+    // component's own defaults (TIdFTPServerOptions): clients see those.
     s.MLSDFacts = {ftp::TIdMLSDAttr::mlsdFileCreationTime, ftp::TIdMLSDAttr::mlsdFileLastAccessTime,
                    ftp::TIdMLSDAttr::mlsdWin32Attributes};
     s.Compressor = IdCompressorZLibEx;
@@ -260,60 +259,6 @@ void TVFTPServerDataModule::LogException(const std::string& message) {
     OnLogLine(line);
 }
 
-std::string TVFTPServerDataModule::NormalizePath(std::string_view path) {
-    std::string slashed(path);
-    std::replace(slashed.begin(), slashed.end(), '\\', '/');
-    std::string result;
-    result.reserve(slashed.size());
-    for (std::size_t i = 0; i < slashed.size(); ++i) {
-        result += slashed[i];
-        if (slashed[i] == '/' && i + 1 < slashed.size() && slashed[i + 1] == '/')
-            ++i;
-    }
-    return result;
-}
-
-std::string TVFTPServerDataModule::StripTrailingDelimiters(std::string_view path) {
-    while (!path.empty() && (path.back() == '/' || path.back() == '\\'))
-        path.remove_suffix(1);
-    return std::string(path);
-}
-
-std::optional<os::RootedPath> TVFTPServerDataModule::DiskPath(const std::string& root,
-                                                              std::string_view ftpPath) {
-    if (IsNonExistentRoot(root) || ftpPath.find('\0') != std::string_view::npos)
-        return std::nullopt;
-    for (std::size_t pos = 0; pos <= ftpPath.size();) {
-        std::size_t end = ftpPath.find_first_of("/\\", pos);
-        if (end == std::string_view::npos)
-            end = ftpPath.size();
-        if (ftpPath.substr(pos, end - pos) == "..")
-            return std::nullopt;
-        pos = end + 1;
-    }
-    std::string path = NormalizePath(ftpPath);
-    path.erase(
-        std::unique(path.begin(), path.end(), [](char a, char b) { return a == '/' && b == '/'; }),
-        path.end());
-    return os::RootedPath{root.empty() ? std::string(1, '/') : root, std::move(path)};
-}
-
-os::TDateTime TVFTPServerDataModule::FileTimeToDateTime(os::FileTime fileTime) {
-    const auto dos = os::FileTimeToDosDateTime(fileTime);
-    if (!dos)
-        throw os::FileError(os::SysErrorMessage(EINVAL), EINVAL);
-    return os::DosDateTimeToDateTime(*dos);
-}
-
-os::TDateTime TVFTPServerDataModule::ClampedFileTimeToDateTime(os::FileTime fileTime) {
-    return os::DosDateTimeToDateTime(os::ClampedDosDateTime(fileTime));
-}
-
-os::FileTime TVFTPServerDataModule::DateTimeToFileTime(os::TDateTime value) {
-    const std::uint32_t dos = os::DateTimeToDosDateTime(value);
-    return dos == 0 ? 0 : os::DosDateTimeToFileTime(dos);
-}
-
 os::TDateTime TVFTPServerDataModule::GetFileModifiedTime(const os::RootedPath& path) {
     const os::File file =
         os::File::Open(path, os::Access::Read, os::Share::ReadWrite, os::Disposition::OpenExisting);
@@ -331,23 +276,52 @@ std::int64_t TVFTPServerDataModule::GetFileSizeOf(const os::RootedPath& path) {
 }
 
 std::uint16_t TVFTPServerDataModule::RandomPort(std::uint16_t min, std::uint16_t max) {
-    if (max <= min)
-        return min;
     // One generator per connection thread: no shared state between connections.
     thread_local std::mt19937 generator{std::random_device{}()};
-    return static_cast<std::uint16_t>(std::uniform_int_distribution<unsigned>(min, max)(generator));
+    return ftp::DrawPassivePort(min, max, generator);
 }
 
-void TVFTPServerDataModule::Refuse() {
-    throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::FileUnavailable),
-                              std::string(kPermissionDenied));
-}
+// How a handler answers a user without the right, and a path that cannot
+// exist below the user's root (the engine's replies in quotes):
+//
+//   command                    right asked     not allowed                 no such path
+//   STOR, STOU, APPE           Write           no stream: 550 "Requested   the same
+//   RETR                       Read            action aborted: ..."
+//   DELE                       Delete          answered as done, no log    done, logged
+//   MKD / RMD                  MkDir / RmDir   answered as done, no log    done, Error logged
+//   RNFR+RNTO, MFMT, MFCT,     Write           550 "Permission denied."    550 with the reason
+//   MDTM with a time                           (AskOrRefuse)               (ThrowMissing)
+//   COMB                       Write, parts    as above                    as above
+//                              Read
+//   XCRC, XMD5, XSHA...        Read            as above                    as above
+//   SITE UTIME                 Write           authorized false: 550       550 with the reason
+//                                              "Permission denied."
+//   SITE ATTRIB                Write           as SITE UTIME               550 "File not found."
+//
+// Every other handler asks only for the root (RootedDiskPath): a path that
+// cannot exist there is missing.
 
-std::string TVFTPServerDataModule::WritableRoot(TContext& context, const std::string& path) {
+TVFTPServerDataModule::TAccess
+TVFTPServerDataModule::Ask(TFtpEventKind kind, const TContext& context, const std::string& path) {
     std::string root;
-    if (!CheckAccess(TFtpEventKind::Write, context, root, path))
-        Refuse();
-    return root;
+    TAccess access;
+    access.allowed = CheckAccess(kind, context, root, path);
+    access.disk = DiskPath(root, path);
+    return access;
+}
+
+std::optional<os::RootedPath> TVFTPServerDataModule::AskOrRefuse(TFtpEventKind kind,
+                                                                 const TContext& context,
+                                                                 const std::string& path) {
+    TAccess access = Ask(kind, context, path);
+    if (!access.allowed)
+        RefusePermission();
+    return std::move(access.disk);
+}
+
+std::optional<os::RootedPath> TVFTPServerDataModule::RootedDiskPath(const TContext& context,
+                                                                    const std::string& path) {
+    return DiskPath(QueryRootDir(context, path), path);
 }
 
 // ---- Login, folders and listings ------------------------------------------------------------
@@ -372,7 +346,7 @@ void TVFTPServerDataModule::IdFTPServerAfterUserLogin(TContext& context) {
 }
 
 void TVFTPServerDataModule::IdFTPServerChangeDirectory(TContext& context, std::string& directory) {
-    const auto disk = DiskPath(QueryRootDir(context, directory), directory);
+    const auto disk = RootedDiskPath(context, directory);
     if (disk && os::DirectoryExists(*disk))
         return;
     const std::string message = "Directory " + directory + " not found";
@@ -401,7 +375,7 @@ void TVFTPServerDataModule::IdFTPServerListDirectory(TContext& context, const st
 
 void TVFTPServerDataModule::IdFTPServerMLST(TContext& context, const std::string& path,
                                             ftp::TIdFTPListOutput& listing) {
-    const auto disk = DiskPath(QueryRootDir(context, path), path);
+    const auto disk = RootedDiskPath(context, path);
     if (!disk)
         ThrowMissing();
     const os::RootedPath p{disk->root, StripTrailingDelimiters(disk->path)};
@@ -426,16 +400,14 @@ void TVFTPServerDataModule::IdFTPServerMLST(TContext& context, const std::string
 
 void TVFTPServerDataModule::IdFTPServerStoreFile(TContext& context, const std::string& fileName,
                                                  bool append, std::unique_ptr<TStream>& stream) {
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::Write, context, root, fileName))
+    const TAccess access = Ask(TFtpEventKind::Write, context, fileName);
+    if (!access.allowed || !access.disk)
         return;
-    const auto disk = DiskPath(root, fileName);
-    if (!disk)
-        return;
+    const os::RootedPath& disk = *access.disk;
     // A STOR after REST resumes the file: the engine cuts it at the offset
     // and writes on from there, so it must not be emptied first.
     const bool resume = !append && context.RestartPos > 0;
-    os::File file = os::File::Open(*disk, os::Access::Write, os::Share::None,
+    os::File file = os::File::Open(disk, os::Access::Write, os::Share::None,
                                    append || resume ? os::Disposition::OpenExisting
                                                     : os::Disposition::OpenAlways);
     stream = std::make_unique<ftp::TFileStream>(std::move(file));
@@ -444,43 +416,39 @@ void TVFTPServerDataModule::IdFTPServerStoreFile(TContext& context, const std::s
 
 void TVFTPServerDataModule::IdFTPServerRetrieveFile(TContext& context, const std::string& fileName,
                                                     std::unique_ptr<TStream>& stream) {
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::Read, context, root, fileName))
+    const TAccess access = Ask(TFtpEventKind::Read, context, fileName);
+    if (!access.allowed || !access.disk)
         return;
-    const auto disk = DiskPath(root, fileName);
-    if (!disk)
-        return;
+    const os::RootedPath& disk = *access.disk;
     stream = std::make_unique<ftp::TFileStream>(
-        os::File::Open(*disk, os::Access::Read, os::Share::None, os::Disposition::OpenExisting));
+        os::File::Open(disk, os::Access::Read, os::Share::None, os::Disposition::OpenExisting));
     Log(TFtpEventKind::Read, context, fileName);
 }
 
 void TVFTPServerDataModule::IdFTPServerDeleteFile(TContext& context, const std::string& pathName) {
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::Delete, context, root, pathName))
+    const TAccess access = Ask(TFtpEventKind::Delete, context, pathName);
+    if (!access.allowed)
         return;
-    if (const auto disk = DiskPath(root, pathName))
-        os::DeleteFile(*disk); // answered as done either way; the attempt is logged
+    if (access.disk)
+        os::DeleteFile(*access.disk); // answered as done either way; the attempt is logged
     Log(TFtpEventKind::Delete, context, pathName);
 }
 
 void TVFTPServerDataModule::IdFTPServerMakeDirectory(TContext& context, std::string& directory) {
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::MkDir, context, root, directory))
+    const TAccess access = Ask(TFtpEventKind::MkDir, context, directory);
+    if (!access.allowed)
         return;
-    const auto disk = DiskPath(root, directory);
-    if (disk && os::ForceDirectories(*disk))
+    if (access.disk && os::ForceDirectories(*access.disk))
         Log(TFtpEventKind::MkDir, context, directory);
     else
         Log(TFtpEventKind::Error, context, "Unable to create directory " + directory);
 }
 
 void TVFTPServerDataModule::IdFTPServerRemoveDirectory(TContext& context, std::string& directory) {
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::RmDir, context, root, directory))
+    const TAccess access = Ask(TFtpEventKind::RmDir, context, directory);
+    if (!access.allowed)
         return;
-    const auto disk = DiskPath(root, directory);
-    if (disk && os::RemoveDir(*disk))
+    if (access.disk && os::RemoveDir(*access.disk))
         Log(TFtpEventKind::RmDir, context, directory);
     else
         Log(TFtpEventKind::Error, context, "Unable to remove directory " + directory);
@@ -492,10 +460,8 @@ void TVFTPServerDataModule::IdFTPServerRenameFile(TContext& context,
     // Both names must be writable, each below the root of its own path: a
     // rename must not carry a file into or out of a tree the user may not
     // write.
-    const std::string fromRoot = WritableRoot(context, renameFromFile);
-    const std::string toRoot = WritableRoot(context, renameToFile);
-    const auto from = DiskPath(fromRoot, renameFromFile);
-    const auto to = DiskPath(toRoot, renameToFile);
+    const auto from = AskOrRefuse(TFtpEventKind::Write, context, renameFromFile);
+    const auto to = AskOrRefuse(TFtpEventKind::Write, context, renameToFile);
     if (!from || !to)
         ThrowMissing();
     if (!os::MoveFile(*from, *to)) {
@@ -508,17 +474,13 @@ void TVFTPServerDataModule::IdFTPServerRenameFile(TContext& context,
 void TVFTPServerDataModule::IdFTPServerCombineFiles(TContext& context,
                                                     const std::string& targetFileName,
                                                     const std::vector<std::string>& parts) {
-    const std::string targetRoot = WritableRoot(context, targetFileName);
-    const auto target = DiskPath(targetRoot, targetFileName);
+    const auto target = AskOrRefuse(TFtpEventKind::Write, context, targetFileName);
     // Every part readable and open before the target is touched, so a
     // refused or missing part changes nothing.
     std::vector<os::File> sources;
     sources.reserve(parts.size());
     for (const std::string& part : parts) {
-        std::string partRoot;
-        if (!CheckAccess(TFtpEventKind::Read, context, partRoot, part))
-            Refuse();
-        const auto disk = DiskPath(partRoot, part);
+        const auto disk = AskOrRefuse(TFtpEventKind::Read, context, part);
         if (!disk || !target)
             ThrowMissing();
         sources.push_back(os::File::Open(*disk, os::Access::Read, os::Share::Read,
@@ -548,10 +510,7 @@ void TVFTPServerDataModule::IdFTPServerCRCFile(TContext& context, const std::str
                                                std::unique_ptr<TStream>& stream) {
     // A checksum over a chosen range reads the file byte by byte: it takes the
     // right to read.
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::Read, context, root, fileName))
-        Refuse();
-    const auto disk = DiskPath(root, fileName);
+    const auto disk = AskOrRefuse(TFtpEventKind::Read, context, fileName);
     if (!disk)
         ThrowMissing();
     stream = std::make_unique<ftp::TFileStream>(
@@ -569,13 +528,13 @@ void TVFTPServerDataModule::IdFTPServerException(TContext* /*context*/,
 
 void TVFTPServerDataModule::IdFTPServerGetFileSize(TContext& context, const std::string& fileName,
                                                    std::int64_t& fileSize) {
-    const auto disk = DiskPath(QueryRootDir(context, fileName), fileName);
+    const auto disk = RootedDiskPath(context, fileName);
     fileSize = disk && os::FileExists(*disk) ? GetFileSizeOf(*disk) : -1;
 }
 
 void TVFTPServerDataModule::IdFTPServerGetFileDate(TContext& context, const std::string& fileName,
                                                    os::TDateTime& fileDate) {
-    const auto disk = DiskPath(QueryRootDir(context, fileName), fileName);
+    const auto disk = RootedDiskPath(context, fileName);
     if (!disk)
         ThrowMissing();
     fileDate = GetFileModifiedTime(*disk);
@@ -584,8 +543,7 @@ void TVFTPServerDataModule::IdFTPServerGetFileDate(TContext& context, const std:
 void TVFTPServerDataModule::IdFTPServerSetModifiedTime(TContext& context,
                                                        const std::string& fileName,
                                                        os::TDateTime& fileTime) {
-    const std::string root = WritableRoot(context, fileName);
-    os::File file = OpenForTimes(DiskPath(root, fileName));
+    os::File file = OpenForTimes(AskOrRefuse(TFtpEventKind::Write, context, fileName));
     SetTimesOrThrow(file, GivenTime(fileTime), std::nullopt, std::nullopt);
     try {
         fileTime = ClampedFileTimeToDateTime(file.Times().lastWrite);
@@ -596,8 +554,7 @@ void TVFTPServerDataModule::IdFTPServerSetModifiedTime(TContext& context,
 void TVFTPServerDataModule::IdFTPServerSetCreationTime(TContext& context,
                                                        const std::string& fileName,
                                                        os::TDateTime& fileTime) {
-    const std::string root = WritableRoot(context, fileName);
-    os::File file = OpenForTimes(DiskPath(root, fileName));
+    os::File file = OpenForTimes(AskOrRefuse(TFtpEventKind::Write, context, fileName));
     // Linux keeps no settable creation time: the request changes nothing and
     // the reply tells the time the file really has.
     SetTimesOrThrow(file, std::nullopt, std::nullopt, GivenTime(fileTime));
@@ -611,12 +568,12 @@ void TVFTPServerDataModule::IdFTPServerSiteUTIME(TContext& context, const std::s
                                                  os::TDateTime& lastAccessTime,
                                                  os::TDateTime& lastModTime,
                                                  os::TDateTime& createDate, bool& authorized) {
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::Write, context, root, fileName)) {
+    const TAccess access = Ask(TFtpEventKind::Write, context, fileName);
+    if (!access.allowed) {
         authorized = false;
         return;
     }
-    os::File file = OpenForTimes(DiskPath(root, fileName));
+    os::File file = OpenForTimes(access.disk);
     SetTimesOrThrow(file, GivenTime(lastModTime), GivenTime(lastAccessTime), GivenTime(createDate));
     try {
         const os::FileTimes times = file.Times();
@@ -629,23 +586,22 @@ void TVFTPServerDataModule::IdFTPServerSiteUTIME(TContext& context, const std::s
 
 void TVFTPServerDataModule::IdFTPServerSetATTRIB(TContext& context, std::uint32_t& attributes,
                                                  const std::string& fileName, bool& authorized) {
-    std::string root;
-    if (!CheckAccess(TFtpEventKind::Write, context, root, fileName)) {
+    const TAccess access = Ask(TFtpEventKind::Write, context, fileName);
+    if (!access.allowed) {
         authorized = false;
         return;
     }
-    const auto disk = DiskPath(root, fileName);
-    if (!disk) {
+    if (!access.disk) {
         attributes = os::INVALID_FILE_ATTRIBUTES;
         return;
     }
-    os::SetFileAttributes(*disk, attributes); // the reply tells what the file now has
-    attributes = os::GetFileAttributes(*disk);
+    os::SetFileAttributes(*access.disk, attributes); // the reply tells what the file now has
+    attributes = os::GetFileAttributes(*access.disk);
 }
 
 void TVFTPServerDataModule::IdFTPServerFileExistCheck(TContext& context,
                                                       const std::string& pathName, bool& exists) {
-    const auto disk = DiskPath(QueryRootDir(context, pathName), pathName);
+    const auto disk = RootedDiskPath(context, pathName);
     exists = disk && os::FileExists(*disk);
 }
 
@@ -669,6 +625,9 @@ void TVFTPServerDataModule::IdFTPServerStat(TContext& context,
 void TVFTPServerDataModule::IdFTPServerPASVBeforeBind(TContext& /*context*/, std::string& /*ip*/,
                                                       std::uint16_t& port,
                                                       ftp::TIdIPVersion /*ipVersion*/) {
+    // This draw wins: the engine draws from the range itself only when a handler
+    // leaves the port 0, which with a range set this one never does. Without
+    // a range it gives 0 and the engine picks the port.
     port = RandomPort(IdFTPServer.PASVBoundPortMin(), IdFTPServer.PASVBoundPortMax());
 }
 

@@ -5,8 +5,9 @@
 // FTP path to a disk path below that root, does the file work through the
 // Windows-semantics file layer and hands finished log lines to OnLogLine.
 
-#include "VFFTPServer.h"
 #include "VFGlobals.h"
+#include "VdxFtpEvents.h"
+#include "VdxFtpPaths.h"
 #include "VdxReverseLookup.h"
 #include "platform/ftp/ftp_server.h"
 #include "platform/os/datetime.h"
@@ -80,29 +81,25 @@ public:
     // Raises OnLogLine with the two-field line: timestamp, TAB, message.
     void LogException(const std::string& message);
 
-    // "\" becomes "/", then each "//" becomes "/" in one left-to-right pass,
-    // so a run of three or four separators leaves two.
-    static std::string NormalizePath(std::string_view path);
-    // Removes trailing "/" and "\"; an all-separator path becomes empty.
-    static std::string StripTrailingDelimiters(std::string_view path);
-    // Where ftpPath lies below root on disk: ftpPath with "/" separators and
-    // runs of them collapsed, below root (an empty root is the file system's
-    // own). Every file-system call on it stays below root and follows no link
-    // there. nullopt when the path cannot exist: below the non-administrators'
-    // non-existent root, or with a NUL byte or a ".." component in ftpPath (the
-    // engine hands neither; this keeps a path below its root whatever a caller
-    // passes).
+    // The path routines of VdxFtpPaths.h, under the names the handlers and
+    // their callers know on this class.
+    static std::string NormalizePath(std::string_view path) { return vdx::NormalizePath(path); }
+    static std::string StripTrailingDelimiters(std::string_view path) {
+        return vdx::StripTrailingDelimiters(path);
+    }
     static std::optional<os::RootedPath> DiskPath(const std::string& root,
-                                                  std::string_view ftpPath);
-
-    // A file time through the DOS form (2-second steps, no time-zone shift).
-    // Throws vdx::os::FileError for times outside 1980..2107.
-    static os::TDateTime FileTimeToDateTime(os::FileTime fileTime);
-    // The same, clamped to the nearest DOS bound instead of failing, for
-    // listings and facts that must not fail over one odd entry.
-    static os::TDateTime ClampedFileTimeToDateTime(os::FileTime fileTime);
-    // A date-time value through the DOS form; 0 for values outside 1980..2107.
-    static os::FileTime DateTimeToFileTime(os::TDateTime value);
+                                                  std::string_view ftpPath) {
+        return vdx::DiskPath(root, ftpPath);
+    }
+    static os::TDateTime FileTimeToDateTime(os::FileTime fileTime) {
+        return vdx::FileTimeToDateTime(fileTime);
+    }
+    static os::TDateTime ClampedFileTimeToDateTime(os::FileTime fileTime) {
+        return vdx::ClampedFileTimeToDateTime(fileTime);
+    }
+    static os::FileTime DateTimeToFileTime(os::TDateTime value) {
+        return vdx::DateTimeToFileTime(value);
+    }
     // The last-write time of the file at path (opened for reading while
     // others may read and write), clamped as in listings. Throws
     // vdx::os::FileError when it cannot be opened (missing, a folder ...).
@@ -160,10 +157,20 @@ public:
                               ftp::TIdIPVersion ipVersion);
 
 private:
-    // Throws the 550 refusal of a command the user has no right to.
-    [[noreturn]] static void Refuse();
-    // The root for path after checking that the user may write there.
-    std::string WritableRoot(TContext& context, const std::string& path);
+    // The answer to one access query: the permission for kind and where path
+    // lies on disk below the root that came with it (nullopt: it cannot exist).
+    struct TAccess {
+        bool allowed = false;
+        std::optional<os::RootedPath> disk;
+    };
+    // Asks OnAccessQuery for kind on path and maps path below the root it gave.
+    TAccess Ask(TFtpEventKind kind, const TContext& context, const std::string& path);
+    // The same for a handler that refuses with 550 "Permission denied.":
+    // throws that refusal when kind is not allowed, else gives the disk path.
+    std::optional<os::RootedPath> AskOrRefuse(TFtpEventKind kind, const TContext& context,
+                                              const std::string& path);
+    // Where path lies on disk below the user's root; no permission is asked.
+    std::optional<os::RootedPath> RootedDiskPath(const TContext& context, const std::string& path);
 
     bool m_active = false;
     bool m_portValid = true; // Port of the settings fits a port number

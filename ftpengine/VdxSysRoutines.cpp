@@ -1,6 +1,6 @@
 #include "VdxSysRoutines.h"
 
-#include "VdxAsciiText.h"
+#include "platform/os/ascii.h"
 #include "platform/os/host.h"
 #include "platform/os/registry.h"
 #include "platform/os/winfile.h"
@@ -73,7 +73,7 @@ bool IsAutoRunSet(const std::string& name, const std::string& command, bool loca
     os::TRegistry registry(RunRoot(localMachine));
     if (!registry.OpenKeyReadOnly(kRunKey))
         return false;
-    return SameTextAscii(registry.ReadString(name), command);
+    return os::EqualsIgnoringAsciiCase(registry.ReadString(name), command);
 }
 
 } // namespace vdx

@@ -1,6 +1,7 @@
 #include "VardexUsersXML.h"
 
 #include "VdxMisc.h"
+#include "VdxNumberText.h"
 #include "VdxXmlDoc.h"
 
 #include "platform/os/paths.h"
@@ -14,49 +15,9 @@ namespace {
 
 constexpr const char* kFileName = "Users.xml";
 
-// The integer a flag attribute holds, as the Windows programs convert it: an
-// optional sign, then decimal digits or "$" and hex digits, nothing else (no
-// blanks). nullopt for anything else or a value outside 32 bits.
-std::optional<std::int64_t> FlagTextToInt(const std::string& text) {
-    std::size_t pos = 0;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    int base = 10;
-    if (pos < text.size() && text[pos] == '$') {
-        base = 16;
-        ++pos;
-    }
-    if (pos == text.size())
-        return std::nullopt;
-    std::int64_t value = 0;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0)
-            return std::nullopt;
-        value = value * base + digit;
-        if (value > 0xFFFFFFFFLL)
-            return std::nullopt;
-    }
-    if (base == 10 && value > (negative ? 0x80000000LL : 0x7FFFFFFFLL))
-        return std::nullopt;
-    if (base == 16 && value > 0x7FFFFFFFLL)
-        value -= 0x100000000LL; // hex fills all 32 bits: $FFFFFFFF is -1
-    return negative ? -value : value;
-}
-
 bool FlagValue(const XmlNode& node, const char* name) {
     const std::optional<std::string> text = node.Attribute(name);
-    return text && FlagTextToInt(*text) == 1;
+    return text && TextToInt(*text) == 1; // anything else, not an integer too, is 0
 }
 
 std::string FlagText(bool value) {

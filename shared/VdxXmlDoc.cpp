@@ -1,7 +1,9 @@
 #include "VdxXmlDoc.h"
 
+#include "platform/os/ascii.h"
 #include "platform/os/atomic_file.h"
 #include "platform/os/file_error.h"
+#include "platform/os/unique_fd.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -20,19 +22,6 @@
 namespace vdx {
 
 namespace {
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    return true;
-}
 
 // ------------------------------------------------------------ reading
 
@@ -240,14 +229,6 @@ std::string ParseErrorText(const xmlParserCtxt* ctxt) {
     return message;
 }
 
-struct FdCloser {
-    explicit FdCloser(int f) : fd(f) {}
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-    ~FdCloser() { ::close(fd); }
-    int fd;
-};
-
 [[noreturn]] void ThrowFileError(const char* what, const std::string& path, int error) {
     throw os::FileError(std::string(what) + " \"" + path + "\". " + os::SysErrorMessage(error),
                         error);
@@ -266,7 +247,7 @@ std::string ReadWholeFile(const std::string& path, bool& missing) {
         }
         ThrowFileError("Cannot open file", path, errno);
     }
-    const FdCloser closer{fd};
+    const os::UniqueFd closer(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
         ThrowFileError("Cannot open file", path, errno);
@@ -337,14 +318,14 @@ void SerializeElement(const XmlElement& e, int level, std::string& out) {
 
 const XmlNode* XmlNode::FindChild(std::string_view name) const {
     for (const XmlNode& child : Children)
-        if (child.IsElement() && SameTextAscii(child.Name, name))
+        if (child.IsElement() && os::EqualsIgnoringAsciiCase(child.Name, name))
             return &child;
     return nullptr;
 }
 
 std::optional<std::string> XmlNode::Attribute(std::string_view name) const {
     for (const XmlAttribute& a : Attributes)
-        if (SameTextAscii(a.Name, name))
+        if (os::EqualsIgnoringAsciiCase(a.Name, name))
             return a.Value;
     return std::nullopt;
 }

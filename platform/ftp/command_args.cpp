@@ -2,18 +2,6 @@
 
 namespace vdx::ftp {
 
-std::string Upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return result;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return Upper(a) == Upper(b);
-}
-
 std::vector<std::string> Words(std::string_view text) {
     std::vector<std::string> words;
     for (;;) {

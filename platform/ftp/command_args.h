@@ -1,6 +1,8 @@
 #pragma once
 // Splitting and checking command arguments: words, quoted names, numbers.
 
+#include "platform/os/ascii.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -10,10 +12,6 @@
 #include <vector>
 
 namespace vdx::ftp {
-
-// ASCII upper case; other bytes unchanged.
-std::string Upper(std::string_view text);
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Blank-separated words, keeping empty words between repeated blanks so that Join gives the
 // text back.

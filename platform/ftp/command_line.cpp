@@ -1,5 +1,7 @@
 #include "platform/ftp/command_line.h"
 
+#include "platform/os/ascii.h"
+
 namespace vdx::ftp {
 
 namespace {
@@ -9,10 +11,6 @@ constexpr unsigned char kWill = 251; // WILL, WONT, DO, DONT: 251..254, each tak
 constexpr unsigned char kDont = 254;
 constexpr unsigned char kFirstCommand = 240; // SE; every Telnet command byte is 240..255
 
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 } // namespace
 
 CommandLine ParseCommandLine(std::string_view line) {
@@ -21,7 +19,7 @@ CommandLine ParseCommandLine(std::string_view line) {
     const std::string_view verb = line.substr(0, blank);
     result.verb.reserve(verb.size());
     for (char c : verb)
-        result.verb += AsciiUpper(c);
+        result.verb += os::AsciiUpper(c);
     if (blank != std::string_view::npos)
         result.argument.assign(line.substr(blank + 1));
     return result;

@@ -3,6 +3,7 @@
 
 #include "platform/ftp/command_args.h"
 #include "platform/ftp/control_channel.h"
+#include "platform/ftp/ftp_server.h"
 #include "platform/ftp/ftp_time.h"
 #include "platform/ftp/limits.h"
 #include "platform/ftp/path_resolver.h"
@@ -42,9 +43,10 @@ void ControlChannel::OpenPassive(bool extended) {
         return;
     const std::uint16_t rangeMin = m_shared->server->PASVBoundPortMin();
     const std::uint16_t rangeMax = m_shared->server->PASVBoundPortMax();
+    // A port the handler chose wins (the served program draws it in OnPASVBeforeBind); the
+    // range is drawn here only when it left 0. Without a range DataChannel::Listen draws.
     if (port == 0 && rangeMin != 0 && rangeMax > rangeMin)
-        port = static_cast<std::uint16_t>(
-            std::uniform_int_distribution<unsigned>(rangeMin, rangeMax)(m_random));
+        port = DrawPassivePort(rangeMin, rangeMax, m_random);
     SocketAddress bindAddress = m_local;
     if (auto chosen = SocketAddress::FromIp(ip, 0); chosen && chosen->Family() == m_local.Family())
         bindAddress = *chosen;
@@ -97,7 +99,7 @@ void ControlChannel::CmdPasv(const std::string&) {
 }
 
 void ControlChannel::CmdEpsv(const std::string& arg) {
-    const std::string value = Upper(arg);
+    const std::string value = os::AsciiUpper(arg);
     if (value == "ALL") {
         m_epsvAll = true;
         Reply(Code(Reply::CommandOk), "EPSV ALL command successful.");

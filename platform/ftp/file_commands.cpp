@@ -348,12 +348,12 @@ void ControlChannel::SiteUtime(const std::string& arg) {
         }
         return given;
     };
-    if (n >= 5 && EqualsNoCase(words[n - 1], "UTC") && timesAt(0)) {
+    if (n >= 5 && os::EqualsIgnoringAsciiCase(words[n - 1], "UTC") && timesAt(0)) {
         access = timeOf(words[0]);
         modified = timeOf(words[1]);
         created = timeOf(words[2]);
         name = Join(words, 3, n - 1);
-    } else if (n >= 5 && EqualsNoCase(words[n - 1], "UTC") && timesAt(n - 4)) {
+    } else if (n >= 5 && os::EqualsIgnoringAsciiCase(words[n - 1], "UTC") && timesAt(n - 4)) {
         access = timeOf(words[n - 4]);
         modified = timeOf(words[n - 3]);
         created = timeOf(words[n - 2]);

@@ -26,6 +26,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,14 @@ struct TIdFTPServerOptions {
     // client to take a reply.
     std::chrono::milliseconds DataTimeout = std::chrono::seconds(kDefaultDataTimeoutSeconds);
 };
+
+// A passive port drawn uniformly from min..max inclusive; min when max <= min.
+template <class Generator>
+std::uint16_t DrawPassivePort(std::uint16_t min, std::uint16_t max, Generator& generator) {
+    if (max <= min)
+        return min;
+    return static_cast<std::uint16_t>(std::uniform_int_distribution<unsigned>(min, max)(generator));
+}
 
 class TIdFTPServer : public TIdFTPServerOptions, public TIdFTPServerEvents {
 public:

@@ -1,5 +1,7 @@
 #include "platform/ftp/listing.h"
 
+#include "platform/os/ascii.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -128,17 +130,6 @@ constexpr std::array<FactName, 7> kFactNames = {{{MlsxFact::Type, "type"},
                                                  {MlsxFact::Access, "win32.atime"},
                                                  {MlsxFact::Win32Ea, "win32.ea"}}};
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool IsListableName(std::string_view name) {
@@ -178,7 +169,7 @@ MlsxFactSet ParseOptsMlst(std::string_view argument, MlsxFactSet offered) {
             end = argument.size();
         const std::string_view name = argument.substr(pos, end - pos);
         for (const FactName& f : kFactNames)
-            if (offered.Has(f.fact) && EqualsIgnoringCase(name, f.name))
+            if (offered.Has(f.fact) && os::EqualsIgnoringAsciiCase(name, f.name))
                 selected.Insert(f.fact);
         pos = end + 1;
     }

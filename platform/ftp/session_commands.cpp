@@ -21,8 +21,9 @@ void ControlChannel::CmdUser(const std::string& arg) {
     m_ctx.UserName = arg;
     const bool anonymous =
         m_options.AllowAnonymousLogin &&
-        std::any_of(m_options.AnonymousAccounts.begin(), m_options.AnonymousAccounts.end(),
-                    [&](const std::string& name) { return EqualsNoCase(name, arg); });
+        std::any_of(
+            m_options.AnonymousAccounts.begin(), m_options.AnonymousAccounts.end(),
+            [&](const std::string& name) { return os::EqualsIgnoringAsciiCase(name, arg); });
     Reply(Code(Reply::NeedPassword),
           anonymous ? "Anonymous login OK, send your e-mail address as password."
                     : "User name okay, need password.");
@@ -36,8 +37,9 @@ void ControlChannel::CmdPass(const std::string& arg) {
     const std::string user = m_ctx.UserName;
     const bool anonymous =
         m_options.AllowAnonymousLogin &&
-        std::any_of(m_options.AnonymousAccounts.begin(), m_options.AnonymousAccounts.end(),
-                    [&](const std::string& name) { return EqualsNoCase(name, user); });
+        std::any_of(
+            m_options.AnonymousAccounts.begin(), m_options.AnonymousAccounts.end(),
+            [&](const std::string& name) { return os::EqualsIgnoringAsciiCase(name, user); });
     m_ctx.Password = arg;
     bool authenticated = anonymous;
     if (!anonymous && m_events.OnUserLogin && !Guard(Code(Reply::BadSequence), [&] {
@@ -125,12 +127,12 @@ void ControlChannel::CmdFeat(const std::string&) {
 }
 
 void ControlChannel::CmdHelp(const std::string& arg) {
-    if (EqualsNoCase(arg, "SITE")) {
+    if (os::EqualsIgnoringAsciiCase(arg, "SITE")) {
         SiteHelp();
         return;
     }
     if (!arg.empty()) {
-        const std::string verb = Upper(arg);
+        const std::string verb = os::AsciiUpper(arg);
         if (Implemented(FindCommand(verb)))
             Reply(Code(Reply::HelpMessage), verb + " is supported.");
         else
@@ -157,7 +159,7 @@ void ControlChannel::CmdHelp(const std::string& arg) {
 void ControlChannel::CmdOpts(const std::string& arg) {
     const CommandLine option = ParseCommandLine(arg);
     if (option.verb == "UTF8" || option.verb == "UTF-8") {
-        const std::string value = Upper(option.argument);
+        const std::string value = os::AsciiUpper(option.argument);
         if (value.empty() || value == "ON" || value == "OFF") {
             m_ctx.UTF8 = value != "OFF";
             Reply(Code(Reply::CommandOk), m_ctx.UTF8 ? "UTF8 mode on." : "UTF8 mode off.");
@@ -169,7 +171,7 @@ void ControlChannel::CmdOpts(const std::string& arg) {
         Reply(Code(Reply::CommandOk), names.empty() ? "MLST OPTS" : "MLST OPTS " + names);
         return;
     } else if (option.verb == "MODE" && m_options.Compressor) {
-        const std::vector<std::string> words = Words(Upper(option.argument));
+        const std::vector<std::string> words = Words(os::AsciiUpper(option.argument));
         if (words.size() == 3 && words[0] == "Z" && words[1] == "LEVEL") {
             const auto level = ParseNumber<int>(words[2]);
             if (level && *level <= 9) {
@@ -200,7 +202,7 @@ void ControlChannel::CmdNotImplemented(const std::string&) {
 }
 
 void ControlChannel::CmdType(const std::string& arg) {
-    const std::vector<std::string> words = Words(Upper(arg));
+    const std::vector<std::string> words = Words(os::AsciiUpper(arg));
     if (words.empty() || words[0].empty() || words.size() > 2) {
         Reply(Code(Reply::ArgumentSyntaxError), kReplySyntaxArgs);
         return;
@@ -225,7 +227,7 @@ void ControlChannel::CmdType(const std::string& arg) {
 
 void ControlChannel::CmdStru(const std::string& arg) {
     // Files are stored as they come in every structure: the file system keeps no records.
-    const std::string value = Upper(arg);
+    const std::string value = os::AsciiUpper(arg);
     if (value == "F")
         m_ctx.DataStruct = TIdFTPDataStructure::dsFile;
     else if (value == "R")
@@ -240,7 +242,7 @@ void ControlChannel::CmdStru(const std::string& arg) {
 }
 
 void ControlChannel::CmdMode(const std::string& arg) {
-    const std::string value = Upper(arg);
+    const std::string value = os::AsciiUpper(arg);
     if (value == "S") {
         m_ctx.DataMode = TIdFTPTransferMode::dmStream;
     } else if (value == "Z" && m_options.Compressor) {

@@ -12,12 +12,6 @@
 
 namespace vdx::ftp {
 
-void UniqueFd::Reset(int fd) noexcept {
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = fd;
-}
-
 std::optional<SocketAddress> SocketAddress::FromIp(std::string_view ip, std::uint16_t port) {
     const std::string text(ip);
     SocketAddress result;

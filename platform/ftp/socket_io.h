@@ -1,6 +1,8 @@
 #pragma once
-// Small socket helpers of the FTP engine: an owning descriptor, addresses, bounded waits and the
+// Small socket helpers of the FTP engine: addresses, bounded waits and the
 // stop signal every connection thread watches.
+
+#include "platform/os/unique_fd.h"
 
 #include <chrono>
 #include <cstdint>
@@ -16,33 +18,7 @@ namespace vdx::ftp {
 
 using Clock = std::chrono::steady_clock;
 
-// Owns one file descriptor and closes it when freed.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) noexcept : m_fd(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { Reset(); }
-
-    int Get() const noexcept { return m_fd; }
-    explicit operator bool() const noexcept { return m_fd >= 0; }
-    int Release() noexcept {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void Reset(int fd = -1) noexcept;
-
-private:
-    int m_fd = -1;
-};
+using os::UniqueFd;
 
 // An IPv4 or IPv6 socket address.
 class SocketAddress {

@@ -1,5 +1,7 @@
 #include "platform/gui/font.h"
 
+#include "platform/os/ascii.h"
+
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QString>
@@ -10,17 +12,6 @@
 namespace vdx::gui {
 
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
 
 constexpr std::array<std::string_view, 9> kSansFaces = {
     "MS Sans Serif",        "MS Shell Dlg", "MS Shell Dlg 2", "Tahoma", "Arial",
@@ -42,10 +33,10 @@ void TFont::SetSize(int points) noexcept {
 
 std::string MappedFontFamily(const std::string& name) {
     for (auto face : kSansFaces)
-        if (SameName(face, name))
+        if (os::EqualsIgnoringAsciiCase(face, name))
             return "DejaVu Sans";
     for (auto face : kMonoFaces)
-        if (SameName(face, name))
+        if (os::EqualsIgnoringAsciiCase(face, name))
             return "DejaVu Sans Mono";
     return name.empty() ? std::string("DejaVu Sans") : name;
 }

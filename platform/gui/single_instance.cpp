@@ -1,5 +1,7 @@
 #include "platform/gui/single_instance.h"
 
+#include "platform/os/ascii.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -46,7 +48,7 @@ TSingleInstance::~TSingleInstance() {
 QString TSingleInstance::KeyFor(const std::string& title) {
     QString key;
     for (const char c : title)
-        key += QChar::fromLatin1(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
+        key += QChar::fromLatin1(os::AsciiLower(c));
     return key + QString::number(::getuid());
 }
 

@@ -37,7 +37,7 @@ bool AppendRecord(const std::string& path, std::string_view record) {
     int raw = ::open(resolved->c_str(), O_RDWR | kFlags, 0666);
     if (raw < 0 && errno == EACCES)
         raw = ::open(resolved->c_str(), O_WRONLY | kFlags, 0666);
-    const detail::UniqueFd fd(raw);
+    const UniqueFd fd(raw);
     if (fd.Get() < 0)
         return false;
     struct stat st {};

@@ -118,8 +118,7 @@ struct DirCloser {
 };
 
 bool IsDesktopFile(std::string_view name) {
-    return name.size() > kExtension.size() &&
-           EqualsIgnoringAsciiCase(name.substr(name.size() - kExtension.size()), kExtension);
+    return name.size() > kExtension.size() && EndsWithIgnoringAsciiCase(name, kExtension);
 }
 
 } // namespace

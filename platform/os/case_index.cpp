@@ -34,14 +34,6 @@ struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
 };
 
-std::string LowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    return lower;
-}
-
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -83,19 +75,13 @@ bool ReportsEveryChange(int fd) {
 class CaseIndex {
 public:
     CaseIndex() : m_inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
-    CaseIndex(const CaseIndex&) = delete;
-    CaseIndex& operator=(const CaseIndex&) = delete;
-    ~CaseIndex() {
-        if (m_inotify >= 0)
-            ::close(m_inotify);
-    }
 
     std::optional<std::string> Find(int dirFd, const char* folder, const std::string& name) {
         const int fd = ::openat(dirFd, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             return std::nullopt;
         struct stat st {};
-        if (m_inotify < 0 || ::fstat(fd, &st) != 0 || !ReportsEveryChange(fd))
+        if (!m_inotify || ::fstat(fd, &st) != 0 || !ReportsEveryChange(fd))
             return ScanFolder(fd, name);
 
         std::scoped_lock lock(m_mutex);
@@ -109,7 +95,7 @@ public:
         }
         ::close(fd);
         it->second.lastLook = ++m_looks;
-        const auto found = it->second.names.find(LowerAscii(name));
+        const auto found = it->second.names.find(AsciiLower(name));
         if (found == it->second.names.end() || found->second.empty())
             return std::nullopt;
         return found->second.front();
@@ -135,7 +121,7 @@ private:
                                     }));
         // The watch goes on the very folder that is open, whatever its path now names.
         const std::string self = "/proc/self/fd/" + std::to_string(fd);
-        const int watch = ::inotify_add_watch(m_inotify, self.c_str(),
+        const int watch = ::inotify_add_watch(m_inotify.Get(), self.c_str(),
                                               IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                                   IN_DELETE_SELF | IN_ONLYDIR);
         if (watch < 0)
@@ -149,7 +135,7 @@ private:
         if (!dir) {
             if (copy >= 0)
                 ::close(copy);
-            ::inotify_rm_watch(m_inotify, watch);
+            ::inotify_rm_watch(m_inotify.Get(), watch);
             return m_folders.end();
         }
         Folder folder;
@@ -164,19 +150,19 @@ private:
     }
 
     void Forget(Folders::iterator it) {
-        ::inotify_rm_watch(m_inotify, it->second.watch);
+        ::inotify_rm_watch(m_inotify.Get(), it->second.watch);
         m_watches.erase(it->second.watch);
         m_folders.erase(it);
     }
 
     static void Add(Folder& folder, const std::string& name) {
-        std::vector<std::string>& same = folder.names[LowerAscii(name)];
+        std::vector<std::string>& same = folder.names[AsciiLower(name)];
         if (std::find(same.begin(), same.end(), name) == same.end())
             same.push_back(name);
     }
 
     static void Remove(Folder& folder, const std::string& name) {
-        const auto it = folder.names.find(LowerAscii(name));
+        const auto it = folder.names.find(AsciiLower(name));
         if (it == folder.names.end())
             return;
         std::erase(it->second, name);
@@ -188,7 +174,7 @@ private:
     void Drain() {
         alignas(inotify_event) char buffer[64 * 1024];
         for (;;) {
-            const ssize_t n = ::read(m_inotify, buffer, sizeof buffer);
+            const ssize_t n = ::read(m_inotify.Get(), buffer, sizeof buffer);
             if (n <= 0) {
                 if (n < 0 && errno == EINTR)
                     continue;
@@ -229,7 +215,7 @@ private:
     }
 
     std::mutex m_mutex;
-    const int m_inotify;
+    const UniqueFd m_inotify;
     Folders m_folders;
     std::unordered_map<int, Key> m_watches;
     std::uint64_t m_looks = 0;

@@ -10,17 +10,6 @@ namespace vdx::os {
 
 namespace detail {
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
-        if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
-
 std::optional<std::string> DiskPath(const std::string& path) {
     if (path.find('\0') != std::string::npos) {
         errno = EINVAL;

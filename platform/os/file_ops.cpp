@@ -98,7 +98,7 @@ bool DeleteFileAt(const Place& place) {
         return false;
     if (S_ISDIR(st.st_mode))
         return Fail(EISDIR);
-    std::optional<detail::UniqueFd> held;
+    std::optional<UniqueFd> held;
     if (S_ISREG(st.st_mode)) {
         if ((st.st_mode & S_IWUSR) == 0)
             return Fail(EACCES); // read-only
@@ -143,7 +143,7 @@ bool MoveAt(const Place& source, Place target, const std::string& given) {
                           ? given
                           : ExtractFilePath(ExcludeTrailingPathDelimiter(target.name)) + given;
     }
-    std::optional<detail::UniqueFd> held;
+    std::optional<UniqueFd> held;
     if (S_ISREG(src.st_mode)) {
         held = detail::HoldForRemoval(source);
         if (!held)

@@ -223,19 +223,16 @@ class StoreLock {
 public:
     explicit StoreLock(const std::string& fileName) {
         const std::string lockName = fileName + ".lock";
-        m_fd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
-        if (m_fd < 0)
+        m_fd.Reset(::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600));
+        if (!m_fd)
             throw ERegistryException("Cannot lock the registry file \"" + fileName + "\". " +
                                      SysErrorMessage(errno));
-        while (::flock(m_fd, LOCK_EX) != 0 && errno == EINTR) {
+        while (::flock(m_fd.Get(), LOCK_EX) != 0 && errno == EINTR) {
         }
     }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-    ~StoreLock() { ::close(m_fd); }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd; // the lock goes with the descriptor
 };
 
 } // namespace

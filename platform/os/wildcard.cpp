@@ -1,14 +1,12 @@
 #include "wildcard.h"
 
+#include "ascii.h"
+
 #include <algorithm>
 
 namespace vdx::os {
 
 namespace {
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
 
 // "*" any run, "?" one character, the rest without regard to ASCII case.
 // Greedy: a mismatch goes back only to the latest "*" and lets it take one
@@ -27,7 +25,7 @@ bool Glob(std::string_view mask, std::string_view name) {
             afterStar = m;
             starName = n;
         } else if (m < mask.size() &&
-                   (mask[m] == '?' || LowerAscii(mask[m]) == LowerAscii(name[n]))) {
+                   (mask[m] == '?' || AsciiLower(mask[m]) == AsciiLower(name[n]))) {
             ++m;
             ++n;
         } else if (afterStar != std::string_view::npos) {

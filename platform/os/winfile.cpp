@@ -20,8 +20,6 @@ bool Creates(Disposition d) {
     throw FileError(std::string(what) + " \"" + path + "\". " + SysErrorMessage(error), error);
 }
 
-using detail::UniqueFd;
-
 const std::string& Shown(const std::string& path) {
     return path;
 }
@@ -128,7 +126,7 @@ std::optional<File> File::OpenAt(const P& path, Access access, Share share, Disp
         return std::nullopt;
     }
     File file;
-    file.m_fd = fd;
+    file.m_fd.Reset(fd);
     file.m_path = place->full;
     file.m_shown = place->confined ? place->shown : place->full;
     return file;
@@ -154,40 +152,27 @@ std::optional<File> File::TryOpen(const RootedPath& path, Access access, Share s
     return OpenAt(path, access, share, disposition, allowDirectory, false);
 }
 
-File::File(File&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)),
-      m_shown(std::move(other.m_shown)) {}
+File::File(File&& other) noexcept = default;
 
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        Close();
-        m_fd = std::exchange(other.m_fd, -1);
-        m_path = std::move(other.m_path);
-        m_shown = std::move(other.m_shown);
-    }
-    return *this;
-}
+File& File::operator=(File&& other) noexcept = default;
 
 File::~File() {
     Close();
 }
 
 void File::Close() noexcept {
-    if (m_fd >= 0) {
-        ::close(m_fd); // the share locks go with the descriptor
-        m_fd = -1;
-    }
+    m_fd.Reset();
 }
 
 std::int64_t File::Size() const {
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0)
+    if (::fstat(m_fd.Get(), &st) != 0)
         Throw("Cannot read file", m_shown, errno);
     return S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
 }
 
 std::int64_t File::Seek(std::int64_t offset, int whence) {
-    const off_t pos = ::lseek(m_fd, static_cast<off_t>(offset), whence);
+    const off_t pos = ::lseek(m_fd.Get(), static_cast<off_t>(offset), whence);
     if (pos < 0)
         Throw("Cannot seek in file", m_shown, errno);
     return pos;
@@ -195,7 +180,7 @@ std::int64_t File::Seek(std::int64_t offset, int whence) {
 
 std::size_t File::Read(void* buffer, std::size_t count) {
     for (;;) {
-        const ssize_t n = ::read(m_fd, buffer, count);
+        const ssize_t n = ::read(m_fd.Get(), buffer, count);
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)
@@ -206,7 +191,7 @@ std::size_t File::Read(void* buffer, std::size_t count) {
 void File::WriteAll(const void* buffer, std::size_t count) {
     const char* p = static_cast<const char*>(buffer);
     while (count > 0) {
-        const ssize_t n = ::write(m_fd, p, count);
+        const ssize_t n = ::write(m_fd.Get(), p, count);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -219,7 +204,7 @@ void File::WriteAll(const void* buffer, std::size_t count) {
 
 FileTimes File::Times() const {
     struct statx stx {};
-    if (::statx(m_fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &stx) == 0) {
+    if (::statx(m_fd.Get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &stx) == 0) {
         auto ft = [](const statx_timestamp& t) {
             return TimespecToFileTime(
                 timespec{static_cast<time_t>(t.tv_sec), static_cast<long>(t.tv_nsec)});
@@ -233,7 +218,7 @@ FileTimes File::Times() const {
     if (errno != ENOSYS)
         Throw("Cannot read file", m_shown, errno);
     struct stat st {};
-    if (::fstat(m_fd, &st) != 0)
+    if (::fstat(m_fd.Get(), &st) != 0)
         Throw("Cannot read file", m_shown, errno);
     FileTimes times;
     times.lastWrite = TimespecToFileTime(st.st_mtim);
@@ -253,7 +238,7 @@ bool File::SetTimes(std::optional<FileTime> lastWrite, std::optional<FileTime> l
         ts[0] = FileTimeToTimespec(*lastAccess);
     if (lastWrite)
         ts[1] = FileTimeToTimespec(*lastWrite);
-    return ::futimens(m_fd, ts) == 0;
+    return ::futimens(m_fd.Get(), ts) == 0;
 }
 
 } // namespace vdx::os

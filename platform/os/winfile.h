@@ -5,6 +5,7 @@
 
 #include "datetime.h"
 #include "file_error.h"
+#include "unique_fd.h"
 
 #include <cstdint>
 #include <optional>
@@ -103,8 +104,8 @@ public:
     File& operator=(const File&) = delete;
     ~File();
 
-    bool IsOpen() const noexcept { return m_fd >= 0; }
-    int Fd() const noexcept { return m_fd; }
+    bool IsOpen() const noexcept { return static_cast<bool>(m_fd); }
+    int Fd() const noexcept { return m_fd.Get(); }
     const std::string& Path() const noexcept { return m_path; } // as resolved on disk
 
     std::int64_t Size() const;                            // throws FileError
@@ -123,7 +124,7 @@ private:
     static std::optional<File> OpenAt(const P& path, Access access, Share share,
                                       Disposition disposition, bool allowDirectory, bool raise);
 
-    int m_fd = -1;
+    UniqueFd m_fd; // the share locks go with the descriptor
     std::string m_path;
     std::string m_shown; // what messages name: below a root, the path given
 };

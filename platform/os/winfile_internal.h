@@ -1,44 +1,16 @@
 #pragma once
 // Pieces shared by the modules behind winfile.h; not for other callers.
 
+#include "ascii.h"
+#include "unique_fd.h"
 #include "winfile.h"
 
 #include <fcntl.h>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unistd.h>
-#include <utility>
 
 namespace vdx::os::detail {
-
-// An owned descriptor.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { Reset(); }
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-    void Reset() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 // Where a function of winfile.h acts: name in the folder dirFd. A plain path
 // gives AT_FDCWD and the whole path (resolved without regard to case, links
@@ -58,8 +30,6 @@ struct Place {
 // ENOENT where a folder on the way is missing or is a link.
 std::optional<Place> PlaceOf(const std::string& path);
 std::optional<Place> PlaceOf(const RootedPath& path);
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The entry of folder ("" for the working folder) whose name equals name
 // without regard to ASCII case; nullopt when there is none or the folder
