@@ -10,6 +10,7 @@
 
 #include "platform/gui/class_errors.h"
 #include "platform/gui/system_facts.h"
+#include "platform/os/ascii.h"
 #include "platform/os/registry.h"
 
 namespace vdx {
@@ -70,9 +71,7 @@ std::uint8_t ReadXPColorScheme() {
         os::TRegistry reg(os::RootKey::CurrentUser);
         if (!reg.OpenKeyReadOnly("\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager"))
             return 0;
-        std::string name = reg.ReadString("ColorName");
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](unsigned char c) { return char(std::toupper(c)); });
+        const std::string name = os::AsciiUpper(reg.ReadString("ColorName"));
         if (name == "HOMESTEAD")
             return 1;
         if (name == "METALLIC")

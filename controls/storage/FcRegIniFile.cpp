@@ -1,5 +1,6 @@
 #include "controls/storage/FcRegIniFile.h"
 
+#include "platform/os/ascii.h"
 #include "platform/os/atomic_file.h"
 #include "platform/os/file_error.h"
 #include "platform/os/paths.h"
@@ -17,20 +18,6 @@
 namespace vdx {
 
 namespace {
-
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -120,7 +107,7 @@ void TMemIniFile::Load(const std::string& text) {
 
 const TMemIniFile::Section* TMemIniFile::FindSection(const std::string& name) const {
     for (const Section& s : m_sections) {
-        if (s.hasHeader && SameText(s.name, name))
+        if (s.hasHeader && os::EqualsIgnoringAsciiCase(s.name, name))
             return &s;
     }
     return nullptr;
@@ -136,7 +123,7 @@ const TMemIniFile::Line* TMemIniFile::FindKey(const std::string& section,
     if (!s)
         return nullptr;
     for (const Line& l : s->lines) {
-        if (!l.key.empty() && SameText(l.key, ident))
+        if (!l.key.empty() && os::EqualsIgnoringAsciiCase(l.key, ident))
             return &l;
     }
     return nullptr;
@@ -194,7 +181,7 @@ void TMemIniFile::WriteString(const std::string& section, const std::string& ide
         s = &m_sections.emplace_back(Section{section, true, {}});
     }
     for (Line& l : s->lines) {
-        if (!l.key.empty() && SameText(l.key, ident)) {
+        if (!l.key.empty() && os::EqualsIgnoringAsciiCase(l.key, ident)) {
             l.text = value;
             return;
         }
@@ -240,14 +227,16 @@ std::vector<std::string> TMemIniFile::ReadSection(const std::string& section) co
 }
 
 void TMemIniFile::EraseSection(const std::string& section) {
-    std::erase_if(m_sections,
-                  [&](const Section& s) { return s.hasHeader && SameText(s.name, section); });
+    std::erase_if(m_sections, [&](const Section& s) {
+        return s.hasHeader && os::EqualsIgnoringAsciiCase(s.name, section);
+    });
 }
 
 void TMemIniFile::DeleteKey(const std::string& section, const std::string& ident) {
     if (Section* s = FindSection(section))
-        std::erase_if(s->lines,
-                      [&](const Line& l) { return !l.key.empty() && SameText(l.key, ident); });
+        std::erase_if(s->lines, [&](const Line& l) {
+            return !l.key.empty() && os::EqualsIgnoringAsciiCase(l.key, ident);
+        });
 }
 
 void TMemIniFile::Clear() {
