@@ -33,7 +33,7 @@ public:
     // Creates the server object (off) and fills the labels. A server object
     // that cannot be created is reported when the window is first shown.
     TFMain(TFGlobals& globals, const TVersionInfo& versionInfo, QWidget* parent = nullptr);
-    // Frees the server object: the engine stops (every connection thread
+    // Frees the server object: the FTP component stops (every connection thread
     // joined) and "Stopped" is logged, also into the list.
     ~TFMain() override;
     // The server's threads hold this object's address.

@@ -43,7 +43,7 @@ public:
     // it. Set it before the server is switched on and leave it then.
     TLogLineEvent OnLogLine;
 
-    // Switches the engine on or off; its errors (a port in use) reach the caller.
+    // Switches the FTP component on or off; its errors (a port in use) reach the caller.
     void SetActive(bool value);
 
     void HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bool& allowed,

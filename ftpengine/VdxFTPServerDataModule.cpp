@@ -282,7 +282,7 @@ std::uint16_t TVFTPServerDataModule::RandomPort(std::uint16_t min, std::uint16_t
 }
 
 // How a handler answers a user without the right, and a path that cannot
-// exist below the user's root (the engine's replies in quotes):
+// exist below the user's root (the FTP component's replies in quotes):
 //
 //   command                    right asked     not allowed                 no such path
 //   STOR, STOU, APPE           Write           no stream: 550 "Requested   the same
@@ -404,7 +404,7 @@ void TVFTPServerDataModule::IdFTPServerStoreFile(TContext& context, const std::s
     if (!access.allowed || !access.disk)
         return;
     const os::RootedPath& disk = *access.disk;
-    // A STOR after REST resumes the file: the engine cuts it at the offset
+    // A STOR after REST resumes the file: the FTP component cuts it at the offset
     // and writes on from there, so it must not be emptied first.
     const bool resume = !append && context.RestartPos > 0;
     os::File file = os::File::Open(disk, os::Access::Write, os::Share::None,
@@ -625,9 +625,9 @@ void TVFTPServerDataModule::IdFTPServerStat(TContext& context,
 void TVFTPServerDataModule::IdFTPServerPASVBeforeBind(TContext& /*context*/, std::string& /*ip*/,
                                                       std::uint16_t& port,
                                                       ftp::TIdIPVersion /*ipVersion*/) {
-    // This draw wins: the engine draws from the range itself only when a handler
+    // This draw wins: the FTP component draws from the range itself only when a handler
     // leaves the port 0, which with a range set this one never does. Without
-    // a range it gives 0 and the engine picks the port.
+    // a range it gives 0 and the FTP component picks the port.
     port = RandomPort(IdFTPServer.PASVBoundPortMin(), IdFTPServer.PASVBoundPortMax());
 }
 

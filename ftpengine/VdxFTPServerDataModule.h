@@ -1,5 +1,5 @@
 #pragma once
-// The FTP data module: holds the FTP protocol engine and answers its events.
+// The FTP data module: holds the FTP component and answers its events.
 // Every handler asks the server object through OnAccessQuery for the user's
 // root folder (and, where the operation is guarded, for permission), maps the
 // FTP path to a disk path below that root, does the file work through the
@@ -26,35 +26,35 @@ public:
     using TContext = ftp::TIdFTPServerContext;
 
     // Configures IdFTPServer (replies, system type, MLSx facts, MODE Z) and
-    // binds every handler to its event; the engine stays off.
+    // binds every handler to its event; the FTP component stays off.
     TVFTPServerDataModule();
-    // The engine's connection threads hold this object's address.
+    // The FTP component's connection threads hold this object's address.
     TVFTPServerDataModule(const TVFTPServerDataModule&) = delete;
     TVFTPServerDataModule& operator=(const TVFTPServerDataModule&) = delete;
-    // Switches the engine off (closing every connection and joining its
+    // Switches the FTP component off (closing every connection and joining its
     // thread), then logs Stopped.
     ~TVFTPServerDataModule();
 
     ftp::TIdFTPServer IdFTPServer;
     std::shared_ptr<ftp::TIdCompressorZLibEx> IdCompressorZLibEx;
 
-    // Set by the server object before the engine is switched on.
+    // Set by the server object before the FTP component is switched on.
     TAccessQueryEvent OnAccessQuery;
     TLogLineEvent OnLogLine;
 
-    // Whether the engine was last switched on successfully.
+    // Whether the FTP component was last switched on successfully.
     bool Active() const noexcept { return m_active; }
     // The copy taken by ApplySettings.
     const TSettings& Settings() const noexcept { return m_settings; }
 
-    // Switches the engine on (listening on DefaultPort on all interfaces) or
+    // Switches the FTP component on (listening on DefaultPort on all interfaces) or
     // off. Errors such as a port in use or a port number out of range throw
     // to the caller and log nothing; a successful start logs Started.
     void SetActive(bool value);
     // Keeps a copy of the settings and sets DefaultPort and the passive port
     // range; they take effect at the next start. A custom range whose lowest
     // port is not below the highest, or passive ports outside 0..65535, throw
-    // std::invalid_argument (the copy is kept, the engine unchanged).
+    // std::invalid_argument (the copy is kept, the FTP component unchanged).
     void ApplySettings(const TSettings& settings);
 
     // Raises OnAccessQuery for context's connection; returns the permission

@@ -1,6 +1,6 @@
 #pragma once
 // FTP paths as the handlers and the rights see them, and the file times
-// they hand the engine, which go through the DOS form.
+// they hand the FTP component, which go through the DOS form.
 
 #include "platform/os/datetime.h"
 #include "platform/os/winfile.h"

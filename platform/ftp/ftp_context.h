@@ -1,5 +1,5 @@
 #pragma once
-// The state the FTP engine keeps per connection, handed to every event. It belongs to its
+// The state the FTP component keeps per connection, handed to every event. It belongs to its
 // connection's thread: handlers read and change it there, nobody else touches it.
 
 #include "platform/ftp/listing.h"
@@ -32,8 +32,8 @@ public:
     TIdFTPDataStructure DataStruct = TIdFTPDataStructure::dsFile;
     TIdFTPTransferMode DataMode = TIdFTPTransferMode::dmStream;
     int ZLibCompressionLevel = kModeZDefaultLevel; // OPTS MODE Z LEVEL
-    // Offset given by REST for the next RETR or STOR (uncompressed bytes); the engine applies it
-    // to the handler's stream and clears it after the transfer command.
+    // Offset given by REST for the next RETR or STOR (uncompressed bytes); the FTP component
+    // applies it to the handler's stream and clears it after the transfer command.
     std::int64_t RestartPos = 0;
     // The source named by RNFR, resolved; empty when no rename is pending.
     std::string RNFRName;

@@ -59,14 +59,14 @@ struct TIdFTPServerEvents {
     std::function<void(Context&, const std::string& path, TIdFTPListOutput& listing)> OnMLST;
     // STOR, STOU (append false) and APPE (append true): set stream to write into, or leave it
     // empty to refuse (550 "Requested action aborted: local error in processing."). Open an
-    // existing file without emptying it: for STOR and STOU the engine cuts the stream at
+    // existing file without emptying it: for STOR and STOU the FTP component cuts the stream at
     // RestartPos (0 without REST) only once the data connection is made, so a failed upload
     // leaves the file as it was; for APPE it seeks to the end. It writes, and frees the stream
     // before it answers 226.
     std::function<void(Context&, const std::string& fileName, bool append,
                        std::unique_ptr<TStream>& stream)>
         OnStoreFile;
-    // RETR: set stream to read from, or leave it empty to refuse (550 as above). The engine
+    // RETR: set stream to read from, or leave it empty to refuse (550 as above). The FTP component
     // sends from RestartPos to the end and frees the stream.
     std::function<void(Context&, const std::string& fileName, std::unique_ptr<TStream>& stream)>
         OnRetrieveFile;

@@ -1,6 +1,6 @@
 #pragma once
-// The FTP time-stamp form YYYYMMDDHHMMSS[.sss] (RFC 3659) for date-time values, which the engine
-// takes as UTC unchanged.
+// The FTP time-stamp form YYYYMMDDHHMMSS[.sss] (RFC 3659) for date-time values, which the FTP
+// component takes as UTC unchanged.
 
 #include "platform/os/datetime.h"
 

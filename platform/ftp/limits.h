@@ -1,6 +1,7 @@
 #pragma once
-// Every bound the FTP engine enforces, in one place. A limit that is hit is answered with an error
-// reply (or ends the connection where the text says so); nothing is buffered beyond these sizes.
+// Every bound the FTP component enforces, in one place. A limit that is hit is answered with an
+// error reply (or ends the connection where the text says so); nothing is buffered beyond these
+// sizes.
 
 #include <cstddef>
 

@@ -1,6 +1,6 @@
 #pragma once
-// The listing object the OnListDirectory and OnMLST events fill, and the text forms the engine
-// sends for it: LIST in the Unix "ls -l" form, NLST names, MLSD/MLST facts (RFC 3659).
+// The listing object the OnListDirectory and OnMLST events fill, and the text forms the FTP
+// component sends for it: LIST in the Unix "ls -l" form, NLST names, MLSD/MLST facts (RFC 3659).
 //
 // Names holding CR or LF are never sent: such items are left out of every listing (a raw line end
 // inside a name would cut the listing or forge a reply line).
@@ -44,7 +44,7 @@ public:
 enum class TIdMLSDAttr { mlsdFileCreationTime, mlsdFileLastAccessTime, mlsdWin32Attributes };
 using TIdMLSDFacts = std::set<TIdMLSDAttr>;
 
-// Every fact the engine can send in MLSD/MLST, with its name on the wire:
+// Every fact the FTP component can send in MLSD/MLST, with its name on the wire:
 // Type "type", Size "size", Modify "modify", Perm "perm" (always offered), and the optional
 // Create "create" (creation time), Access "win32.atime" (last-access time, no RFC name exists for
 // it) and Win32Ea "win32.ea" (Windows attributes as 0x%08X).

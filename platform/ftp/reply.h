@@ -1,5 +1,5 @@
 #pragma once
-// Reply codes of the FTP engine, configurable reply texts, and the exception an event handler
+// Reply codes of the FTP component, configurable reply texts, and the exception an event handler
 // throws to answer with a code of its own.
 
 #include <stdexcept>
@@ -8,7 +8,7 @@
 
 namespace vdx::ftp {
 
-// The reply codes the engine sends (RFC 959, 2228, 2428, 3659).
+// The reply codes the FTP component sends (RFC 959, 2228, 2428, 3659).
 enum class Reply : int {
     RestartMarker = 110,
     FileStatusOk = 150,
@@ -49,7 +49,7 @@ constexpr int Code(Reply reply) noexcept {
     return static_cast<int>(reply);
 }
 
-// Reply texts the engine uses for several commands.
+// Reply texts the FTP component uses for several commands.
 inline constexpr std::string_view kReplyLocalError =
     "Requested action aborted: local error in processing.";
 inline constexpr std::string_view kReplyFileActionOk = "Requested file action okay, completed.";

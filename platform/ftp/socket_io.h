@@ -1,5 +1,5 @@
 #pragma once
-// Small socket helpers of the FTP engine: addresses, bounded waits and the
+// Small socket helpers of the FTP component: addresses, bounded waits and the
 // stop signal every connection thread watches.
 
 #include "platform/os/unique_fd.h"

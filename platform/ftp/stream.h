@@ -1,6 +1,6 @@
 #pragma once
-// The byte streams that store, retrieve and checksum events hand to the engine. The engine owns
-// the stream it is given and frees it when the transfer ends.
+// The byte streams that store, retrieve and checksum events hand to the FTP component. The FTP
+// component owns the stream it is given and frees it when the transfer ends.
 
 #include "platform/os/winfile.h"
 
@@ -28,8 +28,8 @@ public:
     virtual std::int64_t Size() = 0;
     // Cuts or extends the stream to size bytes. Throws when the stream cannot.
     virtual void SetSize(std::int64_t size) = 0;
-    // The file descriptor behind the stream when it is a plain file the engine may read with
-    // sendfile from the current position (the engine keeps the position in step), else -1.
+    // The file descriptor behind the stream when it is a plain file the FTP component may read with
+    // sendfile from the current position (the FTP component keeps the position in step), else -1.
     virtual int Handle() const { return -1; }
     // Moves up to count bytes waiting in the pipe pipeFd into the stream at its position without
     // copying them through memory; returns how many, 0 when the stream cannot take bytes that way

@@ -1,4 +1,4 @@
-// Real FTP clients (Python's ftplib, curl, lftp) against the engine over 127.0.0.1.
+// Real FTP clients (Python's ftplib, curl, lftp) against the FTP component over 127.0.0.1.
 
 #include "process.h"
 #include "test_binding.h"

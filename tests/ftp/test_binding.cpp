@@ -128,7 +128,7 @@ TestFtpServer::TestFtpServer() {
             stream = std::make_unique<FullDiskStream>(1024 * 1024);
             return;
         }
-        // What is there stays until the data connection is made; the engine cuts it then.
+        // What is there stays until the data connection is made; the FTP component cuts it then.
         const auto disposition =
             append ? vdx::os::Disposition::OpenExisting : vdx::os::Disposition::OpenAlways;
         stream = OpenStream(Disk(name), vdx::os::Access::Write, disposition);

@@ -1,4 +1,4 @@
-// The data module's own routines and its life cycle around the engine: path
+// The data module's own routines and its life cycle around the FTP component: path
 // mapping, time conversions, passive ports, settings, start and stop.
 
 #include "TempDir.h"

@@ -1,4 +1,4 @@
-// Pieces of the engine that need no connection: time stamps, MODE Z streams, checksums.
+// Pieces of the FTP component that need no connection: time stamps, MODE Z streams, checksums.
 
 #include "platform/ftp/checksums.h"
 #include "platform/ftp/ftp_time.h"
