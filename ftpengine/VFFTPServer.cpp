@@ -1,12 +1,12 @@
 #include "VFFTPServer.h"
 
-#include "VdxAsciiText.h"
 #include "VdxFTPServerDataModule.h"
 #include "VdxSysRoutines.h"
 #include "platform/os/append_file.h"
 #include "platform/os/datetime.h"
 #include "platform/os/file_error.h"
 #include "platform/os/paths.h"
+#include "shared/VdxAsciiText.h"
 
 #include <array>
 #include <cerrno>

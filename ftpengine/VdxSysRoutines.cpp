@@ -1,9 +1,9 @@
 #include "VdxSysRoutines.h"
 
-#include "VdxAsciiText.h"
 #include "platform/os/host.h"
 #include "platform/os/registry.h"
 #include "platform/os/winfile.h"
+#include "shared/VdxAsciiText.h"
 #include "shared/VdxMisc.h"
 
 #include <ctime>

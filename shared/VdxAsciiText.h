@@ -1,5 +1,5 @@
 #pragma once
-// Letter case as the engine compares it: ASCII letters only, never the
+// Letter case as both programs compare names: ASCII letters only, never the
 // locale, so names with bytes of 128 and above compare byte for byte.
 
 #include <algorithm>
