@@ -1,4 +1,5 @@
-// One application object for every test of this program (offscreen).
+// One application object for every test of the program that compiles this in
+// (offscreen). VDX_TEST_PROGRAM_NAME names the program, as its argv[0] would.
 
 #include "platform/gui/application.h"
 
@@ -19,7 +20,7 @@ public:
 
 private:
     int m_argc = 1;
-    char m_name[16] = "desktop_tests";
+    char m_name[sizeof VDX_TEST_PROGRAM_NAME] = VDX_TEST_PROGRAM_NAME;
     char* m_argv[2] = {m_name, nullptr};
     std::unique_ptr<vdx::gui::TApplication> m_app;
 };

@@ -1,7 +1,7 @@
 // The caption table and the base button dialog's layouts.
 
 #include "platform/gui/ansi_text.h"
-#include "shared/VdxButtonDlg.h"
+#include "shared/gui/VdxButtonDlg.h"
 #include "shared/VdxLanguage.h"
 
 #include <QApplication>
