@@ -22,9 +22,8 @@ int RunVdxFtpServer(int argc, char** argv) {
     const TVersionInfo versionInfo;
     versionInfo.SetApplicationTitle();
 
-    return program.Run(kFtpServerInstanceTitle, kFtpServerInstanceTitle, [&] {
-        return std::make_unique<TFMain>(*globals, versionInfo);
-    });
+    return program.Run(kFtpServerInstanceTitle, kFtpServerInstanceTitle,
+                       [&] { return std::make_unique<TFMain>(*globals, versionInfo); });
 }
 
 } // namespace vdx
