@@ -14,6 +14,7 @@
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/font.h"
 #include "platform/gui/message_box.h"
+#include "platform/gui/program.h"
 #include "platform/os/datetime.h"
 #include "platform/os/paths.h"
 
@@ -276,10 +277,7 @@ void TFMain::ScrollToLastLine() {
 }
 
 void TFMain::BringToFront() {
-    setWindowState(windowState() & ~Qt::WindowMinimized);
-    show();
-    raise();
-    activateWindow();
+    gui::BringToFront(*this);
 }
 
 void TFMain::OpenLogfileMenuItemClick() {

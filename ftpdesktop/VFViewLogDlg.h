@@ -2,7 +2,7 @@
 // The log viewer: the whole log file, one line per row, its TAB-separated
 // fields in columns.
 
-#include "shared/VdxButtonDlg.h"
+#include "shared/gui/VdxButtonDlg.h"
 
 namespace vdx {
 

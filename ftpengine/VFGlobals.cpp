@@ -2,66 +2,12 @@
 
 #include "platform/os/ascii.h"
 #include "platform/os/paths.h"
-#include "shared/VdxNumberText.h"
 #include "shared/VdxXmlDoc.h"
 
 #include <algorithm>
-#include <charconv>
-#include <limits>
-#include <string_view>
 #include <utility>
 
 namespace vdx {
-
-namespace {
-
-const char* const kSettingsFileName = "Settings.xml";
-
-// Blanks and control characters at both ends go, as the settings reader has
-// always trimmed values.
-std::string_view TrimControls(std::string_view text) {
-    const auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && isTrimmed(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isTrimmed(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-// Reads the settings below element "Settings" over base; a missing element
-// gives the setting's default, as does an integer or Boolean that does not
-// convert.
-class SettingsReader {
-public:
-    explicit SettingsReader(const XmlNode& settings) : m_settings(settings) {}
-
-    std::optional<std::string> Text(std::string_view name) const {
-        const XmlNode* element = m_settings.FindChild(name);
-        if (!element)
-            return std::nullopt;
-        return std::string(TrimControls(element->Text));
-    }
-    std::string String(std::string_view name, const std::string& fallback) const {
-        return Text(name).value_or(fallback);
-    }
-    int Integer(std::string_view name, int fallback) const {
-        const auto text = Text(name);
-        return text ? TextToInt(*text).value_or(fallback) : fallback;
-    }
-    bool Boolean(std::string_view name, bool fallback) const {
-        const auto text = Text(name);
-        return text ? TextToBool(*text).value_or(fallback) : fallback;
-    }
-
-private:
-    const XmlNode& m_settings;
-};
-
-std::string BoolText(bool value) {
-    return value ? "true" : "false";
-}
-
-} // namespace
 
 TFGlobals::TFGlobals(const std::string& programPath)
     : AppDir(os::ExtractFilePath(programPath)), ExeName(os::ExtractFileName(programPath)),
@@ -87,47 +33,11 @@ std::string TFGlobals::GetLogFileName() const {
 }
 
 void TFGlobals::LoadSettings() {
-    TSettings settings = Settings();
-    settings.Port = 21;
-    settings.UseVdxText = false;
-    settings.UseVdxInfo = false;
-    settings.AdminRootDir = BaseDir;
-
-    if (const auto root = LoadXmlFile(AppDir + kSettingsFileName)) {
-        if (const XmlNode* element = root->FindChild("Settings")) {
-            const SettingsReader read(*element);
-            settings.Port = read.Integer("Port", 21);
-            settings.UseVdxInfo = read.Boolean("UseVdxInfo", false);
-            settings.UseVdxText = read.Boolean("UseVdxText", false);
-            settings.AdminRootDir = read.String("AdminRootDir", BaseDir);
-            settings.UseCustomPortRange = read.Boolean("UseCustomPortRange", false);
-            settings.PasvMinPort = read.Integer("PasvMinPort", 0);
-            settings.PasvMaxPort = read.Integer("PasvMaxPort", 0);
-            settings.UsePasvIP = read.Boolean("UsePasvIP", false);
-            settings.PasvIP = read.String("PasvIP", "");
-        }
-    }
-
-    settings.VdxInfoRoot = BaseDir;
-    settings.VdxTextRoot = BaseDir;
-    settings.UsersIniPath = settings.VdxTextRoot + "VdxTxtServer/users/users.ini";
-    SetSettings(settings);
+    SetSettings(LoadSettingsXml(AppDir + kSettingsFileName, BaseDir, Settings()));
 }
 
 void TFGlobals::SaveSettings() const {
-    const TSettings settings = Settings();
-    XmlElement root("Vardex");
-    XmlElement& element = root.AddChild("Settings");
-    element.AddChild("Port", std::to_string(settings.Port));
-    element.AddChild("UseVdxInfo", BoolText(settings.UseVdxInfo));
-    element.AddChild("UseVdxText", BoolText(settings.UseVdxText));
-    element.AddChild("AdminRootDir", settings.AdminRootDir);
-    element.AddChild("UseCustomPortRange", BoolText(settings.UseCustomPortRange));
-    element.AddChild("PasvMinPort", std::to_string(settings.PasvMinPort));
-    element.AddChild("PasvMaxPort", std::to_string(settings.PasvMaxPort));
-    element.AddChild("UsePasvIP", BoolText(settings.UsePasvIP));
-    element.AddChild("PasvIP", settings.PasvIP);
-    root.SaveToFile(AppDir + kSettingsFileName);
+    SaveSettingsXml(AppDir + kSettingsFileName, Settings());
 }
 
 std::shared_ptr<const TUsersXML> TUsersCache::Load() {

@@ -3,6 +3,7 @@
 // with their file "Settings.xml", and the users table with the login check.
 
 #include "shared/VardexUsersXML.h"
+#include "shared/VdxSettingsXML.h"
 #include "shared/VdxXmlDoc.h"
 
 #include <cstdint>
@@ -13,24 +14,6 @@
 #include <string>
 
 namespace vdx {
-
-// The FTP server's settings, copied by value.
-struct TSettings {
-    int Port = 21;
-    bool UseVdxInfo = false;
-    bool UseVdxText = false;
-    std::string VdxInfoRoot;  // not stored; BaseDir after every load
-    std::string VdxTextRoot;  // not stored; BaseDir after every load
-    std::string UsersIniPath; // not stored; VdxTextRoot + "VdxTxtServer/users/users.ini"
-    std::string AdminRootDir; // used as stored: no "/" is added
-    bool UseCustomPortRange = false;
-    int PasvMinPort = 0;
-    int PasvMaxPort = 0;
-    bool UsePasvIP = false;
-    std::string PasvIP; // as typed
-
-    bool operator==(const TSettings&) const = default;
-};
 
 // The users table of the logins, keyed by the exact bytes it was parsed from:
 // bytes equal to the current table's give that table, other bytes are parsed

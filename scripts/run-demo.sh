@@ -6,17 +6,19 @@
 # VdxFtpServer. Without a display it runs on Qt's offscreen platform.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build="${VDX_BUILD_DIR:-$PWD/build}" # another build folder may be given
+# A build folder of its own, without the tests: the demo needs no test
+# framework and leaves the test build's settings alone.
+build="${VDX_BUILD_DIR:-$PWD/build-demo}"
 root="$PWD/demo"
 port=2121
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDX_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 cmake --install "$build" --prefix "$root" >/dev/null
 
 echo "Demo install root: $root"
 echo "Logins (user password):"
-"$build/tests/tools/vdx_demo_root" "$root" --port "$port"
+"$build/tools/vdx_demo_root" "$root" --port "$port"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"

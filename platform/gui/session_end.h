@@ -10,7 +10,7 @@
 
 class QSocketNotifier;
 
-namespace vdx {
+namespace vdx::gui {
 
 class TSessionEndNotifier : public QObject {
     Q_OBJECT
@@ -37,4 +37,4 @@ private:
     struct sigaction m_oldInt {};
 };
 
-} // namespace vdx
+} // namespace vdx::gui

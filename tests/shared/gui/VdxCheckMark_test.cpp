@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "Picture.h"
-#include "shared/VdxCheckMark.h"
+#include "shared/gui/VdxCheckMark.h"
 
 namespace vdx {
 namespace {

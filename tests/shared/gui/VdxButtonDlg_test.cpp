@@ -1,8 +1,8 @@
 // The caption table and the base button dialog's layouts.
 
 #include "platform/gui/ansi_text.h"
-#include "shared/VdxButtonDlg.h"
 #include "shared/VdxLanguage.h"
+#include "shared/gui/VdxButtonDlg.h"
 
 #include <QApplication>
 #include <QKeyEvent>

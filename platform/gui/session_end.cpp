@@ -1,4 +1,4 @@
-#include "ftpdesktop/VFSessionEnd.h"
+#include "platform/gui/session_end.h"
 
 #include <QSocketNotifier>
 
@@ -10,7 +10,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace vdx {
+namespace vdx::gui {
 
 namespace {
 
@@ -88,4 +88,4 @@ void TSessionEndNotifier::ReadSignals() {
     }
 }
 
-} // namespace vdx
+} // namespace vdx::gui

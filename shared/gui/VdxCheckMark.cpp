@@ -1,4 +1,4 @@
-#include "shared/VdxCheckMark.h"
+#include "shared/gui/VdxCheckMark.h"
 
 namespace vdx {
 

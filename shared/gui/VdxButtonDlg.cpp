@@ -1,4 +1,4 @@
-#include "shared/VdxButtonDlg.h"
+#include "shared/gui/VdxButtonDlg.h"
 
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/color.h"
