@@ -117,9 +117,10 @@ bool ControlChannel::Implemented(const Command* command) {
 }
 
 ControlChannel::ControlChannel(std::shared_ptr<const ServerShared> shared, UniqueFd socket,
-                               int stopFd)
+                               const StopSignal& stop)
     : m_shared(std::move(shared)), m_options(m_shared->options), m_events(m_shared->events),
-      m_socket(std::move(socket)), m_stopFd(stopFd), m_random(std::random_device{}()) {}
+      m_socket(std::move(socket)), m_stop(stop), m_stopFd(stop.Fd()),
+      m_random(std::random_device{}()) {}
 
 void ControlChannel::Run() noexcept {
     try {
@@ -238,8 +239,7 @@ bool ControlChannel::MayGoOn() {
 }
 
 bool ControlChannel::Stopping() const {
-    pollfd stop{m_stopFd, POLLIN, 0};
-    return ::poll(&stop, 1, 0) > 0;
+    return m_stop.Raised();
 }
 
 bool ControlChannel::WaitFailedLoginDelay() {

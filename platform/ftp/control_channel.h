@@ -27,7 +27,8 @@ struct ServerShared {
 
 class ControlChannel final : private ControlWatch {
 public:
-    ControlChannel(std::shared_ptr<const ServerShared> shared, UniqueFd socket, int stopFd);
+    ControlChannel(std::shared_ptr<const ServerShared> shared, UniqueFd socket,
+                   const StopSignal& stop);
     // The data channel and the watch refer to this object.
     ControlChannel(const ControlChannel&) = delete;
     ControlChannel& operator=(const ControlChannel&) = delete;
@@ -163,6 +164,7 @@ private:
     const TIdFTPServerOptions& m_options;
     const TIdFTPServerEvents& m_events;
     UniqueFd m_socket;
+    const StopSignal& m_stop; // outlives every connection
     int m_stopFd;
     SocketAddress m_local;
     SocketAddress m_peer;

@@ -199,7 +199,7 @@ private:
             }
             auto connection = std::make_unique<Connection>();
             Connection* record = connection.get();
-            auto session = std::make_shared<ControlChannel>(m_shared, std::move(fd), m_stop.Fd());
+            auto session = std::make_shared<ControlChannel>(m_shared, std::move(fd), m_stop);
             ++m_live;
             try {
                 record->thread = std::make_unique<SmallStackThread>(

@@ -140,14 +140,10 @@ StopSignal::StopSignal() : m_fd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
 }
 
 void StopSignal::Raise() noexcept {
+    m_raised.store(true, std::memory_order_release);
     const std::uint64_t one = 1;
     // A counter that is already raised stays readable; a failed write leaves nothing to do.
     [[maybe_unused]] const auto written = ::write(m_fd.Get(), &one, sizeof one);
-}
-
-bool StopSignal::Raised() const noexcept {
-    pollfd p{m_fd.Get(), POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0;
 }
 
 } // namespace vdx::ftp

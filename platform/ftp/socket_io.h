@@ -4,6 +4,7 @@
 
 #include "platform/os/unique_fd.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -59,15 +60,17 @@ void SetNonBlocking(int fd);
 void SetSocketOption(int fd, int level, int option, int value);
 
 // Becomes readable for every poller at once when raised and stays so until it is freed.
+// Raised() asks without a system call, so it may be asked before every command.
 class StopSignal {
 public:
     StopSignal(); // throws std::system_error
     void Raise() noexcept;
-    bool Raised() const noexcept;
+    bool Raised() const noexcept { return m_raised.load(std::memory_order_acquire); }
     int Fd() const noexcept { return m_fd.Get(); }
 
 private:
     UniqueFd m_fd;
+    std::atomic<bool> m_raised{false};
 };
 
 } // namespace vdx::ftp

@@ -224,6 +224,41 @@ ReceiveStep ReceiveWithSplice(int dataFd, TStream& sink, const TransferOptions& 
     }
 }
 
+// The first kSpliceAfter bytes of a MODE S upload through a buffer: most uploads are small, and
+// for them a pipe costs more calls than it saves copies. Fallback (to splice) once that many came.
+ReceiveStep ReceiveFirstBytes(int dataFd, TStream& sink, const TransferOptions& options,
+                              ControlWatch& watch, Progress& progress, TransferResult& result) {
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kSpliceAfter);
+    std::size_t received = 0;
+    while (received < kSpliceAfter) {
+        short revents = 0;
+        const WaitResult waited =
+            WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
+        if (waited != WaitResult::Ready) {
+            result = WaitEnded(waited);
+            return ReceiveStep::Done;
+        }
+        const ssize_t n = ::recv(dataFd, buffer.get(), kSpliceAfter - received, 0);
+        if (n == 0)
+            return ReceiveStep::Done;
+        if (n < 0) {
+            if (errno == EAGAIN || errno == EINTR)
+                continue;
+            result = NetworkFailure(errno);
+            return ReceiveStep::Done;
+        }
+        try {
+            sink.Write(buffer.get(), static_cast<std::size_t>(n));
+        } catch (const std::exception& e) {
+            result = {DataOutcome::LocalError, e.what()};
+            return ReceiveStep::Done;
+        }
+        progress.Add(static_cast<std::size_t>(n));
+        received += static_cast<std::size_t>(n);
+    }
+    return ReceiveStep::Fallback;
+}
+
 } // namespace
 
 TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& options,
@@ -231,7 +266,9 @@ TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& o
     Progress progress(options.progress);
     if (!options.deflate && sink.Handle() >= 0) {
         TransferResult result;
-        if (ReceiveWithSplice(dataFd, sink, options, watch, progress, result) == ReceiveStep::Done)
+        if (ReceiveFirstBytes(dataFd, sink, options, watch, progress, result) ==
+                ReceiveStep::Done ||
+            ReceiveWithSplice(dataFd, sink, options, watch, progress, result) == ReceiveStep::Done)
             return result;
     }
     auto buffer = std::make_unique_for_overwrite<char[]>(kTransferBufferSize);

@@ -80,9 +80,24 @@ int OpenFolder(int dirFd, std::string& name) {
     return -1;
 }
 
-// The root is trusted as named: links in it are followed.
-int OpenRoot(const std::string& root) {
-    return ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+// The root is trusted as named: links in it are followed. disk becomes its
+// path on disk: as named where that exists, else resolved without regard to
+// case.
+int OpenRoot(const std::string& root, std::string& disk) {
+    constexpr int kFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    if (root.find('\0') != std::string::npos) {
+        errno = EINVAL;
+        return -1;
+    }
+    disk = root;
+    const int fd = ::open(root.c_str(), kFlags);
+    if (fd >= 0 || errno != ENOENT)
+        return fd;
+    const auto resolved = DiskPath(root);
+    if (!resolved)
+        return -1;
+    disk = *resolved;
+    return ::open(disk.c_str(), kFlags);
 }
 
 std::string JoinDisk(const std::string& root, const std::vector<std::string>& parts) {
@@ -114,10 +129,8 @@ std::optional<Place> PlaceOf(const RootedPath& path) {
     std::vector<std::string> parts;
     if (!Split(path.path, parts) || path.root.empty())
         return Fail(EINVAL);
-    const auto root = DiskPath(path.root);
-    if (!root)
-        return std::nullopt;
-    UniqueFd dir(OpenRoot(*root));
+    std::string root;
+    UniqueFd dir(OpenRoot(path.root, root));
     if (dir.Get() < 0)
         return std::nullopt;
 
@@ -126,7 +139,7 @@ std::optional<Place> PlaceOf(const RootedPath& path) {
     place.confined = true;
     if (parts.empty()) {
         place.name = ".";
-        place.full = JoinDisk(*root, parts);
+        place.full = JoinDisk(root, parts);
         place.dirFd = dir.Get();
         place.dir = std::move(dir);
         return place;
@@ -152,7 +165,7 @@ std::optional<Place> PlaceOf(const RootedPath& path) {
             last = *found;
     }
     place.name = last;
-    place.full = JoinDisk(*root, parts);
+    place.full = JoinDisk(root, parts);
     place.dirFd = dir.Get();
     place.dir = std::move(dir);
     return place;
@@ -164,10 +177,8 @@ bool ForceFoldersBeneath(const RootedPath& path) {
         errno = EINVAL;
         return false;
     }
-    const auto root = DiskPath(path.root);
-    if (!root)
-        return false;
-    UniqueFd dir(OpenRoot(*root));
+    std::string root;
+    UniqueFd dir(OpenRoot(path.root, root));
     if (dir.Get() < 0)
         return false;
     for (std::string& part : parts) {
@@ -185,13 +196,17 @@ bool ForceFoldersBeneath(const RootedPath& path) {
     return true;
 }
 
-bool IsSameEntry(int fd, const Place& place) {
-    struct stat opened {};
+bool IsSameEntry(const struct stat& opened, const Place& place) {
     struct stat named {};
-    if (::fstat(fd, &opened) != 0 || ::fstatat(place.dirFd, place.name.c_str(), &named,
-                                               place.confined ? AT_SYMLINK_NOFOLLOW : 0) != 0)
+    if (::fstatat(place.dirFd, place.name.c_str(), &named,
+                  place.confined ? AT_SYMLINK_NOFOLLOW : 0) != 0)
         return false;
     return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+bool IsSameEntry(int fd, const Place& place) {
+    struct stat opened {};
+    return ::fstat(fd, &opened) == 0 && IsSameEntry(opened, place);
 }
 
 std::optional<UniqueFd> HoldForRemoval(const Place& place) {

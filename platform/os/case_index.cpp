@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -77,23 +79,40 @@ public:
     CaseIndex() : m_inotify(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 
     std::optional<std::string> Find(int dirFd, const char* folder, const std::string& name) {
-        const int fd = ::openat(dirFd, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0)
+        // A folder given by a descriptor of its own is looked at through it, and opened for
+        // reading only where its entries must be read: a name found in the index costs no open.
+        const bool self = dirFd != AT_FDCWD && std::strcmp(folder, ".") == 0;
+        UniqueFd readable;
+        const auto open = [&] {
+            if (!readable)
+                readable.Reset(::openat(dirFd, folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+            return readable.Get();
+        };
+        const int at = self ? dirFd : open();
+        if (at < 0)
             return std::nullopt;
+        const auto scan = [&]() -> std::optional<std::string> {
+            const int fd = open();
+            if (fd < 0)
+                return std::nullopt;
+            return ScanFolder(readable.Release(), name);
+        };
         struct stat st {};
-        if (!m_inotify || ::fstat(fd, &st) != 0 || !ReportsEveryChange(fd))
-            return ScanFolder(fd, name);
+        if (!m_inotify || ::fstat(at, &st) != 0 || !ReportsEveryChange(at))
+            return scan();
 
         std::scoped_lock lock(m_mutex);
         Drain();
         const Key key{st.st_dev, st.st_ino};
         auto it = m_folders.find(key);
         if (it == m_folders.end()) {
+            const int fd = open();
+            if (fd < 0)
+                return std::nullopt;
             it = Index(fd, key);
             if (it == m_folders.end())
-                return ScanFolder(fd, name);
+                return scan();
         }
-        ::close(fd);
         it->second.lastLook = ++m_looks;
         const auto found = it->second.names.find(AsciiLower(name));
         if (found == it->second.names.end() || found->second.empty())
@@ -185,6 +204,9 @@ private:
                 Apply(*event);
                 at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
             }
+            // A read that left room for one more event of any size emptied the queue.
+            if (static_cast<std::size_t>(n) + sizeof(inotify_event) + NAME_MAX + 1 <= sizeof buffer)
+                return;
         }
     }
 

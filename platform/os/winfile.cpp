@@ -93,13 +93,13 @@ int OpenFd(const detail::Place& place, Access access, Share share, Disposition d
         } else {
             if (writes && (st.st_mode & S_IWUSR) == 0)
                 return -EACCES; // the read-only attribute holds for every user
-            const int fl = ::fcntl(fd, F_GETFL);
-            if (fl < 0 || ::fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0)
+            // Of the flags F_SETFL sets, this open has only O_NONBLOCK.
+            if (::fcntl(fd, F_SETFL, 0) != 0)
                 return -errno;
         }
         if (const int error = detail::AcquireShareLocks(fd, canHold, access, share); error != 0)
             return -error;
-        if (!detail::IsSameEntry(fd, place)) {
+        if (!detail::IsSameEntry(st, place)) {
             if (attempt < 8)
                 continue;
             return -EBUSY;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace vdx::os::detail {
 
@@ -67,5 +68,7 @@ std::optional<UniqueFd> HoldForRemoval(const Place& place);
 bool ForceFoldersBeneath(const RootedPath& path);
 // Whether the open fd is the entry that place names (same inode, not a link).
 bool IsSameEntry(int fd, const Place& place);
+// The same for the facts of an open descriptor (its fstat).
+bool IsSameEntry(const struct stat& opened, const Place& place);
 
 } // namespace vdx::os::detail
