@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "controls/base/FcCommon.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
 

@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "controls/base/FcBlinkTimer.h"
 #include "controls/base/FcBorderedControl.h"
-#include "controls/base/FcCommon.h"
 #include "controls/base/FcDraw.h"
 
 namespace vdx {

@@ -15,6 +15,7 @@
 #include <cstdint>
 
 #include "controls/base/FcCommon.h"
+#include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/system_facts.h"
