@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "controls/base/FcCommon.h"
+#include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/framed_host.h"
 #include "platform/gui/system_facts.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "controls/base/FcCommon.h"
+#include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/framed_host.h"
 
 namespace vdx {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "controls/base/FcCommon.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
 
@@ -46,6 +47,59 @@ TPoint TextOriginForReference(TPoint ref, int textWidth, int ascent, double angl
     const double dx = u * std::cos(a) + v * std::sin(a);
     const double dy = -u * std::sin(a) + v * std::cos(a);
     return {RoundEven(ref.X - dx), RoundEven(ref.Y - dy)};
+}
+
+TFlatTextPlacement PlaceFlatText(const TFlatTextMetrics& m) noexcept {
+    const TRect& t = m.TextRect;
+    const int e = m.ShadowOffset;
+    const TPoint p{m.Client.cx / 2, m.Client.cy / 2};
+    const double h4 = m.LineHeight / 4.0;
+    const int tw = m.TextWidth + e;
+    const int th = m.LineHeight + e;
+    const double a = m.Angle * std::numbers::pi / 180.0 + std::numbers::pi / 2;
+    int x = p.X, y = p.Y;
+    bool center = false, baseline = false;
+    const bool centred = m.Alignment == TAlignment::taCenter;
+    const bool right = m.Alignment == TAlignment::taRightJustify;
+    switch (m.Angle) {
+    case 0:
+    case 360:
+        if (centred)
+            center = true;
+        else if (right)
+            x = t.Right - tw - e;
+        else
+            x = t.Left + e;
+        y = p.Y - th / 2;
+        break;
+    case 90:
+        x = p.X - RoundEven(std::cos(a) * h4);
+        y = centred ? t.Bottom - (t.Bottom - tw) / 2 : right ? t.Top + tw + e : t.Bottom - e;
+        baseline = true;
+        break;
+    case 180:
+        x = centred ? t.Right - (t.Right - tw) / 2 : right ? t.Left + tw : t.Right - e;
+        y = p.Y - th / 4;
+        baseline = true;
+        break;
+    case 270:
+        x = p.X - RoundEven(std::cos(a) * h4);
+        y = centred ? (t.Bottom - tw) / 2 : right ? t.Bottom - tw - e : t.Top + e;
+        baseline = true;
+        break;
+    default:
+        x = p.X - RoundEven(std::cos(a) * h4);
+        y = p.Y + RoundEven(std::sin(a) * h4);
+        center = baseline = true;
+        break;
+    }
+    return {{x, y}, center, baseline};
+}
+
+TPoint FlatTextOrigin(const TFlatTextMetrics& m, int dx, int dy) noexcept {
+    const TFlatTextPlacement place = PlaceFlatText(m);
+    return TextOriginForReference({place.Reference.X + dx, place.Reference.Y + dy}, m.TextWidth,
+                                  m.Ascent, m.Angle, place.Center, place.Baseline);
 }
 
 TFcLabel::TFcLabel(QWidget* parent)
@@ -229,57 +283,19 @@ void TFcLabel::PaintText(TCanvas& canvas) {
     std::function<void(int, int, TColor)> drawAt;
     int e = 0;
     if (m_rotation == TRotation::roFlat) {
-        const TPoint p{width() / 2, height() / 2};
-        const gui::TSize pp = canvas.TextExtent("Pp");
-        const double h4 = pp.cy / 4.0;
         e = shadowStyle ? m_shadowDepth / 2 : 0;
-        const int textWidth = canvas.TextWidth(text);
-        const int tw = textWidth + e;
-        const int th = pp.cy + e;
-        const double a = m_angle * std::numbers::pi / 180.0 + std::numbers::pi / 2;
-        const int ascent = canvas.TextMetrics().tmAscent;
-        int x = p.X, y = p.Y;
-        bool center = false, baseline = false;
-        const bool centred = Alignment() == TAlignment::taCenter;
-        const bool right = Alignment() == TAlignment::taRightJustify;
-        switch (m_angle) {
-        case 0:
-        case 360:
-            if (centred)
-                center = true;
-            else if (right)
-                x = t.Right - tw - e;
-            else
-                x = t.Left + e;
-            y = p.Y - th / 2;
-            break;
-        case 90:
-            x = p.X - RoundEven(std::cos(a) * h4);
-            y = centred ? t.Bottom - (t.Bottom - tw) / 2 : right ? t.Top + tw + e : t.Bottom - e;
-            baseline = true;
-            break;
-        case 180:
-            x = centred ? t.Right - (t.Right - tw) / 2 : right ? t.Left + tw : t.Right - e;
-            y = p.Y - th / 4;
-            baseline = true;
-            break;
-        case 270:
-            x = p.X - RoundEven(std::cos(a) * h4);
-            y = centred ? (t.Bottom - tw) / 2 : right ? t.Bottom - tw - e : t.Top + e;
-            baseline = true;
-            break;
-        default:
-            x = p.X - RoundEven(std::cos(a) * h4);
-            y = p.Y + RoundEven(std::sin(a) * h4);
-            center = baseline = true;
-            break;
-        }
+        const TFlatTextMetrics metrics{.Client = {width(), height()},
+                                       .TextRect = t,
+                                       .TextWidth = canvas.TextWidth(text),
+                                       .LineHeight = canvas.TextExtent("Pp").cy,
+                                       .Ascent = canvas.TextMetrics().tmAscent,
+                                       .ShadowOffset = e,
+                                       .Angle = m_angle,
+                                       .Alignment = Alignment()};
         canvas.Font = CreateRotatedFont(Font(), m_angle);
-        drawAt = [&canvas, t, x, y, textWidth, ascent, center, baseline, &text,
-                  angle = m_angle](int dx, int dy, TColor color) {
+        drawAt = [&canvas, t, metrics, &text](int dx, int dy, TColor color) {
             canvas.Font.Color = color;
-            const TPoint o = TextOriginForReference({x + dx, y + dy}, textWidth, ascent, angle,
-                                                    center, baseline);
+            const TPoint o = FlatTextOrigin(metrics, dx, dy);
             canvas.TextRect(t, o.X, o.Y, text);
         };
     } else {

@@ -12,8 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "controls/base/FcBlinkTimer.h"
 #include "controls/base/FcBorderedControl.h"
-#include "controls/base/FcCommon.h"
 #include "controls/base/FcDraw.h"
 
 namespace vdx {
@@ -45,6 +45,36 @@ gui::TSize RotatedExtent(int width, int height, int angle) noexcept;
 // angle degrees.
 TPoint TextOriginForReference(TPoint ref, int textWidth, int ascent, double angleDegrees,
                               bool center, bool baseline) noexcept;
+
+// What places text rotated flat: the label's size (the text turns about its
+// middle), the text rectangle inside the borders and the margin, the text's
+// width, the height of a line ("Pp") and the font's ascent, the shadow's
+// offset (half the shadow depth with tsShadow, else 0), the angle (0..359)
+// and the alignment.
+struct TFlatTextMetrics {
+    gui::TSize Client;
+    TRect TextRect;
+    int TextWidth = 0;
+    int LineHeight = 0;
+    int Ascent = 0;
+    int ShadowOffset = 0;
+    int Angle = 0;
+    TAlignment Alignment = TAlignment::taLeftJustify;
+};
+// The reference point of flat text and whether it is the text's centre
+// and/or its baseline (see TextOriginForReference).
+struct TFlatTextPlacement {
+    TPoint Reference;
+    bool Center = false;
+    bool Baseline = false;
+    friend bool operator==(const TFlatTextPlacement&, const TFlatTextPlacement&) = default;
+};
+// At 0, 90, 180 and 270 degrees the text follows the alignment along its
+// line; at any other angle it is centred on the label's middle.
+TFlatTextPlacement PlaceFlatText(const TFlatTextMetrics& m) noexcept;
+// Where the copy of flat text offset by (dx, dy) starts (its unturned
+// top-left corner).
+TPoint FlatTextOrigin(const TFlatTextMetrics& m, int dx = 0, int dy = 0) noexcept;
 
 class TFcLabel : public TFcBorderedControl, public IFcBlinkingControl {
     Q_OBJECT

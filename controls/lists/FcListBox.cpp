@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
@@ -16,51 +15,17 @@
 #include <cstdint>
 
 #include "controls/base/FcCommon.h"
-#include "controls/storage/FcIntLst.h"
+#include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/system_facts.h"
 #include "platform/gui/text_layout.h"
-#include "platform/os/winfile.h"
 
 namespace vdx {
 
 using gui::TBrushStyle;
 
 namespace {
-
-// Windows-1252 case folding to upper case: ASCII, the Latin-1 letters and
-// the four pairs in 0x80..0x9F.
-unsigned char FoldCase(unsigned char c) noexcept {
-    if (c >= 'a' && c <= 'z')
-        return static_cast<unsigned char>(c - 32);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return static_cast<unsigned char>(c - 32);
-    switch (c) {
-    case 0x9A:
-        return 0x8A;
-    case 0x9C:
-        return 0x8C;
-    case 0x9E:
-        return 0x8E;
-    case 0xFF:
-        return 0x9F;
-    default:
-        return c;
-    }
-}
-
-// <0, 0, >0 as a and b compare without regard to case.
-int CompareText(std::string_view a, std::string_view b) noexcept {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const int d = int(FoldCase(static_cast<unsigned char>(a[i]))) -
-                      int(FoldCase(static_cast<unsigned char>(b[i])));
-        if (d != 0)
-            return d;
-    }
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
 
 // The platform's focus rectangle: every other pixel of the edges inverted.
 void DrawFocusRect(TCanvas& canvas, const TRect& r) {
@@ -87,88 +52,7 @@ void DrawFocusRect(TCanvas& canvas, const TRect& r) {
     p.restore();
 }
 
-// The hint window that shows an item too wide for the box.
-class TItemHintWindow : public QWidget {
-public:
-    explicit TItemHintWindow(QWidget* owner)
-        : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint) {
-        setAttribute(Qt::WA_ShowWithoutActivating);
-    }
-    void SetHint(const std::string& text, const TFont& font) {
-        m_text = text;
-        m_font = font;
-        m_font.Color = gui::clInfoText;
-        update();
-    }
-    // The hint's size for text: the text plus the border and insets.
-    static gui::TSize HintSize(const std::string& text, const TFont& font, int maxWidth) {
-        QImage scratch(1, 1, QImage::Format_RGB32);
-        TCanvas canvas(scratch);
-        canvas.Font = font;
-        TRect r = gui::Rect(0, 0, maxWidth, 0);
-        DrawTextOnCanvas(canvas, text, r,
-                         gui::DT_CALCRECT | gui::DT_LEFT | gui::DT_NOPREFIX | gui::DT_WORDBREAK);
-        return {r.Width() + 6, r.Height() + 2};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        gui::Guard([this] {
-            TCanvas canvas(*this);
-            const TRect all = gui::Rect(0, 0, width(), height());
-            canvas.Brush.SetColor(gui::clInfoBk);
-            canvas.FillRect(all);
-            DrawOutlineBox(canvas, all, gui::clWindowFrame);
-            canvas.Font = m_font;
-            canvas.Brush.SetStyle(TBrushStyle::bsClear);
-            TRect text = gui::Rect(3, 1, width() - 1, height() - 1);
-            DrawTextOnCanvas(canvas, m_text, text,
-                             gui::DT_LEFT | gui::DT_NOPREFIX | gui::DT_WORDBREAK);
-        });
-    }
-
-private:
-    std::string m_text;
-    TFont m_font;
-};
-
-bool IsNavigationKey(int key) noexcept {
-    switch (key) {
-    case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-    case Qt::Key_End:
-    case Qt::Key_Home:
-    case Qt::Key_Left:
-    case Qt::Key_Up:
-    case Qt::Key_Right:
-    case Qt::Key_Down:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
-
-bool SameTextPrefix(std::string_view text, std::string_view prefix) noexcept {
-    if (prefix.size() > text.size())
-        return false;
-    return CompareText(text.substr(0, prefix.size()), prefix) == 0;
-}
-
-int FindItemWithPrefix(const std::vector<std::string>& items, std::string_view prefix,
-                       int start) noexcept {
-    const int n = int(items.size());
-    if (n == 0)
-        return -1;
-    const int first = (start < -1 || start >= n) ? 0 : start + 1;
-    for (int k = 0; k < n; ++k) {
-        const int i = (first + k) % n;
-        if (SameTextPrefix(items[std::size_t(i)], prefix))
-            return i;
-    }
-    return -1;
-}
 
 TFcTextMeasure::TFcTextMeasure(const TFont& font) : m_metrics(gui::ToQFont(font)) {}
 
@@ -190,139 +74,10 @@ int DialogUnitsToPixels(int units, int aveCharWidth) noexcept {
     return static_cast<int>(num >= 0 ? (num + 2) / 4 : -((-num + 2) / 4));
 }
 
-// ---- the items ---------------------------------------------------------
-
-const std::string& TFcListBoxStrings::Strings(int index) const {
-    if (index < 0 || index >= Count())
-        ThrowListIndexError(index);
-    return m_items[std::size_t(index)];
-}
-
-int TFcListBoxStrings::Add(const std::string& value) {
-    int index = Count();
-    if (m_owner.m_sorted) {
-        const auto it = std::upper_bound(
-            m_items.begin(), m_items.end(), value,
-            [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
-        index = int(it - m_items.begin());
-    }
-    m_items.insert(m_items.begin() + index, value);
-    m_owner.AfterInsert(index, TListBoxMessage::LB_ADDSTRING);
-    return index;
-}
-
-void TFcListBoxStrings::Insert(int index, const std::string& value) {
-    if (index < 0 || index > Count())
-        ThrowListIndexError(index);
-    m_items.insert(m_items.begin() + index, value);
-    m_owner.AfterInsert(index, TListBoxMessage::LB_INSERTSTRING);
-}
-
-void TFcListBoxStrings::Delete(int index) {
-    if (index < 0 || index >= Count())
-        ThrowListIndexError(index);
-    m_items.erase(m_items.begin() + index);
-    m_owner.AfterDelete(index);
-}
-
-void TFcListBoxStrings::Clear() {
-    m_items.clear();
-    m_owner.AfterReset();
-}
-
-void TFcListBoxStrings::Put(int index, const std::string& value) {
-    if (index < 0 || index >= Count())
-        ThrowListIndexError(index);
-    const int itemIndex = m_owner.ItemIndex();
-    const bool wasSelected = m_owner.m_multiSelect && m_owner.Selected(index);
-    Delete(index);
-    Insert(index, value);
-    if (wasSelected)
-        m_owner.SetSelected(index, true);
-    m_owner.SetItemIndex(itemIndex);
-}
-
-int TFcListBoxStrings::IndexOf(std::string_view value) const noexcept {
-    for (std::size_t i = 0; i < m_items.size(); ++i)
-        if (CompareText(m_items[i], value) == 0)
-            return int(i);
-    return -1;
-}
-
-void TFcListBoxStrings::EndUpdate() {
-    if (m_updateCount > 0)
-        --m_updateCount;
-    if (m_updateCount == 0) {
-        m_owner.UpdateScrollBars();
-        m_owner.update();
-    }
-}
-
-void TFcListBoxStrings::AddStrings(const std::vector<std::string>& values) {
-    BeginUpdate();
-    try {
-        for (const std::string& v : values)
-            Add(v);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
-}
-
-void TFcListBoxStrings::Assign(const std::vector<std::string>& values) {
-    BeginUpdate();
-    try {
-        Clear();
-        for (const std::string& v : values)
-            Add(v);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
-}
-
-std::string TFcListBoxStrings::Text() const {
-    std::string out;
-    for (const std::string& s : m_items) {
-        out += s;
-        out += "\r\n";
-    }
-    return out;
-}
-
-void TFcListBoxStrings::SetText(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.emplace_back(text.substr(start));
-    Assign(lines);
-}
-
-void TFcListBoxStrings::LoadFromFile(const std::string& path) {
-    os::File file =
-        os::File::Open(path, os::Access::Read, os::Share::Read, os::Disposition::OpenExisting);
-    std::string content;
-    char buffer[65536];
-    while (const std::size_t n = file.Read(buffer, sizeof buffer))
-        content.append(buffer, n);
-    file.Close();
-    SetText(content);
-}
-
 // ---- the list box ------------------------------------------------------
 
 TFcCustomListBox::TFcCustomListBox(QWidget* parent)
-    : TFcFramedControl(parent), m_items(*this), m_searchTimer(std::make_unique<QTimer>()) {
+    : TFcFramedControl(parent), m_searchTimer(std::make_unique<QTimer>()) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     SetColor(gui::clWindow);
@@ -356,15 +111,7 @@ TFcCustomListBox::~TFcCustomListBox() = default;
 // Item list changes.
 
 void TFcCustomListBox::AfterInsert(int index, TListBoxMessage message) {
-    if (m_multiSelect) {
-        m_selected.insert(m_selected.begin() + index, false);
-    } else if (m_itemIndex >= index) {
-        ++m_itemIndex;
-    }
-    if (m_caretIndex >= index)
-        ++m_caretIndex;
-    if (m_anchorIndex >= index)
-        ++m_anchorIndex;
+    m_selection.Inserted(index);
     if (m_items.UpdateCount() == 0) {
         UpdateScrollBars();
         update();
@@ -373,22 +120,7 @@ void TFcCustomListBox::AfterInsert(int index, TListBoxMessage message) {
 }
 
 void TFcCustomListBox::AfterDelete(int index) {
-    const int count = Count();
-    if (m_multiSelect) {
-        m_selected.erase(m_selected.begin() + index);
-    } else if (m_itemIndex == index) {
-        m_itemIndex = -1;
-    } else if (m_itemIndex > index) {
-        --m_itemIndex;
-    }
-    auto shift = [&](int& i) {
-        if (i > index)
-            --i;
-        if (i >= count)
-            i = count - 1;
-    };
-    shift(m_caretIndex);
-    shift(m_anchorIndex);
+    m_selection.Deleted(index);
     if (m_items.UpdateCount() == 0) {
         m_topIndex = std::clamp(m_topIndex, 0, MaxTopIndex());
         UpdateScrollBars();
@@ -398,8 +130,7 @@ void TFcCustomListBox::AfterDelete(int index) {
 }
 
 void TFcCustomListBox::AfterReset() {
-    m_selected.clear();
-    m_itemIndex = m_caretIndex = m_anchorIndex = -1;
+    m_selection.Reset(0);
     m_topIndex = 0;
     m_horzPos = 0;
     if (m_items.UpdateCount() == 0) {
@@ -410,9 +141,25 @@ void TFcCustomListBox::AfterReset() {
 }
 
 void TFcCustomListBox::AfterSort() {
-    m_selected.assign(std::size_t(Count()), false);
-    m_itemIndex = m_caretIndex = m_anchorIndex = -1;
+    m_selection.Reset(Count());
     update();
+}
+
+void TFcCustomListBox::AfterUpdate() {
+    UpdateScrollBars();
+    update();
+}
+
+void TFcCustomListBox::BeforeReplace(int index) {
+    m_replaceItemIndex = ItemIndex();
+    m_replaceSelected = MultiSelect() && Selected(index);
+}
+
+void TFcCustomListBox::AfterReplace(int index) {
+    const int itemIndex = m_replaceItemIndex;
+    if (m_replaceSelected)
+        SetSelected(index, true);
+    SetItemIndex(itemIndex);
 }
 
 void TFcCustomListBox::ItemsMessage(TListBoxMessage) {
@@ -582,93 +329,63 @@ void TFcCustomListBox::resizeEvent(QResizeEvent* event) {
 // Selection.
 
 int TFcCustomListBox::ItemIndex() const noexcept {
-    return m_multiSelect ? m_caretIndex : m_itemIndex;
+    return m_selection.ItemIndex();
 }
 
 void TFcCustomListBox::SetItemIndex(int value) {
-    if (m_multiSelect) {
-        SetCaretIndex(value);
-        return;
-    }
-    if (value < -1 || value >= Count())
-        value = -1;
-    m_itemIndex = value;
-    m_caretIndex = value;
-    ScrollIntoView(value);
+    ScrollIntoView(m_selection.SetItemIndex(value));
     update();
 }
 
 bool TFcCustomListBox::Selected(int index) const {
-    if (index < 0 || index >= Count())
-        ThrowListIndexError(index);
-    return m_multiSelect ? bool(m_selected[std::size_t(index)]) : index == m_itemIndex;
+    return m_selection.Selected(index);
 }
 
 void TFcCustomListBox::SetSelected(int index, bool value) {
-    if (index < 0 || index >= Count())
-        ThrowListIndexError(index);
-    if (m_multiSelect) {
-        m_selected[std::size_t(index)] = value;
-    } else if (value) {
-        m_itemIndex = m_caretIndex = index;
-    } else if (m_itemIndex == index) {
-        m_itemIndex = -1;
-    }
+    m_selection.SetSelected(index, value);
     update();
 }
 
 int TFcCustomListBox::SelCount() const noexcept {
-    if (!m_multiSelect)
-        return m_itemIndex >= 0 ? 1 : 0;
-    return int(std::count(m_selected.begin(), m_selected.end(), true));
+    return m_selection.SelCount();
 }
 
 void TFcCustomListBox::ClearSelection() {
-    if (m_multiSelect)
-        std::fill(m_selected.begin(), m_selected.end(), false);
-    else
-        m_itemIndex = -1;
+    m_selection.ClearSelection();
     update();
 }
 
 void TFcCustomListBox::SetCaretIndex(int value) {
-    if (value < -1 || value >= Count())
-        value = -1;
-    m_caretIndex = value;
-    ScrollIntoView(value);
+    ScrollIntoView(m_selection.SetCaretIndex(value));
     update();
 }
 
 void TFcCustomListBox::SelectAll() {
-    if (!m_multiSelect)
-        return;
-    std::fill(m_selected.begin(), m_selected.end(), true);
-    update();
+    if (m_selection.SelectAll())
+        update();
 }
 
 void TFcCustomListBox::SetMultiSelect(bool value) {
-    if (!StoreChanged(m_multiSelect, value))
+    if (m_selection.MultiSelect() == value)
         return;
     // The window is made anew: the selection starts empty.
-    m_selected.assign(std::size_t(Count()), false);
-    m_itemIndex = m_anchorIndex = -1;
+    m_selection.SetMultiSelect(value);
     RecreateWnd();
 }
 
 void TFcCustomListBox::SetExtendedSelect(bool value) {
-    if (StoreChanged(m_extendedSelect, value))
-        RecreateWnd();
+    if (m_selection.ExtendedSelect() == value)
+        return;
+    m_selection.SetExtendedSelect(value);
+    RecreateWnd();
 }
 
 void TFcCustomListBox::SetSorted(bool value) {
-    if (!StoreChanged(m_sorted, value))
+    if (m_items.Sorted() == value)
         return;
-    if (value) {
-        std::stable_sort(
-            m_items.m_items.begin(), m_items.m_items.end(),
-            [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+    m_items.SetSorted(value);
+    if (value)
         AfterSort();
-    }
     RecreateWnd();
 }
 
@@ -887,7 +604,7 @@ void TFcCustomListBox::PaintClient(TCanvas& canvas) {
         TOwnerDrawState state;
         if (Selected(i))
             state = state | TOwnerDrawStateItem::odSelected;
-        if (hasFocus() && i == m_caretIndex)
+        if (hasFocus() && i == CaretIndex())
             state = state | TOwnerDrawStateItem::odFocused;
         if (!isEnabled())
             state = state | TOwnerDrawStateItem::odDisabled;
@@ -925,7 +642,7 @@ void TFcCustomListBox::PaintStandardRow(TCanvas& canvas, int index, TRect r) {
         canvas.TextOut(x, r.Top, ItemString(index));
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
-    if (index == m_caretIndex && FocusRectShown())
+    if (index == CaretIndex() && FocusRectShown())
         DrawFocusRect(canvas, r);
 }
 
@@ -1033,28 +750,17 @@ void TFcCustomListBox::SearchTimerExpired() {
     if (m_keyInProgress != 0)
         return;
     m_searchTimer->stop();
-    m_searchString.clear();
+    m_selection.ClearSearch();
 }
 
 void TFcCustomListBox::SearchFor(const std::string& text, char key) {
-    const int old = ItemIndex();
-    const int found = FindItem(text);
-    if (found == -1) {
+    if (!m_selection.SearchFor(text, [this](std::string_view s) { return FindItem(s); })) {
         // The typed prefix stays as it was, so the next key extends it.
         InvalidKeyPressed();
         return;
     }
-    if (m_multiSelect) {
-        if (old == -1)
-            std::fill(m_selected.begin(), m_selected.end(), false);
-        else
-            m_selected[std::size_t(old)] = false;
-        m_selected[std::size_t(found)] = true;
-        SetCaretIndex(found);
-    } else {
-        SetItemIndex(found);
-    }
-    m_searchString = text;
+    ScrollIntoView(CaretIndex());
+    update();
     KeyPress(key);
     Match();
 }
@@ -1067,7 +773,7 @@ void TFcCustomListBox::HandleChar(char key) {
             PlatformCharSearch(k);
         return;
     }
-    std::string s = m_searchString;
+    std::string s = m_selection.SearchString();
     switch (key) {
     case '\b':
         if (s.empty()) {
@@ -1082,7 +788,7 @@ void TFcCustomListBox::HandleChar(char key) {
         }
         SetItemIndex(0);
         Click();
-        m_searchString.clear();
+        m_selection.ClearSearch();
         KeyPress(key);
         return;
     case '\r':
@@ -1100,7 +806,7 @@ void TFcCustomListBox::HandleChar(char key) {
     }
     if (static_cast<unsigned char>(key) < 32)
         return;
-    if (key == ' ' && m_multiSelect && !m_extendedSelect)
+    if (key == ' ' && MultiSelect() && !ExtendedSelect())
         return;
     m_keyInProgress = 1;
     s += key;
@@ -1116,74 +822,24 @@ void TFcCustomListBox::PlatformCharSearch(char key) {
     // the character, wrapping round.
     const int found = FindItemWithPrefix(m_items.Values(), std::string(1, key), ItemIndex());
     if (found >= 0)
-        MoveCaretTo(found, Qt::NoModifier, true);
+        MoveCaretTo(found, Qt::NoModifier);
 }
 
-void TFcCustomListBox::MoveCaretTo(int index, Qt::KeyboardModifiers modifiers, bool byUser) {
-    if (Count() == 0)
+void TFcCustomListBox::FollowMove(TFcListMove move) {
+    if (!move.Moved)
         return;
-    index = std::clamp(index, 0, Count() - 1);
-    if (!m_multiSelect) {
-        const bool changed = index != m_itemIndex;
-        m_itemIndex = m_caretIndex = index;
-        ScrollIntoView(index);
-        update();
-        if (changed && byUser)
-            Click();
-        return;
-    }
-    if (m_extendedSelect) {
-        if (modifiers & Qt::ShiftModifier) {
-            if (m_anchorIndex < 0)
-                m_anchorIndex = std::max(0, m_caretIndex);
-            std::fill(m_selected.begin(), m_selected.end(), false);
-            const auto [lo, hi] = std::minmax(m_anchorIndex, index);
-            for (int i = lo; i <= hi; ++i)
-                m_selected[std::size_t(i)] = true;
-        } else if (!(modifiers & Qt::ControlModifier)) {
-            std::fill(m_selected.begin(), m_selected.end(), false);
-            m_selected[std::size_t(index)] = true;
-            m_anchorIndex = index;
-        }
-    }
-    m_caretIndex = index;
-    ScrollIntoView(index);
+    ScrollIntoView(CaretIndex());
     update();
-    if (byUser)
+    if (move.Clicked)
         Click();
 }
 
+void TFcCustomListBox::MoveCaretTo(int index, Qt::KeyboardModifiers modifiers) {
+    FollowMove(m_selection.MoveCaretTo(index, modifiers));
+}
+
 void TFcCustomListBox::NavigateKey(int key, Qt::KeyboardModifiers modifiers) {
-    if (Count() == 0)
-        return;
-    const int current = ItemIndex();
-    const int page = std::max(1, VisibleRows() - 1);
-    int target = current;
-    switch (key) {
-    case Qt::Key_Up:
-    case Qt::Key_Left:
-        target = current < 0 ? 0 : current - 1;
-        break;
-    case Qt::Key_Down:
-    case Qt::Key_Right:
-        target = current < 0 ? 0 : current + 1;
-        break;
-    case Qt::Key_Home:
-        target = 0;
-        break;
-    case Qt::Key_End:
-        target = Count() - 1;
-        break;
-    case Qt::Key_PageUp:
-        target = current < 0 ? 0 : current - page;
-        break;
-    case Qt::Key_PageDown:
-        target = current < 0 ? 0 : current + page;
-        break;
-    default:
-        return;
-    }
-    MoveCaretTo(target, modifiers, true);
+    FollowMove(m_selection.Navigate(key, modifiers, VisibleRows()));
 }
 
 void TFcCustomListBox::keyPressEvent(QKeyEvent* event) {
@@ -1193,20 +849,20 @@ void TFcCustomListBox::keyPressEvent(QKeyEvent* event) {
     gui::Guard([&] {
         const int key = event->key();
         const Qt::KeyboardModifiers modifiers = event->modifiers();
-        if (key == Qt::Key_Escape || IsNavigationKey(key))
-            m_searchString.clear();
-        if (IsNavigationKey(key) || key == Qt::Key_Space) {
+        const bool navigation = TFcListSelection::IsNavigationKey(key);
+        if (key == Qt::Key_Escape || navigation)
+            m_selection.ClearSearch();
+        if (navigation || key == Qt::Key_Space) {
             if (m_hideFocus) {
                 m_hideFocus = false;
                 update();
             }
         }
-        if (IsNavigationKey(key)) {
+        if (navigation) {
             NavigateKey(key, modifiers);
             return;
         }
-        if (key == Qt::Key_Space && m_multiSelect && !m_extendedSelect && m_caretIndex >= 0) {
-            m_selected[std::size_t(m_caretIndex)] = !m_selected[std::size_t(m_caretIndex)];
+        if (key == Qt::Key_Space && m_selection.ToggleCaret()) {
             update();
             Click();
         }
@@ -1248,29 +904,7 @@ void TFcCustomListBox::focusInEvent(QFocusEvent* event) {
 // Mouse.
 
 void TFcCustomListBox::SelectByMouse(int index, Qt::KeyboardModifiers modifiers, bool press) {
-    if (!m_multiSelect) {
-        m_itemIndex = m_caretIndex = index;
-    } else if (m_extendedSelect) {
-        if (press && (modifiers & Qt::ControlModifier)) {
-            m_selected[std::size_t(index)] = !m_selected[std::size_t(index)];
-            m_anchorIndex = index;
-        } else if ((modifiers & Qt::ShiftModifier) || !press) {
-            if (m_anchorIndex < 0)
-                m_anchorIndex = index;
-            std::fill(m_selected.begin(), m_selected.end(), false);
-            const auto [lo, hi] = std::minmax(m_anchorIndex, index);
-            for (int i = lo; i <= hi; ++i)
-                m_selected[std::size_t(i)] = true;
-        } else {
-            std::fill(m_selected.begin(), m_selected.end(), false);
-            m_selected[std::size_t(index)] = true;
-            m_anchorIndex = index;
-        }
-        m_caretIndex = index;
-    } else if (press) {
-        m_selected[std::size_t(index)] = !m_selected[std::size_t(index)];
-        m_caretIndex = index;
-    }
+    m_selection.SelectByMouse(index, modifiers, press);
     ScrollIntoView(index);
     update();
 }
@@ -1280,7 +914,7 @@ void TFcCustomListBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
     gui::Guard([&] {
-        m_searchString.clear();
+        m_selection.ClearSearch();
         setFocus(Qt::MouseFocusReason);
         const QPoint p = event->position().toPoint() - contentsRect().topLeft();
         m_pressIndex = ItemAtPos({p.x(), p.y()}, true);
@@ -1300,7 +934,7 @@ void TFcCustomListBox::mouseMoveEvent(QMouseEvent* event) {
                 return;
             const int row = m_topIndex + (p.y() < 0 ? -1 : p.y() / std::max(1, m_itemHeight));
             const int index = std::clamp(row, 0, Count() - 1);
-            if (!m_multiSelect || m_extendedSelect)
+            if (!MultiSelect() || ExtendedSelect())
                 SelectByMouse(index, event->modifiers(), false);
             return;
         }
@@ -1385,32 +1019,17 @@ void TFcCustomListBox::ShowItemHint(int x, int y) {
         HideItemHint();
         return;
     }
-    if (!m_hintWindow)
-        m_hintWindow = new TItemHintWindow(this);
-    auto* hint = static_cast<TItemHintWindow*>(m_hintWindow.data());
-    std::string shown;
-    for (char c : text)
-        shown += c == '\t' ? std::string(8, ' ') : std::string(1, c);
-    const QRect screen = this->screen() ? this->screen()->geometry() : QRect(0, 0, 1024, 768);
-    const gui::TSize size = TItemHintWindow::HintSize(shown, Font(), screen.width());
     const TRect item = ItemRect(index);
-    const QPoint itemTop = mapToGlobal(contentsRect().topLeft() + QPoint(item.Left, item.Top));
-    const QPoint at(itemTop.x() + GetOwnerDrawIndent() - 1,
-                    itemTop.y() - 2 + (m_itemHeight - size.cy) / 2);
-    if (hint->isVisible() && hint->pos() == at)
-        return;
-    hint->SetHint(shown, Font());
-    hint->setGeometry(at.x(), at.y(), size.cx, size.cy);
-    hint->show();
+    m_hint.Show(text, Font(), mapToGlobal(contentsRect().topLeft() + QPoint(item.Left, item.Top)),
+                GetOwnerDrawIndent(), m_itemHeight);
 }
 
 void TFcCustomListBox::HideItemHint() {
-    if (m_hintWindow)
-        m_hintWindow->hide();
+    m_hint.Hide();
 }
 
 bool TFcCustomListBox::ItemHintShowing() const {
-    return m_hintWindow && m_hintWindow->isVisible();
+    return m_hint.Showing();
 }
 
 } // namespace vdx

@@ -5,14 +5,15 @@
 // search by typed prefix, an optional horizontal scroll bar whose extent
 // follows the widest item, hints for items wider than the box, and group
 // items (items starting with a prefix) painted as section headers when the
-// rows are owner-drawn.
+// rows are owner-drawn. The items (FcListItems), the selection and keyboard
+// rules (FcListSelection) and the item hint (FcListHint) live apart; the
+// list box joins them to its window.
 //
 // The frame margin holds the platform border (a sunken two-pixel edge with
 // bsSingle) and the scroll bars, as the non-client area does on Windows, so
 // ClientWidth and ClientHeight are the area the rows are painted in.
 
 #include <QFontMetrics>
-#include <QPointer>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -23,6 +24,9 @@
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcFramedControl.h"
 #include "controls/base/FcGrafx.h"
+#include "controls/lists/FcListHint.h"
+#include "controls/lists/FcListItems.h"
+#include "controls/lists/FcListSelection.h"
 #include "platform/gui/class_errors.h"
 #include "platform/gui/text_layout.h"
 
@@ -68,30 +72,11 @@ private:
     std::uint16_t m_bits = 0;
 };
 
-// The changes of the item list, as the list box's window learns of them.
-enum class TListBoxMessage : std::uint8_t {
-    LB_ADDSTRING,
-    LB_INSERTSTRING,
-    LB_DELETESTRING,
-    LB_RESETCONTENT
-};
-
 // The pause after which typed characters start a new search (ms).
 inline constexpr int kIncrementalSearchTimeout = 1500;
 // The platform's scroll bar thickness.
 inline constexpr int kScrollBarSize = 16;
 
-// Windows-1252 letters compared without regard to case.
-bool SameTextPrefix(std::string_view text, std::string_view prefix) noexcept;
-// The first item, searching from after start (-1: from the top) and wrapping
-// round, that starts with prefix without regard to case; -1 when none does.
-int FindItemWithPrefix(const std::vector<std::string>& items, std::string_view prefix,
-                       int start = -1) noexcept;
-// Whether an item of textWidth pixels needs a hint in a client area of
-// clientWidth with indent pixels before the text.
-constexpr bool ItemHintNeeded(int clientWidth, int indent, int textWidth) noexcept {
-    return clientWidth - indent < textWidth + 2;
-}
 // Dialog units (quarters of the average character width) as pixels, rounded
 // as MulDiv does.
 int DialogUnitsToPixels(int units, int aveCharWidth) noexcept;
@@ -106,57 +91,6 @@ public:
 
 private:
     QFontMetrics m_metrics;
-};
-
-class TFcCustomListBox;
-
-// The items of a list box. Every change reaches the list box at once, as the
-// window messages do; BeginUpdate and EndUpdate bracket a bulk change.
-class TFcListBoxStrings {
-public:
-    explicit TFcListBoxStrings(TFcCustomListBox& owner) : m_owner(owner) {}
-    // The list box holds this object by address.
-    TFcListBoxStrings(const TFcListBoxStrings&) = delete;
-    TFcListBoxStrings& operator=(const TFcListBoxStrings&) = delete;
-
-    int Count() const noexcept { return int(m_items.size()); }
-    // Throws gui::EListError ("List index out of bounds (n)") for a bad index.
-    const std::string& Strings(int index) const;
-    const std::string& operator[](int index) const { return Strings(index); }
-    // Replaces an item, keeping the selection.
-    void Put(int index, const std::string& value);
-    // Adds at the end (at its sorted place in a sorted list); returns the index.
-    int Add(const std::string& value);
-    // Throws gui::EListError for an index outside 0..Count.
-    void Insert(int index, const std::string& value);
-    void Delete(int index);
-    void Clear();
-    // The first item equal to value without regard to case; -1 when none is.
-    int IndexOf(std::string_view value) const noexcept;
-    const std::vector<std::string>& Values() const noexcept { return m_items; }
-
-    void BeginUpdate() noexcept { ++m_updateCount; }
-    // Closing the last update shows the changes.
-    void EndUpdate();
-    int UpdateCount() const noexcept { return m_updateCount; }
-
-    // Bulk changes, each in one update.
-    void AddStrings(const std::vector<std::string>& values);
-    void Assign(const std::vector<std::string>& values);
-    // The items joined by CR LF, each line ended.
-    std::string Text() const;
-    // One item per line (lines end in CR LF, LF or CR).
-    void SetText(std::string_view text);
-    // The file's lines, as SetText. Throws os::FileError ("Cannot open file
-    // ...") when the file cannot be opened or read; the items are unchanged
-    // then.
-    void LoadFromFile(const std::string& path);
-
-private:
-    friend class TFcCustomListBox;
-    TFcCustomListBox& m_owner;
-    std::vector<std::string> m_items;
-    int m_updateCount = 0;
 };
 
 class TFcCustomListBox : public TFcFramedControl {
@@ -215,7 +149,7 @@ public:
 
     // The search timer's tick: forgets the typed prefix.
     void SearchTimerExpired();
-    const std::string& SearchString() const noexcept { return m_searchString; }
+    const std::string& SearchString() const noexcept { return m_selection.SearchString(); }
     const QTimer& SearchTimer() const noexcept { return *m_searchTimer; }
 
     void Loaded() override;
@@ -233,7 +167,7 @@ public:
     int SelCount() const noexcept;
     void ClearSelection();
     // The item with the focus rectangle.
-    int CaretIndex() const noexcept { return m_caretIndex; }
+    int CaretIndex() const noexcept { return m_selection.CaretIndex(); }
     void SetCaretIndex(int value);
     // The first row shown.
     int TopIndex() const noexcept { return m_topIndex; }
@@ -251,12 +185,12 @@ public:
     // The horizontal extent the rows scroll over.
     std::uint16_t HorzExtent() const noexcept { return m_horzExtent; }
     int HorzScrollPos() const noexcept { return m_horzPos; }
-    bool MultiSelect() const noexcept { return m_multiSelect; }
+    bool MultiSelect() const noexcept { return m_selection.MultiSelect(); }
     void SetMultiSelect(bool value);
-    bool ExtendedSelect() const noexcept { return m_extendedSelect; }
+    bool ExtendedSelect() const noexcept { return m_selection.ExtendedSelect(); }
     void SetExtendedSelect(bool value);
     // A sorted list keeps its items in order without regard to case.
-    bool Sorted() const noexcept { return m_sorted; }
+    bool Sorted() const noexcept { return m_items.Sorted(); }
     void SetSorted(bool value);
     TListBoxStyle Style() const noexcept { return m_style; }
     void SetStyle(TListBoxStyle value);
@@ -322,7 +256,7 @@ protected:
     // Recreates the window (the style changed).
     void RecreateWnd();
     // Item texts, through the items.
-    const std::string& ItemString(int index) const { return m_items.m_items[std::size_t(index)]; }
+    const std::string& ItemString(int index) const { return m_items.Values()[std::size_t(index)]; }
     // Shows (or hides) the hint of the item under (x, y).
     void ShowItemHint(int x, int y);
     void HideItemHint();
@@ -351,12 +285,29 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    friend class TFcListBoxStrings;
     // The item list tells the view of a change.
+    class TItemsLink final : public TFcListItemsObserver {
+    public:
+        explicit TItemsLink(TFcCustomListBox& box) noexcept : m_box(box) {}
+        void ItemInserted(int index, TListBoxMessage message) override {
+            m_box.AfterInsert(index, message);
+        }
+        void ItemDeleted(int index) override { m_box.AfterDelete(index); }
+        void ItemsCleared() override { m_box.AfterReset(); }
+        void ItemsUpdateEnded() override { m_box.AfterUpdate(); }
+        void ItemReplacing(int index) override { m_box.BeforeReplace(index); }
+        void ItemReplaced(int index) override { m_box.AfterReplace(index); }
+
+    private:
+        TFcCustomListBox& m_box;
+    };
     void AfterInsert(int index, TListBoxMessage message);
     void AfterDelete(int index);
     void AfterReset();
     void AfterSort();
+    void AfterUpdate();
+    void BeforeReplace(int index);
+    void AfterReplace(int index);
     // Rows that fit wholly into the client area (at least 1).
     int VisibleRows() const;
     int MaxTopIndex() const;
@@ -366,7 +317,9 @@ private:
     void SearchFor(const std::string& text, char key);
     // The keyboard's navigation (the platform list box's own handling).
     void NavigateKey(int key, Qt::KeyboardModifiers modifiers);
-    void MoveCaretTo(int index, Qt::KeyboardModifiers modifiers, bool byUser);
+    void MoveCaretTo(int index, Qt::KeyboardModifiers modifiers);
+    // The view follows a keyboard step; a click is reported when it asks.
+    void FollowMove(TFcListMove move);
     void SelectByMouse(int index, Qt::KeyboardModifiers modifiers, bool press);
     void ScrollIntoView(int index);
     void PlatformCharSearch(char key);
@@ -374,20 +327,24 @@ private:
     void PaintStandardRow(TCanvas& canvas, int index, TRect rect);
     bool FocusRectShown() const;
 
-    TFcListBoxStrings m_items;
+    TItemsLink m_itemsLink{*this};
+    TFcListBoxStrings m_items{m_itemsLink};
+    TFcListSelection m_selection;
+    TFcListHint m_hint{*this};
+    // The selection Put keeps over its delete and insert.
+    int m_replaceItemIndex = -1;
+    bool m_replaceSelected = false;
     bool m_colorGuard = false;
     TColor m_normalColor = gui::clWindow;
     bool m_incrementalSearch = true;
     bool m_beepOnInvalidKey = true;
     std::uint16_t m_horzExtent = 0;
     bool m_horzScrollBar = false;
-    std::string m_searchString;
     std::unique_ptr<QTimer> m_searchTimer;
     int m_keyInProgress = 0;
     bool m_tabOnEnter = false;
     int m_ownerDrawIndent = 0;
     bool m_showItemHints = true;
-    QPointer<QWidget> m_hintWindow;
     bool m_useGradients = true;
     TColor m_groupColor = gui::clInactiveCaptionText;
     bool m_groupColorFromTheme = true;
@@ -399,14 +356,7 @@ private:
 
     TListBoxStyle m_style = TListBoxStyle::lbStandard;
     TBorderStyle m_borderStyle = TBorderStyle::bsSingle;
-    bool m_multiSelect = false;
-    bool m_extendedSelect = true;
-    bool m_sorted = false;
     int m_itemHeight = 16;
-    int m_itemIndex = -1; // single selection
-    int m_caretIndex = -1;
-    int m_anchorIndex = -1;
-    std::vector<bool> m_selected; // with MultiSelect
     int m_topIndex = 0;
     int m_horzPos = 0;
     int m_tabUnitWidth = 6; // the average character width of the font

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "controls/base/FcCommon.h"
+#include "controls/base/FcTextRoutines.h"
 #include "platform/gui/system_facts.h"
 
 namespace vdx {

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/base/FcCommon.h"
+#include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
 

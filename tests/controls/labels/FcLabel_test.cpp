@@ -67,6 +67,59 @@ TEST(FcLabelGeometry, ReferencePointOfTurnedText) {
     EXPECT_EQ(TextOriginForReference({50, 40}, 20, 9, 90, false, false), (TPoint{50, 40}));
 }
 
+// A label of 100 x 60 with its text rectangle 2 pixels in, a text 40 wide in
+// a line of 16 (ascent 13): where the text starts.
+TEST(FcLabelGeometry, FlatTextFollowsTheAlignmentAlongItsLine) {
+    constexpr auto L = TAlignment::taLeftJustify;
+    constexpr auto R = TAlignment::taRightJustify;
+    constexpr auto C = TAlignment::taCenter;
+    struct Row {
+        int angle;
+        TAlignment alignment;
+        int shadow;
+        TPoint origin;
+    };
+    const Row rows[] = {
+        // Unturned: from the left edge, to the right edge or about the
+        // middle, the line centred vertically.
+        {0, L, 0, {2, 22}},
+        {0, R, 0, {58, 22}},
+        {0, C, 0, {30, 22}},
+        // A shadow moves the text away from its edge and up by half of it.
+        {0, L, 2, {4, 21}},
+        {0, R, 2, {54, 21}},
+        // Upward: from the bottom, to the top or from half the free space.
+        {90, L, 0, {41, 58}},
+        {90, R, 0, {41, 42}},
+        {90, C, 0, {41, 49}},
+        // Upside down: from the right edge leftward.
+        {180, L, 0, {98, 39}},
+        {180, R, 0, {42, 39}},
+        {180, C, 0, {69, 39}},
+        // Downward: from the top.
+        {270, L, 0, {59, 2}},
+        {270, R, 0, {59, 18}},
+        {270, C, 0, {59, 9}},
+        // Any other angle: centred on the middle whatever the alignment.
+        {45, L, 0, {30, 38}},
+        {45, R, 0, {30, 38}},
+    };
+    for (const Row& r : rows) {
+        const TFlatTextMetrics m{.Client = {100, 60},
+                                 .TextRect = gui::Rect(2, 2, 98, 58),
+                                 .TextWidth = 40,
+                                 .LineHeight = 16,
+                                 .Ascent = 13,
+                                 .ShadowOffset = r.shadow,
+                                 .Angle = r.angle,
+                                 .Alignment = r.alignment};
+        const TPoint o = FlatTextOrigin(m);
+        EXPECT_EQ(o, r.origin) << r.angle << " " << int(r.alignment) << " " << r.shadow;
+        // The copies of a 3-D style are the same text moved.
+        EXPECT_EQ(FlatTextOrigin(m, 1, -1), (TPoint{o.X + 1, o.Y - 1})) << r.angle;
+    }
+}
+
 TEST(FcLabelGeometry, AutoSizeAddsBordersAndMargin) {
     TFcLabel label;
     label.SetCaption("Server name:");

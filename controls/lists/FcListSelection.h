@@ -1,0 +1,90 @@
+#pragma once
+// The selection of a list box without its window: the selected item, the
+// caret (the item with the focus rectangle), the anchor of a range, the
+// multi-select and extended-select rules, the keyboard's navigation and the
+// prefix typed for an incremental search. The list box scrolls, repaints and
+// reports clicks after each step; this model only decides where things go.
+
+#include <Qt>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vdx {
+
+// What a keyboard step did: Moved when the caret was placed (the view
+// follows it), Clicked when the user changed the selection (OnClick).
+struct TFcListMove {
+    bool Moved = false;
+    bool Clicked = false;
+};
+
+class TFcListSelection {
+public:
+    int Count() const noexcept { return m_count; }
+
+    // The item list changed.
+    void Inserted(int index);
+    void Deleted(int index);
+    // Every item is unselected and nothing has the caret (new or resorted
+    // items).
+    void Reset(int count);
+
+    bool MultiSelect() const noexcept { return m_multiSelect; }
+    // The selection starts empty; the caret stays.
+    void SetMultiSelect(bool value);
+    bool ExtendedSelect() const noexcept { return m_extendedSelect; }
+    void SetExtendedSelect(bool value) noexcept { m_extendedSelect = value; }
+
+    // The selected item (the caret item with MultiSelect); -1 for none.
+    int ItemIndex() const noexcept { return m_multiSelect ? m_caretIndex : m_itemIndex; }
+    // An index out of range means none; returns the index set.
+    int SetItemIndex(int value);
+    int CaretIndex() const noexcept { return m_caretIndex; }
+    int SetCaretIndex(int value);
+    int AnchorIndex() const noexcept { return m_anchorIndex; }
+    // Throw gui::EListError for an index out of range.
+    bool Selected(int index) const;
+    void SetSelected(int index, bool value);
+    int SelCount() const noexcept;
+    void ClearSelection();
+    // With MultiSelect only; returns whether it did.
+    bool SelectAll();
+
+    // Moves the caret to index (clamped to the items) as the keyboard does:
+    // Shift extends from the anchor and Ctrl moves the caret alone with
+    // ExtendedSelect. Nothing happens without items.
+    TFcListMove MoveCaretTo(int index, Qt::KeyboardModifiers modifiers);
+    // An arrow, Home, End, PageUp or PageDown; pageRows is the rows the view
+    // shows. Other keys do nothing.
+    TFcListMove Navigate(int key, Qt::KeyboardModifiers modifiers, int pageRows);
+    static bool IsNavigationKey(int key) noexcept;
+    // Space in a plain MultiSelect list flips the caret item; returns
+    // whether it did.
+    bool ToggleCaret();
+    // A press on (or a drag over, press false) the item index.
+    void SelectByMouse(int index, Qt::KeyboardModifiers modifiers, bool press);
+
+    // The typed prefix of the incremental search.
+    const std::string& SearchString() const noexcept { return m_searchString; }
+    void ClearSearch() noexcept { m_searchString.clear(); }
+    // Selects the item find returns for text and remembers text; when find
+    // returns -1 nothing changes (the old prefix stays) and false is returned.
+    bool SearchFor(const std::string& text, const std::function<int(std::string_view)>& find);
+
+private:
+    void SelectRangeTo(int index);
+    void SelectOnly(int index);
+
+    int m_count = 0;
+    bool m_multiSelect = false;
+    bool m_extendedSelect = true;
+    int m_itemIndex = -1; // single selection
+    int m_caretIndex = -1;
+    int m_anchorIndex = -1;
+    std::vector<bool> m_selected; // with MultiSelect
+    std::string m_searchString;
+};
+
+} // namespace vdx
