@@ -7,7 +7,6 @@ import os
 import random
 import subprocess
 import tempfile
-import unittest
 
 import served_support as s
 
@@ -37,26 +36,18 @@ def same_trees(a, b):
         same_trees(os.path.join(a, d), os.path.join(b, d)) for d in compare.common_dirs)
 
 
-class Clients(unittest.TestCase):
+class Clients(s.ServedCase):
     @classmethod
-    def setUpClass(cls):
-        cls.install = s.InstallRoot()
-        cls.admin_root = cls.install.path("adminroot")
+    def prepare(cls):
         os.makedirs(cls.admin_root)
         os.makedirs(cls.install.path(UPLOAD))
         cls.install.write_settings(AdminRootDir=cls.admin_root + "/")
         cls.install.write_users(USERS)
-        cls.host = s.Host(cls.install)
-        cls.host.start()
         cls.local = tempfile.mkdtemp(prefix="vdx-clients-")
 
     @classmethod
-    def tearDownClass(cls):
-        try:
-            cls.host.stop()
-        finally:
-            cls.install.remove()
-            s.InstallRoot.remove(type("Local", (), {"root": cls.local})())
+    def cleanup(cls):
+        s.remove_tree(cls.local)
 
     def lftp(self, script, debug_file):
         settings = ("set ftp:use-mode-z true; set ftp:passive-mode true; set net:timeout 10; "

@@ -7,8 +7,6 @@ import ftplib
 import hashlib
 import io
 import os
-import tempfile
-import unittest
 
 import served_support as s
 
@@ -18,13 +16,12 @@ CLIMBS = ["..", "../..", "..\\..", "/../..", UPLOAD + "/../../../..", "VdxTxtSer
           "%2e%2e/%2e%2e", "%2e%2e%2f%2e%2e", "...", "./../.", "/VdxTxtServer/.../.."]
 
 
-class Confined(unittest.TestCase):
+class Confined(s.ServedCase):
+    OUTER = "vdx-confine-"
+
     @classmethod
-    def setUpClass(cls):
-        cls.outer = tempfile.mkdtemp(prefix="vdx-confine-")
-        cls.install = s.InstallRoot(base=cls.outer)
+    def prepare(cls):
         cls.inst = cls.install.root
-        cls.admin_root = cls.install.path("adminroot")
         cls.cwd = os.path.join(cls.outer, "cwd")
         for folder in [cls.admin_root, cls.install.path(UPLOAD), cls.cwd]:
             os.makedirs(folder)
@@ -38,16 +35,6 @@ class Confined(unittest.TestCase):
         cls.write(cls.install.path("VdxTxtServer/log/x.log"), b"log")
         cls.install.write_settings(AdminRootDir=cls.admin_root + "/")
         cls.install.write_users(USERS)
-        cls.host = s.Host(cls.install, cwd=cls.cwd)
-        cls.host.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        try:
-            cls.host.stop()
-        finally:
-            cls.install.remove()
-            s.InstallRoot.remove(type("Outer", (), {"root": cls.outer})())
 
     @staticmethod
     def write(path, data):

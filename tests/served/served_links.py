@@ -6,8 +6,6 @@ out, and nothing outside the user's own area changes."""
 import ftplib
 import hashlib
 import os
-import tempfile
-import unittest
 
 import served_confine
 import served_support as s
@@ -17,12 +15,11 @@ UPLOAD = "/VdxTxtServer/transfer/anna"
 LINKS = ["tofile", "todir", "dangling", "etc", "prog", "users", "inner"]
 
 
-class Links(unittest.TestCase):
+class Links(s.ServedCase):
+    OUTER = "vdx-links-"
+
     @classmethod
-    def setUpClass(cls):
-        cls.outer = tempfile.mkdtemp(prefix="vdx-links-")
-        cls.install = s.InstallRoot(base=cls.outer)
-        cls.admin_root = cls.install.path("adminroot")
+    def prepare(cls):
         outside = os.path.join(cls.outer, "outside")
         os.makedirs(os.path.join(outside, "emptydir"))
         with open(os.path.join(outside, "secret.txt"), "wb") as f:
@@ -41,19 +38,6 @@ class Links(unittest.TestCase):
                 os.symlink(target, os.path.join(folder, name))
         cls.install.write_settings(AdminRootDir=cls.admin_root + "/")
         cls.install.write_users(USERS)
-        cls.host = s.Host(cls.install)
-        cls.host.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        try:
-            cls.host.stop()
-        finally:
-            for folder in cls.folders.values():
-                for link in LINKS:
-                    os.unlink(os.path.join(folder, link))
-            cls.install.remove()
-            s.InstallRoot.remove(type("Outer", (), {"root": cls.outer})())
 
     def snapshot(self):
         """Every entry below the outer folder (links as links), except the log."""

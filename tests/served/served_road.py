@@ -10,7 +10,6 @@ import os
 import re
 import socket
 import time
-import unittest
 
 import served_support as s
 
@@ -24,25 +23,14 @@ def utc(*fields):
     return calendar.timegm(fields + (0,) * (6 - len(fields)))
 
 
-class Served(unittest.TestCase):
+class Served(s.ServedCase):
     @classmethod
-    def setUpClass(cls):
-        cls.install = s.InstallRoot()
+    def prepare(cls):
         os.makedirs(cls.install.path(UPLOAD))
-        cls.admin_root = cls.install.path("adminroot")
         os.makedirs(cls.admin_root)
         # Stored without a trailing "/": the root is used as stored.
         cls.install.write_settings(AdminRootDir=cls.admin_root)
         cls.install.write_users(USERS)
-        cls.host = s.Host(cls.install)
-        cls.host.start()
-
-    @classmethod
-    def tearDownClass(cls):
-        try:
-            cls.host.stop()
-        finally:
-            cls.install.remove()
 
     def admin(self, relative=""):
         return os.path.join(self.admin_root, relative.lstrip("/"))

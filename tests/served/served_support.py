@@ -92,14 +92,21 @@ class InstallRoot:
         return [line.split("\t") for line in data.split("\r\n")[:-1]]
 
     def remove(self):
-        # Make read-only files and folders removable again first.
-        for dirpath, dirnames, filenames in os.walk(self.root):
-            for name in dirnames + filenames:
-                try:
-                    os.chmod(os.path.join(dirpath, name), 0o700, follow_symlinks=False)
-                except OSError:
-                    pass
-        shutil.rmtree(self.root, ignore_errors=True)
+        remove_tree(self.root)
+
+
+def remove_tree(path):
+    """Removes a folder and everything below it, read-only entries included."""
+    for dirpath, dirnames, filenames in os.walk(path):
+        for name in dirnames + filenames:
+            entry = os.path.join(dirpath, name)
+            if os.path.islink(entry):
+                continue  # a link goes as it is; its target is not ours to change
+            try:
+                os.chmod(entry, 0o700)
+            except OSError:
+                pass
+    shutil.rmtree(path, ignore_errors=True)
 
 
 class Host:
@@ -198,6 +205,58 @@ class Host:
         if user is not None:
             ftp.login(user, password)
         return ftp
+
+
+class ServedCase(unittest.TestCase):
+    """One install root and one running host for every test of the class.
+
+    OUTER is the name prefix of an outer temporary folder holding the install root, for
+    tests that check that nothing beside the root changes. A class lays out its files and
+    writes the settings and users in prepare(), before the host starts; cwd is the host's
+    working folder; cleanup() removes what the class made outside the two trees."""
+
+    OUTER = None
+    cwd = None
+
+    @classmethod
+    def prepare(cls):
+        pass
+
+    @classmethod
+    def cleanup(cls):
+        pass
+
+    @classmethod
+    def setUpClass(cls):
+        cls.outer = tempfile.mkdtemp(prefix=cls.OUTER) if cls.OUTER else None
+        cls.install = InstallRoot(base=cls.outer)
+        cls.admin_root = cls.install.path("adminroot")
+        cls.host = None
+        try:
+            cls.prepare()
+            host = Host(cls.install, cwd=cls.cwd)
+            host.start()
+            cls.host = host
+        except BaseException:
+            cls._remove_trees()  # tearDownClass does not run after a failed set-up
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        try:
+            if cls.host is not None:
+                cls.host.stop()
+        finally:
+            cls._remove_trees()
+
+    @classmethod
+    def _remove_trees(cls):
+        try:
+            cls.cleanup()
+        finally:
+            cls.install.remove()
+            if cls.outer is not None:
+                remove_tree(cls.outer)
 
 
 def read_bytes(path):
