@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests: a normal build, then the tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer. Warnings fail both builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDX_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVDX_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVDX_SANITIZE=ON -DVDX_WERROR=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 
 echo "== sanitizer build =="
