@@ -1,8 +1,8 @@
-#include "VFFTPServer.h"
+#include "ftpengine/VFFTPServer.h"
 
-#include "VdxFTPServerDataModule.h"
-#include "VdxFtpPaths.h"
-#include "VdxSysRoutines.h"
+#include "ftpengine/VdxFTPServerDataModule.h"
+#include "ftpengine/VdxFtpPaths.h"
+#include "ftpengine/VdxSysRoutines.h"
 #include "platform/os/append_file.h"
 #include "platform/os/datetime.h"
 #include "platform/os/file_error.h"

@@ -3,8 +3,8 @@
 // (root folder and permission of a user's FTP path) and writes its log lines
 // through one log writer thread, so no connection waits on the log file.
 
-#include "VFGlobals.h"
-#include "VdxFtpEvents.h"
+#include "ftpengine/VFGlobals.h"
+#include "ftpengine/VdxFtpEvents.h"
 
 #include <cstddef>
 #include <memory>

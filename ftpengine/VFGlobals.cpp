@@ -1,4 +1,4 @@
-#include "VFGlobals.h"
+#include "ftpengine/VFGlobals.h"
 
 #include "platform/os/ascii.h"
 #include "platform/os/paths.h"

@@ -1,6 +1,6 @@
-#include "VdxFTPServerDataModule.h"
+#include "ftpengine/VdxFTPServerDataModule.h"
 
-#include "VdxSysRoutines.h"
+#include "ftpengine/VdxSysRoutines.h"
 #include "platform/ftp/reply.h"
 #include "platform/os/datetime.h"
 #include "platform/os/paths.h"

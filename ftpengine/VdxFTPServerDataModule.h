@@ -5,10 +5,10 @@
 // FTP path to a disk path below that root, does the file work through the
 // Windows-semantics file layer and hands finished log lines to OnLogLine.
 
-#include "VFGlobals.h"
-#include "VdxFtpEvents.h"
-#include "VdxFtpPaths.h"
-#include "VdxReverseLookup.h"
+#include "ftpengine/VFGlobals.h"
+#include "ftpengine/VdxFtpEvents.h"
+#include "ftpengine/VdxFtpPaths.h"
+#include "ftpengine/VdxReverseLookup.h"
 #include "platform/ftp/ftp_server.h"
 #include "platform/os/datetime.h"
 

@@ -1,4 +1,4 @@
-#include "VdxFtpEvents.h"
+#include "ftpengine/VdxFtpEvents.h"
 
 #include <array>
 #include <cstddef>

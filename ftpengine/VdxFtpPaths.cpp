@@ -1,6 +1,6 @@
-#include "VdxFtpPaths.h"
+#include "ftpengine/VdxFtpPaths.h"
 
-#include "VdxFtpEvents.h"
+#include "ftpengine/VdxFtpEvents.h"
 #include "platform/os/ascii.h"
 #include "platform/os/file_error.h"
 

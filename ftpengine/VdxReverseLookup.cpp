@@ -1,4 +1,4 @@
-#include "VdxReverseLookup.h"
+#include "ftpengine/VdxReverseLookup.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

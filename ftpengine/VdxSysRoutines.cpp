@@ -1,4 +1,4 @@
-#include "VdxSysRoutines.h"
+#include "ftpengine/VdxSysRoutines.h"
 
 #include "platform/os/ascii.h"
 #include "platform/os/host.h"

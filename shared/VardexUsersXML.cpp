@@ -1,10 +1,9 @@
-#include "VardexUsersXML.h"
-
-#include "VdxMisc.h"
-#include "VdxNumberText.h"
-#include "VdxXmlDoc.h"
+#include "shared/VardexUsersXML.h"
 
 #include "platform/os/paths.h"
+#include "shared/VdxMisc.h"
+#include "shared/VdxNumberText.h"
+#include "shared/VdxXmlDoc.h"
 
 #include <cstdint>
 #include <optional>

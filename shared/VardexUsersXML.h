@@ -1,7 +1,7 @@
 #pragma once
 // "Users.xml": the one list of FTP users both programs share.
 
-#include "VdxTxtUtils.h"
+#include "shared/VdxTxtUtils.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "VdxMisc.h"
+#include "shared/VdxMisc.h"
 
 #include "platform/os/paths.h"
 

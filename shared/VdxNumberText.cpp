@@ -1,4 +1,4 @@
-#include "VdxNumberText.h"
+#include "shared/VdxNumberText.h"
 
 #include "platform/os/ascii.h"
 

@@ -1,6 +1,6 @@
-#include "VdxTxtUtils.h"
+#include "shared/VdxTxtUtils.h"
 
-#include "VdxMisc.h"
+#include "shared/VdxMisc.h"
 
 #include <algorithm>
 #include <bit>

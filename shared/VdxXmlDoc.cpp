@@ -1,4 +1,4 @@
-#include "VdxXmlDoc.h"
+#include "shared/VdxXmlDoc.h"
 
 #include "platform/os/ascii.h"
 #include "platform/os/atomic_file.h"

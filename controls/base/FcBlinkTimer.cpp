@@ -1,6 +1,7 @@
 #include "controls/base/FcBlinkTimer.h"
 
 #include <QTimer>
+
 #include <algorithm>
 
 namespace vdx {

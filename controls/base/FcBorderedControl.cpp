@@ -1,9 +1,9 @@
 #include "controls/base/FcBorderedControl.h"
 
-#include <QMouseEvent>
-
 #include "controls/base/FcCommon.h"
 #include "platform/gui/exception_guard.h"
+
+#include <QMouseEvent>
 
 namespace vdx {
 

@@ -3,10 +3,10 @@
 // 70 named colours, the colour combo box's entries and the fixed pane words.
 // No control of the two programs reads them; they are built once and kept.
 
+#include "platform/gui/color.h"
+
 #include <array>
 #include <string>
-
-#include "platform/gui/color.h"
 
 namespace vdx {
 

@@ -1,11 +1,12 @@
 #include "controls/base/FcCommon.h"
 
+#include "platform/gui/class_errors.h"
+
 #include <QComboBox>
 #include <QMetaProperty>
 #include <QWidget>
-#include <string>
 
-#include "platform/gui/class_errors.h"
+#include <string>
 
 namespace vdx {
 

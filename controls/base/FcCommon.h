@@ -9,15 +9,16 @@
 // carries the obsolete properties of older library versions; their readers
 // are not needed and not provided.
 
-#include <QObject>
-#include <QVariant>
-#include <any>
-#include <memory>
-
 #include "controls/base/FcBlinkTimer.h"
 #include "controls/base/FcDisplayFacts.h"
 #include "controls/base/FcTextRoutines.h"
 #include "controls/storage/FcMonitors.h"
+
+#include <QObject>
+#include <QVariant>
+
+#include <any>
+#include <memory>
 
 class QComboBox;
 class QWidget;

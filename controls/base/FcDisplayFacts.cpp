@@ -1,12 +1,13 @@
 #include "controls/base/FcDisplayFacts.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <string>
-
 #include "platform/gui/system_facts.h"
 #include "platform/os/ascii.h"
 #include "platform/os/registry.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <string>
 
 namespace vdx {
 

@@ -1,17 +1,18 @@
 #include "controls/base/FcDraw.h"
 
-#include <QFontMetrics>
-#include <QRegion>
-#include <QWidget>
-#include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdlib>
-
 #include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/framed_host.h"
 #include "platform/gui/system_facts.h"
+
+#include <QFontMetrics>
+#include <QRegion>
+#include <QWidget>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
 
 namespace vdx {
 

@@ -5,15 +5,16 @@
 // Frame routines draw with the canvas pen only, change only its colour (and
 // width in DrawNestedSides), and return the rectangle left inside.
 
-#include <QMetaType>
-#include <cstdint>
-#include <string>
-#include <string_view>
-
 #include "platform/gui/canvas.h"
 #include "platform/gui/color.h"
 #include "platform/gui/font.h"
 #include "platform/gui/geometry.h"
+
+#include <QMetaType>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 class QWidget;
 

@@ -1,12 +1,12 @@
 #include "controls/base/FcFrameController.h"
 
-#include <algorithm>
-#include <array>
-
 #include "controls/base/FcFramedControl.h"
 #include "controls/storage/FcRegIniFile.h"
 #include "platform/gui/class_errors.h"
 #include "platform/gui/system_facts.h"
+
+#include <algorithm>
+#include <array>
 
 namespace vdx {
 

@@ -6,16 +6,17 @@
 // (TFcFramedControl::UpdateFromFrameController); the control's
 // FrameControllerNotifications mask says which settings it takes.
 
+#include "controls/base/FcDraw.h"
+
 #include <QMetaType>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
-
-#include "controls/base/FcDraw.h"
 
 namespace vdx {
 

@@ -1,12 +1,12 @@
 #include "controls/base/FcFramedControl.h"
 
-#include <QContextMenuEvent>
-#include <QKeyEvent>
-#include <QMouseEvent>
-
 #include "controls/base/FcCommon.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/exception_guard.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace vdx {
 

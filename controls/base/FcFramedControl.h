@@ -9,14 +9,15 @@
 // setting through its own setters (TakeFrameSetting); the panel and the
 // label read the controller themselves instead.
 
-#include <QPoint>
-#include <functional>
-#include <string>
-
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcFrameController.h"
 #include "platform/gui/control_types.h"
 #include "platform/gui/framed_host.h"
+
+#include <QPoint>
+
+#include <functional>
+#include <string>
 
 class QContextMenuEvent;
 class QKeyEvent;

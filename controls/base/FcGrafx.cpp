@@ -1,16 +1,17 @@
 #include "controls/base/FcGrafx.h"
 
+#include "controls/base/FcDisplayFacts.h"
+#include "platform/gui/framed_host.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QWidget>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
-
-#include "controls/base/FcDisplayFacts.h"
-#include "platform/gui/framed_host.h"
 
 namespace vdx {
 

@@ -5,11 +5,12 @@
 // an off-screen bitmap and copied; the linear and box kinds compute one strip
 // or one quarter and complete it by doubling and mirroring.
 
-#include <QMetaType>
-#include <cstdint>
-
 #include "controls/base/FcDraw.h"
 #include "platform/gui/bitmap.h"
+
+#include <QMetaType>
+
+#include <cstdint>
 
 class QWidget;
 

@@ -1,14 +1,15 @@
 #include "controls/labels/FcLabel.h"
 
-#include <QImage>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <cmath>
-#include <numbers>
-
 #include "controls/base/FcCommon.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPaintEvent>
+
+#include <cmath>
+#include <numbers>
 
 namespace vdx {
 

@@ -7,14 +7,15 @@
 // the shared blink list), a fly-by colour while the mouse is over it, and a
 // link to a frame controller.
 
-#include <QPointer>
-#include <cstdint>
-#include <functional>
-#include <string>
-
 #include "controls/base/FcBlinkTimer.h"
 #include "controls/base/FcBorderedControl.h"
 #include "controls/base/FcDraw.h"
+
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <string>
 
 namespace vdx {
 

@@ -1,5 +1,12 @@
 #include "controls/lists/FcListBox.h"
 
+#include "controls/base/FcCommon.h"
+#include "controls/base/FcDisplayFacts.h"
+#include "platform/gui/ansi_text.h"
+#include "platform/gui/exception_guard.h"
+#include "platform/gui/system_facts.h"
+#include "platform/gui/text_layout.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -11,15 +18,9 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
+
 #include <algorithm>
 #include <cstdint>
-
-#include "controls/base/FcCommon.h"
-#include "controls/base/FcDisplayFacts.h"
-#include "platform/gui/ansi_text.h"
-#include "platform/gui/exception_guard.h"
-#include "platform/gui/system_facts.h"
-#include "platform/gui/text_layout.h"
 
 namespace vdx {
 

@@ -13,14 +13,6 @@
 // bsSingle) and the scroll bars, as the non-client area does on Windows, so
 // ClientWidth and ClientHeight are the area the rows are painted in.
 
-#include <QFontMetrics>
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
-
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcFramedControl.h"
 #include "controls/base/FcGrafx.h"
@@ -29,6 +21,15 @@
 #include "controls/lists/FcListSelection.h"
 #include "platform/gui/class_errors.h"
 #include "platform/gui/text_layout.h"
+
+#include <QFontMetrics>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 class QScrollBar;
 class QTimer;

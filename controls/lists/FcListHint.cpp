@@ -1,10 +1,10 @@
 #include "controls/lists/FcListHint.h"
 
-#include <QImage>
-#include <QScreen>
-
 #include "controls/base/FcDraw.h"
 #include "platform/gui/exception_guard.h"
+
+#include <QImage>
+#include <QScreen>
 
 namespace vdx {
 

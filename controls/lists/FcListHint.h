@@ -2,12 +2,13 @@
 // The item hint of a list box: a small tool-tip window over an item that is
 // wider than the box, showing the whole text in the list's font.
 
+#include "controls/base/FcGrafx.h"
+
 #include <QPointer>
 #include <QWidget>
+
 #include <string>
 #include <string_view>
-
-#include "controls/base/FcGrafx.h"
 
 namespace vdx {
 

@@ -1,9 +1,9 @@
 #include "controls/lists/FcListItems.h"
 
-#include <algorithm>
-
 #include "controls/storage/FcIntLst.h"
 #include "platform/os/winfile.h"
+
+#include <algorithm>
 
 namespace vdx {
 

@@ -1,8 +1,8 @@
 #include "controls/lists/FcListSelection.h"
 
-#include <algorithm>
-
 #include "controls/storage/FcIntLst.h"
+
+#include <algorithm>
 
 namespace vdx {
 

@@ -6,6 +6,7 @@
 // reports clicks after each step; this model only decides where things go.
 
 #include <Qt>
+
 #include <functional>
 #include <string>
 #include <string_view>

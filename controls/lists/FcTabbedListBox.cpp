@@ -1,12 +1,12 @@
 #include "controls/lists/FcTabbedListBox.h"
 
-#include <algorithm>
-#include <climits>
-#include <cmath>
-
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcTextRoutines.h"
 #include "platform/gui/system_facts.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 namespace vdx {
 

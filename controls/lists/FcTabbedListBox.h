@@ -9,12 +9,12 @@
 // Items().BeginUpdate/EndUpdate: items loaded in one update (AddStrings,
 // LoadFromFile, SetText) keep the stops computed before.
 
+#include "controls/lists/FcListBox.h"
+#include "controls/storage/FcIntLst.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#include "controls/lists/FcListBox.h"
-#include "controls/storage/FcIntLst.h"
 
 namespace vdx {
 

@@ -1,15 +1,16 @@
 #include "controls/panels/FcPanel.h"
 
-#include <QCursor>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QResizeEvent>
-#include <algorithm>
-
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QResizeEvent>
+
+#include <algorithm>
 
 namespace vdx {
 

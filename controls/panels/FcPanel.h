@@ -11,17 +11,18 @@
 // calculator and the pop-up panels. Its border model comes from
 // TFcBorderedControl, which it shares with the label.
 
+#include "controls/base/FcBorderedControl.h"
+#include "controls/base/FcDraw.h"
+#include "controls/base/FcGrafx.h"
+
 #include <QMargins>
 #include <QPointer>
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "controls/base/FcBorderedControl.h"
-#include "controls/base/FcDraw.h"
-#include "controls/base/FcGrafx.h"
 
 namespace vdx {
 

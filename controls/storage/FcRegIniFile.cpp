@@ -1,12 +1,11 @@
 #include "controls/storage/FcRegIniFile.h"
 
+#include "platform/gui/message_box.h"
 #include "platform/os/ascii.h"
 #include "platform/os/atomic_file.h"
 #include "platform/os/file_error.h"
 #include "platform/os/paths.h"
 #include "platform/os/winfile.h"
-
-#include "platform/gui/message_box.h"
 
 #include <charconv>
 #include <cstdlib>

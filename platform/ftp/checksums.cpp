@@ -2,10 +2,11 @@
 
 #include "platform/ftp/limits.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <memory>
 #include <stdexcept>
-#include <zlib.h>
 
 #ifdef VDX_HAVE_OPENSSL
 #include <openssl/evp.h>

@@ -1,8 +1,9 @@
 #include "platform/ftp/mode_z.h"
 
+#include <zlib.h>
+
 #include <stdexcept>
 #include <vector>
-#include <zlib.h>
 
 namespace vdx::ftp {
 

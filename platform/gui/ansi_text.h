@@ -3,6 +3,7 @@
 // (1252); Qt shows Unicode. These convert at the widget boundary only.
 
 #include <QString>
+
 #include <string>
 #include <string_view>
 

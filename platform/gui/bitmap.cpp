@@ -1,6 +1,7 @@
 #include "platform/gui/bitmap.h"
 
 #include <QPainter>
+
 #include <algorithm>
 #include <cstdlib>
 

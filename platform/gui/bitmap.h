@@ -3,15 +3,16 @@
 // (a negative extent mirrors), transparent-colour masks and the rectangle
 // gradient fill of msimg32.
 
+#include "platform/gui/canvas.h"
+#include "platform/gui/color.h"
+#include "platform/gui/geometry.h"
+
 #include <QImage>
+
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
-
-#include "platform/gui/canvas.h"
-#include "platform/gui/color.h"
-#include "platform/gui/geometry.h"
 
 namespace vdx::gui {
 

@@ -1,14 +1,15 @@
 #include "platform/gui/canvas.h"
 
+#include "platform/gui/ansi_text.h"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPaintDevice>
 #include <QTransform>
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-
-#include "platform/gui/ansi_text.h"
 
 namespace vdx::gui {
 

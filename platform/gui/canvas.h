@@ -5,17 +5,18 @@
 // fills are never antialiased (text may be); clipping can be saved and
 // restored as a stack.
 
+#include "platform/gui/color.h"
+#include "platform/gui/font.h"
+#include "platform/gui/geometry.h"
+#include "platform/gui/text_layout.h"
+
 #include <QPainter>
+
 #include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/gui/color.h"
-#include "platform/gui/font.h"
-#include "platform/gui/geometry.h"
-#include "platform/gui/text_layout.h"
 
 class QImage;
 class QPaintDevice;

@@ -7,6 +7,7 @@
 
 #include <QColor>
 #include <QMetaType>
+
 #include <cstdint>
 
 namespace vdx::gui {

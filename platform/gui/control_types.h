@@ -3,6 +3,7 @@
 // alignment, alignment in the parent and the border style.
 
 #include <QMetaType>
+
 #include <cstdint>
 
 namespace vdx::gui {

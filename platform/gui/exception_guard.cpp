@@ -1,9 +1,9 @@
 #include "platform/gui/exception_guard.h"
 
+#include "platform/gui/message_box.h"
+
 #include <cstdio>
 #include <stdexcept>
-
-#include "platform/gui/message_box.h"
 
 namespace vdx::gui {
 

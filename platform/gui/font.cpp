@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QString>
+
 #include <array>
 #include <cmath>
 #include <string_view>

@@ -3,11 +3,12 @@
 // (em) height in pixels, Height > 0 the cell height; the classic faces
 // ("MS Sans Serif", Tahoma, ...) map to the installed DejaVu Sans.
 
+#include "platform/gui/color.h"
+
 #include <QFont>
+
 #include <cstdint>
 #include <string>
-
-#include "platform/gui/color.h"
 
 namespace vdx::gui {
 

@@ -1,12 +1,12 @@
 #include "platform/gui/framed_host.h"
 
+#include "platform/gui/exception_guard.h"
+
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QPaintEvent>
 #include <QRegion>
-
-#include "platform/gui/exception_guard.h"
 
 namespace vdx::gui {
 

@@ -7,13 +7,13 @@
 // then Loaded), and the enter/leave and focus notifications behind the hot
 // state.
 
-#include <QMargins>
-#include <QPointer>
-#include <QWidget>
-
 #include "platform/gui/canvas.h"
 #include "platform/gui/color.h"
 #include "platform/gui/geometry.h"
+
+#include <QMargins>
+#include <QPointer>
+#include <QWidget>
 
 namespace vdx::gui {
 

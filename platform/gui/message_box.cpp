@@ -1,14 +1,15 @@
 #include "platform/gui/message_box.h"
 
+#include "platform/gui/ansi_text.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
+
 #include <array>
 #include <optional>
 #include <utility>
 #include <vector>
-
-#include "platform/gui/ansi_text.h"
 
 namespace vdx::gui {
 

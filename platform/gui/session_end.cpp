@@ -4,10 +4,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <fcntl.h>
 #include <stdexcept>
 #include <system_error>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace vdx::gui {

@@ -11,7 +11,6 @@
 #include <QThread>
 
 #include <algorithm>
-
 #include <unistd.h>
 
 namespace vdx::gui {

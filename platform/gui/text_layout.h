@@ -3,13 +3,13 @@
 // alignment, end ellipsis, tab expansion and the calculated rectangle, as
 // pure functions over a text measurer so tests can check them exactly.
 
+#include "platform/gui/geometry.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "platform/gui/geometry.h"
 
 namespace vdx::gui {
 

@@ -1,8 +1,8 @@
 // Whole-record appends with O_APPEND, cut back when the disk runs full.
 
-#include "append_file.h"
+#include "platform/os/append_file.h"
 
-#include "winfile_internal.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <fcntl.h>

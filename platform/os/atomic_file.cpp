@@ -1,7 +1,7 @@
-#include "atomic_file.h"
+#include "platform/os/atomic_file.h"
 
-#include "file_error.h"
-#include "paths.h"
+#include "platform/os/file_error.h"
+#include "platform/os/paths.h"
 
 #include <cerrno>
 #include <cstdlib>

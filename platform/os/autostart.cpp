@@ -1,7 +1,7 @@
-#include "autostart.h"
+#include "platform/os/autostart.h"
 
-#include "registry_store.h"
-#include "winfile_internal.h"
+#include "platform/os/registry_store.h"
+#include "platform/os/winfile_internal.h"
 
 #include <dirent.h>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 // The Windows "Run" key as XDG autostart entries; used by registry.cpp only.
 
-#include "registry.h"
+#include "platform/os/registry.h"
 
 #include <optional>
 #include <string>

@@ -4,7 +4,7 @@
 // way is opened relative to the one before it with O_NOFOLLOW, and the last
 // component is acted on through the folder that holds it.
 
-#include "winfile_internal.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <linux/openat2.h>

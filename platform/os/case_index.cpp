@@ -4,7 +4,7 @@
 // queues an event before the call that changed the folder returns, so draining the queue before
 // each look gives the same answer as reading the folder at that moment.
 
-#include "winfile_internal.h"
+#include "platform/os/winfile_internal.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,6 @@
 // Names matched without regard to case, as on a Windows file system.
 
-#include "winfile_internal.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <optional>

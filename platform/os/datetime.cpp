@@ -1,4 +1,4 @@
-#include "datetime.h"
+#include "platform/os/datetime.h"
 
 #include <cmath>
 #include <limits>

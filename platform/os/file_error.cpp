@@ -1,4 +1,4 @@
-#include "file_error.h"
+#include "platform/os/file_error.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Existence tests, attributes and the folder and file operations of Windows.
 
-#include "paths.h"
-#include "winfile_internal.h"
+#include "platform/os/paths.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Wildcard enumeration and the facts of single paths.
 
-#include "paths.h"
-#include "wildcard.h"
-#include "winfile_internal.h"
+#include "platform/os/paths.h"
+#include "platform/os/wildcard.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <dirent.h>

@@ -1,4 +1,4 @@
-#include "host.h"
+#include "platform/os/host.h"
 
 #include <arpa/inet.h>
 #include <climits>

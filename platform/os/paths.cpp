@@ -1,4 +1,4 @@
-#include "paths.h"
+#include "platform/os/paths.h"
 
 #include <climits>
 #include <unistd.h>

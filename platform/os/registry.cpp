@@ -1,10 +1,10 @@
-#include "registry.h"
+#include "platform/os/registry.h"
 
-#include "atomic_file.h"
-#include "autostart.h"
-#include "file_error.h"
-#include "paths.h"
-#include "registry_store.h"
+#include "platform/os/atomic_file.h"
+#include "platform/os/autostart.h"
+#include "platform/os/file_error.h"
+#include "platform/os/paths.h"
+#include "platform/os/registry_store.h"
 
 #include <cerrno>
 #include <fcntl.h>

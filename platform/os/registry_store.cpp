@@ -1,9 +1,9 @@
-#include "registry_store.h"
+#include "platform/os/registry_store.h"
 
-#include "atomic_file.h"
-#include "file_error.h"
-#include "paths.h"
-#include "winfile_internal.h"
+#include "platform/os/atomic_file.h"
+#include "platform/os/file_error.h"
+#include "platform/os/paths.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // The file behind one registry hive and the folders the registry lives in;
 // used by registry.cpp only.
 
-#include "registry.h"
+#include "platform/os/registry.h"
 
 #include <cstdint>
 #include <functional>

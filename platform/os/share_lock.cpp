@@ -1,6 +1,6 @@
 // Windows share modes between our own opens, as open-file-description locks.
 
-#include "winfile_internal.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "wildcard.h"
+#include "platform/os/wildcard.h"
 
-#include "ascii.h"
+#include "platform/os/ascii.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // Open files with Windows dispositions and share modes.
 
-#include "winfile_internal.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <fcntl.h>

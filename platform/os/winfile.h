@@ -3,9 +3,9 @@
 // without regard to case, exclusive and shared opens between our own
 // processes and threads, attributes, wildcard enumeration.
 
-#include "datetime.h"
-#include "file_error.h"
-#include "unique_fd.h"
+#include "platform/os/datetime.h"
+#include "platform/os/file_error.h"
+#include "platform/os/unique_fd.h"
 
 #include <cstdint>
 #include <optional>

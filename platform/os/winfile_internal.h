@@ -1,9 +1,9 @@
 #pragma once
 // Pieces shared by the modules behind winfile.h; not for other callers.
 
-#include "ascii.h"
-#include "unique_fd.h"
-#include "winfile.h"
+#include "platform/os/ascii.h"
+#include "platform/os/unique_fd.h"
+#include "platform/os/winfile.h"
 
 #include <fcntl.h>
 #include <optional>

@@ -2,12 +2,13 @@
 // Offscreen pictures of controls: painted into an image filled with a canary
 // colour first, so pixels a control leaves alone are visible.
 
+#include "platform/gui/color.h"
+
+#include "Picture.h"
+
 #include <QImage>
 #include <QRect>
 #include <QWidget>
-
-#include "Picture.h"
-#include "platform/gui/color.h"
 
 namespace vdx::test {
 

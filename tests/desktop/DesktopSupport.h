@@ -4,30 +4,30 @@
 // single-instance socket live there), free and busy ports, a small FTP
 // client on a raw socket, and waiting while Qt delivers events.
 
+#include "ftpengine/VFGlobals.h"
+#include "shared/VardexUsersXML.h"
+
 #include "InstallRoot.h"
 #include "IsolatedEnv.h"
 #include "TempDir.h"
-#include "ftpengine/VFGlobals.h"
-#include "shared/VardexUsersXML.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
 #include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/time.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <netinet/in.h>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 

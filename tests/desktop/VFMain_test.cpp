@@ -1,13 +1,13 @@
 // The main window driven in-process: log lines from the server and from
 // other threads, a failed start, placement, the menu commands and a picture.
 
-#include "DesktopSupport.h"
+#include "ftpdesktop/VFMain.h"
+
 #include "controls/labels/FcLabel.h"
 #include "controls/lists/FcTabbedListBox.h"
 #include "controls/panels/FcPanel.h"
 #include "controls/storage/FcMonitors.h"
 #include "ftpdesktop/VFAboutDlg.h"
-#include "ftpdesktop/VFMain.h"
 #include "ftpdesktop/VFViewLogDlg.h"
 #include "ftpdesktop/VdxVersionInfo.h"
 #include "ftpengine/VFFTPServer.h"
@@ -17,6 +17,8 @@
 #include "platform/gui/message_box.h"
 #include "platform/gui/single_instance.h"
 #include "platform/os/registry.h"
+
+#include "DesktopSupport.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,7 +1,8 @@
 // Version strings, the application title and the About box.
 
-#include "ftpdesktop/VFAboutDlg.h"
 #include "ftpdesktop/VdxVersionInfo.h"
+
+#include "ftpdesktop/VFAboutDlg.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/color.h"
 #include "platform/gui/message_box.h"

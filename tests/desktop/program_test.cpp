@@ -6,15 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
+#include <signal.h>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
 
 extern char** environ;

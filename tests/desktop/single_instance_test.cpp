@@ -1,7 +1,8 @@
 // One instance per user and title: the second one reaches the first and ends.
 
-#include "DesktopSupport.h"
 #include "platform/gui/single_instance.h"
+
+#include "DesktopSupport.h"
 
 #include <QLocalServer>
 

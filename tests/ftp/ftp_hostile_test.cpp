@@ -4,6 +4,7 @@
 // uploads whose data connection never comes.
 
 #include "platform/ftp/socket_io.h"
+
 #include "server_fixture.h"
 
 #include <gtest/gtest.h>

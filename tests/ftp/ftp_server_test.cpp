@@ -4,10 +4,10 @@
 #include "server_fixture.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <fcntl.h>
 #include <thread>
-#include <zlib.h>
 
 namespace vdx::test {
 namespace {

@@ -6,9 +6,9 @@
 #include "platform/ftp/stream.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <random>
-#include <zlib.h>
 
 namespace vdx::ftp {
 namespace {

@@ -2,8 +2,9 @@
 // A small binding of the FTP server's events to one temporary folder, standing in for the data
 // module: one user, every FTP path mapped below the folder, files opened through vdx::os::File.
 
-#include "TempDir.h"
 #include "platform/ftp/ftp_server.h"
+
+#include "TempDir.h"
 
 #include <filesystem>
 #include <mutex>

@@ -2,8 +2,9 @@
 // that stops taking spliced bytes midway. Each must leave exactly the bytes sent behind the
 // stream's starting position.
 
-#include "TempDir.h"
 #include "platform/ftp/transfer.h"
+
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

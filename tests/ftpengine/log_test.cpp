@@ -3,17 +3,22 @@
 // (held by another opener, unopenable, a full disk, a full queue), and lines
 // from many threads.
 
-#include "../ftp/raw_client.h"
-#include "InstallRoot.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VdxFTPServerDataModule.h"
 #include "platform/os/winfile.h"
 
+#include "../ftp/raw_client.h"
+#include "InstallRoot.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -22,18 +27,13 @@
 #include <regex>
 #include <set>
 #include <sstream>
-#include <thread>
-#include <vector>
-
-#include <cerrno>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace vdx {
 namespace {

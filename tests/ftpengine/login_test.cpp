@@ -1,20 +1,20 @@
 // The users table and the login check: every attempt rereads "Users.xml".
 
-#include "InstallRoot.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
 #include "shared/VdxXmlDoc.h"
+
+#include "InstallRoot.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
-
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace vdx {
 namespace {

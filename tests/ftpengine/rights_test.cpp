@@ -1,9 +1,10 @@
 // Access query and rights: roots and permissions by user, settings and the
 // flattened FTP path; the path helpers of the data module.
 
-#include "InstallRoot.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VdxFTPServerDataModule.h"
+
+#include "InstallRoot.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,10 @@
 // "Settings.xml" bytes, its reading rules, and the paths the globals derive.
 
-#include "InstallRoot.h"
 #include "ftpengine/VFGlobals.h"
 #include "platform/os/file_error.h"
 #include "shared/VdxXmlDoc.h"
+
+#include "InstallRoot.h"
 
 #include <gtest/gtest.h>
 

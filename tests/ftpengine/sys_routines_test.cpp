@@ -1,17 +1,17 @@
 // Log timestamp, file date stamp, host name and address, autostart entries.
 
-#include "TempDir.h"
 #include "ftpengine/VdxSysRoutines.h"
 #include "platform/os/datetime.h"
+
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
-
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,10 +1,11 @@
 // Bitmaps, block transfers, transparent masks and the rectangle gradient.
+#include "platform/gui/bitmap.h"
+
+#include "Picture.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
-
-#include "Picture.h"
-#include "platform/gui/bitmap.h"
 
 namespace vdx::gui {
 namespace {

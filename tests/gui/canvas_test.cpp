@@ -1,10 +1,11 @@
 // The canvas's drawing rules, pixel by pixel.
+#include "platform/gui/canvas.h"
+
+#include "Picture.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
-
-#include "Picture.h"
-#include "platform/gui/canvas.h"
 
 namespace vdx::gui {
 namespace {

@@ -1,9 +1,9 @@
 // The fixed system colours as the pixels show them.
-#include <gtest/gtest.h>
+#include "platform/gui/color.h"
 
 #include <QColor>
 
-#include "platform/gui/color.h"
+#include <gtest/gtest.h>
 
 namespace vdx::gui {
 namespace {

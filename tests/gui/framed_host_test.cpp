@@ -1,17 +1,20 @@
 // The framed-control host: frame margin and client painting, colours,
 // loading, hot state notifications.
-#include <gtest/gtest.h>
+#include "platform/gui/framed_host.h"
+
+#include "controls/base/FcDraw.h"
+
+#include "Picture.h"
 
 #include <QApplication>
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include "Picture.h"
-#include "controls/base/FcDraw.h"
-#include "platform/gui/framed_host.h"
 
 namespace vdx::gui {
 namespace {

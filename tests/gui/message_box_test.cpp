@@ -1,16 +1,18 @@
 // Message boxes through the scripted handler, and the exception guard at
 // event and slot boundaries.
-#include <gtest/gtest.h>
+#include "platform/gui/message_box.h"
+
+#include "platform/gui/exception_guard.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QTimer>
+
+#include <gtest/gtest.h>
+
 #include <stdexcept>
 #include <vector>
-
-#include "platform/gui/exception_guard.h"
-#include "platform/gui/message_box.h"
 
 namespace vdx::gui {
 namespace {

@@ -1,13 +1,14 @@
 // DrawText geometry over a fixed-width measurer (6 pixels a character,
 // lines 13 high), and the font mapping over the installed faces.
-#include <gtest/gtest.h>
-
-#include <QImage>
+#include "platform/gui/text_layout.h"
 
 #include "controls/base/FcDraw.h"
 #include "platform/gui/canvas.h"
 #include "platform/gui/font.h"
-#include "platform/gui/text_layout.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
 
 namespace vdx::gui {
 namespace {

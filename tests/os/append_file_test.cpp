@@ -1,6 +1,7 @@
 // Whole-record appends to a log that others read and may hold.
 
 #include "platform/os/append_file.h"
+
 #include "platform/os/winfile.h"
 
 #include "TempDir.h"

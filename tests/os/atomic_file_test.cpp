@@ -1,10 +1,12 @@
 #include "platform/os/atomic_file.h"
+
 #include "platform/os/file_error.h"
 #include "platform/os/paths.h"
 
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>

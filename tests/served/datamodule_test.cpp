@@ -1,11 +1,12 @@
 // The data module's own routines and its life cycle around the FTP component: path
 // mapping, time conversions, passive ports, settings, start and stop.
 
-#include "TempDir.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
 #include "ftpengine/VdxFTPServerDataModule.h"
 #include "platform/os/datetime.h"
+
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

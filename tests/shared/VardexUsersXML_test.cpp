@@ -1,19 +1,19 @@
 #include "shared/VardexUsersXML.h"
+
+#include "platform/os/file_error.h"
 #include "shared/VdxMisc.h"
 #include "shared/VdxXmlDoc.h"
 
 #include "TempDir.h"
-#include "platform/os/file_error.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <csignal>
 #include <random>
-#include <thread>
-
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vdx {

@@ -3,8 +3,9 @@
 
 #include "shared/VdxSettingsXML.h"
 
-#include "TempDir.h"
 #include "shared/VdxXmlDoc.h"
+
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
-#include "shared/VdxMisc.h"
 #include "shared/VdxTxtUtils.h"
+
+#include "shared/VdxMisc.h"
 
 #include <gtest/gtest.h>
 

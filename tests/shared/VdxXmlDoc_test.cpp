@@ -1,7 +1,8 @@
 #include "shared/VdxXmlDoc.h"
 
-#include "TempDir.h"
 #include "platform/os/file_error.h"
+
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

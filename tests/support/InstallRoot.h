@@ -1,8 +1,9 @@
 #pragma once
 // A temporary install root with the server's folder and its files.
 
-#include "TempDir.h"
 #include "shared/VardexUsersXML.h"
+
+#include "TempDir.h"
 
 #include <filesystem>
 #include <string>

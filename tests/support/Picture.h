@@ -3,12 +3,13 @@
 // back as rows of characters through a legend, so a test states the exact
 // picture it expects.
 
+#include "platform/gui/color.h"
+
 #include <QImage>
+
 #include <initializer_list>
 #include <string>
 #include <vector>
-
-#include "platform/gui/color.h"
 
 namespace vdx::test {
 

@@ -1,14 +1,14 @@
 // One application object for every test of a program (offscreen), named
 // after the program.
 
+#include "platform/gui/application.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#include "platform/gui/application.h"
 
 namespace {
 

@@ -2,9 +2,10 @@
 
 #ifdef VDX_DEMO_ROOT_TOOL
 
-#include "TempDir.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
+
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <map>
 #include <sstream>
-
 #include <sys/wait.h>
 
 namespace vdx {

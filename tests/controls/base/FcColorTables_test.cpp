@@ -1,7 +1,7 @@
 // The named colour tables of the colour pickers.
-#include <gtest/gtest.h>
-
 #include "controls/base/FcColorTables.h"
+
+#include <gtest/gtest.h>
 
 namespace vdx {
 namespace {

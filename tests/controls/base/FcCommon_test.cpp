@@ -1,17 +1,20 @@
 // Common support: text routines, the shared blink timer, the scheme read
 // from the registry, the version test and image combo box items.
-#include <gtest/gtest.h>
+#include "controls/base/FcCommon.h"
+
+#include "platform/gui/class_errors.h"
+#include "platform/os/registry.h"
+
+#include "TempDir.h"
 
 #include <QComboBox>
 #include <QTimer>
+
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include "TempDir.h"
-#include "controls/base/FcCommon.h"
-#include "platform/gui/class_errors.h"
-#include "platform/os/registry.h"
 
 namespace vdx {
 namespace {

@@ -1,13 +1,15 @@
 // Frames painted by sides in every frame style, from the fixed tables and
 // derived from a face colour, and the colour model they are derived with. Legend: w highlight, s
 // shadow, k dark shadow, f face / 3D light, '.' untouched.
-#include <gtest/gtest.h>
+#include "controls/base/FcDraw.h"
+
+#include "controls/base/FcCommon.h"
+
+#include "Picture.h"
 
 #include <QWidget>
 
-#include "Picture.h"
-#include "controls/base/FcCommon.h"
-#include "controls/base/FcDraw.h"
+#include <gtest/gtest.h>
 
 namespace vdx {
 namespace {

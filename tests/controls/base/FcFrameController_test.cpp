@@ -1,13 +1,14 @@
 // The frame controller's pushes: names, order, mask, update brackets.
+#include "controls/base/FcFrameController.h"
+
+#include "controls/base/FcFramedControl.h"
+#include "platform/gui/class_errors.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "controls/base/FcFrameController.h"
-#include "controls/base/FcFramedControl.h"
-#include "platform/gui/class_errors.h"
 
 namespace vdx {
 namespace {

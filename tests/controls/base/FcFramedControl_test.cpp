@@ -2,12 +2,13 @@
 // raised from Qt's events.
 #include "controls/base/FcFramedControl.h"
 
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 

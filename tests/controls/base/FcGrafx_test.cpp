@@ -1,12 +1,15 @@
 // Gradients, glyphs and arrows, pixel by pixel.
-#include <gtest/gtest.h>
+#include "controls/base/FcGrafx.h"
 
-#include <QWidget>
-#include <algorithm>
+#include "controls/base/FcCommon.h"
 
 #include "Picture.h"
-#include "controls/base/FcCommon.h"
-#include "controls/base/FcGrafx.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vdx {
 namespace {

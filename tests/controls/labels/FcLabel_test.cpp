@@ -1,13 +1,15 @@
 #include "controls/labels/FcLabel.h"
 
-#include <gtest/gtest.h>
+#include "controls/base/FcCommon.h"
+
+#include "WidgetPictures.h"
 
 #include <QCoreApplication>
 #include <QEnterEvent>
-#include <memory>
 
-#include "WidgetPictures.h"
-#include "controls/base/FcCommon.h"
+#include <gtest/gtest.h>
+
+#include <memory>
 
 namespace vdx {
 namespace {

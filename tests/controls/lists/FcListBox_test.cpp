@@ -1,16 +1,17 @@
 #include "controls/lists/FcListBox.h"
 
-#include <gtest/gtest.h>
+#include "controls/base/FcFrameController.h"
+#include "platform/os/file_error.h"
+
+#include "TempDir.h"
+#include "WidgetPictures.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTimer>
 
-#include "TempDir.h"
-#include "WidgetPictures.h"
-#include "controls/base/FcFrameController.h"
-#include "platform/os/file_error.h"
+#include <gtest/gtest.h>
 
 namespace vdx {
 namespace {

@@ -1,12 +1,12 @@
 #include "controls/lists/FcListSelection.h"
 
+#include "controls/lists/FcListItems.h"
+#include "platform/gui/class_errors.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "controls/lists/FcListItems.h"
-#include "platform/gui/class_errors.h"
 
 namespace vdx {
 namespace {

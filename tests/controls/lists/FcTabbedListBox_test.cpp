@@ -1,9 +1,9 @@
 #include "controls/lists/FcTabbedListBox.h"
 
-#include <gtest/gtest.h>
-
 #include "TempDir.h"
 #include "WidgetPictures.h"
+
+#include <gtest/gtest.h>
 
 namespace vdx {
 namespace {

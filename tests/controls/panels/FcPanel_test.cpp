@@ -1,12 +1,13 @@
 #include "controls/panels/FcPanel.h"
 
-#include <gtest/gtest.h>
+#include "controls/base/FcFrameController.h"
+
+#include "WidgetPictures.h"
 
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "WidgetPictures.h"
-#include "controls/base/FcFrameController.h"
+#include <gtest/gtest.h>
 
 namespace vdx {
 namespace {

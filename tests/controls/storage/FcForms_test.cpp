@@ -1,9 +1,10 @@
 #include "controls/storage/FcForms.h"
 
-#include "IsolatedEnv.h"
 #include "controls/storage/FcMonitors.h"
 #include "platform/gui/message_box.h"
 #include "platform/os/registry.h"
+
+#include "IsolatedEnv.h"
 
 #include <QCloseEvent>
 #include <QShowEvent>

@@ -1,8 +1,9 @@
 #include "controls/storage/FcRegIniFile.h"
 
-#include "IsolatedEnv.h"
 #include "platform/os/paths.h"
 #include "platform/os/registry.h"
+
+#include "IsolatedEnv.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
 #include "controls/storage/FcVersionInfo.h"
 
-#include "TempDir.h"
 #include "controls/storage/FcIntLst.h"
 #include "platform/os/paths.h"
+
+#include "TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
 // The caption table and the base button dialog's layouts.
 
+#include "shared/gui/VdxButtonDlg.h"
+
 #include "platform/gui/ansi_text.h"
 #include "shared/VdxLanguage.h"
-#include "shared/gui/VdxButtonDlg.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,11 +1,12 @@
 // The user grid's check mark.
+#include "shared/gui/VdxCheckMark.h"
+
+#include "Picture.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <utility>
-
-#include "Picture.h"
-#include "shared/gui/VdxCheckMark.h"
 
 namespace vdx {
 namespace {
