@@ -58,6 +58,15 @@ TModalResult EscapeResult(TMsgDlgButtons buttons) {
     return mrCancel;
 }
 
+// Texts break lines with CR (as the platform's boxes read it), LF or CR LF;
+// QLabel breaks on LF only, and only some styles wrap at a lone CR.
+QString BoxText(const std::string& text) {
+    QString shown = AnsiToQString(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 TModalResult ShowOnScreen(const TMessageBoxRequest& r) {
     QMessageBox box(r.Parent);
     switch (r.Type) {
@@ -78,7 +87,7 @@ TModalResult ShowOnScreen(const TMessageBoxRequest& r) {
         break;
     }
     box.setWindowTitle(AnsiToQString(r.Caption));
-    box.setText(AnsiToQString(r.Text));
+    box.setText(BoxText(r.Text));
     std::vector<std::pair<QAbstractButton*, TModalResult>> shown;
     for (const ButtonInfo& b : kButtons) {
         if (!r.Buttons.Contains(b.Button))

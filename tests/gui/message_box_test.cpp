@@ -4,14 +4,18 @@
 
 #include "platform/gui/exception_guard.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QObject>
+#include <QStyle>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace vdx::gui {
@@ -76,6 +80,55 @@ TEST(MessageBoxes, ApplicationMessageBoxFlags) {
         EXPECT_EQ(boxes.Shown[0].Type, c.type) << c.flags;
         EXPECT_EQ(boxes.Shown[0].Buttons, c.buttons) << c.flags;
         EXPECT_EQ(boxes.Shown[0].DefaultButton, c.defaultButton) << c.flags;
+    }
+}
+
+// Puts the application's style back whatever a test does.
+class StyleGuard {
+public:
+    explicit StyleGuard(const char* style) : m_saved(QApplication::style()->name()) {
+        QApplication::setStyle(QString::fromLatin1(style));
+    }
+    ~StyleGuard() { QApplication::setStyle(m_saved); }
+    StyleGuard(const StyleGuard&) = delete;
+    StyleGuard& operator=(const StyleGuard&) = delete;
+
+private:
+    QString m_saved;
+};
+
+TEST(MessageBoxes, LineBreaksShowAsLinesUnderEveryStyle) {
+    struct Case {
+        const char* style;
+        const char* breakText;
+        const char* name;
+    };
+    const Case cases[] = {{"windows", "\r", "windows CR"},      {"windows", "\n", "windows LF"},
+                          {"windows", "\r\n", "windows CR LF"}, {"fusion", "\r", "fusion CR"},
+                          {"fusion", "\n", "fusion LF"},        {"fusion", "\r\n", "fusion CR LF"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StyleGuard style(c.style);
+        const std::string br = c.breakText;
+        const std::string text = "Port in use" + br + "Maybe there is another FTP-server" + br +
+                                 "Please select another port number.";
+        std::string shown;
+        int height = 0;
+        int lineSpacing = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            ASSERT_NE(box, nullptr);
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            ASSERT_NE(label, nullptr);
+            shown = label->text().toStdString();
+            height = label->height();
+            lineSpacing = label->fontMetrics().lineSpacing();
+            box->close();
+        });
+        EXPECT_EQ(MessageDlg(text, TMsgDlgType::mtError, TMsgDlgBtn::mbOK), mrOk);
+        EXPECT_EQ(shown, "Port in use\nMaybe there is another FTP-server\n"
+                         "Please select another port number.");
+        EXPECT_GE(height, 3 * lineSpacing);
     }
 }
 
