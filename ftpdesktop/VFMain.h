@@ -65,8 +65,8 @@ public:
     void TrimLogList();
     // Scrolls so that the newest line is the last one shown.
     void ScrollToLastLine();
-    // Brings the window to the front, restored if minimised (a later
-    // instance asks for this).
+    // Brings the window to the front, restored if minimised, or its open
+    // modal dialog when there is one (a later instance asks for this).
     void BringToFront();
 
     // The menu commands.

@@ -4,6 +4,7 @@
 #include "platform/gui/message_box.h"
 #include "platform/gui/single_instance.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -55,8 +56,12 @@ int ReportFailedStart(const std::string& programName) {
 void BringToFront(QWidget& window) {
     window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
     window.show();
-    window.raise();
-    window.activateWindow();
+    // While a modal dialog is open the window only takes input through it:
+    // raising the window would put it over its own dialog.
+    QWidget* const target = QApplication::activeModalWidget();
+    QWidget& front = target ? *target : window;
+    front.raise();
+    front.activateWindow();
 }
 
 } // namespace vdx::gui

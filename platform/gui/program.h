@@ -49,7 +49,8 @@ private:
 // error box. Returns 1, the exit code of such a start.
 int ReportFailedStart(const std::string& programName);
 
-// Restores a minimized window and brings it to the top with the focus.
+// Restores a minimized window and brings the window that takes its input to
+// the top with the focus: the open modal dialog, else the window itself.
 void BringToFront(QWidget& window);
 
 } // namespace vdx::gui

@@ -329,6 +329,44 @@ void OnNextModal(const std::function<void(QWidget&)>& check) {
     });
 }
 
+TEST_F(MainWindowTest, LaterInstanceActivatesTheOpenModalDialogNotTheBlockedWindow) {
+    Start();
+    TFMain w(*globals, versionInfo);
+    w.show();
+    ASSERT_TRUE(test::WaitUntil([&] { return ListHas(w, "Started"); }));
+    gui::TSingleInstance first("VdxFtpServr");
+    first.OnActivate = [&w] { w.BringToFront(); };
+    ASSERT_TRUE(first.Claim());
+    struct Case {
+        const char* name;
+        QAction* command;
+    };
+    for (const Case& c : {Case{"about", w.About1}, Case{"log viewer", w.OpenLogfileMenuItem}}) {
+        SCOPED_TRACE(c.name);
+        bool checked = false;
+        OnNextModal([&](QWidget& modal) {
+            checked = true;
+            w.activateWindow(); // the user clicked the main window's button on the task bar
+            ASSERT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &w; }));
+            gui::TSingleInstance later("VdxFtpServr");
+            EXPECT_FALSE(later.Claim());
+            EXPECT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &modal; }));
+            EXPECT_EQ(QApplication::activeModalWidget(), &modal);
+        });
+        c.command->trigger();
+        EXPECT_TRUE(checked);
+    }
+    // No dialog open: the main window itself.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &other; }));
+    gui::TSingleInstance later("VdxFtpServr");
+    EXPECT_FALSE(later.Claim());
+    EXPECT_TRUE(test::WaitUntil([&] { return QApplication::activeWindow() == &w; }));
+    EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(MainWindowTest, OpenLogfileShowsTheWholeFileInFittedColumns) {
     Start();
     std::string text;
