@@ -95,7 +95,9 @@ TFMain::TFMain(TFGlobals& globals, const TVersionInfo& versionInfo, QWidget* par
     listLayout->addWidget(LogTabbedListBox);
     layout->addLayout(listLayout, 1);
     setCentralWidget(client);
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // The bar is not laid out yet; its size hint can be a pixel short of the
+    // height it gets at the window's width.
+    resize(kClientWidth, kClientHeight + menuBar()->heightForWidth(kClientWidth));
 
     RegIniFile->setObjectName(QStringLiteral("RegIniFile"));
     RegIniFile->SetPath("Software\\Vardex\\VdxFtpserver");

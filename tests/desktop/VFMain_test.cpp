@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -267,6 +268,26 @@ TEST_F(MainWindowTest, ServerThatCannotBeCreatedIsReportedNotStarted) {
         EXPECT_EQ(client.Connect(port).code, 0);
     }
     EXPECT_EQ(test::CountLabel(test::ReadLines(root.LogPath()), "Started"), 0);
+}
+
+TEST_F(MainWindowTest, ClientAreaBelowTheMenuBarIsTheDesignedSizeUnderEveryStyle) {
+    Start();
+    // The styles give the menu bar different heights.
+    for (const char* style : {"windows", "fusion"}) {
+        SCOPED_TRACE(style);
+        const QString saved = QApplication::style()->name();
+        QApplication::setStyle(QString::fromLatin1(style));
+        {
+            TFMain w(*globals, versionInfo); // no placement saved yet
+            w.show();
+            const QWidget& client = *w.centralWidget();
+            EXPECT_EQ(QRect(client.mapTo(&w, QPoint(0, 0)), client.size()),
+                      QRect(0, w.menuBar()->height(), 643, 504));
+            EXPECT_EQ(w.size(), QSize(643, w.menuBar()->height() + 504));
+        }
+        QApplication::setStyle(saved);
+        os::TRegistry(os::RootKey::CurrentUser).DeleteKey(kPlacementKey);
+    }
 }
 
 TEST_F(MainWindowTest, PlacementOffEveryMonitorReopensAtTheOrigin) {
