@@ -22,7 +22,7 @@ TFViewLogDlg::TFViewLogDlg(QWidget* owner, const TFGlobals& globals)
       m_globals(globals) {
     setObjectName(QStringLiteral("FViewLogDlg"));
     setWindowTitle(QStringLiteral("FViewLogDlg"));
-    resize(kClientWidth, kClientHeight);
+    setFixedSize(kClientWidth, kClientHeight);
 
     LogTabbedListBox->setObjectName(QStringLiteral("LogTabbedListBox"));
     LogTabbedListBox->BeginLoading();

@@ -64,7 +64,9 @@ TVdButtonDlg::TVdButtonDlg(QWidget* owner)
     BtnHelp->setObjectName(QStringLiteral("BtnHelp"));
     PnlButton->setGeometry(0, kClientHeight - kPanelHeight, kClientWidth, kPanelHeight);
     m_panelWidth = kClientWidth;
-    resize(kClientWidth, kClientHeight);
+    // A dialog border: the user cannot resize it; a derived dialog sets its
+    // own fixed size.
+    setFixedSize(kClientWidth, kClientHeight);
     AlignPanels();
 
     setTabOrder(BtnHelp, BtnOK);

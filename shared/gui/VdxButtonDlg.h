@@ -2,7 +2,8 @@
 // The base of most dialogs: a content area above and, along the bottom, a
 // panel with OK, Cancel and Help, placed right-aligned in an 80-pixel raster
 // by ArrangeButtons. Derived dialogs put their controls into ClientArea()
-// and switch the panel to close-only or without Help.
+// and switch the panel to close-only or without Help. The dialog has a fixed
+// size (setFixedSize changes it; resize does not).
 
 #include "platform/gui/message_box.h"
 

@@ -403,6 +403,8 @@ TEST_F(MainWindowTest, OpenLogfileShowsTheWholeFileInFittedColumns) {
         checked = true;
         EXPECT_EQ(dlg->windowTitle(), "View Logfile");
         EXPECT_EQ(dlg->size(), QSize(598, 502));
+        EXPECT_EQ(dlg->minimumSize(), dlg->size()); // a dialog border
+        EXPECT_EQ(dlg->maximumSize(), dlg->size());
         const auto& items = dlg->LogTabbedListBox->Items();
         ASSERT_EQ(items.Count(), 150);
         EXPECT_EQ(items[149],

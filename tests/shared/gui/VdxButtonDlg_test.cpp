@@ -93,6 +93,17 @@ TEST(VdButtonDlg, DesignLayoutUntilASetterRuns) {
     EXPECT_EQ(NextTabStop(dlg.BtnCancel), dlg.BtnHelp);
 }
 
+TEST(VdButtonDlg, DialogBorderIsAFixedSize) {
+    TestDlg dlg(false, true);
+    dlg.show();
+    EXPECT_EQ(dlg.size(), QSize(388, 246));
+    EXPECT_EQ(dlg.minimumSize(), dlg.size());
+    EXPECT_EQ(dlg.maximumSize(), dlg.size());
+    dlg.resize(500, 300); // as a drag on the border would
+    EXPECT_EQ(dlg.size(), QSize(388, 246));
+    EXPECT_EQ(dlg.PnlButton->geometry(), QRect(0, 206, 388, 40));
+}
+
 TEST(VdButtonDlg, ArrangeButtonsTable) {
     struct Case {
         const char* name;
@@ -112,7 +123,7 @@ TEST(VdButtonDlg, ArrangeButtonsTable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TestDlg dlg(c.closeOnly, c.showHelp);
-        dlg.resize(500, 300); // the raster follows the panel's width
+        dlg.setFixedSize(500, 300); // the raster follows the panel's width
         dlg.ArrangeButtons();
         dlg.show();
         const int w = dlg.PnlButton->width();
@@ -137,7 +148,7 @@ TEST(VdButtonDlg, RightAnchoredButtonsFollowAResize) {
     TestDlg dlg(false, false);
     dlg.show();
     ASSERT_EQ(dlg.BtnOK->x(), 388 - 161);
-    dlg.resize(600, 300);
+    dlg.setFixedSize(600, 300); // as a derived dialog sets its size
     EXPECT_EQ(dlg.PnlButton->geometry(), QRect(0, 260, 600, 40));
     EXPECT_EQ(dlg.BtnOK->x(), 600 - 161);
     EXPECT_EQ(dlg.BtnCancel->x(), 600 - 81);
