@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <exception>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <poll.h>
@@ -224,13 +225,14 @@ ReceiveStep ReceiveWithSplice(int dataFd, TStream& sink, const TransferOptions& 
     }
 }
 
-// The first kSpliceAfter bytes of a MODE S upload through a buffer: most uploads are small, and
-// for them a pipe costs more calls than it saves copies. Fallback (to splice) once that many came.
-ReceiveStep ReceiveFirstBytes(int dataFd, TStream& sink, const TransferOptions& options,
-                              ControlWatch& watch, Progress& progress, TransferResult& result) {
-    const auto buffer = std::make_unique_for_overwrite<char[]>(kSpliceAfter);
-    std::size_t received = 0;
-    while (received < kSpliceAfter) {
+// Receives through a buffer, inflating when inflater is given, until the data ends (Done) or
+// limit bytes came (Fallback: the caller goes on another way).
+ReceiveStep ReceiveBuffered(int dataFd, TStream& sink, const TransferOptions& options,
+                            ControlWatch& watch, Progress& progress, Inflater* inflater,
+                            std::size_t limit, TransferResult& result) {
+    const std::size_t readSize = std::min(limit, inflater ? kInflateReadSize : kTransferBufferSize);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(readSize);
+    for (std::size_t received = 0; received < limit;) {
         short revents = 0;
         const WaitResult waited =
             WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
@@ -238,51 +240,7 @@ ReceiveStep ReceiveFirstBytes(int dataFd, TStream& sink, const TransferOptions& 
             result = WaitEnded(waited);
             return ReceiveStep::Done;
         }
-        const ssize_t n = ::recv(dataFd, buffer.get(), kSpliceAfter - received, 0);
-        if (n == 0)
-            return ReceiveStep::Done;
-        if (n < 0) {
-            if (errno == EAGAIN || errno == EINTR)
-                continue;
-            result = NetworkFailure(errno);
-            return ReceiveStep::Done;
-        }
-        try {
-            sink.Write(buffer.get(), static_cast<std::size_t>(n));
-        } catch (const std::exception& e) {
-            result = {DataOutcome::LocalError, e.what()};
-            return ReceiveStep::Done;
-        }
-        progress.Add(static_cast<std::size_t>(n));
-        received += static_cast<std::size_t>(n);
-    }
-    return ReceiveStep::Fallback;
-}
-
-} // namespace
-
-TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& options,
-                             ControlWatch& watch) {
-    Progress progress(options.progress);
-    if (!options.deflate && sink.Handle() >= 0) {
-        TransferResult result;
-        if (ReceiveFirstBytes(dataFd, sink, options, watch, progress, result) ==
-                ReceiveStep::Done ||
-            ReceiveWithSplice(dataFd, sink, options, watch, progress, result) == ReceiveStep::Done)
-            return result;
-    }
-    auto buffer = std::make_unique_for_overwrite<char[]>(kTransferBufferSize);
-    std::optional<Inflater> inflater;
-    if (options.deflate)
-        inflater.emplace(kInflateChunkSize);
-    const std::size_t readSize = inflater ? kInflateReadSize : kTransferBufferSize;
-    for (;;) {
-        short revents = 0;
-        const WaitResult waited =
-            WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
-        if (waited != WaitResult::Ready)
-            return WaitEnded(waited);
-        const ssize_t n = ::recv(dataFd, buffer.get(), readSize, 0);
+        const ssize_t n = ::recv(dataFd, buffer.get(), std::min(readSize, limit - received), 0);
         if (n > 0) {
             const std::string_view got(buffer.get(), static_cast<std::size_t>(n));
             try {
@@ -296,16 +254,41 @@ TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& o
                     progress.Add(got.size());
                 }
             } catch (const std::exception& e) {
-                return {DataOutcome::LocalError, e.what()};
+                result = {DataOutcome::LocalError, e.what()};
+                return ReceiveStep::Done;
             }
+            received += got.size();
         } else if (n == 0) {
             if (inflater && !inflater->Finished())
-                return {DataOutcome::LocalError, "Compressed data ended early"};
-            return {};
+                result = {DataOutcome::LocalError, "Compressed data ended early"};
+            return ReceiveStep::Done;
         } else if (errno != EAGAIN && errno != EINTR) {
-            return NetworkFailure(errno);
+            result = NetworkFailure(errno);
+            return ReceiveStep::Done;
         }
     }
+    return ReceiveStep::Fallback;
+}
+
+} // namespace
+
+TransferResult ReceiveStream(int dataFd, TStream& sink, const TransferOptions& options,
+                             ControlWatch& watch) {
+    Progress progress(options.progress);
+    TransferResult result;
+    // A plain upload into a file: its first bytes through a buffer, since most uploads are small
+    // and a pipe costs them more calls than it saves copies; the rest spliced into the file.
+    if (!options.deflate && sink.Handle() >= 0 &&
+        (ReceiveBuffered(dataFd, sink, options, watch, progress, nullptr, kSpliceAfter, result) ==
+             ReceiveStep::Done ||
+         ReceiveWithSplice(dataFd, sink, options, watch, progress, result) == ReceiveStep::Done))
+        return result;
+    std::optional<Inflater> inflater;
+    if (options.deflate)
+        inflater.emplace(kInflateChunkSize);
+    ReceiveBuffered(dataFd, sink, options, watch, progress, inflater ? &*inflater : nullptr,
+                    std::numeric_limits<std::size_t>::max(), result);
+    return result;
 }
 
 } // namespace vdx::ftp
