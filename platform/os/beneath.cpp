@@ -112,6 +112,17 @@ std::string JoinDisk(const std::string& root, const std::vector<std::string>& pa
     return full;
 }
 
+// The root of path, opened, with path's components in parts and the root's
+// disk path in root; an empty descriptor with errno set where path is invalid
+// (EINVAL) or the root cannot be opened.
+UniqueFd OpenBeneath(const RootedPath& path, std::vector<std::string>& parts, std::string& root) {
+    if (!Split(path.path, parts) || path.root.empty()) {
+        errno = EINVAL;
+        return UniqueFd();
+    }
+    return UniqueFd(OpenRoot(path.root, root));
+}
+
 } // namespace
 
 std::optional<Place> PlaceOf(const std::string& path) {
@@ -127,69 +138,56 @@ std::optional<Place> PlaceOf(const std::string& path) {
 
 std::optional<Place> PlaceOf(const RootedPath& path) {
     std::vector<std::string> parts;
-    if (!Split(path.path, parts) || path.root.empty())
-        return Fail(EINVAL);
     std::string root;
-    UniqueFd dir(OpenRoot(path.root, root));
-    if (dir.Get() < 0)
+    UniqueFd dir = OpenBeneath(path, parts, root);
+    if (!dir)
         return std::nullopt;
-
-    Place place;
-    place.shown = path.path;
-    place.confined = true;
-    if (parts.empty()) {
-        place.name = ".";
-        place.full = JoinDisk(root, parts);
-        place.dirFd = dir.Get();
-        place.dir = std::move(dir);
-        return place;
-    }
-    const std::size_t folders = parts.size() - 1;
-    if (folders > 0) {
-        UniqueFd exact(OpenFoldersExactly(dir.Get(), parts, folders));
-        if (exact.Get() >= 0) {
-            dir = std::move(exact);
-        } else {
-            for (std::size_t i = 0; i < folders; ++i) {
-                UniqueFd next(OpenFolder(dir.Get(), parts[i]));
-                if (next.Get() < 0) // a link on the way is no way
-                    return Fail(errno == ENOTDIR ? ENOENT : errno);
-                dir = std::move(next);
+    if (!parts.empty()) {
+        const std::size_t folders = parts.size() - 1;
+        if (folders > 0) {
+            UniqueFd exact(OpenFoldersExactly(dir.Get(), parts, folders));
+            if (exact) {
+                dir = std::move(exact);
+            } else {
+                for (std::size_t i = 0; i < folders; ++i) {
+                    UniqueFd next(OpenFolder(dir.Get(), parts[i]));
+                    if (!next) // a link on the way is no way
+                        return Fail(errno == ENOTDIR ? ENOENT : errno);
+                    dir = std::move(next);
+                }
             }
         }
+        std::string& last = parts.back();
+        struct stat st {};
+        if (::fstatat(dir.Get(), last.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) {
+            if (const auto found = FindEntryIgnoringCase(dir.Get(), last))
+                last = *found;
+        }
     }
-    std::string& last = parts.back();
-    struct stat st {};
-    if (::fstatat(dir.Get(), last.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT) {
-        if (const auto found = FindEntryIgnoringCase(dir.Get(), last))
-            last = *found;
-    }
-    place.name = last;
+    Place place;
+    place.name = parts.empty() ? "." : parts.back();
+    place.shown = path.path;
     place.full = JoinDisk(root, parts);
-    place.dirFd = dir.Get();
+    place.confined = true;
     place.dir = std::move(dir);
     return place;
 }
 
 bool ForceFoldersBeneath(const RootedPath& path) {
     std::vector<std::string> parts;
-    if (!Split(path.path, parts) || path.root.empty()) {
-        errno = EINVAL;
-        return false;
-    }
     std::string root;
-    UniqueFd dir(OpenRoot(path.root, root));
-    if (dir.Get() < 0)
+    UniqueFd dir = OpenBeneath(path, parts, root);
+    if (!dir)
         return false;
     for (std::string& part : parts) {
         UniqueFd next(OpenFolder(dir.Get(), part));
-        if (next.Get() < 0 && errno == ENOENT) {
+        if (!next && errno == ENOENT) {
             // Made here, or by another at the same moment; a link is never made through.
             if (::mkdirat(dir.Get(), part.c_str(), 0777) != 0 && errno != EEXIST)
                 return false;
             next = UniqueFd(OpenFolder(dir.Get(), part));
         }
-        if (next.Get() < 0)
+        if (!next)
             return false;
         dir = std::move(next);
     }
@@ -198,8 +196,7 @@ bool ForceFoldersBeneath(const RootedPath& path) {
 
 bool IsSameEntry(const struct stat& opened, const Place& place) {
     struct stat named {};
-    if (::fstatat(place.dirFd, place.name.c_str(), &named,
-                  place.confined ? AT_SYMLINK_NOFOLLOW : 0) != 0)
+    if (::fstatat(place.DirFd(), place.name.c_str(), &named, place.StatFlags()) != 0)
         return false;
     return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
@@ -212,9 +209,8 @@ bool IsSameEntry(int fd, const Place& place) {
 std::optional<UniqueFd> HoldForRemoval(const Place& place) {
     // A name replaced between the open and the check is opened again.
     for (int attempt = 0; attempt < 8; ++attempt) {
-        UniqueFd fd(::openat(place.dirFd, place.name.c_str(),
-                             O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
-                                 (place.confined ? O_NOFOLLOW : 0)));
+        UniqueFd fd(::openat(place.DirFd(), place.name.c_str(),
+                             O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | place.OpenFlags()));
         if (fd.Get() < 0)
             return UniqueFd(); // unreadable to us: whether it is held cannot be told
         const int error = AcquireShareLocks(fd.Get(), true, Access::ReadWrite, Share::None);

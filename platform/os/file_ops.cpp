@@ -25,13 +25,9 @@ bool IsDir(const std::string& path) {
 
 using detail::Place;
 
-// Below a root the entry itself is looked at: a link there is missing.
-int StatFlags(const Place& place) {
-    return place.confined ? AT_SYMLINK_NOFOLLOW : 0;
-}
-
+// Below a root a link at the name is missing, whatever flags say.
 bool StatOf(const Place& place, struct stat& st, int flags) {
-    if (::fstatat(place.dirFd, place.name.c_str(), &st, flags) != 0)
+    if (::fstatat(place.DirFd(), place.name.c_str(), &st, flags) != 0)
         return false;
     return !(place.confined && S_ISLNK(st.st_mode)) || Fail(ENOENT);
 }
@@ -39,31 +35,31 @@ bool StatOf(const Place& place, struct stat& st, int flags) {
 bool RenameNoReplace(const Place& from, const Place& to, bool isDir) {
     const char* src = from.name.c_str();
     const char* dst = to.name.c_str();
-    if (::renameat2(from.dirFd, src, to.dirFd, dst, RENAME_NOREPLACE) == 0)
+    if (::renameat2(from.DirFd(), src, to.DirFd(), dst, RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // The file system cannot refuse atomically: a hard link can, for files.
     if (!isDir) {
-        if (::linkat(from.dirFd, src, to.dirFd, dst, 0) == 0) {
-            if (::unlinkat(from.dirFd, src, 0) == 0)
+        if (::linkat(from.DirFd(), src, to.DirFd(), dst, 0) == 0) {
+            if (::unlinkat(from.DirFd(), src, 0) == 0)
                 return true;
             const int error = errno;
-            ::unlinkat(to.dirFd, dst, 0);
+            ::unlinkat(to.DirFd(), dst, 0);
             return Fail(error);
         }
         if (errno == EEXIST || (errno != EPERM && errno != EOPNOTSUPP))
             return false;
     }
     struct stat st {};
-    if (::fstatat(to.dirFd, dst, &st, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(to.DirFd(), dst, &st, AT_SYMLINK_NOFOLLOW) == 0)
         return Fail(EEXIST);
-    return ::renameat(from.dirFd, src, to.dirFd, dst) == 0;
+    return ::renameat(from.DirFd(), src, to.DirFd(), dst) == 0;
 }
 
 bool SetAttributesAt(const Place& place, std::uint32_t attributes) {
     struct stat st {};
-    if (!StatOf(place, st, StatFlags(place)))
+    if (!StatOf(place, st, place.StatFlags()))
         return false;
     mode_t mode = st.st_mode & 07777;
     if ((attributes & FILE_ATTRIBUTE_READONLY) == 0)
@@ -75,19 +71,19 @@ bool SetAttributesAt(const Place& place, std::uint32_t attributes) {
     if (mode == (st.st_mode & 07777))
         return true;
     // Should a link take the name meanwhile, the change is refused, not passed on.
-    return ::fchmodat(place.dirFd, place.name.c_str(), mode, StatFlags(place)) == 0;
+    return ::fchmodat(place.DirFd(), place.name.c_str(), mode, place.StatFlags()) == 0;
 }
 
 bool FileExistsAt(const Place& place) {
     struct stat st {};
-    if (!StatOf(place, st, StatFlags(place)))
+    if (!StatOf(place, st, place.StatFlags()))
         return false;
     return S_ISREG(st.st_mode) || Fail(S_ISDIR(st.st_mode) ? EISDIR : ENOENT);
 }
 
 bool DirectoryExistsAt(const Place& place) {
     struct stat st {};
-    if (!StatOf(place, st, StatFlags(place)))
+    if (!StatOf(place, st, place.StatFlags()))
         return false;
     return S_ISDIR(st.st_mode) || Fail(ENOTDIR);
 }
@@ -106,18 +102,18 @@ bool DeleteFileAt(const Place& place) {
         if (!held)
             return false;
     }
-    return ::unlinkat(place.dirFd, place.name.c_str(), 0) == 0;
+    return ::unlinkat(place.DirFd(), place.name.c_str(), 0) == 0;
 }
 
 bool CreateDirAt(const Place& place) {
-    return ::mkdirat(place.dirFd, place.name.c_str(), 0777) == 0;
+    return ::mkdirat(place.DirFd(), place.name.c_str(), 0777) == 0;
 }
 
 bool RemoveDirAt(const Place& place) {
     struct stat st {};
     if (!StatOf(place, st, AT_SYMLINK_NOFOLLOW))
         return false;
-    return ::unlinkat(place.dirFd, place.name.c_str(), AT_REMOVEDIR) == 0;
+    return ::unlinkat(place.DirFd(), place.name.c_str(), AT_REMOVEDIR) == 0;
 }
 
 // The last component of path as the caller spelt it.
@@ -134,7 +130,7 @@ bool MoveAt(const Place& source, Place target, const std::string& given) {
     if (!StatOf(source, src, AT_SYMLINK_NOFOLLOW))
         return false;
     struct stat dst {};
-    if (::fstatat(target.dirFd, target.name.c_str(), &dst, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (::fstatat(target.DirFd(), target.name.c_str(), &dst, AT_SYMLINK_NOFOLLOW) == 0) {
         // Only the same entry spelt in other letter case may stand there.
         if (dst.st_dev != src.st_dev || dst.st_ino != src.st_ino ||
             given == ExtractFileName(source.name))

@@ -83,10 +83,6 @@ struct DirCloser {
     void operator()(DIR* d) const { ::closedir(d); }
 };
 
-} // namespace
-
-namespace {
-
 // The entries of the folder open at fd that match mask; below a root
 // (noFollow) a link is left out, as nothing could be opened through it.
 std::vector<FindData> ListFolder(int fd, const std::string& mask, bool noFollow) {
@@ -112,6 +108,11 @@ std::vector<FindData> ListFolder(int fd, const std::string& mask, bool noFollow)
     return result;
 }
 
+// How FindFile names an entry: its last component, or "/" for the file system's root.
+std::string ShownName(const std::string& disk) {
+    return disk == "/" ? disk : ExtractFileName(disk);
+}
+
 } // namespace
 
 std::vector<FindData> FindFiles(const std::string& pattern) {
@@ -127,16 +128,13 @@ std::vector<FindData> FindFiles(const std::string& pattern) {
 }
 
 std::vector<FindData> FindFiles(const RootedPath& pattern) {
-    const std::size_t slash = pattern.path.rfind('/');
-    const std::string mask =
-        slash == std::string::npos ? pattern.path : pattern.path.substr(slash + 1);
+    const std::string mask = ExtractFileName(pattern.path);
     if (mask.empty() || mask.find('\0') != std::string::npos)
         return {};
-    const auto place = detail::PlaceOf(
-        RootedPath{pattern.root, slash == std::string::npos ? "" : pattern.path.substr(0, slash)});
+    const auto place = detail::PlaceOf(RootedPath{pattern.root, ExtractFilePath(pattern.path)});
     if (!place)
         return {};
-    const int fd = ::openat(place->dirFd, place->name.c_str(),
+    const int fd = ::openat(place->DirFd(), place->name.c_str(),
                             O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return {};
@@ -152,16 +150,14 @@ std::optional<FindData> FindFile(const std::string& path) {
     const auto resolved = detail::DiskPath(trimmed);
     if (!resolved)
         return std::nullopt;
-    const std::string name = *resolved == "/" ? *resolved : ExtractFileName(*resolved);
-    return detail::StatFacts(AT_FDCWD, *resolved, name);
+    return detail::StatFacts(AT_FDCWD, *resolved, ShownName(*resolved));
 }
 
 std::optional<FindData> FindFile(const RootedPath& path) {
     const auto place = detail::PlaceOf(path);
     if (!place)
         return std::nullopt;
-    const std::string name = place->full == "/" ? place->full : ExtractFileName(place->full);
-    return detail::StatFacts(place->dirFd, place->name, name, true);
+    return detail::StatFacts(place->DirFd(), place->name, ShownName(place->full), true);
 }
 
 std::uint32_t GetFileAttributes(const RootedPath& path) {

@@ -34,13 +34,14 @@ int OpenOnce(const detail::Place& place, int flags, bool writes, Access access, 
              bool& canHold) {
     const char* name = place.name.c_str();
     canHold = true;
-    int fd = ::openat(place.dirFd, name, flags | (writes ? O_RDWR : O_RDONLY), 0666);
+    int fd = ::openat(place.DirFd(), name, flags | (writes ? O_RDWR : O_RDONLY), 0666);
     if (fd < 0 && errno == EACCES && access == Access::Write) {
-        fd = ::openat(place.dirFd, name, flags | O_WRONLY, 0666);
+        fd = ::openat(place.DirFd(), name, flags | O_WRONLY, 0666);
         canHold = false;
     }
     if (fd < 0 && errno == EISDIR && allowDirectory && (flags & O_EXCL) == 0) {
-        fd = ::openat(place.dirFd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (flags & O_NOFOLLOW));
+        fd = ::openat(place.DirFd(), name,
+                      O_RDONLY | O_DIRECTORY | O_CLOEXEC | (flags & O_NOFOLLOW));
         canHold = true;
     }
     if (fd >= 0)
@@ -55,9 +56,8 @@ int OpenOnce(const detail::Place& place, int flags, bool writes, Access access, 
 // The descriptor of the open, or -errno.
 int OpenFd(const detail::Place& place, Access access, Share share, Disposition disposition,
            bool allowDirectory) {
-    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK; // no waiting on a FIFO; cleared below
-    if (place.confined)
-        flags |= O_NOFOLLOW;
+    // No waiting on a FIFO: O_NONBLOCK is cleared below.
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | place.OpenFlags();
     switch (disposition) {
     case Disposition::OpenExisting:
         break;

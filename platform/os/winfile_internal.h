@@ -19,12 +19,16 @@ namespace vdx::os::detail {
 // its last component, reached without following any link, and that
 // component, which is then never followed either ("." for the root itself).
 struct Place {
-    UniqueFd dir; // owns dirFd where it is not AT_FDCWD
-    int dirFd = AT_FDCWD;
+    UniqueFd dir;          // the folder below a root; none for a plain path
     std::string name;      // as on disk where it exists, else as given
     std::string shown;     // what messages name: the caller's path
     std::string full;      // the disk path, for File::Path()
     bool confined = false; // no link may be followed at name
+
+    int DirFd() const noexcept { return dir ? dir.Get() : AT_FDCWD; }
+    // fstatat's flags for the entry at name, and open's addition for it.
+    int StatFlags() const noexcept { return confined ? AT_SYMLINK_NOFOLLOW : 0; }
+    int OpenFlags() const noexcept { return confined ? O_NOFOLLOW : 0; }
 };
 
 // nullopt with errno set: EINVAL for a NUL byte (or a ".." below a root),
