@@ -28,8 +28,10 @@ MiB = 1 << 20
 
 
 def free_port():
+    # Free on every address: ours listens on all of them, and the clients' own ports from
+    # 127.0.1.1 and up, lingering in TIME_WAIT after a run, would block that listener.
     with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
+        s.bind(("0.0.0.0", 0))
         return s.getsockname()[1]
 
 

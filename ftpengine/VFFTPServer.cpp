@@ -28,6 +28,13 @@ namespace {
 // this often while the trouble lasts, so a full disk does not flood the window.
 constexpr auto kLostLinesReportInterval = std::chrono::seconds(10);
 
+// How long the log writer lets lines gather after the first of them, so that
+// a busy server appends many lines at a time and its connections need not
+// wake the writer for each one. A wait for the lines (FlushLog), the stop and
+// a queue of kLogBatchLines end it early.
+constexpr auto kLogBatchDelay = std::chrono::milliseconds(10);
+constexpr std::size_t kLogBatchLines = kMaxQueuedLogLines / 4;
+
 struct UserFacts {
     bool admin = false;
     bool info = false; // Info flag and the server's info switch
@@ -85,7 +92,9 @@ std::string OneTextLine(std::string line) {
 // order the lines were queued. Connection threads only queue.
 class TFFTPServer::TLogWriter {
 public:
-    explicit TLogWriter(TFFTPServer& server) : m_server(server), m_thread([this] { Run(); }) {}
+    explicit TLogWriter(TFFTPServer& server)
+        : m_server(server), m_file(server.m_globals.GetLogFileName()), m_thread([this] { Run(); }) {
+    }
     // Its thread holds this object's address.
     TLogWriter(const TLogWriter&) = delete;
     TLogWriter& operator=(const TLogWriter&) = delete;
@@ -100,6 +109,7 @@ public:
     }
 
     void Push(std::string line) {
+        bool wake = false;
         {
             std::scoped_lock lock(m_mutex);
             if (m_queue.size() >= kMaxQueuedLogLines) {
@@ -108,8 +118,11 @@ public:
             }
             m_queue.push_back(std::move(line));
             ++m_queued;
+            // An idle writer is woken once; a gathering one only when the queue fills.
+            wake = !std::exchange(m_awake, true) || m_queue.size() == kLogBatchLines;
         }
-        m_wake.notify_one();
+        if (wake)
+            m_wake.notify_one();
     }
 
     void CountDropped() noexcept {
@@ -120,7 +133,12 @@ public:
     void Flush() {
         std::unique_lock lock(m_mutex);
         const std::uint64_t target = m_queued;
+        if (m_finished >= target)
+            return;
+        ++m_flushWaiters;
+        m_wake.notify_one();
         m_done.wait(lock, [&] { return m_finished >= target; });
+        --m_flushWaiters;
     }
 
 private:
@@ -137,23 +155,26 @@ private:
         std::unique_lock lock(m_mutex);
         for (;;) {
             const auto ready = [&] { return !m_queue.empty() || m_dropped > 0 || m_stopping; };
+            m_awake = false;
             if (lost.Any() && lastReport)
                 m_wake.wait_until(lock, *lastReport + kLostLinesReportInterval, ready);
             else
                 m_wake.wait(lock, ready);
+            m_awake = true;
+            const auto urgent = [&] {
+                return m_stopping || m_flushWaiters > 0 || m_queue.size() >= kLogBatchLines;
+            };
+            if (!m_queue.empty() && !urgent())
+                m_wake.wait_for(lock, kLogBatchDelay, urgent);
             std::deque<std::string> batch;
             batch.swap(m_queue);
             lost.dropped += std::exchange(m_dropped, 0);
             const bool stopping = m_stopping;
             lock.unlock();
 
-            for (const std::string& line : batch) {
-                if (!Append(line)) {
-                    ++lost.failed;
-                    lost.error = errno;
-                }
+            AppendAll(batch, lost);
+            for (const std::string& line : batch)
                 Raise(line);
-            }
             const auto now = std::chrono::steady_clock::now();
             if (lost.Any() &&
                 (stopping || !lastReport || now >= *lastReport + kLostLinesReportInterval)) {
@@ -170,12 +191,30 @@ private:
         }
     }
 
-    bool Append(const std::string& line) noexcept {
+    // Appends the lines, each whole or not at all. They go in one append; when
+    // that fails (the disk takes only some of them), one by one, so that every
+    // line that fits is there and every other is counted, as if each had been
+    // appended alone. The file takes the lines outside the share emulation, so
+    // no open of ours with any share mode keeps them out, and nothing about a
+    // refusal of it would be worth a retry.
+    void AppendAll(const std::deque<std::string>& batch, Lost& lost) noexcept {
         try {
-            return m_server.AppendToLogFile(line);
+            if (batch.size() > 1) {
+                std::string all;
+                for (const std::string& line : batch)
+                    all += line + "\r\n";
+                if (m_file.Append(all))
+                    return;
+            }
+            for (const std::string& line : batch) {
+                if (!m_file.Append(line + "\r\n")) {
+                    ++lost.failed;
+                    lost.error = errno;
+                }
+            }
         } catch (...) {
-            errno = ENOMEM;
-            return false;
+            lost.failed += batch.size();
+            lost.error = ENOMEM;
         }
     }
 
@@ -212,6 +251,7 @@ private:
     }
 
     TFFTPServer& m_server;
+    os::AppendFile m_file; // the writer thread's alone
     std::mutex m_mutex;
     std::condition_variable m_wake; // lines queued, dropped, or stop
     std::condition_variable m_done; // lines finished
@@ -219,6 +259,8 @@ private:
     std::uint64_t m_queued = 0;   // lines ever queued
     std::uint64_t m_finished = 0; // of them appended or counted lost, and passed on
     std::uint64_t m_dropped = 0;  // since the writer last looked
+    int m_flushWaiters = 0;       // callers of Flush waiting
+    bool m_awake = true;          // the writer is not waiting for a first line
     bool m_stopping = false;
     std::thread m_thread; // last: starts once the rest exists
 };
@@ -284,10 +326,6 @@ void TFFTPServer::HandleLogLine(const std::string& line) {
 
 void TFFTPServer::FlushLog() {
     m_logWriter->Flush();
-}
-
-bool TFFTPServer::AppendToLogFile(const std::string& line) {
-    return os::AppendRecord(m_globals.GetLogFileName(), OneTextLine(line) + "\r\n");
 }
 
 bool TFFTPServer::IsAdmin(const std::string& user) const {

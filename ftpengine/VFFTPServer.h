@@ -74,13 +74,8 @@ public:
     std::string NonAdminRoot(const std::string& path) const;
 
 private:
+    // Appends each line and CR LF to the log file, whole or not at all.
     class TLogWriter;
-
-    // Appends line and CR LF to the log file, whole or not at all, also
-    // while another opener holds the file with any share mode. Only a
-    // refusal of our own share emulation would be worth a retry, and the
-    // append goes around it, so there is none. Returns false with errno set.
-    bool AppendToLogFile(const std::string& line);
 
     TFGlobals& m_globals;
     // Declared before the data module: it takes Stopped when that goes.

@@ -110,8 +110,10 @@ std::uint16_t DataChannel::Listen(const SocketAddress& local, std::uint16_t port
     const bool haveRange = rangeMin != 0 && rangeMax > rangeMin;
     UniqueFd fd;
     int error = 0;
+    std::uint16_t bound = 0; // the port listened on, where it was asked for by number
     auto tryPort = [&](unsigned candidate) {
-        fd = TryListen(local, static_cast<std::uint16_t>(candidate), error);
+        bound = static_cast<std::uint16_t>(candidate);
+        fd = TryListen(local, bound, error);
     };
     if (port == 0 && !haveRange) {
         // The system's own search for a free port grows slow with the thousands of earlier data
@@ -131,11 +133,14 @@ std::uint16_t DataChannel::Listen(const SocketAddress& local, std::uint16_t port
     }
     if (!fd)
         throw SystemError(error);
-    const auto actual = SocketAddress::LocalOf(fd.Get());
-    if (!actual)
-        throw SystemError(errno);
+    if (bound == 0) {
+        const auto actual = SocketAddress::LocalOf(fd.Get());
+        if (!actual)
+            throw SystemError(errno);
+        bound = actual->Port();
+    }
     m_listener = std::move(fd);
-    return actual->Port();
+    return bound;
 }
 
 void DataChannel::SetActive(const SocketAddress& target) {
@@ -169,12 +174,17 @@ UniqueFd DataChannel::Open(const SocketAddress& allowedPeer, const SocketAddress
 
 UniqueFd DataChannel::Accept(const SocketAddress& allowedPeer, Clock::time_point deadline,
                              ControlWatch& watch, DataOutcome& outcome, std::string& error) {
-    for (;;) {
-        short revents = 0;
-        const WaitResult waited = WaitForData(m_listener.Get(), POLLIN, deadline, watch, revents);
-        if (waited != WaitResult::Ready) {
-            NoteWaitEnd(waited, outcome, error);
-            return {};
+    // A passive client connects before it sends the transfer command: the connection is
+    // usually waiting already, and only an empty queue is waited on.
+    for (bool wait = false;; wait = true) {
+        if (wait) {
+            short revents = 0;
+            const WaitResult waited =
+                WaitForData(m_listener.Get(), POLLIN, deadline, watch, revents);
+            if (waited != WaitResult::Ready) {
+                NoteWaitEnd(waited, outcome, error);
+                return {};
+            }
         }
         SocketAddress peer;
         socklen_t length = sizeof(sockaddr_storage);

@@ -249,7 +249,7 @@ void ControlChannel::CmdRetr(const std::string& arg) {
     }
     bool beyondEnd = false;
     if (!Guard(Code(Reply::FileUnavailable), [&] {
-            beyondEnd = restart > stream->Size();
+            beyondEnd = restart > 0 && restart > stream->Size();
             if (!beyondEnd)
                 stream->Seek(restart, TSeekOrigin::soBeginning);
         }))

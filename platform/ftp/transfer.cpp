@@ -67,22 +67,34 @@ SendfileResult SendWithSendfile(int dataFd, TStream& source, const TransferOptio
         return SendfileResult::Ended;
     }
     bool sentAny = false;
+    // A fresh data socket has room, and a call that sent less than it was asked for met the end
+    // of the file or a full socket: one more call goes without a wait, as the end (0) or a full
+    // socket (EAGAIN) comes back at once. After a whole chunk it waits, and so sees control
+    // input (ABOR) between the chunks of a client that takes them as fast as they come.
+    bool wait = false;
+    bool retried = false; // the last call came right after a short one
     for (;;) {
-        short revents = 0;
-        const WaitResult waited =
-            WaitForData(dataFd, POLLOUT, Clock::now() + options.stallTimeout, watch, revents);
-        if (waited != WaitResult::Ready) {
-            result = WaitEnded(waited);
-            return SendfileResult::Ended;
+        if (wait) {
+            short revents = 0;
+            const WaitResult waited =
+                WaitForData(dataFd, POLLOUT, Clock::now() + options.stallTimeout, watch, revents);
+            if (waited != WaitResult::Ready) {
+                result = WaitEnded(waited);
+                return SendfileResult::Ended;
+            }
         }
         const ssize_t n = ::sendfile(dataFd, source.Handle(), &offset, kTransferBufferSize);
         if (n > 0) {
             sentAny = true;
             progress.Add(static_cast<std::size_t>(n));
+            wait = static_cast<std::size_t>(n) == kTransferBufferSize || retried;
+            retried = !wait;
             continue;
         }
         if (n == 0)
             return SendfileResult::Done;
+        wait = true;
+        retried = false;
         if (errno == EAGAIN || errno == EINTR)
             continue;
         if (!sentAny && (errno == EINVAL || errno == ENOSYS))
@@ -232,15 +244,23 @@ ReceiveStep ReceiveBuffered(int dataFd, TStream& sink, const TransferOptions& op
                             std::size_t limit, TransferResult& result) {
     const std::size_t readSize = std::min(limit, inflater ? kInflateReadSize : kTransferBufferSize);
     const auto buffer = std::make_unique_for_overwrite<char[]>(readSize);
+    // Plain data: every other read goes without a wait, the one after a read that got bytes,
+    // as the rest of a small file and its end usually come with them. Control input (ABOR) is
+    // still looked at before every second read however fast the client sends. Compressed data
+    // waits before every read, which may expand a thousandfold.
+    bool wait = true;
     for (std::size_t received = 0; received < limit;) {
-        short revents = 0;
-        const WaitResult waited =
-            WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
-        if (waited != WaitResult::Ready) {
-            result = WaitEnded(waited);
-            return ReceiveStep::Done;
+        if (wait) {
+            short revents = 0;
+            const WaitResult waited =
+                WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
+            if (waited != WaitResult::Ready) {
+                result = WaitEnded(waited);
+                return ReceiveStep::Done;
+            }
         }
         const ssize_t n = ::recv(dataFd, buffer.get(), std::min(readSize, limit - received), 0);
+        wait = inflater != nullptr || !wait || n <= 0;
         if (n > 0) {
             const std::string_view got(buffer.get(), static_cast<std::size_t>(n));
             try {

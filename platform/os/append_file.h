@@ -3,8 +3,12 @@
 // (a log): outside the share emulation of winfile.h, so no open of ours with
 // any share mode can refuse or delay the append.
 
+#include "platform/os/unique_fd.h"
+
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 namespace vdx::os {
 
@@ -18,5 +22,28 @@ namespace vdx::os {
 // Returns false with errno set. Another process appending at the very moment
 // of a cut-back may lose the bytes it appended after ours.
 bool AppendRecord(const std::string& path, std::string_view record);
+
+// AppendRecord for a writer that appends to one path again and again (a log
+// writer): the file stays open between appends, so an append costs a look at
+// the name instead of an open. Each append goes to the file the name stands
+// for at that moment, as AppendRecord's would: a file deleted, renamed or
+// replaced meanwhile is let go and the name opened again. Holds no share
+// locks, so it keeps nobody from opening, deleting or renaming the file.
+class AppendFile {
+public:
+    explicit AppendFile(std::string path) : m_path(std::move(path)) {}
+
+    // As AppendRecord(path, record).
+    bool Append(std::string_view record);
+
+private:
+    // Opens the name as AppendRecord does; false with errno set.
+    bool Open(struct stat& st);
+
+    std::string m_path;
+    UniqueFd m_fd; // a regular file, once opened
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
+};
 
 } // namespace vdx::os

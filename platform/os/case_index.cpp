@@ -98,12 +98,22 @@ public:
             return ScanFolder(readable.Release(), name);
         };
         struct stat st {};
-        if (!m_inotify || ::fstat(at, &st) != 0 || !ReportsEveryChange(at))
+        if (!m_inotify || ::fstat(at, &st) != 0)
+            return scan();
+        const Key key{st.st_dev, st.st_ino};
+        {
+            // A folder in the index lies on a file system that reports every change, and its
+            // watch is alive: the file system is still mounted and needs no new look.
+            std::scoped_lock lock(m_mutex);
+            Drain();
+            if (const auto it = m_folders.find(key); it != m_folders.end())
+                return Look(it->second, name);
+        }
+        if (!ReportsEveryChange(at))
             return scan();
 
         std::scoped_lock lock(m_mutex);
         Drain();
-        const Key key{st.st_dev, st.st_ino};
         auto it = m_folders.find(key);
         if (it == m_folders.end()) {
             const int fd = open();
@@ -113,11 +123,7 @@ public:
             if (it == m_folders.end())
                 return scan();
         }
-        it->second.lastLook = ++m_looks;
-        const auto found = it->second.names.find(AsciiLower(name));
-        if (found == it->second.names.end() || found->second.empty())
-            return std::nullopt;
-        return found->second.front();
+        return Look(it->second, name);
     }
 
 private:
@@ -130,6 +136,14 @@ private:
         std::unordered_map<std::string, std::vector<std::string>> names;
     };
     using Folders = std::map<Key, Folder>;
+
+    std::optional<std::string> Look(Folder& folder, const std::string& name) {
+        folder.lastLook = ++m_looks;
+        const auto found = folder.names.find(AsciiLower(name));
+        if (found == folder.names.end() || found->second.empty())
+            return std::nullopt;
+        return found->second.front();
+    }
 
     // Watches and reads the folder open at fd; end() when it cannot be watched.
     Folders::iterator Index(int fd, const Key& key) {

@@ -4,9 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <initializer_list>
 #include <unistd.h>
-#include <utility>
 
 namespace vdx::os::detail {
 
@@ -54,42 +52,61 @@ bool NoLocksHere(int error) {
     return error == EINVAL || error == ENOLCK || error == EOPNOTSUPP;
 }
 
+unsigned Bit(Slot slot) {
+    return 1u << slot;
+}
+
+// Calls fn(start, length) for each run of neighbouring slots in mask, in order, until one
+// gives a non-zero result: a run takes one call where its slots one by one would take several.
+template <class Fn> int ForEachRun(unsigned mask, Fn&& fn) {
+    for (off_t slot = 0; slot < kSlotCount;) {
+        if ((mask & (1u << slot)) == 0) {
+            ++slot;
+            continue;
+        }
+        off_t end = slot + 1;
+        while (end < kSlotCount && (mask & (1u << end)) != 0)
+            ++end;
+        if (const int result = fn(slot, end - slot); result != 0)
+            return result;
+        slot = end;
+    }
+    return 0;
+}
+
 } // namespace
 
 int AcquireShareLocks(int fd, bool canHold, Access access, Share share) {
+    // What is held: -1 stops with success (a file system without locks), else the errno.
+    constexpr int kNoLocks = -1;
     if (canHold) {
-        const std::initializer_list<std::pair<bool, Slot>> holds = {
-            {Reads(access), HasRead},
-            {Writes(access), HasWrite},
-            {!SharesRead(share), DeniesRead},
-            {!SharesWrite(share), DeniesWrite}};
-        for (const auto& [want, slot] : holds) {
-            if (!want)
-                continue;
-            struct flock fl = Range(F_RDLCK, slot, 1);
-            if (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {
-                const int error = errno;
-                if (NoLocksHere(error))
-                    return 0; // a file system without locks: no share modes there
-                return error == EAGAIN || error == EACCES ? EBUSY : error;
-            }
-        }
+        const unsigned holds = (Reads(access) ? Bit(HasRead) : 0) |
+                               (Writes(access) ? Bit(HasWrite) : 0) |
+                               (!SharesRead(share) ? Bit(DeniesRead) : 0) |
+                               (!SharesWrite(share) ? Bit(DeniesWrite) : 0);
+        const int error = ForEachRun(holds, [fd](off_t start, off_t len) {
+            struct flock fl = Range(F_RDLCK, start, len);
+            if (::fcntl(fd, F_OFD_SETLK, &fl) == 0)
+                return 0;
+            const int e = errno;
+            if (NoLocksHere(e))
+                return kNoLocks;
+            return e == EAGAIN || e == EACCES ? EBUSY : e;
+        });
+        if (error != 0)
+            return error == kNoLocks ? 0 : error;
     }
     // Probe after holding: of two conflicting opens at least one sees the other.
-    const std::initializer_list<std::pair<bool, Slot>> probes = {{Reads(access), DeniesRead},
-                                                                 {Writes(access), DeniesWrite},
-                                                                 {!SharesRead(share), HasRead},
-                                                                 {!SharesWrite(share), HasWrite}};
-    for (const auto& [want, slot] : probes) {
-        if (!want)
-            continue;
+    const unsigned probes =
+        (Reads(access) ? Bit(DeniesRead) : 0) | (Writes(access) ? Bit(DeniesWrite) : 0) |
+        (!SharesRead(share) ? Bit(HasRead) : 0) | (!SharesWrite(share) ? Bit(HasWrite) : 0);
+    const int error = ForEachRun(probes, [fd](off_t start, off_t len) {
         bool held = false;
-        if (const int error = Probe(fd, slot, 1, held); error != 0)
-            return NoLocksHere(error) ? 0 : error;
-        if (held)
-            return EBUSY;
-    }
-    return 0;
+        if (const int e = Probe(fd, start, len, held); e != 0)
+            return NoLocksHere(e) ? kNoLocks : e;
+        return held ? EBUSY : 0;
+    });
+    return error == kNoLocks ? 0 : error;
 }
 
 } // namespace vdx::os::detail

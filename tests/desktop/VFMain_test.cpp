@@ -337,6 +337,8 @@ TEST_F(MainWindowTest, LaterInstanceRestoresAndRaisesTheWindow) {
     EXPECT_FALSE(second.Claim());
     EXPECT_TRUE(test::WaitUntil([&] { return !w.isMinimized(); }));
     EXPECT_TRUE(w.isVisible());
+    // The log writer hands lines on in batches, a moment after they were logged.
+    EXPECT_TRUE(test::WaitUntil([&] { return ListHas(w, "Started"); }));
     EXPECT_EQ(test::CountLabel(ListLines(w), "Started"), 1);
 }
 
