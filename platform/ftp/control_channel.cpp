@@ -149,6 +149,7 @@ void ControlChannel::Run() noexcept {
             m_pending.pop_front();
             Execute(line);
             Flush();
+            m_closeAfterReply.Reset();
         }
     } catch (const SessionEnded&) {
     } catch (const std::exception& e) {
@@ -157,6 +158,7 @@ void ControlChannel::Run() noexcept {
         ReportException(std::runtime_error("Unknown failure in an FTP session"));
     }
     m_data.Reset();
+    m_closeAfterReply.Reset();
     m_socket.Reset();
     if (m_events.OnDisconnect) {
         try {
@@ -447,6 +449,10 @@ ControlChannel::Outcome ControlChannel::Transfer(bool send, TStream& stream,
         options.progress = &m_transferBytes;
         outcome.result = send ? SendStream(fd.Get(), stream, options, *this)
                               : ReceiveStream(fd.Get(), stream, options, *this);
+        // All data has moved and the end was seen or sent: the socket's own end (the FIN of
+        // an upload's connection) need not hold up the reply.
+        if (outcome.result.outcome == DataOutcome::Completed)
+            m_closeAfterReply = std::move(fd);
         fd.Reset();
     }
     m_transferring = false;

@@ -172,7 +172,8 @@ private:
 
     LineReader m_reader;
     std::deque<InputLine> m_pending;
-    std::string m_out; // replies not yet written
+    std::string m_out;          // replies not yet written
+    UniqueFd m_closeAfterReply; // a finished data connection, closed once the reply is out
     DataChannel m_data;
     std::minstd_rand m_random;
 

@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <limits>
 #include <memory>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <optional>
 #include <poll.h>
 #include <string_view>
@@ -129,6 +131,10 @@ TransferResult SendStream(int dataFd, TStream& source, const TransferOptions& op
                           ControlWatch& watch) {
     Progress progress(options.progress);
     TransferResult result;
+    // Only whole segments go out until the end: the last bytes then leave together with the
+    // end of the data (the FIN of the shutdown), one segment where a small file took two.
+    const int cork = 1;
+    ::setsockopt(dataFd, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork);
     if (!options.deflate && source.Handle() >= 0) {
         const SendfileResult sent =
             SendWithSendfile(dataFd, source, options, watch, progress, result);
