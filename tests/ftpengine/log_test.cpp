@@ -436,6 +436,42 @@ TEST(LogFile, FailedWriteLeavesTheFileAsItWasAndThrowsNowhere) {
     EXPECT_EQ(ReadFileBytes(root.LogPath()), "full") << "the three bytes were cut back";
 }
 
+// Lines queued together reach the file as if each had been appended alone:
+// those that fit whole, in order, and the rest counted, never a part of one.
+TEST(LogFile, LinesQueuedTogetherGoInAsFarAsEachFitsWhole) {
+    InstallRoot root;
+    test::WriteFileBytes(root.LogPath(), "full\r\n");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        int code = 1;
+        {
+            std::vector<std::string> seen;
+            TFGlobals globals(root.ProgramPath());
+            auto server = std::make_unique<TFFTPServer>(globals);
+            server->OnLogLine = [&](const std::string& line) { seen.push_back(line); };
+            ::signal(SIGXFSZ, SIG_IGN);
+            // Room for "ab" and "cd" with their line ends, not for "efgh" after them.
+            const rlimit limit{14, 14};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            for (const char* line : {"ab", "efgh", "cd"})
+                server->HandleLogLine(line);
+            server->FlushLog();
+            code = seen.size() == 4 && seen[0] == "ab" && seen[1] == "efgh" && seen[2] == "cd" &&
+                           seen[3].find("1 log line could not") != std::string::npos
+                       ? 0
+                       : 3;
+            server->OnLogLine = nullptr;
+        }
+        ::_exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "3: not passed on in order, or not reported once";
+    EXPECT_EQ(ReadFileBytes(root.LogPath()), "full\r\nab\r\ncd\r\n");
+}
+
 // A 64 KiB tmpfs over a folder, where mounting is permitted (root).
 class SmallDisk {
 public:
