@@ -198,23 +198,28 @@ private:
     // no open of ours with any share mode keeps them out, and nothing about a
     // refusal of it would be worth a retry.
     void AppendAll(const std::deque<std::string>& batch, Lost& lost) noexcept {
-        try {
-            if (batch.size() > 1) {
+        if (batch.size() > 1) {
+            try {
                 std::string all;
                 for (const std::string& line : batch)
                     all += line + "\r\n";
                 if (m_file.Append(all))
                     return;
+            } catch (...) {
+                // No memory for them all at once: one by one.
             }
-            for (const std::string& line : batch) {
-                if (!m_file.Append(line + "\r\n")) {
-                    ++lost.failed;
-                    lost.error = errno;
-                }
+        }
+        for (const std::string& line : batch) {
+            bool appended = false;
+            try {
+                appended = m_file.Append(line + "\r\n");
+            } catch (...) {
+                errno = ENOMEM;
             }
-        } catch (...) {
-            lost.failed += batch.size();
-            lost.error = ENOMEM;
+            if (!appended) {
+                ++lost.failed;
+                lost.error = errno;
+            }
         }
     }
 
