@@ -117,9 +117,9 @@ bool ControlChannel::Implemented(const Command* command) {
 }
 
 ControlChannel::ControlChannel(std::shared_ptr<const ServerShared> shared, UniqueFd socket,
-                               const StopSignal& stop)
+                               const StopSignal& stop, const std::atomic<std::size_t>& live)
     : m_shared(std::move(shared)), m_options(m_shared->options), m_events(m_shared->events),
-      m_socket(std::move(socket)), m_stop(stop), m_stopFd(stop.Fd()),
+      m_socket(std::move(socket)), m_stop(stop), m_stopFd(stop.Fd()), m_live(live),
       m_random(std::random_device{}()) {}
 
 void ControlChannel::Run() noexcept {
@@ -206,7 +206,10 @@ bool ControlChannel::ReadCommands() {
         const auto deadline =
             m_ctx.Authenticated ? idleDeadline : std::min(idleDeadline, m_loginDeadline);
         pollfd fds[2] = {{m_socket.Get(), POLLIN | POLLPRI, 0}, {m_stopFd, POLLIN, 0}};
-        if (PollUntil(fds, 2, deadline) == 0 || fds[1].revents != 0) {
+        int ready = MaySpin() ? m_commandSpin.Poll(fds, 2) : 0;
+        if (ready == 0)
+            ready = PollUntil(fds, 2, deadline);
+        if (ready == 0 || fds[1].revents != 0) {
             // The stop and the time to log in come first; else the connection was idle.
             if (MayGoOn()) {
                 const auto seconds =
@@ -247,6 +250,19 @@ bool ControlChannel::Stopping() const {
 bool ControlChannel::WaitFailedLoginDelay() {
     pollfd stop{m_stopFd, POLLIN, 0};
     return PollUntil(&stop, 1, Clock::now() + m_options.FailedLoginDelay) == 0;
+}
+
+bool ControlChannel::MaySpin() const {
+    return m_live.load(std::memory_order_relaxed) <= kSpinSessions;
+}
+
+int ControlChannel::SpinBeforeSleep(pollfd* fds, unsigned count) {
+    // The client's answer to the opening reply: the data connection and the first bytes (or the
+    // end) of an upload. Later waits of a long transfer follow the data's own pace.
+    if (m_transferWaits >= kSpinTransferWaits)
+        return 0;
+    ++m_transferWaits;
+    return MaySpin() ? m_dataSpin.Poll(fds, count) : 0;
 }
 
 int ControlChannel::ControlFd() const {
@@ -417,6 +433,7 @@ ControlChannel::Outcome ControlChannel::Transfer(bool send, TStream& stream,
     Outcome outcome;
     m_transferring = true;
     m_transferBytes = 0;
+    m_transferWaits = 0;
     // An ABOR sent right behind the transfer command was read with it, before the transfer
     // watched the control connection: it ends this transfer all the same.
     m_abortRequested = TakeQueuedAbort();

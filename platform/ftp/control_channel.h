@@ -8,6 +8,7 @@
 #include "platform/ftp/socket_io.h"
 #include "platform/ftp/transfer.h"
 
+#include <atomic>
 #include <deque>
 #include <memory>
 #include <random>
@@ -27,8 +28,9 @@ struct ServerShared {
 
 class ControlChannel final : private ControlWatch {
 public:
+    // live counts the connections the server serves; it outlives every session.
     ControlChannel(std::shared_ptr<const ServerShared> shared, UniqueFd socket,
-                   const StopSignal& stop);
+                   const StopSignal& stop, const std::atomic<std::size_t>& live);
     // The data channel and the watch refer to this object.
     ControlChannel(const ControlChannel&) = delete;
     ControlChannel& operator=(const ControlChannel&) = delete;
@@ -51,6 +53,9 @@ private:
     int ControlFd() const override;
     int StopFd() const override { return m_stopFd; }
     bool OnControlInput() override;
+    int SpinBeforeSleep(pollfd* fds, unsigned count) override;
+    // Few connections are served: waits may spin (SpinWait).
+    bool MaySpin() const;
 
     bool ReadCommands();
     // False after the 421 that ends the session: the server stops, or the time to log in is up.
@@ -166,6 +171,9 @@ private:
     UniqueFd m_socket;
     const StopSignal& m_stop; // outlives every connection
     int m_stopFd;
+    const std::atomic<std::size_t>& m_live;
+    SpinWait m_commandSpin;
+    SpinWait m_dataSpin;
     SocketAddress m_local;
     SocketAddress m_peer;
     TIdFTPServerContext m_ctx;
@@ -186,6 +194,7 @@ private:
     bool m_abortRequested = false;     // ABOR arrived during a data operation
     bool m_transferring = false;
     std::int64_t m_transferBytes = 0;
+    int m_transferWaits = 0; // waits of the running transfer so far
 };
 
 template <typename Fn> bool ControlChannel::Guard(int errorCode, Fn&& fn) {

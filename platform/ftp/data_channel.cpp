@@ -29,10 +29,12 @@ WaitResult WaitForData(int fd, short events, Clock::time_point deadline, Control
     // take longer than the whole wait to drain far enough for the poll to report room.
     const Clock::duration span = deadline - Clock::now();
     int queued = (events & POLLOUT) != 0 ? QueuedForPeer(fd) : -1;
-    for (;;) {
+    for (bool first = true;; first = false) {
         pollfd fds[3] = {
             {fd, events, 0}, {watch.StopFd(), POLLIN, 0}, {watch.ControlFd(), POLLIN | POLLPRI, 0}};
-        const int ready = PollUntil(fds, 3, deadline);
+        int ready = first ? watch.SpinBeforeSleep(fds, 3) : 0;
+        if (ready == 0)
+            ready = PollUntil(fds, 3, deadline);
         if (ready == 0) {
             const int left = queued >= 0 ? QueuedForPeer(fd) : -1;
             if (left < 0 || left >= queued)

@@ -24,6 +24,9 @@ public:
     // Called when the control socket has input; false ends the data operation (ABOR, the client
     // closed the control connection).
     virtual bool OnControlInput() = 0;
+    // Before a wait sleeps: polls fds without sleeping for a moment where that pays (SpinWait);
+    // the count of ready descriptors, 0 to sleep as usual.
+    virtual int SpinBeforeSleep(pollfd* /*fds*/, unsigned /*count*/) { return 0; }
 };
 
 // How a data operation ended.

@@ -199,7 +199,8 @@ private:
             }
             auto connection = std::make_unique<Connection>();
             Connection* record = connection.get();
-            auto session = std::make_shared<ControlChannel>(m_shared, std::move(fd), m_stop);
+            auto session =
+                std::make_shared<ControlChannel>(m_shared, std::move(fd), m_stop, m_live);
             ++m_live;
             try {
                 record->thread = std::make_unique<SmallStackThread>(

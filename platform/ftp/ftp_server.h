@@ -5,7 +5,10 @@
 // Threads: SetActive runs on the caller's thread (the GUI thread); the events run on the
 // connection threads, several at once. Properties and events are read when the server is
 // switched on; changes while it is active take effect at the next start (PASVBoundPortMin/Max
-// are the exception: the handlers may read them at any time).
+// are the exception: the handlers may read them at any time). While at most kSpinSessions
+// connections are served, a session whose client answers at once looks for the next command
+// (and for the first data of a transfer) without sleeping for a moment first: it trades idle
+// processor time for the wake-up a sleeping thread waits for.
 //
 // Failures inside an event: an EFTPReplyError is answered with its own code and text; any other
 // exception with the command's error code (550 for file commands, 503 for a login, 451 for a

@@ -99,6 +99,17 @@ inline constexpr unsigned kDrawnPassivePortMin = 49152;
 inline constexpr unsigned kDrawnPassivePortMax = 65535;
 inline constexpr int kPassivePortDraws = 8;
 
+// A wait for the next command or for data first looks for it without sleeping, for at most this
+// long, while no more than kSpinSessions connections are served: a client on the same machine
+// answers faster than the system wakes a sleeping thread. After two waits in a row that had to
+// sleep all the same, a session's waits of that kind sleep at once; every kSpinRetryEvery-th of
+// them looks again.
+inline constexpr int kSpinMicroseconds = 200;
+inline constexpr std::size_t kSpinSessions = 2;
+inline constexpr unsigned kSpinRetryEvery = 64;
+// Waits of one transfer that may spin: those for the client's first answer to the opening reply.
+inline constexpr int kSpinTransferWaits = 2;
+
 // Connections taken from the control listener per wake-up before stop and reaping are looked at.
 inline constexpr int kAcceptBurst = 64;
 

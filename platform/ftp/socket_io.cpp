@@ -1,5 +1,7 @@
 #include "platform/ftp/socket_io.h"
 
+#include "platform/ftp/limits.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -117,6 +119,24 @@ int PollUntil(pollfd* fds, unsigned count, Clock::time_point deadline) {
         if (errno != EINTR)
             throw SystemError(errno);
     }
+}
+
+int SpinWait::Poll(pollfd* fds, unsigned count) {
+    if (m_misses >= 2 && ++m_skips % kSpinRetryEvery != 0)
+        return 0;
+    const auto end = Clock::now() + std::chrono::microseconds(kSpinMicroseconds);
+    do {
+        const int ready = ::poll(fds, count, 0);
+        if (ready > 0) {
+            m_misses = 0;
+            return ready;
+        }
+        if (ready < 0 && errno != EINTR)
+            return 0; // the sleeping poll reports it
+    } while (Clock::now() < end);
+    if (m_misses < 2 && ++m_misses == 2)
+        m_skips = 0;
+    return 0;
 }
 
 std::system_error SystemError(int error) {

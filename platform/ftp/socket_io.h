@@ -59,6 +59,19 @@ std::system_error SystemError(int error);
 void SetNonBlocking(int fd);
 void SetSocketOption(int fd, int level, int option, int value);
 
+// Waits of one kind (commands, data) of one session that look for their input without sleeping
+// for a moment first (see kSpinMicroseconds), as long as that keeps paying.
+class SpinWait {
+public:
+    // poll() without sleeping until a descriptor is ready or the moment has passed; the count of
+    // ready descriptors, 0 when none became ready or spinning does not pay at present.
+    int Poll(pollfd* fds, unsigned count);
+
+private:
+    int m_misses = 0;     // spins in a row that ended without input
+    unsigned m_skips = 0; // waits since the last spin, while spinning does not pay
+};
+
 // Becomes readable for every poller at once when raised and stays so until it is freed.
 // Raised() asks without a system call, so it may be asked before every command.
 class StopSignal {
