@@ -1,0 +1,41 @@
+#pragma once
+// What the shell namespace asks and tells the user, in message boxes (so
+// tests script them through the message-box handler), and the opening of
+// items with the desktop's program for them.
+
+#include "platform/shell/shell_ui.h"
+
+#include <QUrl>
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace vdx::gui {
+
+class TShellBoxes final : public shell::ShellUi {
+public:
+    explicit TShellBoxes(QWidget* parent) : m_parent(parent) {}
+
+    bool ConfirmTrash(const std::string& name, bool folder) override;
+    void TrashFailed(const std::string& name, int error) override;
+    void CreateFolderFailed(const std::string& name, int error) override;
+    bool Open(const std::string& path) override;
+    void ShowProperties(const shell::ItemProperties& properties) override;
+
+private:
+    QWidget* m_parent;
+};
+
+// The file URL of path with its bytes percent-encoded as they are.
+QUrl FileUrl(const std::string& path);
+// Replaces what opens URLs (QDesktopServices::openUrl); an empty handler
+// restores it. Returns the previous handler.
+using TOpenUrlHandler = std::function<bool(const QUrl& url)>;
+TOpenUrlHandler SetOpenUrlHandler(TOpenUrlHandler handler);
+
+// The warning of a folder that could not be made.
+void ShowCreateFolderError(const std::string& name, int error, QWidget* parent);
+
+} // namespace vdx::gui
