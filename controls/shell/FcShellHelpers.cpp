@@ -149,10 +149,17 @@ bool CreateNewFolderIn(const std::string& given, std::string& name, QWidget* own
     return false;
 }
 
-void SleepWithHourglass(int milliseconds) {
+TFcHourglass::TFcHourglass() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+TFcHourglass::~TFcHourglass() {
     QGuiApplication::restoreOverrideCursor();
+}
+
+void SleepWithHourglass(int milliseconds) {
+    const TFcHourglass hourglass;
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 bool ScrollByLine(QAbstractScrollArea& control, int bar, int code) {

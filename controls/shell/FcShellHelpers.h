@@ -65,6 +65,14 @@ QWidget* OwnerFormHandle(QWidget* control);
 // made. A failure other than a taken name shows its warning once and ends;
 // when every name is taken the warning names "New Folder".
 bool CreateNewFolderIn(const std::string& path, std::string& name, QWidget* owner = nullptr);
+// The hourglass cursor while the object lives.
+class TFcHourglass {
+public:
+    TFcHourglass();
+    ~TFcHourglass();
+    TFcHourglass(const TFcHourglass&) = delete;
+    TFcHourglass& operator=(const TFcHourglass&) = delete;
+};
 // Waits with the hourglass shown.
 void SleepWithHourglass(int milliseconds);
 

@@ -105,6 +105,19 @@ TOpenUrlHandler SetOpenUrlHandler(TOpenUrlHandler handler) {
     return std::exchange(OpenHandler(), std::move(handler));
 }
 
+void ShowRenameError(const std::string& name, const std::string& newName, int error,
+                     QWidget* parent) {
+    std::string reason;
+    if (error == EINVAL)
+        reason = "A name cannot be empty, \".\" or \"..\", nor hold \"/\".";
+    else if (error == EEXIST)
+        reason = "There is already an item named " + Quoted(newName) + ".";
+    else
+        reason = os::SysErrorMessage(error);
+    MessageDlg("Cannot rename " + Quoted(name) + ".\r\r" + reason, TMsgDlgType::mtError,
+               TMsgDlgBtn::mbOK, parent);
+}
+
 void ShowCreateFolderError(const std::string& name, int error, QWidget* parent) {
     MessageDlg("Unable to create the folder " + Quoted(name) + "\n\n" + os::SysErrorMessage(error),
                TMsgDlgType::mtWarning, TMsgDlgBtn::mbOK, parent);

@@ -35,6 +35,9 @@ QUrl FileUrl(const std::string& path);
 using TOpenUrlHandler = std::function<bool(const QUrl& url)>;
 TOpenUrlHandler SetOpenUrlHandler(TOpenUrlHandler handler);
 
+// The error of a rename the namespace refused (errno error).
+void ShowRenameError(const std::string& name, const std::string& newName, int error,
+                     QWidget* parent);
 // The warning of a folder that could not be made.
 void ShowCreateFolderError(const std::string& name, int error, QWidget* parent);
 

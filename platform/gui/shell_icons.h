@@ -6,6 +6,7 @@
 // item, overlay 2 a link, drawn over an icon's lower-left corner.
 
 #include "platform/gui/canvas.h"
+#include "platform/gui/tree_view.h"
 
 #include <QFileIconProvider>
 #include <QPixmap>
@@ -26,7 +27,7 @@ struct TShellIconRequest {
     }
 };
 
-class TShellImageList {
+class TShellImageList final : public TTreeImages {
 public:
     explicit TShellImageList(int size);
     TShellImageList(const TShellImageList&) = delete;
@@ -43,6 +44,13 @@ public:
     // ghosted image (a hidden item) is drawn half transparent.
     void Draw(TCanvas& canvas, int x, int y, int index, int overlay = 0,
               bool ghosted = false) const;
+
+    int ImageWidth() const override { return m_size; }
+    int ImageHeight() const override { return m_size; }
+    void DrawImage(TCanvas& canvas, int x, int y, int index, int overlay,
+                   bool ghosted) const override {
+        Draw(canvas, x, y, index, overlay, ghosted);
+    }
 
 private:
     QPixmap Load(const TShellIconRequest& request) const;

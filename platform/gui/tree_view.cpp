@@ -170,6 +170,9 @@ public:
         return visualRect(m_tree.m_model->IndexOf(&node)).left();
     }
 
+    // Starts editing without the warning of a refused public edit().
+    bool StartEdit(const QModelIndex& index) { return edit(index, AllEditTriggers, nullptr); }
+
     void CloseEditor(QWidget* editor, bool cancel) {
         if (!cancel)
             commitData(editor);
@@ -549,7 +552,7 @@ bool TTreeNode::EditText() {
     TCustomTreeView& tree = TreeView();
     const QModelIndex index = tree.m_model->IndexOf(this);
     tree.m_view->scrollTo(index);
-    tree.m_view->edit(index);
+    tree.m_view->StartEdit(index);
     return tree.m_editing == this;
 }
 
