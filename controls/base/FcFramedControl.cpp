@@ -4,7 +4,9 @@
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/exception_guard.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -311,6 +313,93 @@ void TFcFramedControl::contextMenuEvent(QContextMenuEvent* event) {
         event->accept();
     else
         gui::TFramedHost::contextMenuEvent(event);
+}
+
+// Drag and drop.
+
+bool TFcFramedControl::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        m_pointer = mouse->globalPosition().toPoint();
+        if (mouse->button() != Qt::LeftButton)
+            break;
+        if (m_dragMode == TDragMode::dmAutomatic) {
+            const QPoint start = m_pointer;
+            gui::Guard([this, start] {
+                gui::BeginDrag(*this, start, gui::kDragImmediate, gui::kDragThreshold);
+            });
+            return true;
+        }
+        m_leftDown = true;
+        break;
+    }
+    case QEvent::MouseMove:
+        m_pointer = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        break;
+    case QEvent::MouseButtonRelease:
+        m_pointer = static_cast<QMouseEvent*>(event)->globalPosition().toPoint();
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            m_leftDown = false;
+        break;
+    default:
+        break;
+    }
+    return gui::TFramedHost::event(event);
+}
+
+void TFcFramedControl::BeginDrag(bool immediate, int threshold) {
+    if (gui::DragControl())
+        return;
+    const QPoint start = m_leftDown ? m_pointer : QCursor::pos();
+    if (m_leftDown) {
+        QMouseEvent up(QEvent::MouseButtonRelease, QPointF(mapFromGlobal(start)), QPointF(start),
+                       Qt::LeftButton, Qt::NoButton, QGuiApplication::keyboardModifiers());
+        QApplication::sendEvent(this, &up);
+    }
+    gui::BeginDrag(*this, start, immediate, threshold < 0 ? gui::kDragThreshold : threshold);
+}
+
+void TFcFramedControl::EndDrag(bool drop) {
+    gui::EndDrag(*this, drop);
+}
+
+bool TFcFramedControl::Dragging() const {
+    return gui::DragControl() == static_cast<const gui::TDragControl*>(this);
+}
+
+void TFcFramedControl::DoStartDrag(std::unique_ptr<gui::TDragObject>& dragObject) {
+    if (OnStartDrag)
+        gui::Guard([&] { OnStartDrag(this, dragObject); });
+}
+
+void TFcFramedControl::DoEndDrag(QObject* target, int x, int y) {
+    if (OnEndDrag)
+        gui::Guard([&] { OnEndDrag(this, target, x, y); });
+}
+
+void TFcFramedControl::DoStartDock(std::unique_ptr<gui::TDragDockObject>& dragObject) {
+    if (OnStartDock)
+        gui::Guard([&] { OnStartDock(this, dragObject); });
+}
+
+void TFcFramedControl::DoEndDock(QObject* target, int x, int y) {
+    if (OnEndDock)
+        gui::Guard([&] { OnEndDock(this, target, x, y); });
+}
+
+void TFcFramedControl::DragOver(QObject* source, int x, int y, TDragState state, bool& accept) {
+    accept = false;
+    if (!OnDragOver)
+        return;
+    accept = true;
+    gui::Guard([&] { OnDragOver(this, source, x, y, state, accept); });
+}
+
+void TFcFramedControl::DragDrop(QObject* source, int x, int y) {
+    if (OnDragDrop)
+        gui::Guard([&] { OnDragDrop(this, source, x, y); });
 }
 
 } // namespace vdx

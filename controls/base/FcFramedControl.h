@@ -12,11 +12,13 @@
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcFrameController.h"
 #include "platform/gui/control_types.h"
+#include "platform/gui/drag_control.h"
 #include "platform/gui/framed_host.h"
 
 #include <QPoint>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QContextMenuEvent;
@@ -43,7 +45,24 @@ using TKeyPressEvent = std::function<void(QObject* sender, char& key)>;
 // keeps the menu request from going further.
 using TContextPopupEvent = std::function<void(QObject* sender, TPoint mousePos, bool& handled)>;
 
-class TFcFramedControl : public gui::TFramedHost {
+// Drag and drop of controls. The source is the dragged control (or the drag
+// object a start handler put in); positions are in the client coordinates
+// of the control the event names, or 0, 0 for a drag that ended nowhere. A
+// start handler may put in a drag object of its own; the drag owns it.
+using gui::TCursor;
+using gui::TDragKind;
+using gui::TDragMode;
+using gui::TDragState;
+using TStartDragEvent =
+    std::function<void(QObject* sender, std::unique_ptr<gui::TDragObject>& dragObject)>;
+using TDragOverEvent = std::function<void(QObject* sender, QObject* source, int x, int y,
+                                          TDragState state, bool& accept)>;
+using TDragDropEvent = std::function<void(QObject* sender, QObject* source, int x, int y)>;
+using TEndDragEvent = std::function<void(QObject* sender, QObject* target, int x, int y)>;
+using TStartDockEvent =
+    std::function<void(QObject* sender, std::unique_ptr<gui::TDragDockObject>& dragObject)>;
+
+class TFcFramedControl : public gui::TFramedHost, public gui::TDragControl {
     Q_OBJECT
     Q_PROPERTY(vdx::gui::TColor DisabledColor READ DisabledColor WRITE SetDisabledColor)
     Q_PROPERTY(vdx::gui::TColor FocusColor READ FocusColor WRITE SetFocusColor)
@@ -140,8 +159,53 @@ public:
     TNotifyEvent OnExit;
     TContextPopupEvent OnContextPopup;
 
+    // ---- Drag and drop (the class library's) ----
+    // With dmAutomatic a left press starts the drag (at once) and goes no
+    // further: no OnMouseDown, no click.
+    TDragMode DragMode() const noexcept { return m_dragMode; }
+    void SetDragMode(TDragMode value) noexcept { m_dragMode = value; }
+    // The cursor over a target that accepts the drag.
+    TCursor DragCursor() const noexcept override { return m_dragCursor; }
+    void SetDragCursor(TCursor value) noexcept { m_dragCursor = value; }
+    // dkDock drags the control between dock sites (OnStartDock, OnEndDock).
+    TDragKind DragKind() const noexcept override { return m_dragKind; }
+    void SetDragKind(TDragKind value) noexcept { m_dragKind = value; }
+    // Starts a drag of the control: at once, or when the pointer has moved
+    // threshold pixels (below 0: the class library's 5). While the left
+    // button is down on the control, it first gets its button-up. Nothing
+    // happens while a drag runs.
+    void BeginDrag(bool immediate, int threshold = -1);
+    // Ends the control's drag: a drop on the target under the pointer, or a
+    // cancel; nothing when the control is not being dragged.
+    void EndDrag(bool drop);
+    bool Dragging() const;
+
+    TStartDragEvent OnStartDrag;
+    // Accept starts True when there is a handler; without one the control
+    // refuses every drag.
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    // The dock site the control went to, or null (at the pointer's screen
+    // position when it floated, at 0, 0 when it stayed).
+    TEndDragEvent OnEndDock;
+
 protected:
     explicit TFcFramedControl(QWidget* parent);
+
+    // The drag's calls: the events above.
+    QWidget& DragWidget() override { return *this; }
+    std::string DockCaption() const override { return Caption(); }
+    void DoStartDrag(std::unique_ptr<gui::TDragObject>& dragObject) override;
+    void DoEndDrag(QObject* target, int x, int y) override;
+    void DoStartDock(std::unique_ptr<gui::TDragDockObject>& dragObject) override;
+    void DoEndDock(QObject* target, int x, int y) override;
+    void DragOver(QObject* source, int x, int y, TDragState state, bool& accept) override;
+    void DragDrop(QObject* source, int x, int y) override;
+    // Starts the automatic drag before any control sees the press, and
+    // follows the pointer for BeginDrag.
+    bool event(QEvent* event) override;
 
     // One pushed setting of controller: Color, ParentColor, the state
     // colours and the frame through their setters. The base has no
@@ -203,6 +267,13 @@ private:
     TFont m_font;
     std::string m_caption;
     TAlignment m_alignment = TAlignment::taLeftJustify;
+
+    // Drag and drop.
+    TDragMode m_dragMode = TDragMode::dmManual;
+    TCursor m_dragCursor = gui::crDrag;
+    TDragKind m_dragKind = TDragKind::dkDrag;
+    QPoint m_pointer;        // screen position of the last mouse event
+    bool m_leftDown = false; // the left button went down on the control
 };
 
 } // namespace vdx

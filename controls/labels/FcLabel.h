@@ -157,6 +157,10 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    // A graphic control of the class library: no window of its own, so a
+    // dock grabber always shows it as active.
+    bool IsWindowedControl() const override { return false; }
+
     virtual void Paint(TCanvas& canvas);
     // The caption as painted.
     virtual std::string GetLabelText() const { return Caption(); }

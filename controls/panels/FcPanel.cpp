@@ -2,6 +2,7 @@
 
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcDisplayFacts.h"
+#include "controls/panels/FcPanelDockManager.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
 
@@ -70,7 +71,9 @@ TPoint TFcCustomPanel::GetMarginSize() const {
 
 TRect TFcCustomPanel::GetClientRect() const {
     TRect r = GetPanelRect();
-    AdjustRectForBorders(r, false);
+    // A dock site leaves the borders to AdjustClientRect.
+    if (!m_dockSite)
+        AdjustRectForBorders(r, false);
     return r;
 }
 
@@ -79,6 +82,8 @@ TRect TFcCustomPanel::AdjustClientRect(TRect r) const {
     r.Top += m_padding.top() + BorderWidth();
     r.Right -= m_padding.right() + BorderWidth();
     r.Bottom -= m_padding.bottom() + BorderWidth();
+    if (m_dockSite)
+        AdjustRectForBorders(r, false);
     return r;
 }
 
@@ -86,7 +91,8 @@ void TFcCustomPanel::Realign() {
     // The margins do not depend on the size: measure them on a large panel.
     constexpr int kProbe = 100000;
     TRect r = gui::Rect(0, 0, kProbe, kProbe);
-    AdjustRectForBorders(r, false);
+    if (!m_dockSite)
+        AdjustRectForBorders(r, false);
     r = AdjustClientRect(r);
     SetFrameMargins(QMargins(std::max(0, r.Left), std::max(0, r.Top), std::max(0, kProbe - r.Right),
                              std::max(0, kProbe - r.Bottom)));
@@ -284,6 +290,8 @@ void TFcCustomPanel::paintEvent(QPaintEvent*) {
         TCanvas canvas(*this);
         EraseBackground(canvas);
         Paint(canvas);
+        if (m_dockManager)
+            m_dockManager->PaintSite(canvas);
     });
 }
 
@@ -423,6 +431,63 @@ void TFcCustomPanel::SetTransparent(bool value) {
     for (QObject* o : children())
         if (auto* w = qobject_cast<QWidget*>(o))
             w->update();
+}
+
+// Docking.
+
+void TFcCustomPanel::SetDockSite(bool value) {
+    if (!StoreChanged(m_dockSite, value))
+        return;
+    gui::RegisterDockSite(*this, value);
+    if (value)
+        CreateDockManager();
+    else
+        m_dockManager.reset();
+}
+
+void TFcCustomPanel::SetUseDockManager(bool value) {
+    if (!StoreChanged(m_useDockManager, value))
+        return;
+    if (value)
+        CreateDockManager();
+    else
+        m_dockManager.reset();
+    update();
+}
+
+void TFcCustomPanel::SetShowDockClientCaptions(bool value) {
+    if (!StoreChanged(m_showDockClientCaptions, value))
+        return;
+    update();
+}
+
+gui::TDockTree* TFcCustomPanel::CreateDockManager() {
+    // Qt paints every widget double-buffered: DoubleBuffered has nothing to do.
+    if (!m_dockManager && m_dockSite && m_useDockManager)
+        m_dockManager = std::make_unique<TFcPanelDockManager>(*this);
+    return m_dockManager.get();
+}
+
+void TFcCustomPanel::DoGetSiteInfo(QWidget& client, TRect& influenceRect, TPoint mousePos,
+                                   bool& canDock) {
+    if (OnGetSiteInfo)
+        gui::Guard([&] { OnGetSiteInfo(this, &client, influenceRect, mousePos, canDock); });
+}
+
+void TFcCustomPanel::DoDockOver(gui::TDragDockObject& source, int x, int y, TDragState state,
+                                bool& accept) {
+    if (OnDockOver)
+        gui::Guard([&] { OnDockOver(this, source, x, y, state, accept); });
+}
+
+void TFcCustomPanel::DoDockDrop(gui::TDragDockObject& source, int x, int y) {
+    if (OnDockDrop)
+        gui::Guard([&] { OnDockDrop(this, source, x, y); });
+}
+
+void TFcCustomPanel::DoUnDock(QWidget& client, QWidget* newTarget, bool& allow) {
+    if (OnUnDock)
+        gui::Guard([&] { OnUnDock(this, &client, newTarget, allow); });
 }
 
 } // namespace vdx

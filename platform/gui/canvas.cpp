@@ -343,17 +343,19 @@ int TCanvas::PaintText(int x, int y, std::string_view text, int underline,
         p.rotate(-Font.Escapement / 10.0);
         p.translate(-x, -y);
     }
+    // The text's top, in the text's own direction.
+    const int top = (TextAlign & TA_BASELINE) == TA_BASELINE ? y - fm.ascent() : y;
     if (Brush.Style() == TBrushStyle::bsSolid && width > 0)
-        p.fillRect(QRect(x, y, width, height), ToQColor(Brush.Color()));
+        p.fillRect(QRect(x, top, width, height), ToQColor(Brush.Color()));
     p.setFont(f);
     p.setPen(ToQColor(Font.Color));
     for (const auto& [rx, run] : runs)
         if (!run.empty())
-            p.drawText(QPoint(rx, y + fm.ascent()), AnsiToQString(run));
+            p.drawText(QPoint(rx, top + fm.ascent()), AnsiToQString(run));
     if (underline >= 0 && std::size_t(underline) < text.size()) {
         const int ux = x + (underline > 0 ? m.Width(text.substr(0, std::size_t(underline))) : 0);
         const int uw = m.Width(text.substr(std::size_t(underline), 1));
-        p.fillRect(QRect(ux, y + fm.ascent() + 1, uw, std::max(1, fm.lineWidth())),
+        p.fillRect(QRect(ux, top + fm.ascent() + 1, uw, std::max(1, fm.lineWidth())),
                    ToQColor(Font.Color));
     }
     p.restore();

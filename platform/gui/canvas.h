@@ -61,6 +61,11 @@ private:
     TBrushStyle m_style = TBrushStyle::bsSolid;
 };
 
+// Text alignment: the point given to TextOut and TextRect is the top-left of
+// the text, or a point on its baseline.
+inline constexpr unsigned TA_TOP = 0;
+inline constexpr unsigned TA_BASELINE = 24;
+
 class TCanvas {
 public:
     // Paints on device (a QImage, or a widget inside its paintEvent); the
@@ -77,6 +82,7 @@ public:
     TBrush Brush;
     TFont Font;
     TPoint PenPos;
+    unsigned TextAlign = TA_TOP;
 
     void MoveTo(int x, int y) noexcept { PenPos = {x, y}; }
     // A line from PenPos to (x, y) without the end pixel; PenPos moves there.
