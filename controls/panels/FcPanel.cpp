@@ -435,6 +435,13 @@ void TFcCustomPanel::SetTransparent(bool value) {
 
 // Docking.
 
+void TFcCustomPanel::SetAlign(TAlign value) {
+    if (!StoreChanged(m_align, value))
+        return;
+    if (m_dockManager)
+        m_dockManager->ResetBounds();
+}
+
 void TFcCustomPanel::SetDockSite(bool value) {
     if (!StoreChanged(m_dockSite, value))
         return;

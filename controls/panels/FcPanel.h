@@ -131,7 +131,8 @@ public:
     QMargins Padding() const noexcept { return m_padding; }
     void SetPadding(const QMargins& value);
     TAlign Align() const noexcept { return m_align; }
-    void SetAlign(TAlign value) noexcept { m_align = value; }
+    // A dock site lays its clients out anew (the grabbers change sides).
+    void SetAlign(TAlign value);
 
     // Called at the end of painting, with the canvas painted on.
     std::function<void(QObject* sender, TCanvas& canvas)> OnPaint;

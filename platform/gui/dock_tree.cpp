@@ -335,6 +335,7 @@ public:
         if (m_client)
             m_client->removeEventFilter(this);
         m_client = nullptr;
+        m_clientObject = nullptr;
         hide();
         deleteLater();
     }
@@ -402,10 +403,8 @@ protected:
     void childEvent(QChildEvent* event) override {
         QWidget::childEvent(event);
         // The client went (docked elsewhere, or destroyed).
-        if (event->removed() && event->child() == m_clientObject) {
-            m_clientObject = nullptr;
+        if (event->removed() && event->child() == m_clientObject)
             Release();
-        }
     }
 
 private:

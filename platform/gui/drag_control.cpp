@@ -7,9 +7,10 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QRubberBand>
+#include <QPalette>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -129,7 +130,40 @@ TDockSite* FindDockSite(QWidget& client, QPoint global) {
     return inside ? inside : nearBy;
 }
 
-class DragFilter;
+// Where a dock drag's control would go: a frame of four strips the pointer
+// passes through, 1 pixel thick over a site and 3 where the control would
+// float.
+class DragOutline {
+public:
+    DragOutline() {
+        for (auto& strip : m_strips) {
+            strip = std::make_unique<QWidget>(
+                nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                             Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput);
+            strip->setAttribute(Qt::WA_TransparentForMouseEvents);
+            strip->setAttribute(Qt::WA_ShowWithoutActivating);
+            QPalette palette = strip->palette();
+            palette.setColor(QPalette::Window, Qt::darkGray);
+            strip->setPalette(palette);
+            strip->setAutoFillBackground(true);
+        }
+    }
+    void Place(const TRect& r, bool floating) {
+        const int t = floating ? 3 : 1;
+        const QRect q = ToQRect(r);
+        const QRect parts[] = {QRect(q.left(), q.top(), q.width(), t),
+                               QRect(q.left(), q.bottom() - t + 1, q.width(), t),
+                               QRect(q.left(), q.top() + t, t, q.height() - 2 * t),
+                               QRect(q.right() - t + 1, q.top() + t, t, q.height() - 2 * t)};
+        for (std::size_t i = 0; i < m_strips.size(); ++i) {
+            m_strips[i]->setGeometry(parts[i]);
+            m_strips[i]->setVisible(parts[i].isValid());
+        }
+    }
+
+private:
+    std::array<std::unique_ptr<QWidget>, 4> m_strips;
+};
 
 // The running drag.
 struct Session {
@@ -152,7 +186,7 @@ struct Session {
     QSize UndockSize;
     TDockSite* Site = nullptr;
     QPointer<QWidget> SiteWidget;
-    std::unique_ptr<QRubberBand> Outline;
+    std::unique_ptr<DragOutline> Outline;
 };
 
 std::unique_ptr<Session>& Running() {
@@ -325,9 +359,8 @@ void DragTo(QPoint global) {
     if (s->Dock->Floating)
         s->Dock->DockRect = FloatingRect(*s, global);
     if (!s->Outline)
-        s->Outline = std::make_unique<QRubberBand>(QRubberBand::Rectangle);
-    s->Outline->setGeometry(ToQRect(s->Dock->DockRect));
-    s->Outline->show();
+        s->Outline = std::make_unique<DragOutline>();
+    s->Outline->Place(s->Dock->DockRect, s->Dock->Floating);
 }
 
 void DragDone(bool drop) {
