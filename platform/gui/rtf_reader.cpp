@@ -7,11 +7,13 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextOption>
 
 #include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vdx::gui {
@@ -187,6 +189,8 @@ private:
             Text(QChar(QChar::LineSeparator));
         } else if (word == "tab") {
             Text(QChar('\t'));
+        } else if (const char16_t symbol = Symbol(word)) {
+            Text(QChar(symbol));
         } else if (word == "b") {
             SetFormat([&] { m_state.bold = on; });
         } else if (word == "i") {
@@ -329,6 +333,18 @@ private:
         return high * 16 + low;
     }
 
+    // The words that stand for one character.
+    static char16_t Symbol(std::string_view word) {
+        static constexpr std::pair<std::string_view, char16_t> kSymbols[] = {
+            {"bullet", 0x2022},    {"emdash", 0x2014},  {"endash", 0x2013},
+            {"lquote", 0x2018},    {"rquote", 0x2019},  {"ldblquote", 0x201C},
+            {"rdblquote", 0x201D}, {"emspace", 0x2003}, {"enspace", 0x2002}};
+        for (const auto& [name, c] : kSymbols)
+            if (name == word)
+                return c;
+        return 0;
+    }
+
     static bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
     static int HexDigit(char c) {
@@ -365,6 +381,10 @@ void ReadRtf(std::string_view rtf, QTextDocument& document) {
         document.setPlainText(AnsiToQString(rtf));
         return;
     }
+    // Tabs every half inch, as RTF has them by default.
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(720 / kTwipsPerPixel);
+    document.setDefaultTextOption(option);
     Reader(rtf, document).Run();
 }
 
