@@ -31,31 +31,6 @@ using gui::TBrushStyle;
 
 namespace {
 
-// The platform's focus rectangle: every other pixel of the edges inverted.
-void DrawFocusRect(TCanvas& canvas, const TRect& r) {
-    if (r.IsEmpty())
-        return;
-    QPainter& p = canvas.Painter();
-    p.save();
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    const QColor white(255, 255, 255);
-    auto dot = [&](int x, int y) {
-        if (((x + y) & 1) == 0)
-            p.fillRect(QRect(x, y, 1, 1), white);
-    };
-    for (int x = r.Left; x < r.Right; ++x) {
-        dot(x, r.Top);
-        if (r.Bottom - 1 > r.Top)
-            dot(x, r.Bottom - 1);
-    }
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-        dot(r.Left, y);
-        if (r.Right - 1 > r.Left)
-            dot(r.Right - 1, y);
-    }
-    p.restore();
-}
-
 // Division rounding towards minus infinity (columns left of the view).
 int FloorDiv(int a, int b) noexcept {
     return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
@@ -983,7 +958,7 @@ void TFcCustomListBox::PaintClient(TCanvas& canvas) {
         if (OwnerDrawn())
             DrawItemRequest(canvas, -1, r, TOwnerDrawStateItem::odFocused);
         else if (FocusRectShown())
-            DrawFocusRect(canvas, r);
+            canvas.DrawFocusRect(r);
     }
 }
 
@@ -1005,7 +980,7 @@ void TFcCustomListBox::PaintStandardRow(TCanvas& canvas, int index, TRect r) {
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
     if (index == CaretIndex() && FocusRectShown())
-        DrawFocusRect(canvas, r);
+        canvas.DrawFocusRect(r);
 }
 
 void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
@@ -1030,7 +1005,7 @@ void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
     else
         DoDrawItem(canvas, index, rect, state);
     if (state.Contains(TOwnerDrawStateItem::odFocused) && !m_hideFocus)
-        DrawFocusRect(canvas, rect);
+        canvas.DrawFocusRect(rect);
 }
 
 void TFcCustomListBox::DoDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state) {

@@ -236,8 +236,6 @@ public:
     void SetImeMode(gui::TImeMode value) noexcept { m_imeMode = value; }
     const std::string& ImeName() const noexcept { return m_imeName; }
     void SetImeName(const std::string& value) { m_imeName = value; }
-    int ClientWidth() const { return ClientRect().Width(); }
-    int ClientHeight() const { return ClientRect().Height(); }
     // The horizontal extent the rows scroll over.
     std::uint16_t HorzExtent() const noexcept { return m_horzExtent; }
     int HorzScrollPos() const noexcept { return m_horzPos; }
