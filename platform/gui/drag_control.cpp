@@ -250,6 +250,8 @@ protected:
         case QEvent::KeyPress:
             if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape)
                 return false;
+            // Escape is the drag's, not a shortcut's.
+            event->accept();
             if (event->type() == QEvent::KeyPress)
                 Guard([] { DragDone(false); });
             return true;
@@ -368,6 +370,7 @@ void DragDone(bool drop) {
     if (!s || s->Ending)
         return;
     s->Ending = true;
+    s->Object->Dropped = drop;
     qApp->removeEventFilter(&DragFilter::Instance());
     if (s->CursorSet)
         QApplication::restoreOverrideCursor();
