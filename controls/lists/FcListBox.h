@@ -28,6 +28,7 @@
 #include "controls/lists/FcListItems.h"
 #include "controls/lists/FcListSelection.h"
 #include "platform/gui/class_errors.h"
+#include "platform/gui/enum_set.h"
 #include "platform/gui/text_layout.h"
 
 #include <QFontMetrics>
@@ -63,24 +64,7 @@ enum class TOwnerDrawStateItem : std::uint16_t {
     odNoAccel = 0x0100,
     odNoFocusRect = 0x0200
 };
-class TOwnerDrawState {
-public:
-    constexpr TOwnerDrawState() noexcept = default;
-    constexpr TOwnerDrawState(TOwnerDrawStateItem s) noexcept : m_bits(std::uint16_t(s)) {}
-    constexpr bool Contains(TOwnerDrawStateItem s) const noexcept {
-        return (m_bits & std::uint16_t(s)) != 0;
-    }
-    constexpr TOwnerDrawState operator|(TOwnerDrawState o) const noexcept {
-        TOwnerDrawState r;
-        r.m_bits = std::uint16_t(m_bits | o.m_bits);
-        return r;
-    }
-    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TOwnerDrawState, TOwnerDrawState) noexcept = default;
-
-private:
-    std::uint16_t m_bits = 0;
-};
+using TOwnerDrawState = gui::TEnumSet<TOwnerDrawStateItem>;
 
 // The pause after which typed characters start a new search (ms).
 inline constexpr int kIncrementalSearchTimeout = 1500;
