@@ -212,8 +212,14 @@ void TFcCustomListBox::SetFrameController(TFcFrameController* value) {
 
 void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
     const int w = width(), h = height();
-    if (m_borderStyle == TBorderStyle::bsSingle)
-        Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
+    if (m_borderStyle == TBorderStyle::bsSingle) {
+        if (Ctl3D()) {
+            Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
+        } else {
+            canvas.Brush.SetColor(gui::clWindowFrame);
+            canvas.FrameRect(gui::Rect(0, 0, w, h));
+        }
+    }
     if (FrameVisible() && !UseThemedFrame())
         Frame().Paint(canvas, w, h, Color(), hasFocus() || m_mouseOver);
     if (m_vertBar->isVisible() && m_horzBar->isVisible()) {
@@ -226,6 +232,12 @@ void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
 
 // Geometry and scrolling.
 
+int TFcCustomListBox::BorderThickness() const noexcept {
+    if (m_borderStyle != TBorderStyle::bsSingle)
+        return 0;
+    return Ctl3D() ? 2 : 1;
+}
+
 int TFcCustomListBox::VisibleRows() const {
     return std::max(1, ClientHeight() / std::max(1, m_itemHeight));
 }
@@ -235,7 +247,7 @@ int TFcCustomListBox::MaxTopIndex() const {
 }
 
 void TFcCustomListBox::UpdateScrollBars() {
-    const int border = m_borderStyle == TBorderStyle::bsSingle ? 2 : 0;
+    const int border = BorderThickness();
     const int w = std::max(0, width() - 2 * border);
     const int h = std::max(0, height() - 2 * border);
     const int ih = std::max(1, m_itemHeight);
@@ -636,11 +648,17 @@ void TFcCustomListBox::PaintStandardRow(TCanvas& canvas, int index, TRect r) {
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
     canvas.IntersectClipRect(r);
-    const int x = r.Left + 2;
+    // Right to left the row stands at the right edge, its tab columns
+    // running leftwards from there.
+    const bool right = UseRightToLeftAlignment();
+    const int x = right ? r.Right - 2 : r.Left + 2;
+    canvas.TextAlign = (right ? gui::TA_RIGHT : gui::TA_LEFT) |
+                       (UseRightToLeftReading() ? gui::TA_RTLREADING : 0u);
     if (UsesTabStops())
         canvas.TabbedTextOut(x, r.Top, ItemString(index), WindowTabStopPixels(), x);
     else
         canvas.TextOut(x, r.Top, ItemString(index));
+    canvas.TextAlign = gui::TA_LEFT;
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
     if (index == CaretIndex() && FocusRectShown())
@@ -653,10 +671,17 @@ void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
     canvas.Brush.SetColor(Color());
     const bool group = m_showGroups && index >= 0 && IsGroupItem(index);
     if (!group) {
+        // The indent is at the side the rows read from.
         const int indent = GetOwnerDrawIndent();
-        if (indent > 0)
-            canvas.FillRect(gui::Rect(rect.Left, rect.Top, rect.Left + indent, rect.Bottom));
-        rect.Left += indent;
+        if (UseRightToLeftAlignment()) {
+            if (indent > 0)
+                canvas.FillRect(gui::Rect(rect.Right - indent, rect.Top, rect.Right, rect.Bottom));
+            rect.Right -= indent;
+        } else {
+            if (indent > 0)
+                canvas.FillRect(gui::Rect(rect.Left, rect.Top, rect.Left + indent, rect.Bottom));
+            rect.Left += indent;
+        }
     }
     if (state.Contains(TOwnerDrawStateItem::odSelected) && index >= 0) {
         canvas.Brush.SetColor(gui::clHighlight);
@@ -683,9 +708,13 @@ void TFcCustomListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect rect, T
     canvas.FillRect(rect);
     if (index >= Count())
         return;
-    rect.Left += 2;
-    DrawTextOnCanvas(canvas, ItemString(index), rect,
-                     gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX);
+    if (UseRightToLeftAlignment())
+        rect.Right -= 2;
+    else
+        rect.Left += 2;
+    DrawTextOnCanvas(
+        canvas, ItemString(index), rect,
+        DrawTextBiDiModeFlags(gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX));
 }
 
 void TFcCustomListBox::PaintGroupBackground(TCanvas& canvas, const TRect& rect,
@@ -701,7 +730,11 @@ void TFcCustomListBox::PaintGroupBackground(TCanvas& canvas, const TRect& rect,
         canvas.Font.Color = gui::clHighlightText;
         canvas.FillRect(rect);
     } else if (m_useGradients && FullColorScreen) {
-        PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, back, Color(), 1);
+        // From the header colour at the side the header reads from.
+        if (UseRightToLeftAlignment())
+            PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, Color(), back, 1);
+        else
+            PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, back, Color(), 1);
     } else {
         canvas.Brush.SetColor(back);
         canvas.FillRect(rect);
@@ -715,9 +748,13 @@ void TFcCustomListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
     TRect r = rect;
-    r.Left += 2;
-    DrawTextOnCanvas(canvas, GetItemText(index), r,
-                     gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX);
+    if (UseRightToLeftAlignment())
+        r.Right -= 2;
+    else
+        r.Left += 2;
+    DrawTextOnCanvas(
+        canvas, GetItemText(index), r,
+        DrawTextBiDiModeFlags(gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX));
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
 }
@@ -963,6 +1000,11 @@ void TFcCustomListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TFcCustomListBox::wheelEvent(QWheelEvent* event) {
+    // The wheel events come first; a wheel they took does not scroll.
+    if (MouseWheelHandled(*event)) {
+        event->accept();
+        return;
+    }
     const int delta = event->angleDelta().y();
     if (delta == 0) {
         gui::TFramedHost::wheelEvent(event);
