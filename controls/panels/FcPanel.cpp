@@ -53,11 +53,14 @@ TFcCustomPanel::TFcCustomPanel(QWidget* parent)
     SetAlignment(TAlignment::taCenter);
     Realign();
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QObject::connect(app, &QApplication::focusChanged, this,
-                         [this](QWidget*, QWidget* now) { gui::Guard([&] { FollowFocus(now); }); });
+        m_focusConnection = QObject::connect(
+            app, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { gui::Guard([&] { FollowFocus(now); }); });
 }
 
-TFcCustomPanel::~TFcCustomPanel() = default;
+TFcCustomPanel::~TFcCustomPanel() {
+    QObject::disconnect(m_focusConnection);
+}
 
 TPoint TFcCustomPanel::GetCursorClientPos() const {
     const QPoint p = mapFromGlobal(QCursor::pos());

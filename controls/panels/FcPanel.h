@@ -178,6 +178,9 @@ private:
     void FollowFocus(QWidget* now);
     bool m_locked = false;
     bool m_focusWithin = false; // the focus is on the panel or a child
+    // Ended by the destructor: deleting the children moves the focus, and
+    // the panel must not hear of it half destroyed.
+    QMetaObject::Connection m_focusConnection;
 };
 
 // The panel as forms place it.

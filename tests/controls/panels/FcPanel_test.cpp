@@ -435,6 +435,11 @@ TEST(FcPanelBehaviour, OnEnterAndOnExitFollowTheFocusThroughTheChildren) {
     focus(deeper); // still inside the panel
     focus(outside);
     EXPECT_EQ(seen, (std::vector<std::string>{"enter", "exit"}));
+    // Deleting the panel while a child has the focus moves the focus, and
+    // the half-destroyed panel hears nothing of it.
+    focus(inside);
+    delete panel;
+    EXPECT_EQ(seen, (std::vector<std::string>{"enter", "exit", "enter"}));
 }
 
 } // namespace
