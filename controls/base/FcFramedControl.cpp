@@ -462,7 +462,7 @@ void TFcFramedControl::SetAnchors(TAnchors value) {
 void TFcFramedControl::WatchParent() {
     // Only a control that moves with its parent watches it: a container of
     // many controls would otherwise pass every event through all of them.
-    QWidget* parent = m_anchors == TAnchors::Default() ? nullptr : parentWidget();
+    QWidget* parent = m_anchors == gui::kDefaultAnchors ? nullptr : parentWidget();
     if (m_watchedParent == parent)
         return;
     if (m_watchedParent)
@@ -481,7 +481,7 @@ void TFcFramedControl::RememberAnchorRules() {
 void TFcFramedControl::FollowParentResize() {
     const QWidget* parent = parentWidget();
     // A parent with a layout places its children itself.
-    if (!parent || parent->layout() || m_anchors == TAnchors::Default())
+    if (!parent || parent->layout() || m_anchors == gui::kDefaultAnchors)
         return;
     const TRect b = AnchoredBounds(m_anchorBounds, m_anchorParentSize,
                                    {parent->width(), parent->height()}, m_anchors);

@@ -382,7 +382,7 @@ private:
     TSizeConstraints m_constraints;
     int m_wheelAccumulator = 0;
     QSize m_reportedSize{-1, -1}; // the size OnResize last reported
-    TAnchors m_anchors = TAnchors::Default();
+    TAnchors m_anchors = gui::kDefaultAnchors;
     TRect m_anchorBounds;          // the bounds the anchor distances were taken from
     gui::TSize m_anchorParentSize; // the parent's size then
     bool m_anchoring = false;      // the anchors move the control now

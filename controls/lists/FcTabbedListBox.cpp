@@ -138,14 +138,14 @@ void TFcCustomTabbedListBox::SetTabStopsMode(TFcTabStopsMode mode) {
         CalcAutomaticTabStops();
 }
 
-const std::string& TFcCustomTabbedListBox::RowText(int row) const {
+std::string TFcCustomTabbedListBox::RowText(int row) const {
     if (row < 0 || row >= Count())
         throw gui::EListError("Row parameter out of range");
-    return Items()[row];
+    return ItemString(row);
 }
 
 std::string TFcCustomTabbedListBox::GetCell(int column, int row) const {
-    const std::string& text = RowText(row);
+    const std::string text = RowText(row);
     const TCellSpan cell = CellSpan(text, column);
     return text.substr(cell.Start, cell.Length);
 }
@@ -158,6 +158,8 @@ void TFcCustomTabbedListBox::SetCell(int column, int row, const std::string& val
 }
 
 void TFcCustomTabbedListBox::CalcAutomaticTabStops() {
+    // Only stored items are measured (a virtual list has none), so a
+    // virtual list is never read through.
     if (IsLoading() || m_destroying)
         return;
     m_tabStops.Clear();
@@ -256,7 +258,7 @@ void TFcCustomTabbedListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect r
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
     if (index >= 0 && index < Count())
-        TabbedRowOut(canvas, rect, yOffset, Items()[index]);
+        TabbedRowOut(canvas, rect, yOffset, ItemString(index));
     canvas.PopClip();
 }
 

@@ -267,6 +267,30 @@ void TCanvas::FillRect(const TRect& r) {
     Painter().fillRect(ToQRect(r), ToQColor(Brush.Color()));
 }
 
+void TCanvas::DrawFocusRect(const TRect& r) {
+    if (r.IsEmpty())
+        return;
+    QPainter& p = Painter();
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    const QColor white(255, 255, 255);
+    auto dot = [&](int x, int y) {
+        if (((x + y) & 1) == 0)
+            p.fillRect(QRect(x, y, 1, 1), white);
+    };
+    for (int x = r.Left; x < r.Right; ++x) {
+        dot(x, r.Top);
+        if (r.Bottom - 1 > r.Top)
+            dot(x, r.Bottom - 1);
+    }
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+        dot(r.Left, y);
+        if (r.Right - 1 > r.Left)
+            dot(r.Right - 1, y);
+    }
+    p.restore();
+}
+
 void TCanvas::FrameRect(const TRect& r) {
     if (Brush.Style() == TBrushStyle::bsClear || r.IsEmpty())
         return;

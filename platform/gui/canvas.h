@@ -105,6 +105,9 @@ public:
     void FillRect(const TRect& r);
     // A one-pixel frame in the brush colour on the edge pixels of r.
     void FrameRect(const TRect& r);
+    // The platform's focus rectangle: every other pixel of r's edges
+    // inverted, so drawing it twice takes it away.
+    void DrawFocusRect(const TRect& r);
     // clNone when the surface cannot be read (a widget) or (x, y) is outside.
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor c);

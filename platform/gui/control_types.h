@@ -1,7 +1,9 @@
 #pragma once
 // The class library's control vocabulary the framed controls share: text
-// alignment, alignment in the parent and the border style; reading order,
-// anchors and size constraints.
+// alignment, alignment in the parent, the border style and the input method
+// mode; reading order, anchors and size constraints.
+
+#include "platform/gui/enum_set.h"
 
 #include <QMetaType>
 
@@ -10,6 +12,21 @@
 namespace vdx::gui {
 
 enum class TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
+// The input method a control asks for while it has the focus.
+enum class TImeMode : std::uint8_t {
+    imDisable,
+    imClose,
+    imOpen,
+    imDontCare,
+    imSAlpha,
+    imAlpha,
+    imHira,
+    imSKata,
+    imKata,
+    imChinese,
+    imSHanguel,
+    imHanguel
+};
 // Alignment of a control in its parent. Qt layouts place the children; a
 // control may use the value for its own bounds rule (the panel keeps its
 // bottom edge with alBottom and its right edge with alRight).
@@ -43,33 +60,14 @@ constexpr TAlignment ChangeBiDiModeAlignment(TAlignment alignment) noexcept {
 }
 
 // The parent's edges a control keeps its distance to when the parent is
-// resized.
-enum class TAnchorKind : std::uint8_t { akLeft, akTop, akRight, akBottom };
-class TAnchors {
-public:
-    constexpr TAnchors() noexcept = default;
-    constexpr TAnchors(TAnchorKind a) noexcept : m_bits(Bit(a)) {}
-    constexpr bool Contains(TAnchorKind a) const noexcept { return (m_bits & Bit(a)) != 0; }
-    constexpr TAnchors operator|(TAnchors o) const noexcept {
-        TAnchors r;
-        r.m_bits = std::uint8_t(m_bits | o.m_bits);
-        return r;
-    }
-    // The class library's default: [akLeft, akTop].
-    static constexpr TAnchors Default() noexcept {
-        return TAnchors(TAnchorKind::akLeft) | TAnchorKind::akTop;
-    }
-    friend constexpr bool operator==(TAnchors, TAnchors) noexcept = default;
-
-private:
-    static constexpr std::uint8_t Bit(TAnchorKind a) noexcept {
-        return std::uint8_t(1u << unsigned(a));
-    }
-    std::uint8_t m_bits = 0;
-};
+// resized; the set's bit n is member n, as the class library streams it.
+enum class TAnchorKind : std::uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = TEnumSet<TAnchorKind>;
 constexpr TAnchors operator|(TAnchorKind a, TAnchorKind b) noexcept {
-    return TAnchors(a) | TAnchors(b);
+    return TAnchors(a) | b;
 }
+// The class library's default: [akLeft, akTop].
+inline constexpr TAnchors kDefaultAnchors = TAnchorKind::akLeft | TAnchorKind::akTop;
 
 // Minimum and maximum width and height; 0 is no limit. Setting a limit
 // that crosses the other one moves that one along, so a minimum never

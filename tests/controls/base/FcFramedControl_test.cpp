@@ -248,7 +248,7 @@ TEST(FramedControl, AnchoredBoundsOnAParentResize) {
         TRect expected; // in a parent of 300 x 160
     };
     const Case cases[] = {
-        {"left and top stay", TAnchors::Default(), b},
+        {"left and top stay", gui::kDefaultAnchors, b},
         {"left and right stretch", A::akLeft | A::akTop | A::akRight, gui::Bounds(10, 20, 150, 30)},
         {"right and bottom move", A::akRight | A::akBottom, gui::Bounds(110, 80, 50, 30)},
         {"all four stretch", A::akLeft | A::akTop | A::akRight | A::akBottom,

@@ -284,5 +284,35 @@ TEST(FcTabbedCells, ThereIsNoHeaderToTakeStopsFrom) {
     EXPECT_FALSE(list.ShowItemHints());
 }
 
+// A virtual tabbed list: rows and cells come from OnData, and the automatic
+// stops never read the million items.
+TEST(FcTabbedVirtual, RowsAndCellsAskOnlyForWhatTheyShow) {
+    TFcTabbedListBox list;
+    list.resize(300, 80);
+    list.SetItemHeight(13);
+    list.SetTabStopsMode(TFcTabStopsMode::tsmAutomatic);
+    list.SetStyle(TListBoxStyle::lbVirtual);
+    std::vector<int> asked;
+    list.OnData = [&](QObject*, int index, std::string& data) {
+        asked.push_back(index);
+        data = "row " + std::to_string(index) + "\tx";
+    };
+    list.SetCount(1'000'000);
+    list.Loaded();
+    TFont larger = list.Font(); // a font change computes the stops again
+    larger.SetSize(larger.Size() + 2);
+    list.SetFont(larger);
+    EXPECT_TRUE(list.TabStops().Values().empty());
+    EXPECT_TRUE(asked.empty());
+
+    EXPECT_EQ(list.GetCell(1, 999'999), "x");
+    EXPECT_EQ(asked, std::vector<int>{999'999});
+    EXPECT_THROW(list.GetCell(0, 1'000'000), gui::EListError);
+    asked.clear();
+    const QImage image = RenderWidget(list);
+    EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_FALSE(test::InkBounds(image, QRect(2, 2, 200, 13), gui::clWindow).isEmpty());
+}
+
 } // namespace
 } // namespace vdx
