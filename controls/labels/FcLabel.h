@@ -152,7 +152,7 @@ public:
     bool WordWrap() const noexcept { return m_wordWrap; }
     void SetWordWrap(bool value);
     // Moves and sizes the label.
-    void SetBounds(int left, int top, int width, int height);
+    void SetBounds(int left, int top, int width, int height) override;
 
     QSize sizeHint() const override;
 

@@ -332,6 +332,11 @@ protected:
     void FocusExit() override;
     void EnabledChanged() override;
 
+    // The reading order and Ctl3D are window styles: the window is made
+    // anew.
+    void BiDiModeChanged() override { RecreateWnd(); }
+    void Ctl3DChanged() override { RecreateWnd(); }
+
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -413,6 +418,8 @@ private:
     void ScrollIntoView(int index);
     void PlatformCharSearch(char key);
     bool OwnerDrawn() const noexcept { return m_style != TListBoxStyle::lbStandard; }
+    // The platform border: a sunken edge, or a flat line without Ctl3D.
+    int BorderThickness() const noexcept;
     void PaintStandardRow(TCanvas& canvas, int index, TRect rect);
     bool FocusRectShown() const;
 

@@ -6,6 +6,7 @@
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -52,9 +53,15 @@ TFcCustomPanel::TFcCustomPanel(QWidget* parent)
     SetColor(gui::clBtnFace);
     SetAlignment(TAlignment::taCenter);
     Realign();
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        m_focusConnection = QObject::connect(
+            app, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { gui::Guard([&] { FollowFocus(now); }); });
 }
 
-TFcCustomPanel::~TFcCustomPanel() = default;
+TFcCustomPanel::~TFcCustomPanel() {
+    QObject::disconnect(m_focusConnection);
+}
 
 TPoint TFcCustomPanel::GetCursorClientPos() const {
     const QPoint p = mapFromGlobal(QCursor::pos());
@@ -164,6 +171,8 @@ void TFcCustomPanel::DrawCaptionText(TCanvas& canvas, TRect r) {
         flags |= gui::DT_CENTER;
         break;
     }
+    // Right to left as the class library's panel draws its caption.
+    flags = DrawTextBiDiModeFlags(flags);
     TRect measured = r;
     const int h = DrawTextOnCanvas(canvas, Caption(), measured, flags | gui::DT_CALCRECT);
     r = PlaceCaptionRect(r, h, m_alignmentVertical);
@@ -207,11 +216,25 @@ void TFcCustomPanel::DrawGrid(TCanvas& canvas, const TRect& r) {
 }
 
 void TFcCustomPanel::SetBounds(int left, int top, int w, int h) {
+    // The kept edge follows the size the limits allow, not the one asked.
+    if (!CheckNewSize(w, h))
+        return;
     if (m_align == TAlign::alBottom && h != height())
         top -= h - height();
     if (m_align == TAlign::alRight && w != width())
         left -= w - width();
-    setGeometry(left, top, w, h);
+    ApplyBounds(left, top, w, h);
+}
+
+void TFcCustomPanel::FollowFocus(QWidget* now) {
+    const bool within = now && (now == this || isAncestorOf(now));
+    if (within == m_focusWithin)
+        return;
+    m_focusWithin = within;
+    if (within)
+        TFcBorderedControl::FocusEnter();
+    else
+        TFcBorderedControl::FocusExit();
 }
 
 void TFcCustomPanel::Loaded() {
@@ -308,8 +331,6 @@ void TFcCustomPanel::resizeEvent(QResizeEvent* event) {
                      inner, GetMarginSize(), {o.width(), o.height()}, {width(), height()}))
                 update(gui::ToQRect(strip));
         }
-        if (OnResize)
-            OnResize(this);
     });
 }
 

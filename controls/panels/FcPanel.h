@@ -81,8 +81,8 @@ public:
     TRect AdjustClientRect(TRect rect) const;
 
     // Moves and sizes the panel; alBottom keeps the bottom edge and alRight
-    // the right edge where they were.
-    void SetBounds(int left, int top, int width, int height);
+    // the right edge where they were (at the size the limits allow).
+    void SetBounds(int left, int top, int width, int height) override;
 
     void Loaded() override;
 
@@ -136,7 +136,13 @@ public:
 
     // Called at the end of painting, with the canvas painted on.
     std::function<void(QObject* sender, TCanvas& canvas)> OnPaint;
-    std::function<void(QObject* sender)> OnResize;
+
+    // ---- the panel's remaining published members ---------------------
+
+    // The class library keeps the tool bars of an in-place OLE server off a
+    // locked panel; there are none here, so it is kept for forms only.
+    bool Locked() const noexcept { return m_locked; }
+    void SetLocked(bool value) noexcept { m_locked = value; }
 
     // ---- Docking: the panel as a dock site ----
     // A dock site takes controls whose DragKind is dkDock; with
@@ -181,6 +187,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void EnabledChanged() override;
+    // A container: OnEnter and OnExit follow the focus into and out of the
+    // panel and its children (see FollowFocus), not the panel's own focus.
+    void FocusEnter() override {}
+    void FocusExit() override {}
 
 private:
     // The background erase before Paint: the parent's picture under a
@@ -217,6 +227,14 @@ private:
     bool m_useDockManager = true;
     bool m_showDockClientCaptions = true;
     std::unique_ptr<gui::TDockTree> m_dockManager;
+
+    // OnEnter or OnExit when the focus moved into or out of the panel.
+    void FollowFocus(QWidget* now);
+    bool m_locked = false;
+    bool m_focusWithin = false; // the focus is on the panel or a child
+    // Ended by the destructor: deleting the children moves the focus, and
+    // the panel must not hear of it half destroyed.
+    QMetaObject::Connection m_focusConnection;
 };
 
 // The panel as forms place it.
