@@ -2,16 +2,19 @@
 
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/font.h"
+#include "platform/os/ascii.h"
 
 #include <QColor>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextOption>
 
 #include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vdx::gui {
@@ -187,6 +190,8 @@ private:
             Text(QChar(QChar::LineSeparator));
         } else if (word == "tab") {
             Text(QChar('\t'));
+        } else if (const char16_t symbol = Symbol(word)) {
+            Text(QChar(symbol));
         } else if (word == "b") {
             SetFormat([&] { m_state.bold = on; });
         } else if (word == "i") {
@@ -321,25 +326,28 @@ private:
     std::optional<int> Hex() {
         if (m_pos + 2 > m_text.size())
             return std::nullopt;
-        const int high = HexDigit(m_text[m_pos]);
-        const int low = HexDigit(m_text[m_pos + 1]);
+        const int high = os::HexDigitValue(m_text[m_pos]);
+        const int low = os::HexDigitValue(m_text[m_pos + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         m_pos += 2;
         return high * 16 + low;
     }
 
+    // The words that stand for one character.
+    static char16_t Symbol(std::string_view word) {
+        static constexpr std::pair<std::string_view, char16_t> kSymbols[] = {
+            {"bullet", 0x2022},    {"emdash", 0x2014},  {"endash", 0x2013},
+            {"lquote", 0x2018},    {"rquote", 0x2019},  {"ldblquote", 0x201C},
+            {"rdblquote", 0x201D}, {"emspace", 0x2003}, {"enspace", 0x2002}};
+        for (const auto& [name, c] : kSymbols)
+            if (name == word)
+                return c;
+        return 0;
+    }
+
     static bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-    static int HexDigit(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
 
     std::string_view m_text;
     std::size_t m_pos = 0;
@@ -365,6 +373,10 @@ void ReadRtf(std::string_view rtf, QTextDocument& document) {
         document.setPlainText(AnsiToQString(rtf));
         return;
     }
+    // Tabs every half inch, as RTF has them by default.
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(720 / kTwipsPerPixel);
+    document.setDefaultTextOption(option);
     Reader(rtf, document).Run();
 }
 

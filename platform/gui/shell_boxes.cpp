@@ -2,24 +2,17 @@
 
 #include "platform/gui/file_name_text.h"
 #include "platform/gui/message_box.h"
+#include "platform/gui/shell_open.h"
 #include "platform/os/datetime.h"
 #include "platform/os/file_error.h"
 #include "platform/shell/shell_folder.h"
 
-#include <QDesktopServices>
-
 #include <cerrno>
 #include <cstdio>
-#include <utility>
 
 namespace vdx::gui {
 
 namespace {
-
-TOpenUrlHandler& OpenHandler() {
-    static TOpenUrlHandler handler;
-    return handler;
-}
 
 std::string Quoted(const std::string& name) {
     return "'" + FileNameToAnsi(name) + "'";
@@ -57,10 +50,7 @@ void TShellBoxes::CreateFolderFailed(const std::string& name, int error) {
 }
 
 bool TShellBoxes::Open(const std::string& path) {
-    const QUrl url = FileUrl(path);
-    if (OpenHandler())
-        return OpenHandler()(url);
-    return QDesktopServices::openUrl(url);
+    return OpenDocument(path);
 }
 
 void TShellBoxes::ShowProperties(const shell::ItemProperties& p) {
@@ -81,28 +71,6 @@ void TShellBoxes::ShowProperties(const shell::ItemProperties& p) {
     if (!attributes.empty())
         text += "\rAttributes: " + attributes;
     MessageDlg(text, TMsgDlgType::mtInformation, TMsgDlgBtn::mbOK, m_parent);
-}
-
-QUrl FileUrl(const std::string& path) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    QByteArray encoded("file://");
-    for (unsigned char c : path) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' || c == '_' ||
-                           c == '~';
-        if (plain) {
-            encoded += char(c);
-        } else {
-            encoded += '%';
-            encoded += kHex[c >> 4];
-            encoded += kHex[c & 15];
-        }
-    }
-    return QUrl::fromEncoded(encoded);
-}
-
-TOpenUrlHandler SetOpenUrlHandler(TOpenUrlHandler handler) {
-    return std::exchange(OpenHandler(), std::move(handler));
 }
 
 void ShowRenameError(const std::string& name, const std::string& newName, int error,

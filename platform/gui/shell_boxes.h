@@ -1,13 +1,10 @@
 #pragma once
 // What the shell namespace asks and tells the user, in message boxes (so
-// tests script them through the message-box handler), and the opening of
-// items with the desktop's program for them.
+// tests script them through the message-box handler); items open through
+// OpenDocument (shell_open.h).
 
 #include "platform/shell/shell_ui.h"
 
-#include <QUrl>
-
-#include <functional>
 #include <string>
 
 class QWidget;
@@ -27,13 +24,6 @@ public:
 private:
     QWidget* m_parent;
 };
-
-// The file URL of path with its bytes percent-encoded as they are.
-QUrl FileUrl(const std::string& path);
-// Replaces what opens URLs (QDesktopServices::openUrl); an empty handler
-// restores it. Returns the previous handler.
-using TOpenUrlHandler = std::function<bool(const QUrl& url)>;
-TOpenUrlHandler SetOpenUrlHandler(TOpenUrlHandler handler);
 
 // The error of a rename the namespace refused (errno error).
 void ShowRenameError(const std::string& name, const std::string& newName, int error,

@@ -39,6 +39,8 @@ TEST(RtfReader, TextOfSnippets) {
         {"{\\rtf1 caf\\'e9 \\'80}", "caf\u00e9 \u20ac"},
         {"{\\rtf1 \\u8364?x \\uc0\\u233 y \\uc2\\u8211\\'96\\'96z}", "\u20acx \u00e9y \u2013z"},
         {"{\\rtf1 \\\\ \\{ \\} a\\~b}", "\\ { } a b"},
+        {"{\\rtf1 \\bullet\\tab x \\ldblquote y\\rdblquote  \\emdash}",
+         "\u2022\tx \u201cy\u201d \u2014"},
         {"{\\rtf1{\\fonttbl{\\f0\\fswiss\\fcharset0 Tahoma;}{\\f1 Courier New;}}"
          "{\\colortbl ;\\red255\\green0\\blue0;}{\\*\\generator Writer 1.0;}"
          "{\\info{\\title Secret}{\\author Me}}{\\stylesheet{\\s0 Normal;}}"

@@ -1,7 +1,7 @@
 #include "controls/shell/FcShellTree.h"
 
 #include "platform/gui/message_box.h"
-#include "platform/gui/shell_boxes.h"
+#include "platform/gui/shell_open.h"
 #include "platform/gui/shell_menu.h"
 #include "platform/shell/special_folders.h"
 
@@ -55,6 +55,10 @@ protected:
           m_boxes([this](const gui::TMessageBoxRequest& r) {
               m_shown.push_back(r.Text);
               return m_answer;
+          }),
+          m_open([this](const std::string&) {
+              ++m_opened;
+              return true;
           }) {
         fs::create_directories(m_env.Folder() + "home");
         fs::create_directories(Tree() + "a/inner/deep");
@@ -65,12 +69,7 @@ protected:
                               .With(TFcShellTreeOption::stoContextMenus, true));
         m_tree.resize(300, 400);
         m_tree.show();
-        m_previousOpen = gui::SetOpenUrlHandler([this](const QUrl&) {
-            ++m_opened;
-            return true;
-        });
     }
-    ~FcShellTreeTest() override { gui::SetOpenUrlHandler(std::move(m_previousOpen)); }
 
     std::string Tree() const { return m_env.Folder() + "tree/"; }
     std::string Stick() const { return m_env.Folder() + "stick"; }
@@ -98,8 +97,8 @@ protected:
     std::vector<std::string> m_shown;
     gui::TModalResult m_answer = gui::mrYes;
     gui::TScopedMessageBoxHandler m_boxes;
-    gui::TOpenUrlHandler m_previousOpen;
     int m_opened = 0;
+    gui::OpenDocumentHook m_open;
     TFcShellTree m_tree;
 };
 
