@@ -4,8 +4,10 @@
 #include "controls/shell/FcShellHelpers.h"
 #include "controls/shell/FcShellKeys.h"
 #include "platform/gui/exception_guard.h"
+#include "platform/gui/popup_menu.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTreeView>
@@ -200,9 +202,9 @@ void TFcCustomTreeView::DoNodeContextMenu(TTreeNode* node, TPoint& pos, gui::TPo
         OnNodeContextMenu(this, node, pos, menu);
 }
 
-void TFcCustomTreeView::PopupMenuAt(gui::TPopupMenu*, TPoint) {
-    // The class library's pop-up menu comes with the framed base's; until
-    // then no control here has one to open.
+void TFcCustomTreeView::PopupMenuAt(gui::TPopupMenu* menu, TPoint screenPos) {
+    menu->SetPopupComponent(this);
+    menu->Popup(screenPos.X, screenPos.Y);
 }
 
 void TFcCustomTreeView::RightClicked(TPoint pos) {
@@ -212,7 +214,7 @@ void TFcCustomTreeView::RightClicked(TPoint pos) {
         node = Selected();
     if (node) {
         m_rightClickNode = node;
-        gui::TPopupMenu* menu = ContextPopupMenu();
+        gui::TPopupMenu* menu = PopupMenu();
         TPoint at = pos;
         DoNodeContextMenu(node, at, menu);
         if (!alive)
@@ -247,12 +249,12 @@ void TFcCustomTreeView::RequestNodeContextMenu() {
         ShowNodeContextMenu(node, {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
         return;
     }
-    if (gui::TPopupMenu* menu = ContextPopupMenu())
+    if (gui::TPopupMenu* menu = PopupMenu())
         PopupMenuAt(menu, ClientToScreen({0, 0}));
 }
 
 void TFcCustomTreeView::ShowNodeContextMenu(TTreeNode* node, TPoint pos) {
-    gui::TPopupMenu* const before = ContextPopupMenu();
+    gui::TPopupMenu* const before = PopupMenu();
     gui::TPopupMenu* menu = before;
     DoNodeContextMenu(node, pos, menu);
     if (menu != before)
@@ -272,12 +274,21 @@ void TFcCustomTreeView::KeyDown(int& key, Qt::KeyboardModifiers shift) {
         OnKeyDown(this, key, shift);
 }
 
-bool TFcCustomTreeView::MouseWheel(int delta, Qt::KeyboardModifiers) {
-    const int steps = std::max(1, std::abs(delta) / 120);
-    for (int i = 0; i < steps; ++i)
-        WheelScroll(View(), SB_VERT, delta < 0 ? SB_LINEDOWN : SB_LINEUP,
-                    delta < 0 ? SB_PAGEDOWN : SB_PAGEUP);
-    return true;
+bool TFcCustomTreeView::MouseWheel(int delta, Qt::KeyboardModifiers shift) {
+    const QPoint at = QCursor::pos();
+    return DoMouseWheel(shift, delta, {at.x(), at.y()});
+}
+
+bool TFcCustomTreeView::DoMouseWheelDown(Qt::KeyboardModifiers shift, TPoint mousePos) {
+    if (TFcFramedControl::DoMouseWheelDown(shift, mousePos))
+        return true;
+    return WheelScroll(View(), SB_VERT, SB_LINEDOWN, SB_PAGEDOWN);
+}
+
+bool TFcCustomTreeView::DoMouseWheelUp(Qt::KeyboardModifiers shift, TPoint mousePos) {
+    if (TFcFramedControl::DoMouseWheelUp(shift, mousePos))
+        return true;
+    return WheelScroll(View(), SB_VERT, SB_LINEUP, SB_PAGEUP);
 }
 
 void TFcCustomTreeView::DoubleClicked(TPoint pos) {

@@ -21,10 +21,6 @@
 
 namespace vdx {
 
-namespace gui {
-class TPopupMenu;
-}
-
 using gui::TTreeNode;
 
 // A node structure that cannot be loaded.
@@ -89,10 +85,12 @@ public:
 protected:
     // Fires OnNodeContextMenu.
     virtual void DoNodeContextMenu(TTreeNode* node, TPoint& pos, gui::TPopupMenu*& menu);
-    // The pop-up menu of the control (none until the framed base has one).
-    virtual gui::TPopupMenu* ContextPopupMenu() const { return nullptr; }
     // Opens menu at a screen point for this control.
     virtual void PopupMenuAt(gui::TPopupMenu* menu, TPoint screenPos);
+    // A wheel notch scrolls by the system's wheel lines (a page when it
+    // scrolls by pages), while there is something to scroll; handled.
+    bool DoMouseWheelDown(Qt::KeyboardModifiers shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(Qt::KeyboardModifiers shift, TPoint mousePos) override;
 
     void Expand(TTreeNode* node) override;
     void Collapse(TTreeNode* node) override;

@@ -21,8 +21,8 @@ QUrl FileUrl(const std::string& path) {
     QByteArray encoded("file://");
     for (unsigned char c : path) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' ||
-                           c == '_' || c == '~';
+                           (c >= '0' && c <= '9') || c == '/' || c == '-' || c == '.' || c == '_' ||
+                           c == '~';
         if (plain) {
             encoded += char(c);
         } else {

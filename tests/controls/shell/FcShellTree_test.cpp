@@ -1,8 +1,8 @@
 #include "controls/shell/FcShellTree.h"
 
 #include "platform/gui/message_box.h"
-#include "platform/gui/shell_open.h"
 #include "platform/gui/shell_menu.h"
+#include "platform/gui/shell_open.h"
 #include "platform/shell/special_folders.h"
 
 #include "IsolatedEnv.h"
