@@ -32,6 +32,18 @@ enum class TImeMode : std::uint8_t {
 // bottom edge with alBottom and its right edge with alRight).
 enum class TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
 enum class TBorderStyle : std::uint8_t { bsNone, bsSingle };
+// Where a form opens, and its window state (streamed as one byte each).
+enum class TPosition : std::uint8_t {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
+};
+enum class TWindowState : std::uint8_t { wsNormal, wsMinimized, wsMaximized };
 
 // ---- reading order, anchors and size constraints ----------------------
 
