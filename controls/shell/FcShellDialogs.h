@@ -40,7 +40,7 @@ public:
     int FormWidth = -1; // applied when greater than 0
     int FormHeight = -1;
     gui::TWindowState FormWindowState = gui::TWindowState::wsNormal;
-    std::string Title; // empty: "Browse for Folder"
+    std::string Title;          // empty: "Browse for Folder"
     TNotifyEvent OnInitialized; // Sender: the dialog
     TNotifyEvent OnFormShow;    // Sender: the form
     TNotifyEvent OnFormClose;   // Sender: the form
@@ -92,7 +92,7 @@ public:
     // The folder the tree selects first and, after OK, the one chosen.
     TFcShellLocator& SelectedFolder() noexcept { return m_selectedFolder; }
     TFcSelectFolderDialogOptions Options = kDefaultSelectFolderDialogOptions;
-    TFcShAddItemEvent OnAddItem;          // handed to the form's tree
+    TFcShAddItemEvent OnAddItem;               // handed to the form's tree
     TFcFolderBrowseSelChangeEvent OnSelChange; // Sender: the form
     std::string StatusText;
 

@@ -45,7 +45,7 @@ TFcCustomShellTree::TFcCustomShellTree(QWidget* parent)
     m_refreshTimer->setSingleShot(true);
     QObject::connect(m_refreshTimer.get(), &QTimer::timeout, this,
                      gui::Guarded([this] { TimerFired(); }));
-    SetImages(&gui::ShellImageList(0));
+    SetImages(&gui::ShellImageList(0).List());
     DeviceChangeHandler().AddHandler(
         this, [this](QObject*, TFcDeviceChangeMessage& msg) { DeviceChanged(msg); });
     // The window exists: with stoAutoFill the tree fills once the owner has

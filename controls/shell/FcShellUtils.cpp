@@ -166,7 +166,7 @@ std::string SpecialFolderPath(int csidl) {
 
 int IdListIconIndex(const IdList* list, std::uint32_t flags) {
     const IdList& l = list ? *list : IdList();
-    return SystemImageList((flags & SHGFI_SMALLICON) ? 0 : 1)
+    return gui::ShellImageList((flags & SHGFI_SMALLICON) ? 0 : 1)
         .IndexOf(IconOf(l, (flags & SHGFI_OPENICON) != 0));
 }
 
@@ -246,8 +246,8 @@ IdList CopyIdList(const IdList* list) {
     return list ? *list : IdList();
 }
 
-gui::TShellImageList& SystemImageList(int size) {
-    return gui::ShellImageList(size);
+gui::TCustomImageList& SystemImageList(int size) {
+    return gui::ShellImageList(size).List();
 }
 
 HRESULT ResolveShortcut(const std::string& fileName, TLinkData& link, bool getIdList) {

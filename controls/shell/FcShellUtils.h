@@ -23,7 +23,7 @@
 #include <string_view>
 
 namespace vdx::gui {
-class TShellImageList;
+class TCustomImageList;
 }
 
 namespace vdx {
@@ -112,7 +112,7 @@ IdList ConcatIdLists(const IdList* a, const IdList* b);
 // A copy; nil gives the empty list.
 IdList CopyIdList(const IdList* list);
 // The shell's image list: size 0 the small (16 pixels), 1 the large (32).
-gui::TShellImageList& SystemImageList(int size);
+gui::TCustomImageList& SystemImageList(int size);
 
 // What ResolveShortcut reads of a shortcut: on Linux a symbolic link,
 // whose target is all it holds.

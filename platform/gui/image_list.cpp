@@ -91,6 +91,17 @@ void TCustomImageList::Clear() {
     Change();
 }
 
+void TCustomImageList::SetOverlayImage(int image, int overlay) {
+    if (overlay < 1 || overlay > 15 || m_overlays[std::size_t(overlay)] == image)
+        return;
+    m_overlays[std::size_t(overlay)] = image;
+    Change();
+}
+
+int TCustomImageList::OverlayImage(int overlay) const {
+    return overlay >= 1 && overlay <= 15 ? m_overlays[std::size_t(overlay)] : -1;
+}
+
 void TCustomImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {
     if (index < 0 || index >= Count())
         return;

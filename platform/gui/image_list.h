@@ -61,6 +61,11 @@ public:
     void Delete(int index); // an index outside the list does nothing
     void Clear();
 
+    // Overlay images (1 to 15), as the platform's lists keep them: the image
+    // of the list that overlay draws over another (-1: none set).
+    void SetOverlayImage(int image, int overlay);
+    int OverlayImage(int overlay) const;
+
     // Draws image index with its top-left at (x, y); disabled: embossed in
     // the button highlight and shadow colours. An index outside the list
     // draws nothing.
@@ -74,6 +79,7 @@ private:
     int m_height;
     std::vector<QImage> m_images; // ARGB, transparent pixels of alpha 0
     std::vector<TChangeLink*> m_links;
+    std::vector<int> m_overlays = std::vector<int>(16, -1);
 };
 
 } // namespace vdx::gui

@@ -691,6 +691,8 @@ TCustomTreeView::TCustomTreeView(QWidget& host)
     m_view->setIndentation(m_indent);
     m_view->setRootIsDecorated(m_showRoot);
     m_view->setEditTriggers(QAbstractItemView::SelectedClicked);
+    m_imagesLink.OnChange = [this] { UpdateRowHeights(); };
+    m_imagesLink.OnRemoved = [this] { UpdateRowHeights(); };
 }
 
 TCustomTreeView::~TCustomTreeView() {
@@ -852,10 +854,10 @@ void TCustomTreeView::SetIndent(int value) {
     m_view->setIndentation(value);
 }
 
-void TCustomTreeView::SetImages(const TTreeImages* images) {
-    if (m_images == images)
+void TCustomTreeView::SetImages(TCustomImageList* images) {
+    if (Images() == images)
         return;
-    m_images = images;
+    m_imagesLink.SetImages(images);
     UpdateRowHeights();
 }
 
@@ -870,7 +872,7 @@ int TCustomTreeView::RowHeight() const {
     if (m_itemHeight > 0)
         return m_itemHeight;
     const int text = QFontMetrics(ToQFont(ViewFont())).height() + 3;
-    return std::max(text, m_images ? m_images->ImageHeight() + 2 : 0);
+    return std::max(text, Images() ? Images()->Height() + 2 : 0);
 }
 
 void TCustomTreeView::UpdateRowHeights() {
@@ -890,7 +892,7 @@ void TCustomTreeView::SetDropHighlight(TTreeNode* node) {
 }
 
 int TCustomTreeView::LabelLeft(const TTreeNode&, int itemLeft) const {
-    return itemLeft + (m_images ? m_images->ImageWidth() + 3 : 0);
+    return itemLeft + (Images() ? Images()->Width() + 3 : 0);
 }
 
 int TCustomTreeView::LabelWidth(const TTreeNode& node) const {
@@ -1144,12 +1146,17 @@ void TCustomTreeView::PaintRow(TCanvas& canvas, TTreeNode& node, const TRect& ro
         if (!node.Expanded())
             p.fillRect(cx, cy - 2, 1, 5, sign);
     }
-    if (m_images) {
+    if (const TCustomImageList* images = Images()) {
         state.Selected ? GetSelectedIndex(&node) : GetImageIndex(&node);
         const int index = state.Selected ? node.SelectedIndex() : node.ImageIndex();
-        const int y = row.Top + (row.Height() - m_images->ImageHeight()) / 2;
-        m_images->DrawImage(canvas, itemLeft, y, index,
-                            node.OverlayIndex() >= 0 ? node.OverlayIndex() + 1 : 0, node.Cut());
+        const int y = row.Top + (row.Height() - images->Height()) / 2;
+        p.save();
+        if (node.Cut())
+            p.setOpacity(0.5);
+        images->Draw(canvas, itemLeft, y, index);
+        p.restore();
+        if (node.OverlayIndex() >= 0)
+            images->Draw(canvas, itemLeft, y, images->OverlayImage(node.OverlayIndex() + 1));
     }
     const int labelLeft = LabelLeft(node, itemLeft);
     const TRect label = Rect(labelLeft, row.Top, labelLeft + LabelWidth(node), row.Bottom);

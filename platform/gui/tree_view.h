@@ -19,6 +19,7 @@
 #include "platform/gui/color.h"
 #include "platform/gui/font.h"
 #include "platform/gui/geometry.h"
+#include "platform/gui/image_list.h"
 
 #include <QString>
 
@@ -46,17 +47,6 @@ class TTreeViewWidget;
 class TTreeNodeData {
 public:
     virtual ~TTreeNodeData() = default;
-};
-
-// The pictures a tree draws its images with (the tree's image list).
-class TTreeImages {
-public:
-    virtual ~TTreeImages() = default;
-    virtual int ImageWidth() const = 0;
-    virtual int ImageHeight() const = 0;
-    // overlay: 0 none, else the overlay image's number; ghosted: half shown.
-    virtual void DrawImage(TCanvas& canvas, int x, int y, int index, int overlay,
-                           bool ghosted) const = 0;
 };
 
 class TTreeNode {
@@ -290,9 +280,11 @@ public:
     virtual void SetAutoExpand(bool value) { m_autoExpand = value; }
     int Indent() const noexcept { return m_indent; }
     void SetIndent(int value);
-    // The images of the nodes (not owned; nullptr: none).
-    const TTreeImages* Images() const noexcept { return m_images; }
-    void SetImages(const TTreeImages* images);
+    // The images of the nodes (not owned; nullptr: none). A node's overlay
+    // index n draws the list's overlay image n + 1 over its image; a cut
+    // node's image is drawn half shown.
+    TCustomImageList* Images() const noexcept { return m_imagesLink.Images(); }
+    void SetImages(TCustomImageList* images);
     // Row height; 0 the platform's (the font's height and 3, at least the
     // images' and 2).
     int ItemHeightValue() const noexcept { return m_itemHeight; }
@@ -396,7 +388,7 @@ private:
     std::unique_ptr<TTreeNodes> m_items;
     std::unique_ptr<TTreeModel> m_model;
     TTreeViewWidget* m_view; // a child of the host, owned by Qt's parent tree
-    const TTreeImages* m_images = nullptr;
+    TChangeLink m_imagesLink;
     TTreeNode* m_editing = nullptr;
     TTreeNode* m_dropHighlight = nullptr;
     bool m_editCancelled = false;

@@ -100,5 +100,23 @@ TEST(ImageList, NewSizeEmptiesTheList) {
     EXPECT_EQ(list.Height(), 16);
 }
 
+TEST(ImageList, OverlayImagesByNumber) {
+    TCustomImageList list(3, 3);
+    list.AddMasked(TwoCells(), clTeal);
+    int changes = 0;
+    TChangeLink link;
+    link.SetImages(&list);
+    link.OnChange = [&] { ++changes; };
+    EXPECT_EQ(list.OverlayImage(1), -1);
+    list.SetOverlayImage(1, 2);
+    list.SetOverlayImage(1, 2);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(list.OverlayImage(2), 1);
+    list.SetOverlayImage(0, 16); // no overlay 16
+    list.SetOverlayImage(0, 0);
+    EXPECT_EQ(list.OverlayImage(16), -1);
+    EXPECT_EQ(list.OverlayImage(0), -1);
+}
+
 } // namespace
 } // namespace vdx::gui

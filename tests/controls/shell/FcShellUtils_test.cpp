@@ -3,8 +3,8 @@
 #include "controls/shell/FcDeviceChange.h"
 #include "controls/shell/FcPidlList.h"
 #include "platform/gui/class_errors.h"
+#include "platform/gui/image_list.h"
 #include "platform/gui/message_box.h"
-#include "platform/gui/shell_icons.h"
 #include "platform/shell/special_folders.h"
 
 #include "IsolatedEnv.h"
@@ -134,6 +134,9 @@ TEST(FcShellUtilsTest, SpecialFoldersAndNames) {
               IdListIconIndex(nullptr, SHGFI_SMALLICON));
     EXPECT_EQ(SystemImageList(0).Width(), 16);
     EXPECT_EQ(SystemImageList(1).Width(), 32);
+    // The overlays: 1 a shared item, 2 a link.
+    EXPECT_GE(SystemImageList(0).OverlayImage(1), 1);
+    EXPECT_GE(SystemImageList(0).OverlayImage(2), 1);
 }
 
 TEST(FcShellUtilsTest, ShortcutsAreSymbolicLinks) {
