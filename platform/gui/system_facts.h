@@ -10,6 +10,13 @@ constexpr bool ThemesEnabled() noexcept {
     return false;
 }
 
+// The visual-styles library itself is there, as on every system of the
+// reported version: controls take their branches for themes switched off,
+// not those for a system without the library.
+constexpr bool ThemeLibraryAvailable() noexcept {
+    return true;
+}
+
 struct TPlatformVersion {
     bool NT = true;
     int Major = 6;
