@@ -373,6 +373,24 @@ void TFcCustomGroupBox::hideEvent(QHideEvent* event) {
     CancelPress();
 }
 
+void TFcCustomGroupBox::showEvent(QShowEvent* event) {
+    TFcCustomPanel::showEvent(event);
+    gui::AttachKeyDispatcher(*this);
+}
+
+bool TFcCustomGroupBox::DialogChar(char ch, Qt::KeyboardModifiers) {
+    if (!gui::IsAccel(ch, Caption()) || !isVisible() || !isEnabled())
+        return false;
+    // The focus chain is the tab order; it runs round the whole window.
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain())
+        if (isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() &&
+            w->isEnabled()) {
+            w->setFocus(Qt::ShortcutFocusReason);
+            break;
+        }
+    return true;
+}
+
 void TFcCustomGroupBox::MouseLeave() {
     TFcCustomPanel::MouseLeave();
     if (StoreChanged(m_mouseOverCaption, false))

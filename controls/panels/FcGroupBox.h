@@ -9,6 +9,7 @@
 // reasons takes effect and given back when the last one ends.
 
 #include "controls/panels/FcPanel.h"
+#include "platform/gui/key_dispatcher.h"
 
 #include <cstdint>
 #include <string>
@@ -61,7 +62,7 @@ TRect GroupClientRect(TRect r, const TGroupClientFacts& facts) noexcept;
 // The check box square inside the caption rectangle.
 TRect GroupCheckBoxRect(const TRect& caption, bool rightToLeft) noexcept;
 
-class TFcCustomGroupBox : public TFcCustomPanel {
+class TFcCustomGroupBox : public TFcCustomPanel, public gui::TDialogKeyTarget {
     Q_OBJECT
 
 public:
@@ -100,6 +101,10 @@ public:
     void UpdateFromFrameController(const TFcFrameController& controller,
                                    TFcFrameControllerProperty property) override;
 
+    // The caption's accelerator, while the box can take the focus, focuses
+    // its first child in tab order.
+    bool DialogChar(char ch, Qt::KeyboardModifiers modifiers) override;
+
     // The caption rectangle of the last painting (hit tests use it).
     TRect CaptionRect() const noexcept { return m_captionRect; }
     // The pressed look of the check box.
@@ -124,6 +129,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The caption rectangle for the box as it is now (measured in

@@ -1,8 +1,8 @@
 #include "controls/panels/FcStatusBar.h"
 
-#include "InputEvents.h"
 #include "Picture.h"
 #include "WidgetPictures.h"
+#include "buttons/ButtonInput.h"
 
 #include <QApplication>
 
@@ -157,7 +157,7 @@ TEST(FcStatusBarBehaviour, PressOnTheGripResizesTheFormInsteadOfClicking) {
 
     const QSize before = f.form.size();
     test::Press(*f.bar, {195, 10});
-    test::Move(*f.bar, {225, 30});
+    test::MoveTo(*f.bar, {225, 30});
     test::Release(*f.bar, {225, 30});
     EXPECT_EQ(f.form.size(), before + QSize(30, 20));
     EXPECT_EQ(downs, 0);
