@@ -877,4 +877,36 @@ void TFcFramedControl::DragDrop(QObject* source, int x, int y) {
         gui::Guard([&] { OnDragDrop(this, source, x, y); });
 }
 
+// Colour by state and the hot frame.
+
+void TFcFramedControl::ApplyStateColor() {
+    if (IsLoading())
+        return;
+    const TColor color = !isEnabled() ? DisabledColor() : hasFocus() ? FocusColor() : m_normalColor;
+    m_stateColorGuard = true;
+    try {
+        SetColor(color);
+    } catch (...) {
+        m_stateColorGuard = false;
+        throw;
+    }
+    m_stateColorGuard = false;
+}
+
+void TFcFramedControl::TakeNormalColor() {
+    if (m_stateColorGuard)
+        return;
+    if (FocusColor() == m_normalColor)
+        StoreFocusColor(Color());
+    m_normalColor = Color();
+}
+
+void TFcFramedControl::UpdateFrameHotState(bool setOver, bool over) {
+    if (setOver)
+        m_mouseOver = over;
+    if (FrameHotTrack())
+        RedrawFrame();
+    UpdateColors();
+}
+
 } // namespace vdx

@@ -140,6 +140,15 @@ public:
     // The displayed colour by state; the base has none of its own.
     virtual void UpdateColors() {}
 
+    // ---- Colour by state and the hot frame, for the controls that follow
+    // them (they call ApplyStateColor and TakeNormalColor) ----
+    // The colour set from outside, shown while enabled and not focused.
+    TColor NormalColor() const noexcept { return m_normalColor; }
+    bool MouseOver() const noexcept { return m_mouseOver; }
+    // With setOver the mouse entered (over) or left; the frame repaints
+    // while FrameHotTrack; then UpdateColors.
+    virtual void UpdateFrameHotState(bool setOver, bool over);
+
     TColor DisabledColor() const noexcept { return m_disabledColor; }
     TColor FocusColor() const noexcept { return m_focusColor; }
     TColor FrameColor() const noexcept { return m_frame.FrameColor; }
@@ -411,7 +420,18 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Color := DisabledColor, FocusColor or the normal colour by state;
+    // nothing while loading.
+    void ApplyStateColor();
+    // For ColorChanged: a colour set from outside (not by ApplyStateColor)
+    // becomes the normal colour, and the focus colour follows it where the
+    // two were the same.
+    void TakeNormalColor();
+
 private:
+    TColor m_normalColor = gui::clWindow;
+    bool m_stateColorGuard = false; // ApplyStateColor is setting Color
+    bool m_mouseOver = false;
     // The event's position in client coordinates.
     TPoint ClientPos(const QMouseEvent& event) const;
 
