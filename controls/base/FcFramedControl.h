@@ -187,8 +187,16 @@ public:
     }
 
     const TFont& Font() const noexcept { return m_font; }
-    // A changed font calls FontChanged.
+    // A changed font calls FontChanged. Writing Font clears ParentFont;
+    // with ParentFont the font is the parent control's (kept as it is under
+    // a parent that is no framed control).
     void SetFont(const TFont& value);
+    bool ParentFont() const noexcept { return m_parentFont; }
+    void SetParentFont(bool value);
+    // Reached by Tab (off: by the mouse and by code only).
+    bool TabStop() const noexcept { return focusPolicy() & Qt::TabFocus; }
+    void SetTabStop(bool value);
+
     const std::string& Caption() const noexcept { return m_caption; }
     // A changed caption calls CaptionChanged.
     void SetCaption(const std::string& value);
@@ -437,11 +445,12 @@ private:
 
     // ---- the class library's remaining control members --------------
 
-    // The parent's ShowHint, Ctl3D and BiDiMode, for each whose Parent...
+    // The parent's ShowHint, Font, Ctl3D and BiDiMode, for each whose Parent...
     // flag is set.
     void TakeParentSettings();
     void NotifyChildrenParentSettings();
     void StoreShowHint(bool value);
+    void StoreFont(const TFont& value);
     void StoreCtl3D(bool value);
     void StoreBiDiMode(TBiDiMode value);
     void ApplyLayoutDirection();
@@ -458,6 +467,7 @@ private:
     std::string m_hint;
     bool m_showHint = false;
     bool m_parentShowHint = true;
+    bool m_parentFont = true;
     bool m_ctl3D = true;
     bool m_parentCtl3D = true;
     TBiDiMode m_biDiMode = TBiDiMode::bdLeftToRight;
