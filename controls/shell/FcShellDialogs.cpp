@@ -1,5 +1,7 @@
 #include "controls/shell/FcShellDialogs.h"
 
+#include "platform/gui/ansi_text.h"
+
 #include <QGuiApplication>
 
 #include <stdexcept>

@@ -16,6 +16,7 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,7 +24,7 @@
 namespace vdx {
 
 namespace gui {
-class TImageList;
+class TCustomImageList;
 }
 class TFcBitBtn;
 class TFcStatusBar;
@@ -130,7 +131,7 @@ public:
     TFcBitBtn* const btnOk;
     TFcBitBtn* const btnCancel;
     TFcStatusBar* const FcStatusBar1;
-    gui::TImageList& ImageList1() const noexcept { return *m_imageList; }
+    gui::TCustomImageList& ImageList1() const noexcept { return *m_imageList; }
 
     // Filled by the dialog; Sender is the form.
     TNotifyEvent OnShowEvent;
@@ -154,13 +155,17 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void done(int result) override;
+    void reject() override;
 
 private:
-    std::unique_ptr<gui::TImageList> m_imageList;
+    // path shortened to the status bar, as its caption shows it.
+    std::string ShortenPath(const std::string& path) const;
+
+    std::unique_ptr<gui::TCustomImageList> m_imageList;
     std::string m_statusText;
     gui::TPosition m_position = gui::TPosition::poScreenCenter;
     gui::TModalResult m_modalResult = gui::mrNone;
-    bool m_shownOnce = false;
+    std::exception_ptr m_showError; // from the show step, for ShowModal
 };
 
 } // namespace vdx
