@@ -1,5 +1,6 @@
 #include "useradmin/VUAMainForm.h"
 
+#include "controls/buttons/FcButton.h"
 #include "controls/panels/FcPanel.h"
 #include "platform/gui/color.h"
 #include "platform/gui/exception_guard.h"
@@ -49,6 +50,18 @@ TFcPanel* MakePanel(QWidget* parent, const char* name) {
     return panel;
 }
 
+TFcButton* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
+                      int width = 75) {
+    auto* button = new TFcButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->BeginLoading();
+    button->SetCaption(caption);
+    button->SetFont(Tahoma());
+    button->Loaded();
+    button->setGeometry(left, top, width, 25);
+    return button;
+}
+
 struct TColumn {
     int width;
     const char* caption;
@@ -73,7 +86,15 @@ int PageCount(const std::string& allow) {
 
 TUAMainForm::TUAMainForm(TUAGlobals& globals, QWidget* parent)
     : QWidget(parent), FcPanel1(MakePanel(this, "FcPanel1")),
-      FcPanel4(MakePanel(FcPanel1, "FcPanel4")), FcPanel3(MakePanel(this, "FcPanel3")),
+      FcPanel4(MakePanel(FcPanel1, "FcPanel4")),
+      HelpButton(MakeButton(FcPanel4, "HelpButton", "Help", 22, 8)),
+      CloseButton(MakeButton(FcPanel4, "CloseButton", "Close", 102, 8)),
+      FcPanel3(MakePanel(this, "FcPanel3")),
+      NewUserButton(MakeButton(FcPanel3, "NewUserButton", "New User", 4, 8, 133)),
+      EditUserButton(MakeButton(FcPanel3, "EditUserButton", "Edit User", 4, 40, 133)),
+      EditTxtPageNumbersButton(
+          MakeButton(FcPanel3, "EditTxtPageNumbersButton", "Edit TXT Page Numbers", 4, 72, 133)),
+      DeleteUserButton(MakeButton(FcPanel3, "DeleteUserButton", "Delete User", 4, 104, 133)),
       FcPanel2(MakePanel(this, "FcPanel2")), UsersStringGrid(new TFcStringGrid(FcPanel2)),
       m_globals(globals) {
     setObjectName(QStringLiteral("UAMainForm"));
@@ -108,6 +129,21 @@ TUAMainForm::TUAMainForm(TUAGlobals& globals, QWidget* parent)
         UsersStringGridMouseDown(sender, button, shift, x, y);
     };
     UsersStringGrid->OnDblClick = [this](QObject* sender) { UsersStringGridDblClick(sender); };
+
+    const auto command = [this](void (TUAMainForm::*handler)()) {
+        return [this, handler](QObject*) { gui::Guard([this, handler] { (this->*handler)(); }); };
+    };
+    HelpButton->OnClick = command(&TUAMainForm::HelpButtonClick);
+    CloseButton->OnClick = command(&TUAMainForm::CloseButtonClick);
+    NewUserButton->OnClick = command(&TUAMainForm::NewUserButtonClick);
+    EditUserButton->OnClick = command(&TUAMainForm::EditUserButtonClick);
+    EditTxtPageNumbersButton->OnClick = command(&TUAMainForm::EditTxtPageNumbersButtonClick);
+    DeleteUserButton->OnClick = command(&TUAMainForm::DeleteUserButtonClick);
+    // The tab order of the form resource, panel by panel.
+    setTabOrder(NewUserButton, EditUserButton);
+    setTabOrder(EditUserButton, DeleteUserButton);
+    setTabOrder(DeleteUserButton, EditTxtPageNumbersButton);
+    setTabOrder(HelpButton, CloseButton);
 
     FormCreate();
 }
@@ -156,7 +192,13 @@ void TUAMainForm::AddColumn(int index, int width, int& sum, const std::string& c
     sum += width + 1;
 }
 
-void TUAMainForm::UpdateButtons() {}
+void TUAMainForm::UpdateButtons() {
+    const bool any = !m_users.empty();
+    EditUserButton->setEnabled(any);
+    DeleteUserButton->setEnabled(any);
+    EditTxtPageNumbersButton->setEnabled(any);
+    NewUserButton->setEnabled(true);
+}
 
 std::string TUAMainForm::CellText(const TUserXML& user, int col) {
     switch (col) {

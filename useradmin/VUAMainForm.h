@@ -13,6 +13,7 @@
 
 namespace vdx {
 
+class TFcButton;
 class TFcPanel;
 class TUAGlobals;
 
@@ -34,7 +35,13 @@ public:
     // Components, owned through Qt's parent tree.
     TFcPanel* const FcPanel1; // bottom: Help and Close
     TFcPanel* const FcPanel4;
+    TFcButton* const HelpButton;
+    TFcButton* const CloseButton;
     TFcPanel* const FcPanel3; // right: the user buttons
+    TFcButton* const NewUserButton;
+    TFcButton* const EditUserButton;
+    TFcButton* const EditTxtPageNumbersButton;
+    TFcButton* const DeleteUserButton;
     TFcPanel* const FcPanel2; // the rest: the grid
     TFcStringGrid* const UsersStringGrid;
 

@@ -1,10 +1,12 @@
 #include "useradmin/VUAMainForm.h"
 
+#include "controls/buttons/FcButton.h"
 #include "controls/panels/FcPanel.h"
 #include "platform/gui/color.h"
 #include "platform/gui/message_box.h"
 #include "useradmin/UAUsersIni.h"
 #include "useradmin/VUAGlobals.h"
+#include "useradmin/VUAHelpDlg.h"
 #include "useradmin/VUATxtUserPagesDlg.h"
 
 #include "UserAdminSupport.h"
@@ -89,6 +91,23 @@ TEST_F(MainForm, WindowColumnsAndRowsAsDesigned) {
     EXPECT_EQ(w.UsersStringGrid->geometry(), QRect(8, 8, 641, 371));
     EXPECT_EQ(w.FcPanel3->geometry(), QRect(657, 0, 147, 387));
     EXPECT_EQ(w.FcPanel1->geometry(), QRect(0, 387, 804, 41));
+    struct Button {
+        TFcButton* button;
+        const char* caption;
+        QRect place;
+    };
+    for (const Button& b :
+         {Button{w.HelpButton, "Help", QRect(22, 8, 75, 25)},
+          Button{w.CloseButton, "Close", QRect(102, 8, 75, 25)},
+          Button{w.NewUserButton, "New User", QRect(4, 8, 133, 25)},
+          Button{w.EditUserButton, "Edit User", QRect(4, 40, 133, 25)},
+          Button{w.EditTxtPageNumbersButton, "Edit TXT Page Numbers", QRect(4, 72, 133, 25)},
+          Button{w.DeleteUserButton, "Delete User", QRect(4, 104, 133, 25)}}) {
+        EXPECT_EQ(b.button->Caption(), b.caption);
+        EXPECT_EQ(b.button->geometry(), b.place) << b.caption;
+        EXPECT_TRUE(b.button->isEnabled()) << b.caption;
+    }
+    EXPECT_EQ(w.FcPanel4->geometry(), QRect(619, 0, 185, 41));
 
     ASSERT_EQ(grid.RowCount(), 4);
     const std::vector<std::string> row1 = {"Anna", "pw", "Yes", "Yes",   "", "Yes", "", "   100",
@@ -187,6 +206,10 @@ TEST_F(MainForm, NoUsersShowOneEmptyRowAndDoubleClicksOpenNothing) {
     EXPECT_EQ(w.UsersStringGrid->Row(), 1);
     for (int c = 0; c < 15; ++c)
         EXPECT_EQ(w.UsersStringGrid->Cells(c, 1), "");
+    EXPECT_TRUE(w.NewUserButton->isEnabled());
+    EXPECT_FALSE(w.EditUserButton->isEnabled());
+    EXPECT_FALSE(w.DeleteUserButton->isEnabled());
+    EXPECT_FALSE(w.EditTxtPageNumbersButton->isEnabled());
     const auto opened = test::OnNextModal([](QWidget* modal) {
         EXPECT_EQ(modal, nullptr);
         if (modal)
@@ -293,7 +316,7 @@ TEST_F(MainForm, DeleteAsksAndRewritesFilesAndGrid) {
     EXPECT_EQ(GridNames(), (std::vector<std::string>{"Anna", "Bob", "Carl"}));
 
     AnswerBoxes(gui::mrOk);
-    w.DeleteUserButtonClick();
+    w.DeleteUserButton->Click();
     EXPECT_EQ(GridNames(), (std::vector<std::string>{"Anna", "Carl"}));
     EXPECT_EQ(test::ReadFileBytes(root.IniPath()), "[Anna]\r\n[Carl]\r\n");
     TVUsersXML file;
@@ -314,6 +337,9 @@ TEST_F(MainForm, DeleteAsksAndRewritesFilesAndGrid) {
     EXPECT_EQ(GridNames(), std::vector<std::string>{""});
     EXPECT_EQ(test::ReadFileBytes(root.IniPath()), "");
     EXPECT_TRUE(w.Users().empty());
+    EXPECT_FALSE(w.DeleteUserButton->isEnabled());
+    EXPECT_FALSE(w.EditUserButton->isEnabled());
+    EXPECT_TRUE(w.NewUserButton->isEnabled());
     // Nothing left to remove: no question.
     shown.clear();
     w.DeleteUserButtonClick();
@@ -350,6 +376,37 @@ TEST_F(MainForm, AFailedChainShowsItsErrorAndTheNextChainWritesTheChange) {
     w.EditPages(1);
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(test::ReadFileBytes(root.IniPath()), "[Anna]\r\n");
+}
+
+TEST_F(MainForm, HelpShowsTheManualOrTheFileErrorAndCloseEndsTheWindow) {
+    TUAMainForm& w = Open();
+    w.show();
+    AnswerBoxes(gui::mrOk);
+    const auto none = test::OnNextModal([](QWidget* modal) {
+        EXPECT_EQ(modal, nullptr);
+        if (modal)
+            modal->close();
+    });
+    w.HelpButton->Click();
+    QApplication::processEvents();
+    EXPECT_TRUE(*none);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].Text.find("VdxUserAdmin.rtf"), std::string::npos) << shown[0].Text;
+
+    fs::copy_file(VDX_HELP_FILE, root.Root() + "VdxUserAdmin/VdxUserAdmin.rtf");
+    std::string title;
+    test::OnNextModal([&](QWidget* modal) {
+        auto* dlg = qobject_cast<TUAHelpDlg*>(modal);
+        ASSERT_NE(dlg, nullptr);
+        title = dlg->windowTitle().toStdString();
+        dlg->BtnOK->click();
+    });
+    w.HelpButton->Click();
+    EXPECT_EQ(title, "Vardex User Admin Help");
+    EXPECT_EQ(shown.size(), 1u);
+
+    w.CloseButton->Click();
+    EXPECT_FALSE(w.isVisible());
 }
 
 } // namespace
