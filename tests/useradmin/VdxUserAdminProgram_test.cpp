@@ -1,0 +1,156 @@
+// VdxUserAdmin itself, started as a child process on a temporary install
+// root (offscreen): it stays single and ends with code 1 on a file it cannot
+// read at start.
+
+#include "IsolatedEnv.h"
+#include "UserAdminSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace vdx {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// A started program, its output in a file; killed if still running at the end.
+class Child {
+public:
+    Child(const std::string& program, const std::string& outputFile) {
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_APPEND, 0600);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+        if (posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv, environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child() {
+        if (m_pid > 0 && !m_exit) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+
+    bool Started() const { return m_pid > 0; }
+    void Signal(int signal) const { ::kill(m_pid, signal); }
+    // The exit code, or the negated signal number; nullopt while it runs.
+    std::optional<int> WaitExit(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (!m_exit) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
+                m_exit = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+            else if (std::chrono::steady_clock::now() >= deadline)
+                break;
+            else
+                std::this_thread::sleep_for(10ms);
+        }
+        return m_exit;
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::optional<int> m_exit;
+};
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+// Every entry below folder with its content (files) or kind.
+std::map<std::string, std::string> Snapshot(const std::string& folder, const std::string& skip) {
+    std::map<std::string, std::string> entries;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        const std::string path = e.path().string();
+        if (path == skip)
+            continue;
+        entries[path] = e.is_regular_file() ? test::ReadFileBytes(e.path()) : "<folder>";
+    }
+    return entries;
+}
+
+class Program : public ::testing::Test {
+protected:
+    Program() {
+        std::error_code ec;
+        fs::create_hard_link(VDX_USERADMIN_PROGRAM, root.Program(), ec);
+        if (ec)
+            fs::copy_file(VDX_USERADMIN_PROGRAM, root.Program());
+        root.WriteSwitches(true, true);
+        root.WriteUsers({test::AdminUser("Anna", true)});
+        test::WriteFileBytes(root.IniPath(), "[Anna]\r\nmag1=05..;\r\n");
+    }
+    // The first instance's socket: the title in lower case and the user id.
+    std::string SocketPath() const {
+        return env.RuntimeDir() + "/vdxuseradm" + std::to_string(::getuid());
+    }
+    std::string Output() const { return env.Folder() + "output.txt"; }
+    std::string OutputText() const { return test::ReadFileBytes(Output()); }
+
+    test::IsolatedEnv env;
+    test::AdminInstall root;
+};
+
+TEST_F(Program, ALaterStartRaisesTheFirstAndWritesNothing) {
+    Child first(root.Program(), Output());
+    ASSERT_TRUE(first.Started());
+    // The first instance listens once its window is up.
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(SocketPath()); }, 20s)) << OutputText();
+    const auto before = Snapshot(root.Root(), Output());
+
+    Child second(root.Program(), Output());
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.WaitExit(10s), 0) << OutputText();
+    EXPECT_EQ(Snapshot(root.Root(), Output()), before);
+    EXPECT_EQ(first.WaitExit(0ms), std::nullopt);
+
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.WaitExit(20s), 0) << OutputText();
+    EXPECT_EQ(Snapshot(root.Root(), Output()), before) << "closing writes nothing either";
+}
+
+TEST_F(Program, AFileThatCannotBeReadEndsTheStartWithItsError) {
+    fs::remove(root.IniPath());
+    ASSERT_EQ(::mkfifo(root.IniPath().c_str(), 0644), 0);
+    Child program(root.Program(), Output());
+    ASSERT_TRUE(program.Started());
+    // The message is on stderr while its box waits; the end of the session
+    // closes the box, and the start ends with 1.
+    ASSERT_TRUE(
+        WaitFor([&] { return OutputText().find("VdxUserAdmin: ") != std::string::npos; }, 20s))
+        << OutputText();
+    EXPECT_NE(OutputText().find("users.ini"), std::string::npos) << OutputText();
+    EXPECT_FALSE(fs::exists(SocketPath())) << "no instance was claimed";
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitExit(20s), 1) << OutputText();
+}
+
+} // namespace
+} // namespace vdx
