@@ -31,12 +31,15 @@ public:
     std::string IniPath() const { return Root() + "VdxTxtServer/users/users.ini"; }
     std::string Transfer() const { return Root() + "VdxTxtServer/transfer/"; }
 
-    void WriteSwitches(bool useVdxText, bool useVdxInfo) const {
+    // The FTP server's settings as far as these tests need them; port 0 lets
+    // the test host choose one.
+    void WriteSwitches(bool useVdxText, bool useVdxInfo, int port = 0) const {
         const auto flag = [](bool on) { return on ? "true" : "false"; };
         WriteFileBytes(SettingsPath(),
                        std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Vardex>"
-                                   "<Settings><UseVdxInfo>") +
-                           flag(useVdxInfo) + "</UseVdxInfo><UseVdxText>" + flag(useVdxText) +
+                                   "<Settings><Port>") +
+                           std::to_string(port) + "</Port><UseVdxInfo>" + flag(useVdxInfo) +
+                           "</UseVdxInfo><UseVdxText>" + flag(useVdxText) +
                            "</UseVdxText></Settings></Vardex>\r\n");
     }
 };
