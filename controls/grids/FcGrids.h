@@ -11,6 +11,7 @@
 
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcFramedControl.h"
+#include "platform/gui/enum_set.h"
 
 #include <cstdint>
 #include <functional>
@@ -38,45 +39,13 @@ enum class TGridOption : std::uint16_t {
     goAlwaysShowEditor = 0x2000,
     goThumbTracking = 0x4000
 };
-class TGridOptions {
-public:
-    constexpr TGridOptions() noexcept = default;
-    constexpr TGridOptions(TGridOption o) noexcept : m_bits(std::uint16_t(o)) {}
-    constexpr bool Contains(TGridOption o) const noexcept {
-        return (m_bits & std::uint16_t(o)) != 0;
-    }
-    constexpr TGridOptions operator|(TGridOptions o) const noexcept {
-        TGridOptions r;
-        r.m_bits = std::uint16_t(m_bits | o.m_bits);
-        return r;
-    }
-    friend constexpr bool operator==(TGridOptions, TGridOptions) noexcept = default;
-
-private:
-    std::uint16_t m_bits = 0;
-};
+using TGridOptions = gui::TEnumSet<TGridOption>;
 constexpr TGridOptions operator|(TGridOption a, TGridOption b) noexcept {
     return TGridOptions(a) | TGridOptions(b);
 }
 
 enum class TGridDrawStateItem : std::uint8_t { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
-class TGridDrawState {
-public:
-    constexpr TGridDrawState() noexcept = default;
-    constexpr TGridDrawState(TGridDrawStateItem s) noexcept : m_bits(std::uint8_t(s)) {}
-    constexpr bool Contains(TGridDrawStateItem s) const noexcept {
-        return (m_bits & std::uint8_t(s)) != 0;
-    }
-    constexpr TGridDrawState operator|(TGridDrawState o) const noexcept {
-        TGridDrawState r;
-        r.m_bits = std::uint8_t(m_bits | o.m_bits);
-        return r;
-    }
-    friend constexpr bool operator==(TGridDrawState, TGridDrawState) noexcept = default;
-
-private:
-    std::uint8_t m_bits = 0;
-};
+using TGridDrawState = gui::TEnumSet<TGridDrawStateItem>;
 
 // A block of cells, both corners included.
 struct TGridRect {

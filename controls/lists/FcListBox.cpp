@@ -31,31 +31,6 @@ using gui::TBrushStyle;
 
 namespace {
 
-// The platform's focus rectangle: every other pixel of the edges inverted.
-void DrawFocusRect(TCanvas& canvas, const TRect& r) {
-    if (r.IsEmpty())
-        return;
-    QPainter& p = canvas.Painter();
-    p.save();
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    const QColor white(255, 255, 255);
-    auto dot = [&](int x, int y) {
-        if (((x + y) & 1) == 0)
-            p.fillRect(QRect(x, y, 1, 1), white);
-    };
-    for (int x = r.Left; x < r.Right; ++x) {
-        dot(x, r.Top);
-        if (r.Bottom - 1 > r.Top)
-            dot(x, r.Bottom - 1);
-    }
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-        dot(r.Left, y);
-        if (r.Right - 1 > r.Left)
-            dot(r.Right - 1, y);
-    }
-    p.restore();
-}
-
 // Division rounding towards minus infinity (columns left of the view).
 int FloorDiv(int a, int b) noexcept {
     return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
@@ -254,8 +229,14 @@ void TFcCustomListBox::SetFrameController(TFcFrameController* value) {
 
 void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
     const int w = width(), h = height();
-    if (m_borderStyle == TBorderStyle::bsSingle)
-        Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
+    if (m_borderStyle == TBorderStyle::bsSingle) {
+        if (Ctl3D()) {
+            Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
+        } else {
+            canvas.Brush.SetColor(gui::clWindowFrame);
+            canvas.FrameRect(gui::Rect(0, 0, w, h));
+        }
+    }
     if (FrameVisible() && !UseThemedFrame())
         Frame().Paint(canvas, w, h, Color(), hasFocus() || m_mouseOver);
     if (m_vertBar->isVisible() && m_horzBar->isVisible()) {
@@ -267,6 +248,12 @@ void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
 }
 
 // Geometry and scrolling.
+
+int TFcCustomListBox::BorderThickness() const noexcept {
+    if (m_borderStyle != TBorderStyle::bsSingle)
+        return 0;
+    return Ctl3D() ? 2 : 1;
+}
 
 int TFcCustomListBox::RowHeight(int index) const {
     if (VariableHeights() && index >= 0 && index < int(m_itemHeights.size()))
@@ -341,7 +328,7 @@ bool TFcCustomListBox::ApplyIntegralHeight() {
 }
 
 void TFcCustomListBox::LayoutScrollBars() {
-    const int border = m_borderStyle == TBorderStyle::bsSingle ? 2 : 0;
+    const int border = BorderThickness();
     const int w = std::max(0, width() - 2 * border);
     const int h = std::max(0, height() - 2 * border);
     const int ih = std::max(1, m_itemHeight);
@@ -983,7 +970,7 @@ void TFcCustomListBox::PaintClient(TCanvas& canvas) {
         if (OwnerDrawn())
             DrawItemRequest(canvas, -1, r, TOwnerDrawStateItem::odFocused);
         else if (FocusRectShown())
-            DrawFocusRect(canvas, r);
+            canvas.DrawFocusRect(r);
     }
 }
 
@@ -997,15 +984,21 @@ void TFcCustomListBox::PaintStandardRow(TCanvas& canvas, int index, TRect r) {
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
     canvas.IntersectClipRect(r);
-    const int x = r.Left + 2;
+    // Right to left the row stands at the right edge, its tab columns
+    // running leftwards from there.
+    const bool right = UseRightToLeftAlignment();
+    const int x = right ? r.Right - 2 : r.Left + 2;
+    canvas.TextAlign = (right ? gui::TA_RIGHT : gui::TA_LEFT) |
+                       (UseRightToLeftReading() ? gui::TA_RTLREADING : 0u);
     if (UsesTabStops())
         canvas.TabbedTextOut(x, r.Top, ItemString(index), WindowTabStopPixels(), x);
     else
         canvas.TextOut(x, r.Top, ItemString(index));
+    canvas.TextAlign = gui::TA_LEFT;
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
     if (index == CaretIndex() && FocusRectShown())
-        DrawFocusRect(canvas, r);
+        canvas.DrawFocusRect(r);
 }
 
 void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
@@ -1014,10 +1007,17 @@ void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
     canvas.Brush.SetColor(Color());
     const bool group = m_showGroups && index >= 0 && IsGroupItem(index);
     if (!group) {
+        // The indent is at the side the rows read from.
         const int indent = GetOwnerDrawIndent();
-        if (indent > 0)
-            canvas.FillRect(gui::Rect(rect.Left, rect.Top, rect.Left + indent, rect.Bottom));
-        rect.Left += indent;
+        if (UseRightToLeftAlignment()) {
+            if (indent > 0)
+                canvas.FillRect(gui::Rect(rect.Right - indent, rect.Top, rect.Right, rect.Bottom));
+            rect.Right -= indent;
+        } else {
+            if (indent > 0)
+                canvas.FillRect(gui::Rect(rect.Left, rect.Top, rect.Left + indent, rect.Bottom));
+            rect.Left += indent;
+        }
     }
     if (state.Contains(TOwnerDrawStateItem::odSelected) && index >= 0) {
         canvas.Brush.SetColor(gui::clHighlight);
@@ -1030,7 +1030,7 @@ void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
     else
         DoDrawItem(canvas, index, rect, state);
     if (state.Contains(TOwnerDrawStateItem::odFocused) && !m_hideFocus)
-        DrawFocusRect(canvas, rect);
+        canvas.DrawFocusRect(rect);
 }
 
 void TFcCustomListBox::DoDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state) {
@@ -1044,9 +1044,13 @@ void TFcCustomListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect rect, T
     canvas.FillRect(rect);
     if (index >= Count())
         return;
-    rect.Left += 2;
-    DrawTextOnCanvas(canvas, ItemString(index), rect,
-                     gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX);
+    if (UseRightToLeftAlignment())
+        rect.Right -= 2;
+    else
+        rect.Left += 2;
+    DrawTextOnCanvas(
+        canvas, ItemString(index), rect,
+        DrawTextBiDiModeFlags(gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX));
 }
 
 void TFcCustomListBox::PaintGroupBackground(TCanvas& canvas, const TRect& rect,
@@ -1062,7 +1066,11 @@ void TFcCustomListBox::PaintGroupBackground(TCanvas& canvas, const TRect& rect,
         canvas.Font.Color = gui::clHighlightText;
         canvas.FillRect(rect);
     } else if (m_useGradients && FullColorScreen) {
-        PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, back, Color(), 1);
+        // From the header colour at the side the header reads from.
+        if (UseRightToLeftAlignment())
+            PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, Color(), back, 1);
+        else
+            PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, back, Color(), 1);
     } else {
         canvas.Brush.SetColor(back);
         canvas.FillRect(rect);
@@ -1076,9 +1084,13 @@ void TFcCustomListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
     TRect r = rect;
-    r.Left += 2;
-    DrawTextOnCanvas(canvas, GetItemText(index), r,
-                     gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX);
+    if (UseRightToLeftAlignment())
+        r.Right -= 2;
+    else
+        r.Left += 2;
+    DrawTextOnCanvas(
+        canvas, GetItemText(index), r,
+        DrawTextBiDiModeFlags(gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX));
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
 }
@@ -1332,6 +1344,11 @@ void TFcCustomListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TFcCustomListBox::wheelEvent(QWheelEvent* event) {
+    // The wheel events come first; a wheel they took does not scroll.
+    if (MouseWheelHandled(*event)) {
+        event->accept();
+        return;
+    }
     const int delta = event->angleDelta().y();
     if (delta == 0) {
         gui::TFramedHost::wheelEvent(event);

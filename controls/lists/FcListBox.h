@@ -28,6 +28,7 @@
 #include "controls/lists/FcListItems.h"
 #include "controls/lists/FcListSelection.h"
 #include "platform/gui/class_errors.h"
+#include "platform/gui/enum_set.h"
 #include "platform/gui/text_layout.h"
 
 #include <QFontMetrics>
@@ -63,24 +64,7 @@ enum class TOwnerDrawStateItem : std::uint16_t {
     odNoAccel = 0x0100,
     odNoFocusRect = 0x0200
 };
-class TOwnerDrawState {
-public:
-    constexpr TOwnerDrawState() noexcept = default;
-    constexpr TOwnerDrawState(TOwnerDrawStateItem s) noexcept : m_bits(std::uint16_t(s)) {}
-    constexpr bool Contains(TOwnerDrawStateItem s) const noexcept {
-        return (m_bits & std::uint16_t(s)) != 0;
-    }
-    constexpr TOwnerDrawState operator|(TOwnerDrawState o) const noexcept {
-        TOwnerDrawState r;
-        r.m_bits = std::uint16_t(m_bits | o.m_bits);
-        return r;
-    }
-    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TOwnerDrawState, TOwnerDrawState) noexcept = default;
-
-private:
-    std::uint16_t m_bits = 0;
-};
+using TOwnerDrawState = gui::TEnumSet<TOwnerDrawStateItem>;
 
 // The pause after which typed characters start a new search (ms).
 inline constexpr int kIncrementalSearchTimeout = 1500;
@@ -236,8 +220,6 @@ public:
     void SetImeMode(gui::TImeMode value) noexcept { m_imeMode = value; }
     const std::string& ImeName() const noexcept { return m_imeName; }
     void SetImeName(const std::string& value) { m_imeName = value; }
-    int ClientWidth() const { return ClientRect().Width(); }
-    int ClientHeight() const { return ClientRect().Height(); }
     // The horizontal extent the rows scroll over.
     std::uint16_t HorzExtent() const noexcept { return m_horzExtent; }
     int HorzScrollPos() const noexcept { return m_horzPos; }
@@ -350,6 +332,11 @@ protected:
     void FocusExit() override;
     void EnabledChanged() override;
 
+    // The reading order and Ctl3D are window styles: the window is made
+    // anew.
+    void BiDiModeChanged() override { RecreateWnd(); }
+    void Ctl3DChanged() override { RecreateWnd(); }
+
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -431,6 +418,8 @@ private:
     void ScrollIntoView(int index);
     void PlatformCharSearch(char key);
     bool OwnerDrawn() const noexcept { return m_style != TListBoxStyle::lbStandard; }
+    // The platform border: a sunken edge, or a flat line without Ctl3D.
+    int BorderThickness() const noexcept;
     void PaintStandardRow(TCanvas& canvas, int index, TRect rect);
     bool FocusRectShown() const;
 

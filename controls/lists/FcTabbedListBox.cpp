@@ -236,6 +236,21 @@ std::vector<int> TFcCustomTabbedListBox::PainterTabStops() const {
     return px;
 }
 
+void TFcCustomTabbedListBox::TabbedRowOut(TCanvas& canvas, const TRect& rect, int yOffset,
+                                          const std::string& text) {
+    // Right to left the row starts at the right edge and its columns run
+    // leftwards, their stops counted from the client's right edge (the
+    // mirror of the left edge the stops count from otherwise).
+    if (UseRightToLeftAlignment()) {
+        canvas.TextAlign = gui::TA_RIGHT | gui::TA_RTLREADING;
+        canvas.TabbedTextOut(rect.Right - 2, rect.Top + yOffset, text, PainterTabStops(),
+                             ClientWidth());
+        canvas.TextAlign = gui::TA_LEFT;
+        return;
+    }
+    canvas.TabbedTextOut(rect.Left + 2, rect.Top + yOffset, text, PainterTabStops(), 0);
+}
+
 void TFcCustomTabbedListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect rect,
                                              TOwnerDrawState) {
     canvas.FillRect(rect);
@@ -243,8 +258,7 @@ void TFcCustomTabbedListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect r
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
     if (index >= 0 && index < Count())
-        canvas.TabbedTextOut(rect.Left + 2, rect.Top + yOffset, ItemString(index),
-                             PainterTabStops(), 0);
+        TabbedRowOut(canvas, rect, yOffset, ItemString(index));
     canvas.PopClip();
 }
 
@@ -255,8 +269,7 @@ void TFcCustomTabbedListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rec
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
-    canvas.TabbedTextOut(rect.Left + 2, rect.Top + yOffset, GetItemText(index), PainterTabStops(),
-                         0);
+    TabbedRowOut(canvas, rect, yOffset, GetItemText(index));
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
 }

@@ -116,6 +116,9 @@ private:
     std::string RowText(int row) const;
     // The stops in pixels for the owner-drawn painters.
     std::vector<int> PainterTabStops() const;
+    // One owner-drawn row or header text at the stops, from the side the
+    // rows read from.
+    void TabbedRowOut(TCanvas& canvas, const TRect& rect, int yOffset, const std::string& text);
     bool AutomaticAllowed() const;
 
     TFcTabStopList m_tabStops;

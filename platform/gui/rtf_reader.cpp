@@ -2,6 +2,7 @@
 
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/font.h"
+#include "platform/os/ascii.h"
 
 #include <QColor>
 #include <QTextBlockFormat>
@@ -325,8 +326,8 @@ private:
     std::optional<int> Hex() {
         if (m_pos + 2 > m_text.size())
             return std::nullopt;
-        const int high = HexDigit(m_text[m_pos]);
-        const int low = HexDigit(m_text[m_pos + 1]);
+        const int high = os::HexDigitValue(m_text[m_pos]);
+        const int low = os::HexDigitValue(m_text[m_pos + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         m_pos += 2;
@@ -347,15 +348,6 @@ private:
 
     static bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
     static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-    static int HexDigit(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    }
 
     std::string_view m_text;
     std::size_t m_pos = 0;

@@ -12,9 +12,11 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QTransform>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <any>
 #include <numeric>
 #include <stdexcept>
@@ -293,6 +295,73 @@ TEST_F(StandardRows, VisibleFrameReplacesTheEdge) {
     EXPECT_EQ(PixelAt(image, 0, 0), clRed);
     EXPECT_EQ(PixelAt(image, 99, 40), clRed);
     EXPECT_EQ(PixelAt(image, 1, 1), Shown(gui::clWindow));
+}
+
+TEST_F(StandardRows, WithoutCtl3DTheBorderIsAFlatLine) {
+    list.SetCtl3D(false);
+    EXPECT_FALSE(list.ParentCtl3D());
+    const QImage image = RenderWidget(list);
+    EXPECT_EQ(PixelAt(image, 0, 0), Shown(gui::clWindowFrame));
+    EXPECT_EQ(PixelAt(image, 99, 79), Shown(gui::clWindowFrame));
+    EXPECT_EQ(PixelAt(image, 1, 1), Shown(gui::clWindow));
+    EXPECT_EQ(list.ClientWidth(), 98);
+}
+
+TEST_F(StandardRows, WheelEventsComeBeforeScrolling) {
+    for (int i = 0; i < 15; ++i)
+        list.Items().Add("more");
+    bool take = true;
+    int downs = 0;
+    list.OnMouseWheelDown = [&](QObject*, Qt::KeyboardModifiers, TPoint, bool& handled) {
+        ++downs;
+        handled = take;
+    };
+    auto turn = [&] {
+        QWheelEvent e(QPointF(10, 10), QPointF(110, 110), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&list, &e);
+    };
+    turn();
+    EXPECT_EQ(list.TopIndex(), 0); // taken by the handler
+    take = false;
+    turn();
+    EXPECT_EQ(list.TopIndex(), 3); // three rows a notch
+    EXPECT_EQ(downs, 2);
+}
+
+// Right to left with bdRightToLeft: rows and group headers start at the
+// right edge, and a header's gradient runs from the group colour there.
+TEST(FcListBoxGroups, RightToLeftHeadersAndRowsStartAtTheRight) {
+    TFcCustomListBox list;
+    list.resize(120, 40);
+    list.SetItemHeight(13);
+    list.Items().Add("//Section");
+    list.Items().Add("item");
+    list.SetShowGroups(true);
+    list.SetBiDiMode(TBiDiMode::bdRightToLeft);
+    const int ih = list.ItemHeight();
+    const int right = 2 + list.ClientWidth() - 1; // the last client column
+    const QImage image = RenderWidget(list);
+    EXPECT_EQ(PixelAt(image, right, 2 + ih - 1), Shown(gui::clInactiveCaptionText));
+    EXPECT_NE(PixelAt(image, 2, 2 + ih - 1), Shown(gui::clInactiveCaptionText));
+    // The header's text, in the group font's colour, ends 2 pixels inside.
+    int headerLeft = 1000, headerRight = -1;
+    for (int y = 2; y < 2 + ih; ++y)
+        for (int x = 2; x <= right; ++x)
+            if (PixelAt(image, x, y) == Shown(gui::clHighlight)) {
+                headerLeft = std::min(headerLeft, x);
+                headerRight = std::max(headerRight, x);
+            }
+    ASSERT_GE(headerRight, 0);
+    EXPECT_GT(headerLeft, 60);
+    EXPECT_GE(headerRight, right - 10); // only the exact colour counts, not the edges
+    EXPECT_LE(headerRight, right - 2);
+    const QRect row =
+        test::InkBounds(image, QRect(2, 2 + ih, list.ClientWidth(), ih), gui::clWindow);
+    ASSERT_FALSE(row.isEmpty());
+    EXPECT_GT(row.left(), 60);
+    EXPECT_GE(row.right(), right - 6);
+    EXPECT_LE(row.right(), right - 2);
 }
 
 TEST_F(StandardRows, ScrollingKeepsTheLastPageFull) {
