@@ -2,6 +2,8 @@
 // root (offscreen): it stays single and ends with code 1 on a file it cannot
 // read at start.
 
+#include "controls/storage/FcVersionInfo.h"
+
 #include "ChildProcess.h"
 #include "IsolatedEnv.h"
 #include "UserAdminSupport.h"
@@ -88,6 +90,15 @@ TEST_F(Program, AFileThatCannotBeReadEndsTheStartWithItsError) {
     EXPECT_FALSE(fs::exists(SocketPath())) << "no instance was claimed";
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitExit(20s), 1) << OutputText();
+}
+
+TEST(ProgramFile, CarriesItsVersionBlock) {
+    TFcVersionInfo info;
+    info.SetFilePath(VDX_USERADMIN_PROGRAM);
+    EXPECT_EQ(info.FileDescription(), "Vardex User Admin");
+    EXPECT_EQ(info.FileVersion(), "3.1.1.1");
+    EXPECT_EQ(info.InternalName(), "VdxUserAdmin");
+    EXPECT_EQ(info.CompanyName(), "Vardex");
 }
 
 } // namespace
