@@ -11,6 +11,7 @@
 #include "shared/gui/VdxCheckMark.h"
 #include "useradmin/UASaveChain.h"
 #include "useradmin/UATransferFolders.h"
+#include "useradmin/VUAEditUserDlg.h"
 #include "useradmin/VUAGlobals.h"
 #include "useradmin/VUAHelpDlg.h"
 #include "useradmin/VUATxtUserPagesDlg.h"
@@ -250,10 +251,33 @@ void TUAMainForm::SaveChain() {
 }
 
 void TUAMainForm::NewUserButtonClick() {
+    {
+        const auto dlg = std::make_unique<TFEditUserDlg>(this, m_globals);
+        dlg->IsNew = true;
+        dlg->User = TUserXML{};
+        dlg->Users = m_users;
+        if (dlg->ShowModal() == gui::mrOk) {
+            m_users.push_back(dlg->User);
+            SaveChain();
+        }
+    }
     UpdateButtons();
 }
 
-void TUAMainForm::EditUserButtonClick() {}
+void TUAMainForm::EditUserButtonClick() {
+    const int i = UsersStringGrid->Row() - 1;
+    if (i < 0 || std::size_t(i) >= m_users.size())
+        return;
+    const auto dlg = std::make_unique<TFEditUserDlg>(this, m_globals);
+    dlg->IsNew = false;
+    dlg->User = m_users[std::size_t(i)];
+    dlg->EditIndex = i;
+    dlg->Users = m_users;
+    if (dlg->ShowModal() != gui::mrOk)
+        return;
+    m_users[std::size_t(i)] = dlg->User;
+    SaveChain();
+}
 
 void TUAMainForm::DeleteUserButtonClick() {
     const int r = UsersStringGrid->Row();

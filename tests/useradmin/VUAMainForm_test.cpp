@@ -1,10 +1,13 @@
 #include "useradmin/VUAMainForm.h"
 
 #include "controls/buttons/FcButton.h"
+#include "controls/buttons/FcRadChk.h"
 #include "controls/panels/FcPanel.h"
 #include "platform/gui/color.h"
+#include "platform/gui/labeled_edit.h"
 #include "platform/gui/message_box.h"
 #include "useradmin/UAUsersIni.h"
+#include "useradmin/VUAEditUserDlg.h"
 #include "useradmin/VUAGlobals.h"
 #include "useradmin/VUAHelpDlg.h"
 #include "useradmin/VUATxtUserPagesDlg.h"
@@ -221,7 +224,7 @@ TEST_F(MainForm, NoUsersShowOneEmptyRowAndDoubleClicksOpenNothing) {
     EXPECT_TRUE(*opened);
 }
 
-TEST_F(MainForm, DoubleClicksOpenThePagesOfTheirMagazine) {
+TEST_F(MainForm, DoubleClicksOpenTheUserOrThePagesOfTheirMagazine) {
     root.WriteUsers({test::AdminUser("Anna", true), test::AdminUser("Bob", true)});
     TUAMainForm& w = Open();
     w.show();
@@ -246,6 +249,11 @@ TEST_F(MainForm, DoubleClicksOpenThePagesOfTheirMagazine) {
                 magazine = dlg->Tabs->currentIndex() + 1;
                 user = dlg->UserName;
                 dlg->BtnCancel->click();
+            } else if (auto* edit = qobject_cast<TFEditUserDlg*>(modal)) {
+                magazine = -1;
+                user = edit->NameEdit->text().toStdString();
+                EXPECT_EQ(edit->windowTitle(), "Edit User");
+                edit->BtnCancel->click();
             } else if (modal) {
                 modal->close();
             }
@@ -264,6 +272,68 @@ TEST_F(MainForm, DoubleClicksOpenThePagesOfTheirMagazine) {
         }
     }
     EXPECT_FALSE(fs::exists(root.IniPath())) << "Cancel writes nothing";
+}
+
+TEST_F(MainForm, NewAndEditRunTheChainAndAFailedChainIsWrittenByTheNextOne) {
+    root.WriteSwitches(true, true);
+    root.WriteUsers({test::AdminUser("Anna", true)});
+    TUAMainForm& w = Open();
+    w.show();
+    AnswerBoxes(gui::mrOk);
+    fs::remove_all(root.Root() + "VdxTxtServer/users");
+    const std::string xml = test::ReadFileBytes(root.UsersPath());
+
+    test::OnNextModal([](QWidget* modal) {
+        auto* dlg = qobject_cast<TFEditUserDlg*>(modal);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->windowTitle(), "New User");
+        EXPECT_EQ(dlg->NameEdit->text(), "");
+        dlg->NameEdit->setText(QStringLiteral("Web"));
+        dlg->TxtCheckBox->SetChecked(true);
+        dlg->WebTxtCheckBox->SetChecked(true);
+        dlg->BtnOK->click();
+    });
+    w.NewUserButton->Click();
+    ASSERT_EQ(shown.size(), 1u) << "the chain's error";
+    EXPECT_NE(shown[0].Text.find("users.ini"), std::string::npos) << shown[0].Text;
+    EXPECT_EQ(test::ReadFileBytes(root.UsersPath()), xml);
+    EXPECT_FALSE(fs::exists(root.Transfer() + "Web"));
+    EXPECT_EQ(GridNames(), (std::vector<std::string>{"Anna", "Web"}));
+
+    // Editing Anna once "users/" is back writes Web too.
+    fs::create_directories(root.Root() + "VdxTxtServer/users");
+    shown.clear();
+    w.UsersStringGrid->SetRow(1);
+    test::OnNextModal([](QWidget* modal) {
+        auto* dlg = qobject_cast<TFEditUserDlg*>(modal);
+        ASSERT_NE(dlg, nullptr);
+        EXPECT_EQ(dlg->NameEdit->text(), "Anna");
+        dlg->PasswordEdit->setText(QStringLiteral("new"));
+        dlg->BtnOK->click();
+    });
+    w.EditUserButton->Click();
+    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(test::ReadFileBytes(root.IniPath()), "[Anna]\r\n[Web]\r\npassword=\r\n");
+    TVUsersXML file;
+    file.Folder = root.AppDir();
+    file.Load();
+    ASSERT_EQ(file.Users.size(), 2u);
+    EXPECT_EQ(file.Users[0].PassWord, "new");
+    EXPECT_EQ(file.Users[1].Name, "Web");
+    EXPECT_TRUE(fs::is_directory(root.Transfer() + "Web"));
+    EXPECT_EQ(w.UsersStringGrid->Cells(1, 1), "new");
+
+    // Cancel changes nothing.
+    const std::string ini = test::ReadFileBytes(root.IniPath());
+    test::OnNextModal([](QWidget* modal) {
+        auto* dlg = qobject_cast<TFEditUserDlg*>(modal);
+        ASSERT_NE(dlg, nullptr);
+        dlg->NameEdit->setText(QStringLiteral("Zed"));
+        dlg->BtnCancel->click();
+    });
+    w.NewUserButton->Click();
+    EXPECT_EQ(w.Users().size(), 2u);
+    EXPECT_EQ(test::ReadFileBytes(root.IniPath()), ini);
 }
 
 TEST_F(MainForm, PagesEditorOkWritesUsersIniOnlyAndKeepsOtherStrings) {
