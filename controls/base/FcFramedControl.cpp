@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 namespace vdx {
 
@@ -159,8 +160,27 @@ void TFcFramedControl::SetFrameController(TFcFrameController* value) {
 }
 
 void TFcFramedControl::SetFont(const TFont& value) {
-    if (StoreChanged(m_font, value))
-        FontChanged();
+    m_parentFont = false;
+    StoreFont(value);
+}
+
+void TFcFramedControl::StoreFont(const TFont& value) {
+    if (!StoreChanged(m_font, value))
+        return;
+    FontChanged();
+    NotifyChildrenParentSettings();
+}
+
+void TFcFramedControl::SetParentFont(bool value) {
+    if (m_parentFont == value)
+        return;
+    m_parentFont = value;
+    if (value)
+        TakeParentSettings();
+}
+
+void TFcFramedControl::SetTabStop(bool value) {
+    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void TFcFramedControl::FontChanged() {
@@ -508,6 +528,8 @@ void TFcFramedControl::TakeParentSettings() {
     const auto* framed = qobject_cast<const TFcFramedControl*>(parent);
     if (m_parentShowHint)
         StoreShowHint(framed && framed->ShowHint());
+    if (m_parentFont && framed)
+        StoreFont(framed->Font());
     if (m_parentCtl3D)
         StoreCtl3D(!framed || framed->Ctl3D());
     if (m_parentBiDiMode) {
@@ -524,7 +546,8 @@ void TFcFramedControl::TakeParentSettings() {
 void TFcFramedControl::NotifyChildrenParentSettings() {
     for (QObject* child : children())
         if (auto* c = qobject_cast<TFcFramedControl*>(child);
-            c && (c->m_parentShowHint || c->m_parentCtl3D || c->m_parentBiDiMode))
+            c &&
+            (c->m_parentShowHint || c->m_parentFont || c->m_parentCtl3D || c->m_parentBiDiMode))
             c->TakeParentSettings();
 }
 
@@ -875,6 +898,38 @@ void TFcFramedControl::DragOver(QObject* source, int x, int y, TDragState state,
 void TFcFramedControl::DragDrop(QObject* source, int x, int y) {
     if (OnDragDrop)
         gui::Guard([&] { OnDragDrop(this, source, x, y); });
+}
+
+// Colour by state and the hot frame.
+
+void TFcFramedControl::ApplyStateColor() {
+    if (IsLoading())
+        return;
+    const TColor color = !isEnabled() ? DisabledColor() : hasFocus() ? FocusColor() : m_normalColor;
+    m_stateColorGuard = true;
+    try {
+        SetColor(color);
+    } catch (...) {
+        m_stateColorGuard = false;
+        throw;
+    }
+    m_stateColorGuard = false;
+}
+
+void TFcFramedControl::TakeNormalColor() {
+    if (m_stateColorGuard)
+        return;
+    if (FocusColor() == m_normalColor)
+        StoreFocusColor(Color());
+    m_normalColor = Color();
+}
+
+void TFcFramedControl::UpdateFrameHotState(bool setOver, bool over) {
+    if (setOver)
+        m_mouseOver = over;
+    if (FrameHotTrack())
+        RedrawFrame();
+    UpdateColors();
 }
 
 } // namespace vdx

@@ -140,6 +140,15 @@ public:
     // The displayed colour by state; the base has none of its own.
     virtual void UpdateColors() {}
 
+    // ---- Colour by state and the hot frame, for the controls that follow
+    // them (they call ApplyStateColor and TakeNormalColor) ----
+    // The colour set from outside, shown while enabled and not focused.
+    TColor NormalColor() const noexcept { return m_normalColor; }
+    bool MouseOver() const noexcept { return m_mouseOver; }
+    // With setOver the mouse entered (over) or left; the frame repaints
+    // while FrameHotTrack; then UpdateColors.
+    virtual void UpdateFrameHotState(bool setOver, bool over);
+
     TColor DisabledColor() const noexcept { return m_disabledColor; }
     TColor FocusColor() const noexcept { return m_focusColor; }
     TColor FrameColor() const noexcept { return m_frame.FrameColor; }
@@ -178,8 +187,16 @@ public:
     }
 
     const TFont& Font() const noexcept { return m_font; }
-    // A changed font calls FontChanged.
+    // A changed font calls FontChanged. Writing Font clears ParentFont;
+    // with ParentFont the font is the parent control's (kept as it is under
+    // a parent that is no framed control).
     void SetFont(const TFont& value);
+    bool ParentFont() const noexcept { return m_parentFont; }
+    void SetParentFont(bool value);
+    // Reached by Tab (off: by the mouse and by code only).
+    bool TabStop() const noexcept { return focusPolicy() & Qt::TabFocus; }
+    void SetTabStop(bool value);
+
     const std::string& Caption() const noexcept { return m_caption; }
     // A changed caption calls CaptionChanged.
     void SetCaption(const std::string& value);
@@ -411,17 +428,29 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Color := DisabledColor, FocusColor or the normal colour by state;
+    // nothing while loading.
+    void ApplyStateColor();
+    // For ColorChanged: a colour set from outside (not by ApplyStateColor)
+    // becomes the normal colour, and the focus colour follows it where the
+    // two were the same.
+    void TakeNormalColor();
+
 private:
+    TColor m_normalColor = gui::clWindow;
+    bool m_stateColorGuard = false; // ApplyStateColor is setting Color
+    bool m_mouseOver = false;
     // The event's position in client coordinates.
     TPoint ClientPos(const QMouseEvent& event) const;
 
     // ---- the class library's remaining control members --------------
 
-    // The parent's ShowHint, Ctl3D and BiDiMode, for each whose Parent...
+    // The parent's ShowHint, Font, Ctl3D and BiDiMode, for each whose Parent...
     // flag is set.
     void TakeParentSettings();
     void NotifyChildrenParentSettings();
     void StoreShowHint(bool value);
+    void StoreFont(const TFont& value);
     void StoreCtl3D(bool value);
     void StoreBiDiMode(TBiDiMode value);
     void ApplyLayoutDirection();
@@ -438,6 +467,7 @@ private:
     std::string m_hint;
     bool m_showHint = false;
     bool m_parentShowHint = true;
+    bool m_parentFont = true;
     bool m_ctl3D = true;
     bool m_parentCtl3D = true;
     TBiDiMode m_biDiMode = TBiDiMode::bdLeftToRight;

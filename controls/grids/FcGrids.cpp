@@ -418,37 +418,11 @@ void TFcStringGrid::SetFixedLineColor(TColor value) {
 }
 
 void TFcStringGrid::UpdateColors() {
-    if (IsLoading())
-        return;
-    m_colorGuard = true;
-    try {
-        if (!isEnabled())
-            SetColor(DisabledColor());
-        else if (hasFocus())
-            SetColor(FocusColor());
-        else
-            SetColor(m_normalColor);
-    } catch (...) {
-        m_colorGuard = false;
-        throw;
-    }
-    m_colorGuard = false;
-}
-
-void TFcStringGrid::UpdateFrameHotState(bool setOver, bool over) {
-    if (setOver)
-        m_mouseOver = over;
-    if (FrameHotTrack())
-        RedrawFrame();
-    UpdateColors();
+    ApplyStateColor();
 }
 
 void TFcStringGrid::ColorChanged() {
-    if (!m_colorGuard) {
-        if (FocusColor() == m_normalColor)
-            StoreFocusColor(Color());
-        m_normalColor = Color();
-    }
+    TakeNormalColor();
     if (FrameVisible() && !UseThemedFrame())
         RedrawFrame();
     update();
@@ -470,7 +444,7 @@ void TFcStringGrid::PaintFrame(TCanvas& canvas) {
         return;
     Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
     if (FrameVisible() && !UseThemedFrame()) {
-        const bool hot = FrameHotTrack() && (hasFocus() || m_mouseOver);
+        const bool hot = FrameHotTrack() && (hasFocus() || MouseOver());
         const TFrameStyle style = hot ? FrameHotStyle() : FrameStyle();
         const TColor color = hot ? FrameHotColor() : FrameColor();
         const TRect r = gui::Rect(0, 0, w, h);

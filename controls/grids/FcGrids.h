@@ -128,10 +128,8 @@ public:
     void SetLineColor(TColor value);
     TColor FixedLineColor() const noexcept { return m_fixedLineColor; }
     void SetFixedLineColor(TColor value);
-    bool MouseOver() const noexcept { return m_mouseOver; }
 
     void UpdateColors() override;
-    virtual void UpdateFrameHotState(bool setOver, bool over);
     void SetFrameController(TFcFrameController* value) override;
     void Loaded() override;
 
@@ -211,9 +209,6 @@ private:
 
     TColor m_lineColor = gui::clBtnFace;
     TColor m_fixedLineColor = gui::clBtnShadow;
-    TColor m_normalColor = gui::clWindow;
-    bool m_colorGuard = false;
-    bool m_mouseOver = false;
     QScrollBar* m_vertBar = nullptr; // children, owned by Qt's parent tree
     QScrollBar* m_horzBar = nullptr;
 };

@@ -188,37 +188,11 @@ void TFcCustomListBox::ItemsMessage(TListBoxMessage) {
 // Colours and frame.
 
 void TFcCustomListBox::UpdateColors() {
-    if (IsLoading())
-        return;
-    m_colorGuard = true;
-    try {
-        if (!isEnabled())
-            SetColor(DisabledColor());
-        else if (hasFocus())
-            SetColor(FocusColor());
-        else
-            SetColor(m_normalColor);
-    } catch (...) {
-        m_colorGuard = false;
-        throw;
-    }
-    m_colorGuard = false;
-}
-
-void TFcCustomListBox::UpdateFrameHotState(bool isMouse, bool value) {
-    if (isMouse)
-        m_mouseOver = value;
-    if (FrameHotTrack())
-        RedrawFrame();
-    UpdateColors();
+    ApplyStateColor();
 }
 
 void TFcCustomListBox::ColorChanged() {
-    if (!m_colorGuard) {
-        if (FocusColor() == m_normalColor)
-            StoreFocusColor(Color());
-        m_normalColor = Color();
-    }
+    TakeNormalColor();
     if (FrameVisible() && !UseThemedFrame())
         RedrawFrame();
 }
@@ -238,7 +212,7 @@ void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
         }
     }
     if (FrameVisible() && !UseThemedFrame())
-        Frame().Paint(canvas, w, h, Color(), hasFocus() || m_mouseOver);
+        Frame().Paint(canvas, w, h, Color(), hasFocus() || MouseOver());
     if (m_vertBar->isVisible() && m_horzBar->isVisible()) {
         const TRect client = ClientBounds();
         canvas.Brush.SetColor(gui::clBtnFace);

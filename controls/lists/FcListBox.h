@@ -110,7 +110,6 @@ public:
     void UpdateColors() override;
     // Records the mouse-over state (isMouse) and repaints the frame when it
     // follows the hot state.
-    virtual void UpdateFrameHotState(bool isMouse, bool value);
     virtual int GetOwnerDrawIndent() const;
     // At least the height the font needs.
     virtual void AdjustItemHeight();
@@ -235,7 +234,6 @@ public:
     TBorderStyle BorderStyle() const noexcept { return m_borderStyle; }
     void SetBorderStyle(TBorderStyle value);
 
-    TColor NormalColor() const noexcept { return m_normalColor; }
     bool IncrementalSearch() const noexcept { return m_incrementalSearch; }
     void SetIncrementalSearch(bool value) noexcept { m_incrementalSearch = value; }
     bool BeepOnInvalidKey() const noexcept { return m_beepOnInvalidKey; }
@@ -253,7 +251,6 @@ public:
     bool GroupFontChangedFlag() const noexcept { return m_groupFontChanged; }
     const std::string& GroupPrefix() const noexcept { return m_groupPrefix; }
     bool ShowGroups() const noexcept { return m_showGroups; }
-    bool MouseOver() const noexcept { return m_mouseOver; }
     // Whether the item hint window is on screen.
     bool ItemHintShowing() const;
 
@@ -430,8 +427,6 @@ private:
     // The selection Put keeps over its delete and insert.
     int m_replaceItemIndex = -1;
     bool m_replaceSelected = false;
-    bool m_colorGuard = false;
-    TColor m_normalColor = gui::clWindow;
     bool m_incrementalSearch = true;
     bool m_beepOnInvalidKey = true;
     std::uint16_t m_horzExtent = 0;
@@ -448,7 +443,6 @@ private:
     bool m_groupFontChanged = false;
     std::string m_groupPrefix = "//";
     bool m_showGroups = false;
-    bool m_mouseOver = false;
 
     TListBoxStyle m_style = TListBoxStyle::lbStandard;
     TBorderStyle m_borderStyle = TBorderStyle::bsSingle;

@@ -490,6 +490,29 @@ TEST(FramedControl, ParentSettingsFollowTheParent) {
     onForm->setParent(&parent);
     EXPECT_EQ(onForm->BiDiMode(), TBiDiMode::bdRightToLeftReadingOnly);
     EXPECT_FALSE(onForm->Ctl3D());
+
+    // The font follows the parent until the control gets one of its own.
+    TFont big = parent.Font();
+    big.Height = -20;
+    parent.SetFont(big);
+    EXPECT_EQ(grandchild->Font(), big);
+    TFont own = big;
+    own.Name = "Tahoma";
+    child->SetFont(own);
+    EXPECT_FALSE(child->ParentFont());
+    EXPECT_EQ(grandchild->Font(), own);
+    child->SetParentFont(true);
+    EXPECT_EQ(child->Font(), big);
+}
+
+TEST(FramedControl, TabStopDecidesWhetherTabReachesTheControl) {
+    Control c;
+    c.SetTabStop(true);
+    EXPECT_TRUE(c.TabStop());
+    EXPECT_EQ(c.focusPolicy(), Qt::StrongFocus);
+    c.SetTabStop(false);
+    EXPECT_FALSE(c.TabStop());
+    EXPECT_EQ(c.focusPolicy(), Qt::ClickFocus); // the mouse and code still focus it
 }
 
 } // namespace
