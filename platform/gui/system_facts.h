@@ -17,6 +17,13 @@ constexpr bool MiddleEastEnabled() noexcept {
     return true;
 }
 
+// The visual-styles library itself is there, as on every system of the
+// reported version: controls take their branches for themes switched off,
+// not those for a system without the library.
+constexpr bool ThemeLibraryAvailable() noexcept {
+    return true;
+}
+
 struct TPlatformVersion {
     bool NT = true;
     int Major = 6;
