@@ -120,8 +120,6 @@ TFEditUserDlg::TFEditUserDlg(QWidget* owner, const TUAGlobals& globals)
     setTabOrder(AdminCheckBox, SkipWebTxtPagesCheckBox);
 
     TxtCheckBox->OnClick = [this](QObject*) { TxtCheckBoxClick(); };
-    // After the base's own handler, which set the modal result OK.
-    connect(BtnOK, &QPushButton::clicked, this, [this] { gui::Guard([&] { BtnOKClick(); }); });
     connect(BtnHelp, &QPushButton::clicked, this, [this] { gui::Guard([&] { BtnHelpClick(); }); });
     FormCreate();
 }
@@ -185,6 +183,15 @@ void TFEditUserDlg::BtnOKClick() {
     User.WebTXT = WebTxtCheckBox->Checked();
     User.Info = InfoCheckBox->Checked();
     User.Admin = AdminCheckBox->Checked();
+}
+
+void TFEditUserDlg::done(int result) {
+    if (result == gui::mrOk) {
+        gui::Guard([&] { BtnOKClick(); });
+        if (gui::FormModalResult(*this) == gui::mrNone)
+            return;
+    }
+    TVdButtonDlg::done(result);
 }
 
 void TFEditUserDlg::BtnHelpClick() {

@@ -66,6 +66,8 @@ public:
 
 protected:
     void FormShow() override;
+    // OK checks the values first: a refused name keeps the dialog open.
+    void done(int result) override;
 
 private:
     void FormCreate();

@@ -66,6 +66,11 @@ TRect GlyphButtonGlyphRect(int width, int height, int glyphWidth, int glyphHeigh
 TFcCustomGlyphButton::TFcCustomGlyphButton(QWidget* parent) : TFcCustomButton(parent) {
     SetAlignment(TAlignment::taRightJustify);
     SetParentColor(true);
+    m_customGlyphImages.OnChange = [this] {
+        UpdateUseCustomGlyphs();
+        update();
+    };
+    m_customGlyphImages.OnRemoved = m_customGlyphImages.OnChange;
 }
 
 TFcCustomGlyphButton::~TFcCustomGlyphButton() = default;
@@ -229,13 +234,26 @@ void TFcCustomGlyphButton::SetCustomGlyphs(const QImage& value) {
     update();
 }
 
+void TFcCustomGlyphButton::SetCustomGlyphImages(gui::TCustomImageList* value) {
+    m_customGlyphImages.SetImages(value);
+    UpdateUseCustomGlyphs();
+    update();
+}
+
 void TFcCustomGlyphButton::UpdateUseCustomGlyphs() {
-    SetUseCustomGlyphs(m_customGlyphs.Width() > 0 && m_customGlyphs.Height() > 0);
+    const gui::TCustomImageList* images = CustomGlyphImages();
+    if (images && images->Width() > 0 && images->Height() > 0 && images->Count() > 0)
+        SetUseCustomGlyphs(true);
+    else
+        SetUseCustomGlyphs(m_customGlyphs.Width() > 0 && m_customGlyphs.Height() > 0);
 }
 
 void TFcCustomGlyphButton::SetUseCustomGlyphs(bool value) {
     m_useCustomGlyphs = value;
-    if (value) {
+    if (const gui::TCustomImageList* images = CustomGlyphImages(); value && images) {
+        m_glyphWidth = images->Width();
+        m_glyphHeight = images->Height();
+    } else if (value) {
         m_glyphWidth = m_customGlyphs.Width() / m_glyphCount;
         m_glyphHeight = m_customGlyphs.Height();
     } else {
@@ -392,6 +410,19 @@ void TFcCustomCheckBox::BuildGlyphs(TBitmap& bitmap) {
     const int w = GlyphWidth(), h = GlyphHeight();
     const bool enabled = isEnabled();
     const bool pressed = ShowPressed();
+    if (const gui::TCustomImageList* images = CustomGlyphImages(); UseCustomGlyphs() && images) {
+        // The hot images only where the list has them; the grayed one shows
+        // without HotTrack too.
+        const int hotIndex = CheckBoxGlyphIndex(m_state, true, false, true);
+        const bool hot = Hovered() && hotIndex < images->Count() &&
+                         (HotTrack() || m_state == TCheckBoxState::cbGrayed);
+        bitmap.SetSize(w, h);
+        bitmap.Canvas().Brush.SetColor(TransparentColor());
+        bitmap.Canvas().FillRect(gui::Rect(0, 0, w, h));
+        images->Draw(bitmap.Canvas(), 0, 0, CheckBoxGlyphIndex(m_state, enabled, pressed, hot));
+        bitmap.Canvas().Release();
+        return;
+    }
     if (UseCustomGlyphs()) {
         ExtractGlyph(CheckBoxGlyphIndex(m_state, enabled, pressed, false), bitmap, h, w,
                      CustomGlyphs());

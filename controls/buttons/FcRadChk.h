@@ -1,7 +1,8 @@
 #pragma once
 // The owner-drawn check box. TFcCustomGlyphButton paints a small glyph (the
 // check box the library paints itself while hot tracking, the platform's
-// classic check box otherwise, or custom glyphs from a strip) beside the
+// classic check box otherwise, or custom glyphs from an image list or a
+// strip) beside the
 // caption, sizes itself to glyph and caption, can wrap the caption, can be
 // transparent and takes its colours from a frame controller.
 // TFcCustomCheckBox adds the three-state value with AllowGrayed and
@@ -12,6 +13,7 @@
 
 #include "controls/buttons/FcButton.h"
 #include "platform/gui/bitmap.h"
+#include "platform/gui/image_list.h"
 
 #include <cstdint>
 
@@ -63,6 +65,9 @@ public:
     bool AutoSize() const noexcept { return m_autoSize; }
     bool WordWrap() const noexcept { return m_wordWrap; }
     const gui::TBitmap& CustomGlyphs() const noexcept { return m_customGlyphs; }
+    gui::TCustomImageList* CustomGlyphImages() const noexcept {
+        return m_customGlyphImages.Images();
+    }
     bool UseCustomGlyphs() const noexcept { return m_useCustomGlyphs; }
     TColor FillColor() const noexcept { return m_fillColor; }
     bool ReadOnly() const noexcept { return m_readOnly; }
@@ -82,8 +87,11 @@ public:
     // drawn glyphs back.
     void SetCustomGlyphs(const gui::TBitmap& value);
     void SetCustomGlyphs(const QImage& value);
-    // True takes the glyph size of the strip, false the classic 13 x 13;
-    // the control is sized anew.
+    // The images of the glyphs (not owned; the link clears itself when the
+    // list goes). A list with images comes before the strip.
+    void SetCustomGlyphImages(gui::TCustomImageList* value);
+    // True takes the glyph size of the image list or else the strip, false
+    // the classic 13 x 13; the control is sized anew.
     void SetUseCustomGlyphs(bool value);
     // Each stores a changed value and repaints.
     void SetFillColor(TColor value);
@@ -148,6 +156,7 @@ private:
     TFcButtonHotTrackStyle m_hotTrackStyle = TFcButtonHotTrackStyle::htsInterior;
     bool m_tabOnEnter = false;
 
+    gui::TChangeLink m_customGlyphImages;
     int m_glyphWidth = 13;
     int m_glyphHeight = 13;
     int m_glyphCount = 2;

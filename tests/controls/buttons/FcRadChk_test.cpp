@@ -10,12 +10,14 @@
 #include "ButtonInput.h"
 #include "WidgetPictures.h"
 
+#include <QEnterEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace vdx {
@@ -437,6 +439,60 @@ TEST(FcCheckBoxPicture, CustomGlyphStripCellsByState) {
     box.SetCustomGlyphs(QImage());
     EXPECT_FALSE(box.UseCustomGlyphs());
     EXPECT_EQ(box.GlyphWidth(), 13);
+}
+
+void Hover(QWidget& w) {
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(w.mapToGlobal(QPoint(1, 1))));
+    QApplication::sendEvent(&w, &enter);
+}
+
+// An image list of count 13 x 13 images, image i a flat colour of its own.
+std::unique_ptr<gui::TCustomImageList> GlyphImages(int count) {
+    auto list = std::make_unique<gui::TCustomImageList>(13, 13);
+    QImage strip(13 * count, 13, QImage::Format_RGB32);
+    for (int i = 0; i < count; ++i)
+        for (int y = 0; y < 13; ++y)
+            for (int x = 0; x < 13; ++x)
+                strip.setPixelColor(i * 13 + x, y, QColor(10 * i, 50, 150));
+    list->AddMasked(strip, gui::clNone);
+    return list;
+}
+
+TEST(FcCheckBoxPicture, CustomGlyphImagesShowHotImagesOnlyWhereTheListHasThem) {
+    struct Row {
+        const char* name;
+        int count;
+        S state;
+        bool hotTrack;
+        int shown; // the image shown while hovered
+    };
+    const Row rows[] = {
+        {"nine images: never hot", 9, S::cbChecked, true, 1},
+        {"ten images: no hot checked image", 10, S::cbChecked, true, 1},
+        {"ten images: the hot unchecked image", 10, S::cbUnchecked, true, 9},
+        {"twelve images, no HotTrack: not hot", 12, S::cbChecked, false, 1},
+        {"twelve images, no HotTrack: grayed is hot", 12, S::cbGrayed, false, 11},
+    };
+    for (const Row& row : rows) {
+        auto list = GlyphImages(row.count);
+        TFcCheckBox box;
+        box.SetCustomGlyphImages(list.get());
+        EXPECT_TRUE(box.UseCustomGlyphs()) << row.name;
+        box.SetState(row.state);
+        box.SetHotTrack(row.hotTrack);
+        EXPECT_EQ(GlyphOf(box).pixelColor(6, 6), QColor(10 * int(row.state), 50, 150)) << row.name;
+        Hover(box);
+        EXPECT_EQ(GlyphOf(box).pixelColor(6, 6), QColor(10 * row.shown, 50, 150)) << row.name;
+    }
+    // The list's end gives the drawn glyph back.
+    TFcCheckBox box;
+    {
+        auto list = GlyphImages(3);
+        box.SetCustomGlyphImages(list.get());
+    }
+    EXPECT_EQ(box.CustomGlyphImages(), nullptr);
+    EXPECT_FALSE(box.UseCustomGlyphs());
+    EXPECT_EQ(GlyphOf(box), ClassicBox(0));
 }
 
 TEST(FcCheckBox, FrameControllerColoursAndHotTrack) {
