@@ -204,8 +204,10 @@ void TFcFramedControl::SetAlignment(TAlignment value) {
 // Events.
 
 void TFcFramedControl::Click() {
-    if (OnClick)
-        OnClick(this);
+    // A handler may delete the control, and with it OnClick: it runs from
+    // a copy.
+    if (const TNotifyEvent handler = OnClick)
+        handler(this);
 }
 
 void TFcFramedControl::DblClick() {
