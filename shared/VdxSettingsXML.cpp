@@ -1,7 +1,7 @@
 #include "shared/VdxSettingsXML.h"
 
-#include "shared/VdxNumberText.h"
 #include "shared/VdxMisc.h"
+#include "shared/VdxNumberText.h"
 #include "shared/VdxXmlDoc.h"
 
 #include <optional>

@@ -222,7 +222,7 @@ void TFcCustomButton::mousePressEvent(QMouseEvent* event) {
     TFcFramedControl::mousePressEvent(event);
     if (!self)
         return event->accept(); // a deleted control: Qt must not pass it on
-    event->accept(); // the release comes here, not to the parent
+    event->accept();            // the release comes here, not to the parent
     if (event->button() != Qt::LeftButton || !isEnabled())
         return;
     setFocus(Qt::MouseFocusReason);

@@ -587,7 +587,7 @@ void TFcToolButton::mousePressEvent(QMouseEvent* event) {
     TFcFramedControl::mousePressEvent(event);
     if (!self)
         return event->accept(); // a deleted control: Qt must not pass it on
-    event->accept(); // the release comes here, not to the parent
+    event->accept();            // the release comes here, not to the parent
     if (event->button() != Qt::LeftButton || !isEnabled())
         return;
     const int x = int(event->position().x());

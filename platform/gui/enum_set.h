@@ -6,8 +6,7 @@
 
 namespace vdx::gui {
 
-template <typename E>
-class TEnumSet {
+template <typename E> class TEnumSet {
 public:
     using Bits = std::underlying_type_t<E>;
 
