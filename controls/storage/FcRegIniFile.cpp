@@ -6,6 +6,7 @@
 #include "platform/os/file_error.h"
 #include "platform/os/paths.h"
 #include "platform/os/winfile.h"
+#include "platform/shell/special_folders.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -325,54 +326,9 @@ int SpecialFolderCsidl(TFcSpecialFolder folder) noexcept {
 // ---------------------------------------------------------------------------
 // Special folders
 
-namespace {
-
-std::string EnvPath(const char* name) {
-    const char* value = std::getenv(name);
-    if (!value || value[0] != '/')
-        return {};
-    return value;
-}
-
-std::string HomeFolder() {
-    return EnvPath("HOME");
-}
-
-std::string XdgHomeFolder(const char* variable, const char* fallbackBelowHome) {
-    std::string folder = EnvPath(variable);
-    if (folder.empty()) {
-        const std::string home = HomeFolder();
-        if (home.empty())
-            return {};
-        folder = os::IncludeTrailingPathDelimiter(home) + fallbackBelowHome;
-    }
-    return os::IncludeTrailingPathDelimiter(folder);
-}
-
-std::string FirstConfigDir() {
-    const char* value = std::getenv("XDG_CONFIG_DIRS");
-    std::string dirs = value ? value : "";
-    const std::string first = dirs.substr(0, dirs.find(':'));
-    return os::IncludeTrailingPathDelimiter(first.empty() || first[0] != '/' ? "/etc/xdg" : first);
-}
-
-} // namespace
-
 std::string GetSpecialFolderPath(int csidl) {
-    switch (csidl) {
-    case 26:
-        return XdgHomeFolder("XDG_CONFIG_HOME", ".config");
-    case 28:
-        return XdgHomeFolder("XDG_DATA_HOME", ".local/share");
-    case 5: {
-        const std::string home = HomeFolder();
-        return home.empty() ? std::string() : os::IncludeTrailingPathDelimiter(home) + "Documents/";
-    }
-    case 35:
-        return FirstConfigDir();
-    default:
-        return {};
-    }
+    // The desktop is no place for storage.
+    return csidl == shell::CSIDL_DESKTOP ? std::string() : shell::SpecialFolderPath(csidl);
 }
 
 std::string SpecialFolderDirectory(TFcSpecialFolder folder, const std::string& subPath) {

@@ -154,9 +154,9 @@ int SpecialFolderCsidl(TFcSpecialFolder folder) noexcept;
 
 enum class TFcIniFileEncoding { feDefault, feUTF8, feUnicode };
 
-// The folder a CSIDL stands for, with a trailing "/"; empty for a CSIDL we do
-// not map or when the folder cannot be named (no $HOME). The XDG variables
-// are read on every call and used only when they hold an absolute path.
+// The folder a CSIDL stands for, with a trailing "/", from the one map of
+// special folders (platform/shell/special_folders.h); empty for the desktop,
+// for a CSIDL it does not map or when the folder cannot be named (no $HOME).
 std::string GetSpecialFolderPath(int csidl);
 
 // GetSpecialFolderPath(folder) + subPath with every missing folder created,

@@ -18,6 +18,8 @@ void HandleException(std::exception_ptr e) noexcept {
     try {
         try {
             std::rethrow_exception(e);
+        } catch (const EAbort&) {
+            // silent by design
         } catch (const std::exception& ex) {
             ShowException(ex.what());
         } catch (...) {

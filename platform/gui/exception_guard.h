@@ -11,11 +11,17 @@
 
 namespace vdx::gui {
 
+// The silent exception: it ends what runs, and the handler shows nothing.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
 // The error box of the default handler: the message (with a "." added when
 // it ends in a character above "."), the application title, one OK button.
 void ShowException(const std::string& message);
 // Shows the exception held by e (any type: "Unknown exception." for one that
-// is no std::exception).
+// is no std::exception); EAbort shows nothing.
 void HandleException(std::exception_ptr e) noexcept;
 
 // Runs f; an exception is handled as above. Returns false when f threw.

@@ -4,6 +4,7 @@
 #include "platform/gui/color.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/font.h"
+#include "platform/gui/modal_result.h"
 #include "shared/VdxLanguage.h"
 
 #include <QPalette>
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int kClientWidth = 388;
 constexpr int kClientHeight = 246;
-constexpr int kPanelHeight = 40;
 constexpr int kButtonWidth = 72;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonTop = 8;
@@ -62,7 +62,7 @@ TVdButtonDlg::TVdButtonDlg(QWidget* owner)
     BtnOK->setObjectName(QStringLiteral("BtnOK"));
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     BtnHelp->setObjectName(QStringLiteral("BtnHelp"));
-    PnlButton->setGeometry(0, kClientHeight - kPanelHeight, kClientWidth, kPanelHeight);
+    PnlButton->setGeometry(0, kClientHeight - m_panelHeight, kClientWidth, m_panelHeight);
     m_panelWidth = kClientWidth;
     // A dialog border: the user cannot resize it; a derived dialog sets its
     // own fixed size.
@@ -71,9 +71,22 @@ TVdButtonDlg::TVdButtonDlg(QWidget* owner)
 
     setTabOrder(BtnHelp, BtnOK);
     setTabOrder(BtnOK, BtnCancel);
-    connect(BtnOK, &QPushButton::clicked, this, [this] { done(gui::mrOk); });
-    connect(BtnCancel, &QPushButton::clicked, this, [this] { done(gui::mrCancel); });
+    // The buttons close at once (derived dialogs check in done), and leave
+    // their result as the form's modal result.
+    connect(BtnOK, &QPushButton::clicked, this, [this] {
+        gui::SetFormModalResult(*this, gui::mrOk);
+        done(gui::mrOk);
+    });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] {
+        gui::SetFormModalResult(*this, gui::mrCancel);
+        done(gui::mrCancel);
+    });
     FormCreate();
+}
+
+void TVdButtonDlg::SetPanelHeight(int value) {
+    m_panelHeight = std::max(0, value);
+    AlignPanels();
 }
 
 void TVdButtonDlg::FormCreate() {
@@ -129,6 +142,7 @@ void TVdButtonDlg::ArrangeButtons() {
 }
 
 gui::TModalResult TVdButtonDlg::ShowModal() {
+    gui::SetFormModalResult(*this, gui::mrNone);
     FormShow();
     m_showStepDone = true;
     const int result = exec();
@@ -150,14 +164,15 @@ void TVdButtonDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void TVdButtonDlg::reject() {
+    gui::SetFormModalResult(*this, gui::mrCancel);
     done(gui::mrCancel);
 }
 
 void TVdButtonDlg::AlignPanels() {
     const int w = width();
     const int h = height();
-    PnlButton->setGeometry(0, h - kPanelHeight, w, kPanelHeight);
-    m_clientArea->setGeometry(0, 0, w, std::max(0, h - kPanelHeight));
+    PnlButton->setGeometry(0, h - m_panelHeight, w, m_panelHeight);
+    m_clientArea->setGeometry(0, 0, w, std::max(0, h - m_panelHeight));
     const int dx = w - m_panelWidth;
     if (dx == 0)
         return;

@@ -36,14 +36,18 @@ public:
     // flags and the panel's present width.
     void ArrangeButtons();
 
-    // Runs the show step, then shows the dialog modally and returns its
-    // modal result. A show step that throws keeps the dialog from opening;
+    // Runs the show step, then shows the dialog modally, its modal result
+    // starting at mrNone, and returns the result it closed with (OK and
+    // Cancel set it and close; a control that sets it closes the dialog
+    // once its event is done). A show step that throws keeps the dialog from opening;
     // the exception reaches the caller.
     gui::TModalResult ShowModal();
 
 protected:
     // Flags to their defaults; the buttons keep their design places.
     void FormCreate();
+    // A form whose button panel is taller than the base's 40 pixels.
+    void SetPanelHeight(int value);
     // Cancel and Help captions from the caption table. Derived dialogs call
     // this first; it runs whenever the dialog is shown (not on a restore).
     virtual void FormShow();
@@ -61,6 +65,7 @@ private:
     QWidget* const m_clientArea;
     bool m_closeOnly = false;
     bool m_showHelp = true;
+    int m_panelHeight = 40;
     int m_panelWidth = 0;        // the width the buttons were last placed for
     bool m_showStepDone = false; // ShowModal ran the show step for this showing
 };

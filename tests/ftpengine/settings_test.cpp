@@ -97,6 +97,20 @@ TEST(SettingsFile, SavesEscapesAndEmptyValuesAndReadsThemBack) {
     EXPECT_EQ(reread.Settings(), settings);
 }
 
+TEST(SettingsFile, AdminRootDirKeepsItsBytes) {
+    // A folder name is stored as the bytes it has on disk, UTF-8 or not.
+    InstallRoot root;
+    TFGlobals globals(root.ProgramPath());
+    TSettings settings = globals.Settings();
+    settings.AdminRootDir = "/srv/caf\xC3\xA9/\xFF\x80 x/";
+    globals.SetSettings(settings);
+    globals.SaveSettings();
+    EXPECT_NE(
+        ReadFileBytes(root.SettingsPath()).find("<AdminRootDir>/srv/caf\xC3\xA9/\xFF\x80 x/<"),
+        std::string::npos);
+    EXPECT_EQ(TFGlobals(root.ProgramPath()).Settings().AdminRootDir, settings.AdminRootDir);
+}
+
 TEST(SettingsFile, ReadingRules) {
     struct Row {
         const char* name;

@@ -34,6 +34,8 @@ HIGHER = ["shared/", "ftpengine/", "controls/", "ftpdesktop/", "useradmin/", "to
 RULES = [
     ("platform/", ["platform/gui/"], HIGHER + ["platform/gui/"], True),
     ("platform/gui/", [], HIGHER, False),
+    # The shell namespace: no windows, and nothing of the FTP component.
+    ("platform/shell/", [], HIGHER + ["platform/gui/", "platform/ftp/"], True),
     ("ftpengine/", [],
      ["controls/", "ftpdesktop/", "useradmin/", "tools/", "tests/", "shared/gui/", "platform/gui/"],
      True),

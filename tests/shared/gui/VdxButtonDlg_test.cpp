@@ -3,15 +3,19 @@
 #include "shared/gui/VdxButtonDlg.h"
 
 #include "platform/gui/ansi_text.h"
+#include "platform/gui/modal_result.h"
 #include "shared/VdxLanguage.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace vdx {
 namespace {
@@ -48,6 +52,14 @@ QWidget* NextTabStop(QWidget* w) {
 
 std::string Text(const QPushButton* b) {
     return gui::QStringToAnsi(b->text());
+}
+
+// Shows dlg modally and runs step once it is up; the modal result, or -1
+// when the dialog stayed open.
+gui::TModalResult RunModal(TVdButtonDlg& dlg, std::function<void()> step) {
+    QTimer::singleShot(0, &dlg, std::move(step));
+    QTimer::singleShot(3000, &dlg, [&dlg] { dlg.done(-1); });
+    return dlg.ShowModal();
 }
 
 TEST(VdxLanguage, CaptionRowsInEveryLanguage) {
@@ -174,6 +186,21 @@ TEST(VdButtonDlg, ShowingSetsCancelAndHelpCaptions) {
     EXPECT_EQ(Text(dlg.BtnHelp), "Help");
     dlg.BtnCancel->click();
     EXPECT_EQ(dlg.result(), gui::mrCancel);
+}
+
+TEST(VdButtonDlg, ModalResultStartsAtNoneAndButtonsSetIt) {
+    TestDlg dlg(false, true);
+    gui::SetFormModalResult(dlg, gui::mrOk); // left from an earlier showing
+    EXPECT_EQ(RunModal(dlg,
+                       [&] {
+                           EXPECT_EQ(gui::FormModalResult(dlg), gui::mrNone);
+                           dlg.BtnCancel->click();
+                       }),
+              gui::mrCancel);
+    EXPECT_EQ(gui::FormModalResult(dlg), gui::mrCancel);
+    auto* control = new QWidget(dlg.ClientArea());
+    EXPECT_EQ(RunModal(dlg, [&] { gui::SetFormModalResult(*control, gui::mrRetry); }),
+              gui::mrRetry);
 }
 
 TEST(VdButtonDlg, CaptionsInOtherLanguages) {

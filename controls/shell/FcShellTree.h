@@ -1,0 +1,224 @@
+#pragma once
+// The shell tree: the folders of the shell namespace as a tree that fills
+// itself on demand, from a root node for BaseFolder down, with the shell's
+// icons, in-place renaming, the items' context menu, shell verbs on the
+// keyboard, and refresh on device changes. SelectedFolder follows the
+// selected node; setting it opens and selects that folder.
+//
+// Each node that stands for a shell item (a shell node) carries a
+// TFcShellTreeData; a node with other data is left alone by every shell
+// operation. Node texts are name bytes, shown and typed by the one rule for
+// file names (platform/gui/file_name_text.h).
+//
+// Still to come with the shell list: its link (ShellList), drag and drop
+// (stoOleDrag, stoOleDrop), change notification (stoDynamicRefresh,
+// WatchDrive) and Send To (SendToCommand); those options are kept and do
+// nothing yet, and stoDesignInteractive has no designer to act in.
+
+#include "controls/shell/FcDeviceChange.h"
+#include "controls/shell/FcShellHelpers.h"
+#include "controls/shell/FcShellLocator.h"
+#include "controls/shell/FcShellTreeData.h"
+#include "controls/shell/FcTreeView.h"
+
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QTimer;
+
+namespace vdx {
+
+enum class TFcShellTreeOption : std::uint8_t {
+    stoAutoFill,
+    stoVirtualFolders,
+    stoDesignInteractive,
+    stoDefaultKeyHandling,
+    stoContextMenus,
+    stoDynamicRefresh,
+    stoIncludeNonFolders,
+    stoOleDrag,
+    stoOleDrop,
+    stoShowHidden
+};
+
+// A set of TFcShellTreeOption, bit n for value n.
+class TFcShellTreeOptions {
+public:
+    constexpr TFcShellTreeOptions() noexcept = default;
+    constexpr TFcShellTreeOptions(TFcShellTreeOption o) noexcept : m_bits(Bit(o)) {}
+    static constexpr TFcShellTreeOptions FromBits(unsigned bits) noexcept {
+        TFcShellTreeOptions r;
+        r.m_bits = static_cast<std::uint16_t>(bits & 0x03FF);
+        return r;
+    }
+    constexpr bool Contains(TFcShellTreeOption o) const noexcept { return (m_bits & Bit(o)) != 0; }
+    constexpr TFcShellTreeOptions With(TFcShellTreeOption o, bool on) const noexcept {
+        return FromBits(on ? (m_bits | Bit(o)) : (m_bits & ~Bit(o)));
+    }
+    constexpr TFcShellTreeOptions operator|(TFcShellTreeOptions o) const noexcept {
+        return FromBits(m_bits | o.m_bits);
+    }
+    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
+    friend constexpr bool operator==(TFcShellTreeOptions, TFcShellTreeOptions) noexcept = default;
+
+private:
+    static constexpr std::uint16_t Bit(TFcShellTreeOption o) noexcept {
+        return static_cast<std::uint16_t>(1u << static_cast<unsigned>(o));
+    }
+    std::uint16_t m_bits = 0;
+};
+
+// What a new tree has: every option but stoDesignInteractive and
+// stoIncludeNonFolders ($03BB).
+inline constexpr TFcShellTreeOptions kDefaultShellTreeOptions =
+    TFcShellTreeOptions::FromBits(0x03BB);
+
+// Asked for each enumerated item: allowAdd (true) false leaves it out.
+using TFcShAddItemEvent =
+    std::function<void(QObject* sender, shell::ShellFolder& folder, const IdList& parentAbsolute,
+                       const IdList& item, std::uint32_t attributes, bool& allowAdd)>;
+using TFcShTreeInsertItemEvent = std::function<void(QObject* sender, TTreeNode* node)>;
+using TFcShTreeDeleteItemEvent =
+    std::function<void(QObject* sender, TTreeNode* node, TFcShellTreeData* data)>;
+
+class TFcCustomShellTree : public TFcCustomTreeView {
+    Q_OBJECT
+
+public:
+    explicit TFcCustomShellTree(QWidget* parent = nullptr);
+    ~TFcCustomShellTree() override;
+
+    // The root; a change (not while loading) clears SelectedFolder and,
+    // with stoAutoFill, fills the tree again.
+    TFcShellLocator& BaseFolder() noexcept { return m_baseFolder; }
+    void SetBaseFolder(const TFcShellLocator& value);
+    // The selected folder; a change opens and selects it (ignored while
+    // loading or busy).
+    TFcShellLocator& SelectedFolder() noexcept { return m_selectedFolder; }
+    void SetSelectedFolder(const TFcShellLocator& value);
+    TFcShellTreeOptions Options() const noexcept { return m_options; }
+    virtual void SetOptions(TFcShellTreeOptions value);
+
+    // Rebuilds every node from BaseFolder and opens SelectedFolder. Throws
+    // std::runtime_error when the base folder cannot be bound.
+    void FillTree();
+    // Enumerates every filled node again, keeping the nodes that still exist
+    // (their expansion and icons); a vanished selection moves to its parent.
+    void RefreshTree();
+    // Opens the path to an absolute list and selects its node; a list
+    // outside BaseFolder selects the root.
+    void SelectIdList(const IdList& list);
+    std::string SelectedPathName();
+    // Selects the ancestor levels above the selection (stopping at the root).
+    void GoUp(int levels);
+    // Sorts by the parent folder's order (nullptr: all nodes).
+    void SortChildren(TTreeNode* node);
+    TFcShellTreeData* NodeData(const TTreeNode* node) const;
+    TTreeNode* FirstShellNode() const;
+    // Runs a pending job of the refresh timer at once.
+    void FlushPendingFollow(bool alsoLinks);
+
+    // One child node for item in folder below parentNode (top level when
+    // nullptr); the attribute query's failure is returned.
+    virtual HRESULT AddNode(shell::ShellFolder& folder, const IdList& parentAbsolute,
+                            TTreeNode* parentNode, const IdList& item);
+    // Fires OnAddItem with allowAdd preset to true.
+    virtual bool AddItemQuery(shell::ShellFolder& folder, const IdList& parentAbsolute,
+                              const IdList& item, std::uint32_t attributes);
+    // Enumerates folder into node (nullptr: creates the root first). A
+    // folder that cannot be enumerated keeps its button and ends with
+    // gui::EAbort.
+    virtual void FillNode(const ShellFolderPtr& folder, TTreeNode* node);
+    // A device came or went: the Computer is read again and the tree
+    // refreshed.
+    virtual void DeviceChanged(TFcDeviceChangeMessage& msg);
+
+    // A new folder in the selected folder, then renamed in place; false when
+    // the selection has no file-system path or the folder was not made.
+    bool CreateNewFolder();
+    // Runs a verb of the node's context menu, then refreshes; S_FALSE for
+    // the root, a node without shell data or a verb the item has not.
+    HRESULT InvokeVerb(TTreeNode* node, const std::string& verb);
+    // The node's context menu at pos (client coordinates), the chosen
+    // command carried out.
+    virtual void ShowShellContextMenu(TTreeNode* node, TPoint pos);
+    // Dropping on a Send To entry arrives with drag and drop; no effect.
+    virtual void SendToCommand(TTreeNode* node, int index);
+    // Change notification arrives with the shell list; no effect.
+    virtual void WatchDrive(const std::string& path);
+
+    void Loaded() override;
+
+    TFcShAddItemEvent OnAddItem;
+    TFcShTreeInsertItemEvent OnInsertItem;
+    TFcShTreeDeleteItemEvent OnDeleteItem;
+    TNotifyEvent OnFillStart;
+    TNotifyEvent OnFillComplete;
+    TFcShPopupHintEvent OnPopupHint;
+
+    // State tests and forms look at.
+    int BusyCount() const noexcept { return m_busy; }
+    bool PendingRefresh() const noexcept { return m_pendingRefresh; }
+    TTreeNode* LastInsertedNode() const noexcept { return m_lastInserted; }
+
+protected:
+    virtual void InsertItem(TTreeNode* node); // fires OnInsertItem
+    virtual void FillNodeIfNeeded(TTreeNode* node);
+    virtual void FillComplete(); // fires OnFillComplete
+    virtual void FillStart();    // fires OnFillStart
+
+    bool CanExpand(TTreeNode* node) override;
+    bool CanEdit(TTreeNode* node) override;
+    void Change(TTreeNode* node) override;
+    void Delete(TTreeNode* node) override;
+    void Edit(TTreeNode* node, const std::optional<std::string>& text) override;
+    void GetImageIndex(TTreeNode* node) override;
+    void GetSelectedIndex(TTreeNode* node) override;
+    void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
+    void Clicked(TPoint pos) override;
+    void DoNodeContextMenu(TTreeNode* node, TPoint& pos, gui::TPopupMenu*& menu) override;
+    QString NodeDisplayText(const TTreeNode& node) const override;
+    QString EditStartText(const TTreeNode& node) const override;
+    std::string EditedText(const TTreeNode& node, const QString& typed) const override;
+
+private:
+    void BaseFolderChanged();
+    void SelectedFolderChanged();
+    void TimerFired();
+    void MergeNode(TTreeNode* node, TTreeNode*& remembered);
+    std::uint32_t EnumFlags() const;
+    // The window shell calls show their boxes over.
+    QWidget* OwnerWindow();
+    // Whether node is (still) one of this tree's nodes.
+    bool HasNode(const TTreeNode* node) const;
+    // The editing name of a shell node, as bytes.
+    std::string EditingName(const TTreeNode& node) const;
+
+    TFcShellLocator m_baseFolder;
+    TFcShellLocator m_selectedFolder;
+    TFcShellTreeOptions m_options = kDefaultShellTreeOptions;
+    std::unique_ptr<QTimer> m_refreshTimer;
+    int m_timerTag = 0; // 0 none, 1 follow the selection, 2 refresh
+    ContextMenuPtr m_currentMenu;
+    bool m_immediateFollow = false;
+    int m_busy = 0;
+    int m_dragExpand = 0;
+    bool m_loadingExpand = false;
+    bool m_suppressNextChange = false;
+    bool m_dragOrMenu = false;
+    bool m_pendingRefresh = false;
+    TTreeNode* m_lastInserted = nullptr;
+};
+
+class TFcShellTree : public TFcCustomShellTree {
+    Q_OBJECT
+
+public:
+    using TFcCustomShellTree::TFcCustomShellTree;
+};
+
+} // namespace vdx

@@ -1,0 +1,271 @@
+// The shell tree's commands: renaming in place, the new folder, verbs, the
+// items' context menu, the default keys and device changes.
+
+#include "controls/shell/FcShellKeys.h"
+#include "controls/shell/FcShellTree.h"
+#include "platform/gui/exception_guard.h"
+#include "platform/gui/file_name_text.h"
+#include "platform/gui/shell_boxes.h"
+#include "platform/gui/shell_menu.h"
+#include "platform/shell/context_menu.h"
+
+#include <QPointer>
+
+namespace vdx {
+
+namespace {
+
+// Raises a counter for the life of the object.
+class TRaised {
+public:
+    explicit TRaised(int& counter) noexcept : m_counter(counter) { ++m_counter; }
+    ~TRaised() { --m_counter; }
+    TRaised(const TRaised&) = delete;
+    TRaised& operator=(const TRaised&) = delete;
+
+private:
+    int& m_counter;
+};
+
+// Drops the cached lists and folders of every node below node.
+void ResetBelow(const TFcCustomShellTree& tree, TTreeNode* node) {
+    for (int i = 0; i < node->Count(); ++i) {
+        TTreeNode* child = node->Item(i);
+        if (TFcShellTreeData* data = tree.NodeData(child))
+            data->ResetCache();
+        ResetBelow(tree, child);
+    }
+}
+
+} // namespace
+
+// Renaming.
+
+std::string TFcCustomShellTree::EditingName(const TTreeNode& node) const {
+    TFcShellTreeData* data = NodeData(&node);
+    if (!data)
+        return node.Text();
+    const ShellFolderPtr parent = data->ParentFolder();
+    return GetIdListDisplayName(parent.get(), data->RelativeIdList(),
+                                TFcDisplayNameKind::dnkForEditing);
+}
+
+QString TFcCustomShellTree::EditStartText(const TTreeNode& node) const {
+    if (!NodeData(&node))
+        return TFcCustomTreeView::EditStartText(node);
+    return gui::FileNameToQString(EditingName(node));
+}
+
+std::string TFcCustomShellTree::EditedText(const TTreeNode& node, const QString& typed) const {
+    if (!NodeData(&node))
+        return TFcCustomTreeView::EditedText(node, typed);
+    // Trimmed as the user sees it; an untouched name keeps its bytes.
+    return gui::QStringToFileName(typed.trimmed(), EditingName(node));
+}
+
+bool TFcCustomShellTree::CanEdit(TTreeNode* node) {
+    TFcShellTreeData* data = NodeData(node);
+    if (!data)
+        return TFcCustomTreeView::CanEdit(node);
+    return data->CanRename() && TFcCustomTreeView::CanEdit(node);
+}
+
+void TFcCustomShellTree::Edit(TTreeNode* node, const std::optional<std::string>& text) {
+    TFcShellTreeData* data = NodeData(node);
+    if (!text || !data) {
+        TFcCustomTreeView::Edit(node, text);
+        return;
+    }
+    std::string name = *text;
+    if (OnEdited)
+        OnEdited(this, node, name);
+    QPointer<QWidget> alive(this);
+    {
+        const TFcHourglass hourglass;
+        m_suppressNextChange = true;
+        const TRaised busy(m_busy);
+        const ShellFolderPtr parent = data->ParentFolder();
+        IdList renamed;
+        const HRESULT hr =
+            parent ? parent->SetNameOf(data->RelativeIdList(), name, renamed) : shell::E_FAIL;
+        if (shell::Succeeded(hr)) {
+            ResetBelow(*this, node);
+            node->SetText(
+                GetIdListDisplayName(parent.get(), renamed, TFcDisplayNameKind::dnkInFolder));
+            data->ReplaceRelativeIdList(renamed);
+            // SelectedFolder follows the selection, which the rename moved
+            // when it lies at or below the node.
+            if (TTreeNode* selected = Selected();
+                selected && (selected == node || selected->HasAsParent(node)))
+                if (TFcShellTreeData* sd = NodeData(selected))
+                    m_selectedFolder.SetIdList(&sd->AbsoluteIdList());
+            SortChildren(node->Parent());
+        } else {
+            gui::ShowRenameError(node->Text(), name, shell::ErrnoOf(hr), OwnerWindow());
+        }
+    }
+    if (alive && m_pendingRefresh) {
+        m_pendingRefresh = false;
+        RefreshTree();
+    }
+}
+
+// Commands.
+
+bool TFcCustomShellTree::CreateNewFolder() {
+    const std::string path = SelectedPathName();
+    if (path.empty())
+        return false; // a virtual folder: nowhere to make it
+    m_suppressNextChange = true;
+    std::string name;
+    QPointer<QWidget> alive(this);
+    if (!CreateNewFolderIn(path, name, OwnerWindow()) || !alive)
+        return false;
+    // No waiting: the namespace reads the disk.
+    RefreshTree();
+    TTreeNode* selected = Selected();
+    if (!selected)
+        return true;
+    FillNodeIfNeeded(selected);
+    selected->Expand(false);
+    for (int i = 0; i < selected->Count(); ++i) {
+        if (selected->Item(i)->Text() == name) {
+            selected->Item(i)->EditText();
+            break;
+        }
+    }
+    return true;
+}
+
+HRESULT TFcCustomShellTree::InvokeVerb(TTreeNode* node, const std::string& verb) {
+    TFcShellTreeData* data = NodeData(node);
+    if (!data || !data->ParentData())
+        return shell::S_FALSE;
+    const ShellFolderPtr parent = data->ParentFolder();
+    if (!parent)
+        OleCheck(shell::E_FAIL);
+    ContextMenuPtr menu;
+    const IdList item = data->RelativeIdList();
+    OleCheck(parent->GetContextMenu({&item, 1}, menu));
+    QPointer<QWidget> alive(this);
+    const HRESULT hr = InvokeContextMenuCommand(OwnerWindow(), *menu, verb);
+    if (alive)
+        RefreshTree();
+    return hr;
+}
+
+void TFcCustomShellTree::SendToCommand(TTreeNode*, int) {}
+
+void TFcCustomShellTree::WatchDrive(const std::string&) {}
+
+// The context menu.
+
+void TFcCustomShellTree::DoNodeContextMenu(TTreeNode* node, TPoint& pos, gui::TPopupMenu*& menu) {
+    TFcCustomTreeView::DoNodeContextMenu(node, pos, menu);
+    if (m_options.Contains(TFcShellTreeOption::stoContextMenus) && node) {
+        ShowShellContextMenu(node, pos);
+        menu = nullptr;
+    }
+}
+
+void TFcCustomShellTree::ShowShellContextMenu(TTreeNode* node, TPoint pos) {
+    TFcShellTreeData* data = NodeData(node);
+    if (!data)
+        return;
+    const ShellFolderPtr parent = data->ParentFolder();
+    if (!parent || data->AbsoluteIdList().Empty())
+        return;
+    ContextMenuPtr menu;
+    std::vector<gui::TShellMenuEntry> entries;
+    std::uint32_t flags = shell::CMF_EXPLORE;
+    // The root is never renamed in place: its menu does not offer it.
+    if (!ReadOnly() && data->ParentData())
+        flags |= shell::CMF_CANRENAME;
+    const IdList item = data->RelativeIdList();
+    if (shell::Failed(BuildContextMenu(*parent, {&item, 1}, menu, entries, flags, 1000)))
+        return;
+    QPointer<QWidget> alive(this);
+    int command = 0;
+    {
+        // The nodes stay while the menu refers to them.
+        m_dragOrMenu = true;
+        m_currentMenu = menu;
+        struct Done {
+            TFcCustomShellTree* tree;
+            QPointer<QWidget>& alive;
+            ~Done() {
+                if (alive) {
+                    tree->m_dragOrMenu = false;
+                    tree->m_currentMenu.reset();
+                }
+            }
+        } done{this, alive};
+        command = gui::TrackShellMenu(this, entries, ClientToScreen(pos), [&](int id) {
+            if (alive)
+                HandleContextMenuSelect(id, menu.get(), this, OnPopupHint);
+        });
+        if (!alive || !HasNode(node))
+            return;
+        if (command == 1000 + static_cast<int>(shell::kCommandRename)) {
+            node->EditText();
+            return;
+        }
+        if (command >= 1 && command < 1000) {
+            SendToCommand(node, command - 1);
+            return;
+        }
+        if (command >= 1000)
+            InvokeContextMenuCommand(OwnerWindow(), *menu, static_cast<unsigned>(command - 1000));
+    }
+    // The command ran: refreshed now that no menu holds the nodes.
+    if (alive && command >= 1000)
+        RefreshTree();
+}
+
+// Keys.
+
+void TFcCustomShellTree::KeyDown(int& key, Qt::KeyboardModifiers shift) {
+    TFcCustomTreeView::KeyDown(key, shift);
+    if (key == 0 || IsEditing() || !m_options.Contains(TFcShellTreeOption::stoDefaultKeyHandling))
+        return;
+    const TShortCut shortcut = ShortCutOf(key, shift);
+    const int saved = std::exchange(key, 0);
+    QPointer<QWidget> alive(this);
+    TTreeNode* selected = Selected();
+    if (shortcut == DefaultKey(TFcDefaultKey::Rename)) {
+        if (selected)
+            selected->EditText();
+    } else if (shortcut == DefaultKey(TFcDefaultKey::Refresh)) {
+        RefreshTree();
+    } else if (shortcut == DefaultKey(TFcDefaultKey::Cut)) {
+        InvokeVerb(selected, "cut");
+    } else if (shortcut == DefaultKey(TFcDefaultKey::Copy)) {
+        InvokeVerb(selected, "copy");
+    } else if (shortcut == DefaultKey(TFcDefaultKey::Paste)) {
+        InvokeVerb(selected, "paste");
+        if (alive)
+            RefreshTree();
+    } else if (shortcut == DefaultKey(TFcDefaultKey::Delete) ||
+               (shortcut & ~scShift) == DefaultKey(TFcDefaultKey::Delete)) {
+        InvokeVerb(selected, "delete");
+        if (alive)
+            RefreshTree();
+    } else {
+        key = saved; // not ours: the default handling has it
+    }
+}
+
+// Devices.
+
+void TFcCustomShellTree::DeviceChanged(TFcDeviceChangeMessage& msg) {
+    if (msg.WParam != DBT_DEVICEARRIVAL && msg.WParam != DBT_DEVICEREMOVECOMPLETE)
+        return;
+    ValidateComputerFolder();
+    DisableComputerFolderValidation();
+    struct Enable {
+        ~Enable() { EnableComputerFolderValidation(); }
+    } enable;
+    RefreshTree();
+}
+
+} // namespace vdx
