@@ -328,10 +328,9 @@ void TFcCalculator::Calculate() {
 
 void TFcCalculator::SetKey() {
     if (!m_error) {
-        if (!m_firstNumber)
+        // Nothing pending and an entry shown: the entry becomes the result.
+        if (!m_firstNumber || !m_showResult)
             Calculate();
-        else if (!m_showResult)
-            m_result = m_number; // nothing pending: the entry shown is the result
     }
     if (m_popup && OnSetBtnClick)
         OnSetBtnClick(this);

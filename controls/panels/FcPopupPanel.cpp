@@ -107,6 +107,9 @@ bool TFcPopupPanel::Popup(QWidget* control, int x, int y) {
         return false;
     QPointer<TFcPopupPanel> self(this);
     QPointer<QWidget> active = QApplication::focusWidget();
+    // The window that was active gets the activation back too, where the
+    // platform moved it to the pop-up.
+    QPointer<QWidget> activeWindow = QApplication::activeWindow();
     m_control = control;
     QPointer<TFcPopup> popup;
     bool accepted = false;
@@ -134,7 +137,9 @@ bool TFcPopupPanel::Popup(QWidget* control, int x, int y) {
         throw;
     }
     finish();
-    if (active && QGuiApplication::applicationState() == Qt::ApplicationActive)
+    if (activeWindow && !QApplication::activeWindow())
+        activeWindow->activateWindow();
+    if (active)
         active->setFocus(Qt::PopupFocusReason);
     return accepted && self;
 }
