@@ -143,7 +143,7 @@ TFAboutDlg::TFAboutDlg(QWidget* owner, const TVersionInfo& versionInfo,
         title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         title->setFont(ArialTitle());
     }
-    // Sized to the text, as the design's labels are: the faces here are wider.
+    // Sized to the text, as the design's labels are: Arial paints wider here.
     Label6->setGeometry(38, 88, 249, 44);
     Label6->adjustSize();
     SetTextColor(Label6, gui::clGray);
@@ -178,8 +178,8 @@ void TFAboutDlg::FormCreate(const TVersionInfo& versionInfo, const std::string& 
     VersionLabel->setText(gui::AnsiToQString(VersionText(versionInfo, fileDate)));
     VersionLabel->adjustSize();
     NoticeLabel->setText(gui::AnsiToQString(NoticeText(year)));
-    // The faces here are wider than the design's: where the version line
-    // would run into the notice, the notice moves one line down.
+    // A long date format can run the version line into the notice: then the
+    // notice moves one line down.
     const int noticeLeft = NoticeLabel->x() + NoticeLabel->width() -
                            NoticeLabel->fontMetrics().horizontalAdvance(NoticeLabel->text());
     if (VersionLabel->x() + VersionLabel->width() + 4 > noticeLeft)

@@ -122,8 +122,8 @@ public:
     // A changed alignment calls AlignmentChanged.
     void SetAlignment(TAlignment value);
 
-    // Fires OnClick.
-    void Click();
+    // Fires OnClick (a push button sets its form's modal result first).
+    virtual void Click();
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;

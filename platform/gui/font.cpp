@@ -2,23 +2,104 @@
 
 #include "platform/os/ascii.h"
 
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QString>
+#include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <string_view>
+#include <vector>
 
 namespace vdx::gui {
 
 namespace {
 
-constexpr std::array<std::string_view, 9> kSansFaces = {
-    "MS Sans Serif",        "MS Shell Dlg", "MS Shell Dlg 2", "Tahoma", "Arial",
-    "Microsoft Sans Serif", "Segoe UI",     "Verdana",        "System"};
+// The classic faces with metric-compatible outlines installed by fonts-wine:
+// captions and controls are placed in pixels for exactly these faces.
+struct MetricFace {
+    std::string_view name;   // the face name the forms use
+    std::string_view family; // the family that paints it
+};
+constexpr std::array<MetricFace, 6> kMetricFaces = {{
+    {"Tahoma", "Tahoma"},
+    {"MS Shell Dlg 2", "Tahoma"},
+    {"MS Sans Serif", "MS Sans Serif"},
+    {"MS Shell Dlg", "MS Sans Serif"},
+    {"Microsoft Sans Serif", "MS Sans Serif"},
+    {"Marlett", "Marlett"},
+}};
+constexpr std::array<MetricFace, 4> kWineFontFiles = {{
+    {"tahoma.ttf", "Tahoma"},
+    {"tahomabd.ttf", "Tahoma"},
+    {"ms_sans_serif.ttf", "MS Sans Serif"},
+    {"marlett.ttf", "Marlett"},
+}};
+constexpr std::string_view kWineFontFolder = "/usr/share/wine/fonts/";
+
+constexpr std::array<std::string_view, 4> kSansFaces = {"Arial", "Segoe UI", "Verdana", "System"};
 constexpr std::array<std::string_view, 5> kMonoFaces = {"Courier New", "Courier", "Fixedsys",
                                                         "Terminal", "Lucida Console"};
+constexpr std::string_view kFallback = "DejaVu Sans";
+// fonts-wine's "MS Sans Serif" is the classic bitmap face with its 8-point
+// strike only: em 11, cell 13 pixels.
+constexpr std::string_view kBitmapFace = "MS Sans Serif";
+constexpr int kStrikeEm = 11;
+constexpr int kStrikeCell = 13;
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+// The metric families the font database has, looked up once: fonts-wine keeps
+// its files outside the fontconfig paths, so they are added to the database
+// first. A missing family is reported once and painted in the fallback.
+class MetricFamilies {
+public:
+    MetricFamilies() {
+        const QStringList installed = QFontDatabase::families();
+        for (const auto& file : kWineFontFiles) {
+            if (installed.contains(Latin1(file.family), Qt::CaseInsensitive))
+                continue;
+            const QString path = Latin1(kWineFontFolder) + Latin1(file.name);
+            if (QFileInfo::exists(path))
+                QFontDatabase::addApplicationFont(path);
+        }
+        const QStringList known = QFontDatabase::families();
+        for (const auto& face : kMetricFaces) {
+            if (known.contains(Latin1(face.family), Qt::CaseInsensitive)) {
+                m_present.emplace_back(face.family);
+            } else if (std::find(m_missing.begin(), m_missing.end(), face.family) ==
+                       m_missing.end()) {
+                m_missing.emplace_back(face.family);
+                std::fprintf(stderr, "font \"%.*s\" is not installed (fonts-wine); using %.*s\n",
+                             int(face.family.size()), face.family.data(), int(kFallback.size()),
+                             kFallback.data());
+            }
+        }
+    }
+    bool Has(std::string_view family) const {
+        return std::find(m_present.begin(), m_present.end(), family) != m_present.end();
+    }
+
+private:
+    std::vector<std::string_view> m_present;
+    std::vector<std::string_view> m_missing;
+};
+
+// Needs the application object: the database belongs to it.
+const MetricFamilies* Families() {
+    if (!QGuiApplication::instance())
+        return nullptr;
+    static const MetricFamilies families;
+    return &families;
+}
 
 } // namespace
 
@@ -33,19 +114,39 @@ void TFont::SetSize(int points) noexcept {
 }
 
 std::string MappedFontFamily(const std::string& name) {
+    for (const auto& face : kMetricFaces)
+        if (os::EqualsIgnoringAsciiCase(face.name, name)) {
+            const MetricFamilies* families = Families();
+            if (families && families->Has(face.family))
+                return std::string(face.family);
+            return std::string(kFallback);
+        }
     for (auto face : kSansFaces)
         if (os::EqualsIgnoringAsciiCase(face, name))
-            return "DejaVu Sans";
+            return std::string(kFallback);
     for (auto face : kMonoFaces)
         if (os::EqualsIgnoringAsciiCase(face, name))
             return "DejaVu Sans Mono";
-    return name.empty() ? std::string("DejaVu Sans") : name;
+    return name.empty() ? std::string(kFallback) : name;
 }
 
 QFont ToQFont(const TFont& font) {
-    QFont f(QString::fromStdString(MappedFontFamily(font.Name)));
+    std::string family = MappedFontFamily(font.Name);
+    const bool bold = font.Style.Contains(TFontStyle::fsBold);
     int pixels = font.Height < 0 ? -font.Height : font.Height;
-    if (font.Height > 0) {
+    bool scale = font.Height > 0;
+    if (family == kBitmapFace) {
+        // Only the one strike paints as the forms were drawn; a bold face or
+        // another size takes the nearest outline face (no bitmap is scaled).
+        if (!bold && (font.Height == -kStrikeEm || font.Height == kStrikeCell)) {
+            pixels = kStrikeEm;
+            scale = false;
+        } else {
+            family = MappedFontFamily("Tahoma");
+        }
+    }
+    QFont f(QString::fromStdString(family));
+    if (scale) {
         // A cell height: scale the em so that ascent + descent match it.
         QFont probe = f;
         probe.setPixelSize(100);
@@ -55,7 +156,7 @@ QFont ToQFont(const TFont& font) {
             pixels = int(std::lround(font.Height * 100.0 / cell));
     }
     f.setPixelSize(pixels > 0 ? pixels : 1);
-    f.setBold(font.Style.Contains(TFontStyle::fsBold));
+    f.setBold(bold);
     f.setItalic(font.Style.Contains(TFontStyle::fsItalic));
     f.setUnderline(font.Style.Contains(TFontStyle::fsUnderline));
     f.setStrikeOut(font.Style.Contains(TFontStyle::fsStrikeOut));
@@ -78,9 +179,12 @@ TTextMetric GetTextMetrics(const TFont& font) {
         tm.tmInternalLeading = 0;
     tm.tmExternalLeading = m.leading() > 0 ? m.leading() : 0;
     tm.tmAveCharWidth = m.averageCharWidth();
+    if (tm.tmAveCharWidth <= 0 || tm.tmAveCharWidth > m.maxWidth())
+        tm.tmAveCharWidth = m.horizontalAdvance(QChar('x')); // a bitmap face has no average
     tm.tmMaxCharWidth = m.maxWidth();
     tm.tmWeight = f.bold() ? 700 : 400;
-    tm.tmPitchAndFamily = TMPF_VECTOR | TMPF_TRUETYPE;
+    tm.tmPitchAndFamily =
+        QFontDatabase::isSmoothlyScalable(f.family()) ? TMPF_VECTOR | TMPF_TRUETYPE : 0;
     if (!m.inFont(QChar('i')) || m.horizontalAdvance('i') != m.horizontalAdvance('W'))
         tm.tmPitchAndFamily |= TMPF_FIXED_PITCH; // the bit means variable pitch
     return tm;

@@ -1,7 +1,8 @@
 #pragma once
 // Fonts as the class library describes them. Height < 0 is the character
-// (em) height in pixels, Height > 0 the cell height; the classic faces
-// ("MS Sans Serif", Tahoma, ...) map to the installed DejaVu Sans.
+// (em) height in pixels, Height > 0 the cell height. Tahoma, "MS Sans Serif"
+// and Marlett paint in their metric-compatible faces (fonts-wine), the other
+// classic faces in DejaVu Sans.
 
 #include "platform/gui/color.h"
 
@@ -60,7 +61,8 @@ struct TFont {
     friend bool operator==(const TFont&, const TFont&) = default;
 };
 
-// The installed family that paints a face name.
+// The installed family that paints a face name (the metric faces need the
+// application object; before it they map to DejaVu Sans).
 std::string MappedFontFamily(const std::string& name);
 QFont ToQFont(const TFont& font);
 

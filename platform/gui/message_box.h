@@ -3,6 +3,8 @@
 // Application.MessageBox), with one replaceable handler so tests can script
 // the answer and see what would have been shown.
 
+#include "platform/gui/modal_result.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -57,22 +59,6 @@ constexpr TMsgDlgButtons operator|(TMsgDlgBtn a, TMsgDlgBtn b) noexcept {
 inline constexpr TMsgDlgButtons mbOKCancel = TMsgDlgBtn::mbOK | TMsgDlgBtn::mbCancel;
 inline constexpr TMsgDlgButtons mbYesNo = TMsgDlgBtn::mbYes | TMsgDlgBtn::mbNo;
 inline constexpr TMsgDlgButtons mbYesNoCancel = mbYesNo | TMsgDlgBtn::mbCancel;
-
-// Modal results (the platform's IDOK ... IDNO carry the same numbers).
-using TModalResult = int;
-inline constexpr TModalResult mrNone = 0;
-inline constexpr TModalResult mrOk = 1;
-inline constexpr TModalResult mrCancel = 2;
-inline constexpr TModalResult mrAbort = 3;
-inline constexpr TModalResult mrRetry = 4;
-inline constexpr TModalResult mrIgnore = 5;
-inline constexpr TModalResult mrYes = 6;
-inline constexpr TModalResult mrNo = 7;
-inline constexpr TModalResult mrClose = 8;
-inline constexpr TModalResult mrHelp = 9;
-inline constexpr TModalResult mrAll = 12;
-inline constexpr TModalResult mrNoToAll = 13;
-inline constexpr TModalResult mrYesToAll = 14;
 
 // Application.MessageBox flags.
 inline constexpr unsigned MB_OK = 0x0;

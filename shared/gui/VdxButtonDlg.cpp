@@ -4,6 +4,7 @@
 #include "platform/gui/color.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/font.h"
+#include "platform/gui/modal_result.h"
 #include "shared/VdxLanguage.h"
 
 #include <QPalette>
@@ -71,8 +72,10 @@ TVdButtonDlg::TVdButtonDlg(QWidget* owner)
 
     setTabOrder(BtnHelp, BtnOK);
     setTabOrder(BtnOK, BtnCancel);
-    connect(BtnOK, &QPushButton::clicked, this, [this] { done(gui::mrOk); });
-    connect(BtnCancel, &QPushButton::clicked, this, [this] { done(gui::mrCancel); });
+    connect(BtnOK, &QPushButton::clicked, this,
+            [this] { gui::SetFormModalResult(*this, gui::mrOk); });
+    connect(BtnCancel, &QPushButton::clicked, this,
+            [this] { gui::SetFormModalResult(*this, gui::mrCancel); });
     FormCreate();
 }
 
@@ -129,6 +132,7 @@ void TVdButtonDlg::ArrangeButtons() {
 }
 
 gui::TModalResult TVdButtonDlg::ShowModal() {
+    gui::SetFormModalResult(*this, gui::mrNone);
     FormShow();
     m_showStepDone = true;
     const int result = exec();
@@ -150,6 +154,7 @@ void TVdButtonDlg::resizeEvent(QResizeEvent* event) {
 }
 
 void TVdButtonDlg::reject() {
+    gui::SetFormModalResult(*this, gui::mrCancel);
     done(gui::mrCancel);
 }
 

@@ -36,8 +36,9 @@ public:
     // flags and the panel's present width.
     void ArrangeButtons();
 
-    // Runs the show step, then shows the dialog modally and returns its
-    // modal result. A show step that throws keeps the dialog from opening;
+    // Runs the show step, then shows the dialog modally, starting at
+    // mrNone, and returns its modal result (OK and Cancel set it, which
+    // closes the dialog). A show step that throws keeps the dialog from opening;
     // the exception reaches the caller.
     gui::TModalResult ShowModal();
 

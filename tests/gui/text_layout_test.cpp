@@ -6,6 +6,8 @@
 #include "platform/gui/canvas.h"
 #include "platform/gui/font.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -169,10 +171,63 @@ TEST(TextLayout, TabStops) {
     EXPECT_NE(image, blank);
 }
 
-TEST(Fonts, ClassicFacesMapToDejaVuAtTheirPixelHeight) {
-    EXPECT_EQ(MappedFontFamily("Tahoma"), "DejaVu Sans");
-    EXPECT_EQ(MappedFontFamily("ms sans serif"), "DejaVu Sans");
+TEST(Fonts, ClassicFacesMapToTheirMetricFacesAtTheirPixelHeight) {
+    EXPECT_EQ(MappedFontFamily("Tahoma"), "Tahoma");
+    EXPECT_EQ(MappedFontFamily("ms sans serif"), "MS Sans Serif");
+    EXPECT_EQ(MappedFontFamily("MS Shell Dlg 2"), "Tahoma");
+    EXPECT_EQ(MappedFontFamily("Marlett"), "Marlett");
+    EXPECT_EQ(MappedFontFamily("Verdana"), "DejaVu Sans");
     EXPECT_EQ(MappedFontFamily("Courier New"), "DejaVu Sans Mono");
+    {
+        // The faces really paint: not a silent substitute of the database.
+        TFont tahoma;
+        tahoma.Name = "Tahoma";
+        EXPECT_EQ(QFontInfo(ToQFont(tahoma)).family(), "Tahoma");
+        tahoma.Style = TFontStyle::fsBold;
+        EXPECT_EQ(QFontInfo(ToQFont(tahoma)).family(), "Tahoma");
+        EXPECT_TRUE(QFontInfo(ToQFont(tahoma)).bold());
+        TFont marlett;
+        marlett.Name = "Marlett";
+        EXPECT_EQ(QFontInfo(ToQFont(marlett)).family(), "Marlett");
+        // Tahoma 8 is narrower than DejaVu Sans 8: the forms' pixel layouts
+        // hold only with it.
+        TFont dejavu = tahoma;
+        dejavu.Name = "Verdana";
+        dejavu.Style = {};
+        tahoma.Style = {};
+        const QString sample = QStringLiteral("Version 3.1 build 1.1");
+        EXPECT_LT(QFontMetrics(ToQFont(tahoma)).horizontalAdvance(sample),
+                  QFontMetrics(ToQFont(dejavu)).horizontalAdvance(sample));
+    }
+    {
+        // "MS Sans Serif" is a bitmap face with one strike: 8 points (em 11,
+        // cell 13) paint in it; bold and other sizes in Tahoma, never a
+        // bitmap drawn at the wrong size.
+        struct Case {
+            int height;
+            TFontStyles style;
+            const char* family;
+        };
+        for (const Case& c : {Case{-11, {}, "MS Sans Serif"}, Case{13, {}, "MS Sans Serif"},
+                              Case{-11, TFontStyle::fsBold, "Tahoma"}, Case{-24, {}, "Tahoma"}}) {
+            TFont font;
+            font.Height = c.height;
+            font.Style = c.style;
+            const QFont painted = ToQFont(font);
+            EXPECT_EQ(QFontInfo(painted).family(), c.family) << c.height;
+            if (c.height == -24) {
+                EXPECT_EQ(painted.pixelSize(), 24);
+            }
+        }
+        TFont classic;
+        const TTextMetric tm = GetTextMetrics(classic);
+        EXPECT_EQ(tm.tmHeight, 13);
+        EXPECT_EQ(tm.tmAscent, 11);
+        EXPECT_EQ(tm.tmInternalLeading, 2);
+        EXPECT_GT(tm.tmAveCharWidth, 3);
+        EXPECT_LT(tm.tmAveCharWidth, 8);
+        EXPECT_FALSE(tm.tmPitchAndFamily & TMPF_TRUETYPE);
+    }
     TFont font;
     font.Name = "Tahoma";
     font.Height = -11;

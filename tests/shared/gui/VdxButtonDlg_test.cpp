@@ -3,15 +3,19 @@
 #include "shared/gui/VdxButtonDlg.h"
 
 #include "platform/gui/ansi_text.h"
+#include "platform/gui/modal_result.h"
 #include "shared/VdxLanguage.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace vdx {
 namespace {
@@ -48,6 +52,14 @@ QWidget* NextTabStop(QWidget* w) {
 
 std::string Text(const QPushButton* b) {
     return gui::QStringToAnsi(b->text());
+}
+
+// Shows dlg modally and runs step once it is up; the modal result, or -1
+// when the dialog stayed open.
+gui::TModalResult RunModal(TVdButtonDlg& dlg, std::function<void()> step) {
+    QTimer::singleShot(0, &dlg, std::move(step));
+    QTimer::singleShot(3000, &dlg, [&dlg] { dlg.done(-1); });
+    return dlg.ShowModal();
 }
 
 TEST(VdxLanguage, CaptionRowsInEveryLanguage) {
@@ -156,12 +168,15 @@ TEST(VdButtonDlg, RightAnchoredButtonsFollowAResize) {
 
 TEST(VdButtonDlg, CloseOnlyWithoutHelpIsOneClosingButton) {
     TestDlg dlg(true, false);
-    dlg.show();
-    EXPECT_EQ(Text(dlg.BtnOK), "Sluiten");
-    EXPECT_EQ(dlg.BtnOK->x(), dlg.PnlButton->width() - 81);
-    EXPECT_FALSE(dlg.BtnCancel->isVisible());
-    EXPECT_FALSE(dlg.BtnHelp->isVisible());
-    dlg.BtnOK->click();
+    EXPECT_EQ(RunModal(dlg,
+                       [&] {
+                           EXPECT_EQ(Text(dlg.BtnOK), "Sluiten");
+                           EXPECT_EQ(dlg.BtnOK->x(), dlg.PnlButton->width() - 81);
+                           EXPECT_FALSE(dlg.BtnCancel->isVisible());
+                           EXPECT_FALSE(dlg.BtnHelp->isVisible());
+                           dlg.BtnOK->click();
+                       }),
+              gui::mrOk);
     EXPECT_EQ(dlg.result(), gui::mrOk);
     EXPECT_FALSE(dlg.isVisible());
 }
@@ -172,8 +187,32 @@ TEST(VdButtonDlg, ShowingSetsCancelAndHelpCaptions) {
     dlg.show();
     EXPECT_EQ(Text(dlg.BtnCancel), "Annuleren");
     EXPECT_EQ(Text(dlg.BtnHelp), "Help");
-    dlg.BtnCancel->click();
+    dlg.hide();
+    EXPECT_EQ(RunModal(dlg, [&] { dlg.BtnCancel->click(); }), gui::mrCancel);
     EXPECT_EQ(dlg.result(), gui::mrCancel);
+}
+
+// The buttons set the form's modal result, which closes the dialog once the
+// click is done; a handler of the click may take it back.
+TEST(VdButtonDlg, ModalResultStartsAtNoneAndButtonsSetIt) {
+    TestDlg dlg(false, true);
+    gui::SetFormModalResult(dlg, gui::mrOk); // left from an earlier showing
+    bool takeBack = true;
+    QObject::connect(dlg.BtnOK, &QPushButton::clicked, [&] {
+        if (std::exchange(takeBack, false))
+            gui::SetFormModalResult(dlg, gui::mrNone);
+    });
+    EXPECT_EQ(RunModal(dlg,
+                       [&] {
+                           EXPECT_EQ(gui::FormModalResult(dlg), gui::mrNone);
+                           dlg.BtnOK->click(); // taken back: stays open
+                           QTimer::singleShot(0, &dlg, [&] {
+                               EXPECT_TRUE(dlg.isVisible());
+                               dlg.BtnOK->click();
+                           });
+                       }),
+              gui::mrOk);
+    EXPECT_EQ(gui::FormModalResult(dlg), gui::mrOk);
 }
 
 TEST(VdButtonDlg, CaptionsInOtherLanguages) {
