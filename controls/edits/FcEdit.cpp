@@ -695,8 +695,12 @@ void TFcCustomEdit::KeyPress(char& key) {
     TFcFramedControl::KeyPress(key);
 }
 
-bool TFcCustomEdit::WindowTakesKey(QKeyEvent&) {
-    return false;
+bool TFcCustomEdit::WindowTakesKey(QKeyEvent& event) {
+    // The window's dialog keys (its default and cancel buttons) see the key
+    // as one that no control took.
+    QKeyEvent offer(QEvent::KeyPress, event.key(), event.modifiers(), event.text());
+    QCoreApplication::sendEvent(window(), &offer);
+    return offer.isAccepted();
 }
 
 void TFcCustomEdit::HandleKeyPress(QKeyEvent& event) {

@@ -4,6 +4,7 @@
 #include "controls/edits/FcEdit.h"
 
 #include "controls/base/FcFrameController.h"
+#include "controls/buttons/FcButton.h"
 
 #include "EditSupport.h"
 #include "WidgetPictures.h"
@@ -78,6 +79,30 @@ TEST(FcEditKeys, EnterIsNeverTypedAndWithTabOnEnterMovesTheFocus) {
     PressKey(*edit, Qt::Key_Enter, Qt::KeypadModifier, "\r");
     EXPECT_EQ(pressed, "\r"); // OnKeyPress never saw it
     EXPECT_TRUE(next->Editor().hasFocus());
+}
+
+TEST(FcEditKeys, EnterAndEscapeGoToTheWindowsDefaultAndCancelButtons) {
+    QWidget window;
+    auto* edit = new CountingEdit(&window);
+    auto* ok = new TFcButton(&window);
+    auto* cancel = new TFcButton(&window);
+    ok->move(0, 30);
+    cancel->move(80, 30);
+    ok->SetDefault(true);
+    cancel->SetCancel(true);
+    int oks = 0, cancels = 0;
+    ok->OnClick = [&](QObject*) { ++oks; };
+    cancel->OnClick = [&](QObject*) { ++cancels; };
+    std::string pressed;
+    edit->OnKeyPress = [&](QObject*, char& key) { pressed += key; };
+    if (!test::FocusIn(window, *edit))
+        GTEST_SKIP() << "the platform gives no focus";
+    PressKey(*edit, Qt::Key_Return, Qt::NoModifier, "\r");
+    PressKey(*edit, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    EXPECT_EQ(oks, 1);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(pressed, ""); // taken before KeyPress
+    EXPECT_EQ(edit->beeps, 0);
 }
 
 TEST(FcEditDropButton, F4AndAltDownPressItOnlyWhileShown) {
