@@ -1,5 +1,6 @@
 #include "shared/VardexUsersXML.h"
 
+#include "platform/os/atomic_file.h"
 #include "platform/os/paths.h"
 #include "shared/VdxMisc.h"
 #include "shared/VdxNumberText.h"
@@ -12,7 +13,7 @@ namespace vdx {
 
 namespace {
 
-constexpr const char* kFileName = "Users.xml";
+constexpr const char* kFileName = kUsersFileName;
 
 bool FlagValue(const XmlNode& node, const char* name) {
     const std::optional<std::string> text = node.Attribute(name);
@@ -62,13 +63,12 @@ void TVUsersXML::Read() {
         Users = ParseUsersXml(path, *bytes);
 }
 
-void TVUsersXML::Save() {
-    Folder = os::IncludeTrailingPathDelimiter(Folder);
+std::string FormatUsersXml(const TUsersXML& list) {
     XmlElement root("Vardex");
-    if (!Users.empty()) {
+    if (!list.empty()) {
         XmlElement& users = root.AddChild("Users");
-        for (std::size_t i = 0; i < Users.size(); ++i) {
-            const TUserXML& u = Users[i];
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            const TUserXML& u = list[i];
             const std::string scrambled = ScrambleString(u.PassWord, ScrambleKeyNumber);
             // Say which user cannot be stored, never what the password holds.
             try {
@@ -94,7 +94,12 @@ void TVUsersXML::Save() {
                 .AddAttribute("skipwebtxtpages", FlagText(u.SkipWebTxtPages));
         }
     }
-    root.SaveToFile(Folder + kFileName);
+    return root.Serialize();
+}
+
+void TVUsersXML::Save() {
+    Folder = os::IncludeTrailingPathDelimiter(Folder);
+    os::WriteFileAtomically(Folder + kFileName, FormatUsersXml(Users));
 }
 
 } // namespace vdx

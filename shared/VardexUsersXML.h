@@ -9,6 +9,9 @@
 
 namespace vdx {
 
+// The file's name in the FTP server's program folder.
+inline constexpr const char* kUsersFileName = "Users.xml";
+
 struct TUserXML {
     std::string Name;
     std::string PassWord; // plain text in memory
@@ -27,6 +30,10 @@ using TUsersXML = std::vector<TUserXML>;
 // The users in bytes, the content of a "Users.xml" read from path (named in
 // errors). Throws XmlParseError as TVUsersXML::Load does.
 TUsersXML ParseUsersXml(const std::string& path, std::string_view bytes);
+
+// The whole file for users, as Save writes it. Throws XmlWriteError when a
+// name or scrambled password holds a control byte XML cannot store.
+std::string FormatUsersXml(const TUsersXML& users);
 
 // Reads and writes Folder + "Users.xml". Folder gets a trailing "/" on every
 // Load and Save.

@@ -39,6 +39,15 @@ bool IsValidUserId(const std::string& text, bool allowSpaces) {
     return true;
 }
 
+std::string_view Trim(std::string_view text) {
+    const auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && isTrimmed(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isTrimmed(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
 std::vector<std::string> ListFolderEntries(const std::string& folder) {
     std::vector<std::string> names;
     const std::string base = os::IncludeTrailingPathDelimiter(folder);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vdx {
@@ -19,6 +20,9 @@ inline constexpr std::array<std::uint8_t, 32> ScrambleKeyTable = {
 inline constexpr int ScrambleKeyNumber = 4318;
 
 std::string IntToStrPad(long long value, int width);
+// Blanks and control characters at both ends removed, as the class library
+// trims.
+std::string_view Trim(std::string_view text);
 bool IsValidUserId(const std::string& text, bool allowSpaces);
 // Names of the visible entries of folder (no dot-names), in the file system's
 // order; a missing or unreadable folder gives an empty list.

@@ -1,6 +1,7 @@
 #include "shared/VdxSettingsXML.h"
 
 #include "shared/VdxNumberText.h"
+#include "shared/VdxMisc.h"
 #include "shared/VdxXmlDoc.h"
 
 #include <optional>
@@ -9,17 +10,6 @@
 namespace vdx {
 
 namespace {
-
-// Blanks and control characters at both ends go, as the settings reader has
-// always trimmed values.
-std::string_view TrimControls(std::string_view text) {
-    const auto isTrimmed = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && isTrimmed(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && isTrimmed(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // Reads the settings below element "Settings"; a missing element
 // gives the setting's default, as does an integer or Boolean that does not
@@ -32,7 +22,7 @@ public:
         const XmlNode* element = m_settings.FindChild(name);
         if (!element)
             return std::nullopt;
-        return std::string(TrimControls(element->Text));
+        return std::string(Trim(element->Text));
     }
     std::string String(std::string_view name, const std::string& fallback) const {
         return Text(name).value_or(fallback);

@@ -3,7 +3,7 @@
 #include "platform/os/ascii.h"
 #include "platform/os/atomic_file.h"
 #include "platform/os/file_error.h"
-#include "platform/os/unique_fd.h"
+#include "platform/os/read_file.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -13,11 +13,8 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vdx {
 
@@ -229,55 +226,6 @@ std::string ParseErrorText(const xmlParserCtxt* ctxt) {
     return message;
 }
 
-[[noreturn]] void ThrowFileError(const char* what, const std::string& path, int error) {
-    throw os::FileError(std::string(what) + " \"" + path + "\". " + os::SysErrorMessage(error),
-                        error);
-}
-
-// The bytes of the file at path; missing is set, and nothing read, when there
-// is no file of that name (a folder of that name is no file either). Anything
-// but a plain file (a FIFO would block the reader for ever) cannot be read.
-std::string ReadWholeFile(const std::string& path, bool& missing) {
-    missing = false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            missing = true;
-            return {};
-        }
-        ThrowFileError("Cannot open file", path, errno);
-    }
-    const os::UniqueFd closer(fd);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        ThrowFileError("Cannot open file", path, errno);
-    if (S_ISDIR(st.st_mode)) {
-        missing = true;
-        return {};
-    }
-    if (!S_ISREG(st.st_mode))
-        ThrowFileError("Cannot open file", path, EACCES);
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxXmlDocumentBytes)
-        throw XmlParseError("The XML document is too large");
-
-    std::string data;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowFileError("Cannot read file", path, errno);
-        }
-        if (n == 0)
-            break;
-        data.append(buffer, static_cast<std::size_t>(n));
-        if (data.size() > kMaxXmlDocumentBytes) // grown while we read
-            throw XmlParseError("The XML document is too large");
-    }
-    return data;
-}
-
 // ------------------------------------------------------------ writing
 
 void AppendIndent(std::string& out, int level) {
@@ -379,13 +327,11 @@ namespace {
 
 std::optional<std::string> ReadXmlFileBytes(const std::string& path) {
     try {
-        bool missing = false;
-        std::string bytes = ReadWholeFile(path, missing);
-        if (missing)
-            return std::nullopt;
-        return bytes;
-    } catch (const XmlParseError& e) {
-        ThrowNamingPath(path, e);
+        return os::ReadFileBytes(path, kMaxXmlDocumentBytes);
+    } catch (const os::FileError& e) {
+        if (e.Error() != EFBIG)
+            throw;
+        ThrowNamingPath(path, XmlParseError("The XML document is too large"));
     }
 }
 

@@ -180,8 +180,8 @@ unsigned TFcLabel::EllipsisFlag() const {
 }
 
 unsigned TFcLabel::TextFlags() const {
-    unsigned f = gui::DT_EXPANDTABS;
-    switch (Alignment()) {
+    unsigned f = gui::DT_EXPANDTABS | DrawTextBiDiModeFlagsReadingOnly();
+    switch (BiDiAlignment(Alignment())) {
     case TAlignment::taLeftJustify:
         f |= gui::DT_LEFT;
         break;
@@ -222,13 +222,13 @@ void TFcLabel::AdjustBounds() {
     }
     ExpandRectForBorders(r);
     int left = x();
-    if (Alignment() == TAlignment::taRightJustify)
+    if (BiDiAlignment(Alignment()) == TAlignment::taRightJustify)
         left += width() - r.Right;
     SetBounds(left, y(), r.Right, r.Bottom);
 }
 
 void TFcLabel::SetBounds(int left, int top, int w, int h) {
-    setGeometry(left, top, w, h);
+    TFcBorderedControl::SetBounds(left, top, w, h);
     updateGeometry();
 }
 
@@ -292,7 +292,7 @@ void TFcLabel::PaintText(TCanvas& canvas) {
                                        .Ascent = canvas.TextMetrics().tmAscent,
                                        .ShadowOffset = e,
                                        .Angle = m_angle,
-                                       .Alignment = Alignment()};
+                                       .Alignment = BiDiAlignment(Alignment())};
         canvas.Font = CreateRotatedFont(Font(), m_angle);
         drawAt = [&canvas, t, metrics, &text](int dx, int dy, TColor color) {
             canvas.Font.Color = color;
@@ -308,7 +308,7 @@ void TFcLabel::PaintText(TCanvas& canvas) {
             d = gui::OffsetRect(d, 0, m_layout == TTextLayout::tlBottom ? free : free / 2);
         }
         if (shadowStyle) {
-            if (Alignment() == TAlignment::taRightJustify)
+            if (BiDiAlignment(Alignment()) == TAlignment::taRightJustify)
                 d = gui::OffsetRect(d, -m_shadowDepth, 0);
             if (m_layout == TTextLayout::tlBottom)
                 d = gui::OffsetRect(d, 0, -m_shadowDepth);

@@ -152,11 +152,15 @@ public:
     bool WordWrap() const noexcept { return m_wordWrap; }
     void SetWordWrap(bool value);
     // Moves and sizes the label.
-    void SetBounds(int left, int top, int width, int height);
+    void SetBounds(int left, int top, int width, int height) override;
 
     QSize sizeHint() const override;
 
 protected:
+    // A graphic control of the class library: no window of its own, so a
+    // dock grabber always shows it as active.
+    bool IsWindowedControl() const override { return false; }
+
     virtual void Paint(TCanvas& canvas);
     // The caption as painted.
     virtual std::string GetLabelText() const { return Caption(); }

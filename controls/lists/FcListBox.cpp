@@ -2,6 +2,7 @@
 
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcDisplayFacts.h"
+#include "controls/storage/FcIntLst.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/system_facts.h"
@@ -15,12 +16,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 
 namespace vdx {
 
@@ -28,32 +31,30 @@ using gui::TBrushStyle;
 
 namespace {
 
-// The platform's focus rectangle: every other pixel of the edges inverted.
-void DrawFocusRect(TCanvas& canvas, const TRect& r) {
-    if (r.IsEmpty())
-        return;
-    QPainter& p = canvas.Painter();
-    p.save();
-    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-    const QColor white(255, 255, 255);
-    auto dot = [&](int x, int y) {
-        if (((x + y) & 1) == 0)
-            p.fillRect(QRect(x, y, 1, 1), white);
-    };
-    for (int x = r.Left; x < r.Right; ++x) {
-        dot(x, r.Top);
-        if (r.Bottom - 1 > r.Top)
-            dot(x, r.Bottom - 1);
-    }
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
-        dot(r.Left, y);
-        if (r.Right - 1 > r.Left)
-            dot(r.Right - 1, y);
-    }
-    p.restore();
+// Division rounding towards minus infinity (columns left of the view).
+int FloorDiv(int a, int b) noexcept {
+    return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0);
 }
 
 } // namespace
+
+// Keeps OnData's last text while a paint or hint asks for the same item
+// more than once (the group test, then the text).
+class TFcCustomListBox::TDataScope {
+public:
+    explicit TDataScope(const TFcCustomListBox& box) noexcept : m_box(box) { ++m_box.m_dataScopes; }
+    ~TDataScope() {
+        if (--m_box.m_dataScopes == 0) {
+            m_box.m_dataIndex = -1;
+            m_box.m_dataText.clear();
+        }
+    }
+    TDataScope(const TDataScope&) = delete;
+    TDataScope& operator=(const TDataScope&) = delete;
+
+private:
+    const TFcCustomListBox& m_box;
+};
 
 TFcTextMeasure::TFcTextMeasure(const TFont& font) : m_metrics(gui::ToQFont(font)) {}
 
@@ -99,6 +100,11 @@ TFcCustomListBox::TFcCustomListBox(QWidget* parent)
     QObject::connect(m_vertBar, &QScrollBar::valueChanged, this,
                      [this](int v) { gui::Guard([this, v] { SetTopIndex(v); }); });
     QObject::connect(m_horzBar, &QScrollBar::valueChanged, this, [this](int v) {
+        if (MultiColumn()) {
+            // The bar counts columns.
+            gui::Guard([this, v] { SetTopIndex(v * RowsPerColumn(ClientHeight())); });
+            return;
+        }
         if (m_horzPos == v)
             return;
         m_horzPos = v;
@@ -112,6 +118,12 @@ TFcCustomListBox::~TFcCustomListBox() = default;
 // Item list changes.
 
 void TFcCustomListBox::AfterInsert(int index, TListBoxMessage message) {
+    if (VariableHeights()) {
+        if (index <= int(m_itemHeights.size()))
+            m_itemHeights.insert(m_itemHeights.begin() + index, MeasuredHeight(index));
+        else
+            MeasureItems();
+    }
     m_selection.Inserted(index);
     if (m_items.UpdateCount() == 0) {
         UpdateScrollBars();
@@ -121,6 +133,8 @@ void TFcCustomListBox::AfterInsert(int index, TListBoxMessage message) {
 }
 
 void TFcCustomListBox::AfterDelete(int index) {
+    if (index < int(m_itemHeights.size()))
+        m_itemHeights.erase(m_itemHeights.begin() + index);
     m_selection.Deleted(index);
     if (m_items.UpdateCount() == 0) {
         m_topIndex = std::clamp(m_topIndex, 0, MaxTopIndex());
@@ -131,6 +145,9 @@ void TFcCustomListBox::AfterDelete(int index) {
 }
 
 void TFcCustomListBox::AfterReset() {
+    // A virtual list is emptied as the platform's reset empties it.
+    m_virtualCount = 0;
+    m_itemHeights.clear();
     m_selection.Reset(0);
     m_topIndex = 0;
     m_horzPos = 0;
@@ -171,37 +188,11 @@ void TFcCustomListBox::ItemsMessage(TListBoxMessage) {
 // Colours and frame.
 
 void TFcCustomListBox::UpdateColors() {
-    if (IsLoading())
-        return;
-    m_colorGuard = true;
-    try {
-        if (!isEnabled())
-            SetColor(DisabledColor());
-        else if (hasFocus())
-            SetColor(FocusColor());
-        else
-            SetColor(m_normalColor);
-    } catch (...) {
-        m_colorGuard = false;
-        throw;
-    }
-    m_colorGuard = false;
-}
-
-void TFcCustomListBox::UpdateFrameHotState(bool isMouse, bool value) {
-    if (isMouse)
-        m_mouseOver = value;
-    if (FrameHotTrack())
-        RedrawFrame();
-    UpdateColors();
+    ApplyStateColor();
 }
 
 void TFcCustomListBox::ColorChanged() {
-    if (!m_colorGuard) {
-        if (FocusColor() == m_normalColor)
-            StoreFocusColor(Color());
-        m_normalColor = Color();
-    }
+    TakeNormalColor();
     if (FrameVisible() && !UseThemedFrame())
         RedrawFrame();
 }
@@ -212,10 +203,16 @@ void TFcCustomListBox::SetFrameController(TFcFrameController* value) {
 
 void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
     const int w = width(), h = height();
-    if (m_borderStyle == TBorderStyle::bsSingle)
-        Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
+    if (m_borderStyle == TBorderStyle::bsSingle) {
+        if (Ctl3D()) {
+            Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
+        } else {
+            canvas.Brush.SetColor(gui::clWindowFrame);
+            canvas.FrameRect(gui::Rect(0, 0, w, h));
+        }
+    }
     if (FrameVisible() && !UseThemedFrame())
-        Frame().Paint(canvas, w, h, Color(), hasFocus() || m_mouseOver);
+        Frame().Paint(canvas, w, h, Color(), hasFocus() || MouseOver());
     if (m_vertBar->isVisible() && m_horzBar->isVisible()) {
         const TRect client = ClientBounds();
         canvas.Brush.SetColor(gui::clBtnFace);
@@ -226,16 +223,86 @@ void TFcCustomListBox::PaintFrame(TCanvas& canvas) {
 
 // Geometry and scrolling.
 
+int TFcCustomListBox::BorderThickness() const noexcept {
+    if (m_borderStyle != TBorderStyle::bsSingle)
+        return 0;
+    return Ctl3D() ? 2 : 1;
+}
+
+int TFcCustomListBox::RowHeight(int index) const {
+    if (VariableHeights() && index >= 0 && index < int(m_itemHeights.size()))
+        return m_itemHeights[std::size_t(index)];
+    return std::max(1, m_itemHeight);
+}
+
+int TFcCustomListBox::RowsPerColumn(int clientHeight) const {
+    return std::max(1, clientHeight / std::max(1, m_itemHeight));
+}
+
+int TFcCustomListBox::ColumnsInView() const {
+    return std::max(1, ClientWidth() / ColumnWidth());
+}
+
 int TFcCustomListBox::VisibleRows() const {
-    return std::max(1, ClientHeight() / std::max(1, m_itemHeight));
+    if (!VariableHeights())
+        return RowsPerColumn(ClientHeight());
+    int rows = 0;
+    for (int i = m_topIndex, y = 0; i < Count(); ++i, ++rows) {
+        y += RowHeight(i);
+        if (y > ClientHeight())
+            break;
+    }
+    return std::max(1, rows);
+}
+
+int TFcCustomListBox::MaxTopIndexFor(int clientWidth, int clientHeight) const {
+    const int count = Count();
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(clientHeight);
+        const int inView = std::max(1, clientWidth / ColumnWidthFor(clientWidth, m_columns));
+        const int columns = count / rows + (count % rows != 0 ? 1 : 0);
+        return std::max(0, columns - inView) * rows;
+    }
+    if (VariableHeights()) {
+        // From the end up, as long as the rows still fit.
+        int y = 0;
+        for (int i = count - 1; i >= 0; --i) {
+            y += RowHeight(i);
+            if (y > clientHeight)
+                return std::min(i + 1, count - 1);
+        }
+        return 0;
+    }
+    return std::max(0, count - RowsPerColumn(clientHeight));
 }
 
 int TFcCustomListBox::MaxTopIndex() const {
-    return std::max(0, Count() - VisibleRows());
+    return MaxTopIndexFor(ClientWidth(), ClientHeight());
 }
 
 void TFcCustomListBox::UpdateScrollBars() {
-    const int border = m_borderStyle == TBorderStyle::bsSingle ? 2 : 0;
+    LayoutScrollBars();
+    if (m_sizing)
+        return;
+    const QScopedValueRollback<bool> sizing(m_sizing, true);
+    // A scroll bar that comes or goes changes the client height again.
+    for (int pass = 0; pass < 3 && ApplyIntegralHeight(); ++pass)
+        LayoutScrollBars();
+}
+
+bool TFcCustomListBox::ApplyIntegralHeight() {
+    if (!m_integralHeight || VariableHeights())
+        return false;
+    const int ch = ClientHeight();
+    const int target = IntegralClientHeight(ch, m_itemHeight);
+    if (target == ch)
+        return false;
+    resize(width(), height() - (ch - target));
+    return true;
+}
+
+void TFcCustomListBox::LayoutScrollBars() {
+    const int border = BorderThickness();
     const int w = std::max(0, width() - 2 * border);
     const int h = std::max(0, height() - 2 * border);
     const int ih = std::max(1, m_itemHeight);
@@ -243,7 +310,13 @@ void TFcCustomListBox::UpdateScrollBars() {
     for (int pass = 0; pass < 2; ++pass) {
         const int cw = w - (needV ? kScrollBarSize : 0);
         const int ch = h - (needH ? kScrollBarSize : 0);
-        needV = Count() > std::max(0, ch) / ih;
+        if (MultiColumn()) {
+            // Columns scroll sideways only.
+            needH = MaxTopIndexFor(cw, std::max(0, ch)) > 0;
+            continue;
+        }
+        needV = VariableHeights() ? MaxTopIndexFor(cw, std::max(0, ch)) > 0
+                                  : Count() > std::max(0, ch) / ih;
         needH =
             m_horzScrollBar && int(m_horzExtent) > cw - (needV && pass == 0 ? kScrollBarSize : 0);
     }
@@ -253,6 +326,21 @@ void TFcCustomListBox::UpdateScrollBars() {
     const QSignalBlocker blockV(m_vertBar);
     const QSignalBlocker blockH(m_horzBar);
     m_topIndex = std::clamp(m_topIndex, 0, MaxTopIndex());
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(ClientHeight());
+        m_topIndex -= m_topIndex % rows;
+        m_horzPos = 0;
+        m_vertBar->setVisible(false);
+        if (needH) {
+            m_horzBar->setGeometry(client.Left, client.Bottom, client.Width(), kScrollBarSize);
+            m_horzBar->setRange(0, MaxTopIndex() / rows);
+            m_horzBar->setPageStep(ColumnsInView());
+            m_horzBar->setSingleStep(1);
+            m_horzBar->setValue(m_topIndex / rows);
+        }
+        m_horzBar->setVisible(needH);
+        return;
+    }
     if (needV) {
         m_vertBar->setGeometry(client.Right, client.Top, kScrollBarSize, client.Height());
         m_vertBar->setRange(0, MaxTopIndex());
@@ -274,12 +362,18 @@ void TFcCustomListBox::UpdateScrollBars() {
 
 void TFcCustomListBox::SetTopIndex(int value) {
     value = std::clamp(value, 0, MaxTopIndex());
+    if (MultiColumn())
+        value -= value % RowsPerColumn(ClientHeight()); // a column's first item
     if (m_topIndex == value)
         return;
     m_topIndex = value;
     {
-        const QSignalBlocker block(m_vertBar);
-        m_vertBar->setValue(value);
+        const QSignalBlocker blockV(m_vertBar);
+        const QSignalBlocker blockH(m_horzBar);
+        if (MultiColumn())
+            m_horzBar->setValue(value / RowsPerColumn(ClientHeight()));
+        else
+            m_vertBar->setValue(value);
     }
     HideItemHint();
     update();
@@ -288,15 +382,42 @@ void TFcCustomListBox::SetTopIndex(int value) {
 void TFcCustomListBox::ScrollIntoView(int index) {
     if (index < 0)
         return;
-    if (index < m_topIndex)
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(ClientHeight());
+        const int column = index / rows, topColumn = m_topIndex / rows;
+        if (column < topColumn)
+            SetTopIndex(column * rows);
+        else if (column >= topColumn + ColumnsInView())
+            SetTopIndex((column - ColumnsInView() + 1) * rows);
+        return;
+    }
+    if (index < m_topIndex) {
         SetTopIndex(index);
-    else if (index >= m_topIndex + VisibleRows())
-        SetTopIndex(index - VisibleRows() + 1);
+        return;
+    }
+    if (!VariableHeights()) {
+        if (index >= m_topIndex + VisibleRows())
+            SetTopIndex(index - VisibleRows() + 1);
+        return;
+    }
+    // Up from the item as far as the rows fit; only the rows in view are
+    // looked at.
+    int y = 0, top = index;
+    for (int i = index; i >= m_topIndex; --i) {
+        y += RowHeight(i);
+        if (y > ClientHeight()) {
+            SetTopIndex(top);
+            return;
+        }
+        top = i;
+    }
 }
 
 void TFcCustomListBox::SetItemHeight(int value) {
     if (value < 1 || !StoreChanged(m_itemHeight, value))
         return;
+    if (VariableHeights())
+        MeasureItems(); // the height every item is measured from
     UpdateScrollBars();
     update();
 }
@@ -305,13 +426,91 @@ int TFcCustomListBox::ItemAtPos(TPoint p, bool existing) const {
     const int past = existing ? -1 : Count();
     if (p.X < 0 || p.Y < 0 || p.X >= ClientWidth() || p.Y >= ClientHeight())
         return past;
-    const int row = m_topIndex + p.Y / std::max(1, m_itemHeight);
-    return row < Count() ? row : past;
+    const int ih = std::max(1, m_itemHeight);
+    int index = m_topIndex;
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(ClientHeight());
+        if (p.Y / ih >= rows)
+            return past; // below the last whole row
+        index += (p.X / ColumnWidth()) * rows + p.Y / ih;
+    } else if (VariableHeights()) {
+        for (int y = 0; index < Count(); ++index) {
+            y += RowHeight(index);
+            if (y > p.Y)
+                break;
+        }
+    } else {
+        index += p.Y / ih;
+    }
+    return index < Count() ? index : past;
 }
 
 TRect TFcCustomListBox::ItemRect(int index) const {
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(ClientHeight());
+        const int ih = std::max(1, m_itemHeight), w = ColumnWidth();
+        const int column = FloorDiv(index, rows) - m_topIndex / rows;
+        const int top = (index - FloorDiv(index, rows) * rows) * ih;
+        return gui::Rect(column * w, top, column * w + w, top + ih);
+    }
+    if (VariableHeights()) {
+        int top = 0;
+        for (int i = m_topIndex; i < index; ++i)
+            top += RowHeight(i);
+        for (int i = index; i < m_topIndex; ++i)
+            top -= RowHeight(i);
+        return gui::Rect(-m_horzPos, top, ClientWidth(), top + RowHeight(index));
+    }
     const int top = (index - m_topIndex) * m_itemHeight;
     return gui::Rect(-m_horzPos, top, ClientWidth(), top + m_itemHeight);
+}
+
+std::vector<TFcCustomListBox::TShownItem> TFcCustomListBox::ShownItems() const {
+    std::vector<TShownItem> shown;
+    const int cw = ClientWidth(), ch = ClientHeight();
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(ch);
+        const int ih = std::max(1, m_itemHeight), w = ColumnWidth();
+        for (int i = m_topIndex; i < Count(); ++i) {
+            const int column = (i - m_topIndex) / rows, top = (i - m_topIndex) % rows * ih;
+            if (column * w >= cw)
+                break;
+            shown.push_back({i, gui::Rect(column * w, top, column * w + w, top + ih)});
+        }
+        return shown;
+    }
+    for (int i = m_topIndex, y = 0; i < Count() && y < ch; ++i) {
+        const int h = RowHeight(i);
+        shown.push_back({i, gui::Rect(-m_horzPos, y, cw, y + h)});
+        y += h;
+    }
+    return shown;
+}
+
+int TFcCustomListBox::DragIndexAt(QPoint p) const {
+    const int ih = std::max(1, m_itemHeight);
+    int index = m_topIndex;
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(ClientHeight());
+        const int column = p.x() < 0 ? -1 : p.x() / ColumnWidth();
+        index += column * rows + std::clamp(p.y() < 0 ? 0 : p.y() / ih, 0, rows - 1);
+    } else if (p.y() < 0) {
+        index -= 1;
+    } else if (VariableHeights()) {
+        // The rows in view only: below them the drag reaches the next item.
+        for (int y = 0; index < Count(); ++index) {
+            y += RowHeight(index);
+            if (y > p.y())
+                break;
+            if (y >= ClientHeight()) {
+                ++index;
+                break;
+            }
+        }
+    } else {
+        index += p.y() / ih;
+    }
+    return std::clamp(index, 0, Count() - 1);
 }
 
 void TFcCustomListBox::resizeEvent(QResizeEvent* event) {
@@ -385,14 +584,124 @@ void TFcCustomListBox::SetSorted(bool value) {
     if (m_items.Sorted() == value)
         return;
     m_items.SetSorted(value);
-    if (value)
+    if (value && !IsVirtual())
         AfterSort();
     RecreateWnd();
 }
 
 void TFcCustomListBox::SetStyle(TListBoxStyle value) {
-    if (StoreChanged(m_style, value))
+    if (m_style == value)
+        return;
+    const bool wasVirtual = IsVirtual();
+    // A list of no data keeps no items; the items go before it starts.
+    if (!wasVirtual &&
+        (value == TListBoxStyle::lbVirtual || value == TListBoxStyle::lbVirtualOwnerDraw))
+        m_items.Clear();
+    m_style = value;
+    if (wasVirtual != IsVirtual()) {
+        m_items.SetNoData(IsVirtual());
+        m_virtualCount = 0;
+        m_selection.Reset(Count());
+        m_topIndex = 0;
+    }
+    RecreateWnd();
+}
+
+void TFcCustomListBox::SetCount(int value) {
+    const std::string name = objectName().toStdString();
+    if (!IsVirtual())
+        throw std::logic_error("Listbox (" + name +
+                               ") style must be virtual in order to set Count");
+    if (value < 0)
+        throw std::invalid_argument("Error setting " + name + ".Count");
+    if (m_virtualCount == value)
+        return;
+    m_virtualCount = value;
+    m_selection.SetCount(value);
+    HideItemHint();
+    UpdateScrollBars();
+    update();
+}
+
+void TFcCustomListBox::SetColumns(int value) {
+    value = std::max(0, value);
+    if (m_columns == value)
+        return;
+    const bool columnsTurned = (m_columns == 0) != (value == 0);
+    m_columns = value;
+    if (columnsTurned) {
+        // The other way of scrolling: the window is made anew.
+        m_topIndex = 0;
+        m_horzPos = 0;
         RecreateWnd();
+        return;
+    }
+    UpdateScrollBars();
+    update();
+}
+
+void TFcCustomListBox::SetIntegralHeight(bool value) {
+    if (StoreChanged(m_integralHeight, value))
+        RecreateWnd();
+}
+
+std::any TFcCustomListBox::ItemObject(int index) const {
+    if (index < 0 || index >= Count())
+        ThrowListIndexError(index);
+    return IsVirtual() ? DoGetDataObject(index) : std::any();
+}
+
+// Item data and measures.
+
+std::string TFcCustomListBox::ItemString(int index) const {
+    if (!IsVirtual())
+        return m_items.Values()[std::size_t(index)];
+    if (m_dataScopes > 0 && index == m_dataIndex)
+        return m_dataText;
+    std::string text = DoGetData(index);
+    if (m_dataScopes > 0) {
+        m_dataIndex = index;
+        m_dataText = text;
+    }
+    return text;
+}
+
+std::string TFcCustomListBox::DoGetData(int index) const {
+    std::string data;
+    if (OnData)
+        OnData(const_cast<TFcCustomListBox*>(this), index, data);
+    return data;
+}
+
+std::any TFcCustomListBox::DoGetDataObject(int index) const {
+    std::any object;
+    if (OnDataObject)
+        OnDataObject(const_cast<TFcCustomListBox*>(this), index, object);
+    return object;
+}
+
+int TFcCustomListBox::DoFindData(const std::string& text) const {
+    return OnDataFind ? OnDataFind(const_cast<TFcCustomListBox*>(this), text) : -1;
+}
+
+void TFcCustomListBox::MeasureItem(int index, int& height) const {
+    if (OnMeasureItem)
+        OnMeasureItem(const_cast<TFcCustomListBox*>(this), index, height);
+}
+
+int TFcCustomListBox::MeasuredHeight(int index) const {
+    int height = m_itemHeight;
+    MeasureItem(index, height);
+    return std::max(1, height); // a row of no height could never be reached
+}
+
+void TFcCustomListBox::MeasureItems() {
+    m_itemHeights.clear();
+    if (!VariableHeights())
+        return;
+    m_itemHeights.reserve(std::size_t(Count()));
+    for (int i = 0; i < Count(); ++i)
+        m_itemHeights.push_back(MeasuredHeight(i));
 }
 
 void TFcCustomListBox::SetBorderStyle(TBorderStyle value) {
@@ -417,6 +726,8 @@ void TFcCustomListBox::RecreateWnd() {
 void TFcCustomListBox::CreateWnd() {
     // A new window hides focus rectangles until the keyboard is used.
     m_hideFocus = true;
+    // The platform measures every item of a new window.
+    MeasureItems();
     UpdateScrollBars();
     if (m_horzScrollBar) {
         m_horzExtent = std::uint16_t(ClientWidth());
@@ -454,6 +765,8 @@ void TFcCustomListBox::SetHorzScrollBar(bool value) {
 }
 
 void TFcCustomListBox::UpdateHorzExtent() {
+    // Only stored items are measured: asking OnData for every item of a
+    // virtual list would read all of it.
     const TFcTextMeasure measure(Font());
     const std::string prefix = GetExtentPrefix();
     int widest = 0;
@@ -498,6 +811,9 @@ void TFcCustomListBox::GroupFontChanged() {}
 bool TFcCustomListBox::IsGroupItem(int index) const {
     if (index < 0 || index >= Count())
         return false;
+    if (!IsVirtual())
+        return m_items.Values()[std::size_t(index)].compare(0, m_groupPrefix.size(),
+                                                            m_groupPrefix) == 0;
     return ItemString(index).compare(0, m_groupPrefix.size(), m_groupPrefix) == 0;
 }
 
@@ -525,6 +841,7 @@ int TFcCustomListBox::GetGroupNumber(int index) const {
 std::string TFcCustomListBox::GetItemText(int index) const {
     if (index < 0 || index >= Count())
         return {};
+    const TDataScope scope(*this);
     if (IsGroupItem(index))
         return ItemString(index).substr(m_groupPrefix.size());
     return ItemString(index);
@@ -571,7 +888,10 @@ void TFcCustomListBox::SetShowGroups(bool value) {
     if (!StoreChanged(m_showGroups, value))
         return;
     if (value) {
-        SetStyle(TListBoxStyle::lbOwnerDrawFixed);
+        // A virtual style is owner-drawn already; turning it into a fixed
+        // one would drop its items.
+        if (!IsVirtual())
+            SetStyle(TListBoxStyle::lbOwnerDrawFixed);
         AdjustItemHeight();
     }
     update();
@@ -591,13 +911,15 @@ bool TFcCustomListBox::FocusRectShown() const {
 }
 
 void TFcCustomListBox::PaintClient(TCanvas& canvas) {
+    const TDataScope scope(*this);
     const TRect client = ClientRect();
     canvas.Brush.SetColor(Color());
     canvas.FillRect(client);
     canvas.Font = Font();
     const int ih = std::max(1, m_itemHeight);
-    for (int i = m_topIndex; i < Count() && (i - m_topIndex) * ih < client.Height(); ++i) {
-        const TRect r = ItemRect(i);
+    for (const TShownItem& shown : ShownItems()) {
+        const int i = shown.Index;
+        const TRect r = shown.Rect;
         if (!OwnerDrawn()) {
             PaintStandardRow(canvas, i, r);
             continue;
@@ -618,11 +940,11 @@ void TFcCustomListBox::PaintClient(TCanvas& canvas) {
     }
     if (Count() == 0 && hasFocus()) {
         // The platform asks an empty list for its focus rectangle.
-        const TRect r = gui::Rect(0, 0, client.Width(), ih);
+        const TRect r = gui::Rect(0, 0, MultiColumn() ? ColumnWidth() : client.Width(), ih);
         if (OwnerDrawn())
             DrawItemRequest(canvas, -1, r, TOwnerDrawStateItem::odFocused);
         else if (FocusRectShown())
-            DrawFocusRect(canvas, r);
+            canvas.DrawFocusRect(r);
     }
 }
 
@@ -636,15 +958,21 @@ void TFcCustomListBox::PaintStandardRow(TCanvas& canvas, int index, TRect r) {
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
     canvas.IntersectClipRect(r);
-    const int x = r.Left + 2;
+    // Right to left the row stands at the right edge, its tab columns
+    // running leftwards from there.
+    const bool right = UseRightToLeftAlignment();
+    const int x = right ? r.Right - 2 : r.Left + 2;
+    canvas.TextAlign = (right ? gui::TA_RIGHT : gui::TA_LEFT) |
+                       (UseRightToLeftReading() ? gui::TA_RTLREADING : 0u);
     if (UsesTabStops())
         canvas.TabbedTextOut(x, r.Top, ItemString(index), WindowTabStopPixels(), x);
     else
         canvas.TextOut(x, r.Top, ItemString(index));
+    canvas.TextAlign = gui::TA_LEFT;
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
     if (index == CaretIndex() && FocusRectShown())
-        DrawFocusRect(canvas, r);
+        canvas.DrawFocusRect(r);
 }
 
 void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
@@ -653,10 +981,17 @@ void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
     canvas.Brush.SetColor(Color());
     const bool group = m_showGroups && index >= 0 && IsGroupItem(index);
     if (!group) {
+        // The indent is at the side the rows read from.
         const int indent = GetOwnerDrawIndent();
-        if (indent > 0)
-            canvas.FillRect(gui::Rect(rect.Left, rect.Top, rect.Left + indent, rect.Bottom));
-        rect.Left += indent;
+        if (UseRightToLeftAlignment()) {
+            if (indent > 0)
+                canvas.FillRect(gui::Rect(rect.Right - indent, rect.Top, rect.Right, rect.Bottom));
+            rect.Right -= indent;
+        } else {
+            if (indent > 0)
+                canvas.FillRect(gui::Rect(rect.Left, rect.Top, rect.Left + indent, rect.Bottom));
+            rect.Left += indent;
+        }
     }
     if (state.Contains(TOwnerDrawStateItem::odSelected) && index >= 0) {
         canvas.Brush.SetColor(gui::clHighlight);
@@ -669,7 +1004,7 @@ void TFcCustomListBox::DrawItemRequest(TCanvas& canvas, int index, TRect rect,
     else
         DoDrawItem(canvas, index, rect, state);
     if (state.Contains(TOwnerDrawStateItem::odFocused) && !m_hideFocus)
-        DrawFocusRect(canvas, rect);
+        canvas.DrawFocusRect(rect);
 }
 
 void TFcCustomListBox::DoDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state) {
@@ -683,9 +1018,13 @@ void TFcCustomListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect rect, T
     canvas.FillRect(rect);
     if (index >= Count())
         return;
-    rect.Left += 2;
-    DrawTextOnCanvas(canvas, ItemString(index), rect,
-                     gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX);
+    if (UseRightToLeftAlignment())
+        rect.Right -= 2;
+    else
+        rect.Left += 2;
+    DrawTextOnCanvas(
+        canvas, ItemString(index), rect,
+        DrawTextBiDiModeFlags(gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX));
 }
 
 void TFcCustomListBox::PaintGroupBackground(TCanvas& canvas, const TRect& rect,
@@ -701,7 +1040,11 @@ void TFcCustomListBox::PaintGroupBackground(TCanvas& canvas, const TRect& rect,
         canvas.Font.Color = gui::clHighlightText;
         canvas.FillRect(rect);
     } else if (m_useGradients && FullColorScreen) {
-        PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, back, Color(), 1);
+        // From the header colour at the side the header reads from.
+        if (UseRightToLeftAlignment())
+            PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, Color(), back, 1);
+        else
+            PaintGradient(canvas, rect, TGradientDirection::gdVerticalEnd, back, Color(), 1);
     } else {
         canvas.Brush.SetColor(back);
         canvas.FillRect(rect);
@@ -715,9 +1058,13 @@ void TFcCustomListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
     TRect r = rect;
-    r.Left += 2;
-    DrawTextOnCanvas(canvas, GetItemText(index), r,
-                     gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX);
+    if (UseRightToLeftAlignment())
+        r.Right -= 2;
+    else
+        r.Left += 2;
+    DrawTextOnCanvas(
+        canvas, GetItemText(index), r,
+        DrawTextBiDiModeFlags(gui::DT_SINGLELINE | gui::DT_VCENTER | gui::DT_NOPREFIX));
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
 }
@@ -725,6 +1072,10 @@ void TFcCustomListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rect,
 // Searching and keys.
 
 int TFcCustomListBox::FindItem(std::string_view text) const {
+    if (IsVirtual()) {
+        const int found = DoFindData(std::string(text));
+        return found >= 0 && found < Count() ? found : -1;
+    }
     return FindItemWithPrefix(m_items.Values(), text, -1);
 }
 
@@ -840,6 +1191,11 @@ void TFcCustomListBox::MoveCaretTo(int index, Qt::KeyboardModifiers modifiers) {
 }
 
 void TFcCustomListBox::NavigateKey(int key, Qt::KeyboardModifiers modifiers) {
+    if (MultiColumn()) {
+        const int rows = RowsPerColumn(ClientHeight());
+        FollowMove(m_selection.Navigate(key, modifiers, ColumnsInView() * rows, rows));
+        return;
+    }
     FollowMove(m_selection.Navigate(key, modifiers, VisibleRows()));
 }
 
@@ -933,8 +1289,7 @@ void TFcCustomListBox::mouseMoveEvent(QMouseEvent* event) {
         if (m_mouseSelecting && (event->buttons() & Qt::LeftButton)) {
             if (Count() == 0)
                 return;
-            const int row = m_topIndex + (p.y() < 0 ? -1 : p.y() / std::max(1, m_itemHeight));
-            const int index = std::clamp(row, 0, Count() - 1);
+            const int index = DragIndexAt(p);
             if (!MultiSelect() || ExtendedSelect())
                 SelectByMouse(index, event->modifiers(), false);
             return;
@@ -963,13 +1318,23 @@ void TFcCustomListBox::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TFcCustomListBox::wheelEvent(QWheelEvent* event) {
+    // The wheel events come first; a wheel they took does not scroll.
+    if (MouseWheelHandled(*event)) {
+        event->accept();
+        return;
+    }
     const int delta = event->angleDelta().y();
     if (delta == 0) {
         gui::TFramedHost::wheelEvent(event);
         return;
     }
     const int notches = delta / 120 != 0 ? delta / 120 : (delta > 0 ? 1 : -1);
-    gui::Guard([&] { SetTopIndex(m_topIndex - 3 * notches); });
+    gui::Guard([&] {
+        if (MultiColumn())
+            SetTopIndex(m_topIndex - notches * RowsPerColumn(ClientHeight())); // a column a notch
+        else
+            SetTopIndex(m_topIndex - 3 * notches);
+    });
     event->accept();
 }
 
@@ -1008,6 +1373,7 @@ void TFcCustomListBox::EnabledChanged() {
 // Item hints.
 
 void TFcCustomListBox::ShowItemHint(int x, int y) {
+    const TDataScope scope(*this);
     const int index = ItemAtPos({x, y}, true);
     if (index < 0) {
         HideItemHint();
@@ -1022,7 +1388,7 @@ void TFcCustomListBox::ShowItemHint(int x, int y) {
     }
     const TRect item = ItemRect(index);
     m_hint.Show(text, Font(), mapToGlobal(contentsRect().topLeft() + QPoint(item.Left, item.Top)),
-                GetOwnerDrawIndent(), m_itemHeight);
+                GetOwnerDrawIndent(), item.Height());
 }
 
 void TFcCustomListBox::HideItemHint() {

@@ -12,6 +12,14 @@
 // The frame margin holds the platform border (a sunken two-pixel edge with
 // bsSingle) and the scroll bars, as the non-client area does on Windows, so
 // ClientWidth and ClientHeight are the area the rows are painted in.
+//
+// Rows are one ItemHeight high, except in lbOwnerDrawVariable, where
+// OnMeasureItem gives each item its height as it is added. With Columns the
+// items run down the columns and the list scrolls sideways by columns (rows
+// then have one height again). The virtual styles keep no items at all:
+// Count says how many there are, OnData gives a text when a row is painted
+// and OnDataFind answers the incremental search, so the cost of a list
+// follows what is shown, not how many items it has.
 
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcFramedControl.h"
@@ -20,10 +28,12 @@
 #include "controls/lists/FcListItems.h"
 #include "controls/lists/FcListSelection.h"
 #include "platform/gui/class_errors.h"
+#include "platform/gui/enum_set.h"
 #include "platform/gui/text_layout.h"
 
 #include <QFontMetrics>
 
+#include <any>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -39,7 +49,7 @@ namespace vdx {
 enum class TListBoxStyle : std::uint8_t {
     lbStandard,
     lbOwnerDrawFixed,
-    lbOwnerDrawVariable, // painted as lbOwnerDrawFixed: rows have one height here
+    lbOwnerDrawVariable, // rows of OnMeasureItem's heights (one height with Columns)
     lbVirtual,
     lbVirtualOwnerDraw
 };
@@ -54,24 +64,7 @@ enum class TOwnerDrawStateItem : std::uint16_t {
     odNoAccel = 0x0100,
     odNoFocusRect = 0x0200
 };
-class TOwnerDrawState {
-public:
-    constexpr TOwnerDrawState() noexcept = default;
-    constexpr TOwnerDrawState(TOwnerDrawStateItem s) noexcept : m_bits(std::uint16_t(s)) {}
-    constexpr bool Contains(TOwnerDrawStateItem s) const noexcept {
-        return (m_bits & std::uint16_t(s)) != 0;
-    }
-    constexpr TOwnerDrawState operator|(TOwnerDrawState o) const noexcept {
-        TOwnerDrawState r;
-        r.m_bits = std::uint16_t(m_bits | o.m_bits);
-        return r;
-    }
-    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TOwnerDrawState, TOwnerDrawState) noexcept = default;
-
-private:
-    std::uint16_t m_bits = 0;
-};
+using TOwnerDrawState = gui::TEnumSet<TOwnerDrawStateItem>;
 
 // The pause after which typed characters start a new search (ms).
 inline constexpr int kIncrementalSearchTimeout = 1500;
@@ -81,6 +74,18 @@ inline constexpr int kScrollBarSize = 16;
 // Dialog units (quarters of the average character width) as pixels, rounded
 // as MulDiv does.
 int DialogUnitsToPixels(int units, int aveCharWidth) noexcept;
+
+// The client height a list box with IntegralHeight keeps: whole rows of
+// itemHeight; a client area of one row or less is left as it is.
+constexpr int IntegralClientHeight(int clientHeight, int itemHeight) noexcept {
+    if (itemHeight <= 0 || clientHeight <= itemHeight)
+        return clientHeight;
+    return clientHeight - clientHeight % itemHeight;
+}
+// The width of one column of a multi-column list box (at least 1).
+constexpr int ColumnWidthFor(int clientWidth, int columns) noexcept {
+    return columns > 0 && clientWidth / columns > 1 ? clientWidth / columns : 1;
+}
 
 // Text widths in one font, as the screen measures them.
 class TFcTextMeasure {
@@ -105,7 +110,6 @@ public:
     void UpdateColors() override;
     // Records the mouse-over state (isMouse) and repaints the frame when it
     // follows the hot state.
-    virtual void UpdateFrameHotState(bool isMouse, bool value);
     virtual int GetOwnerDrawIndent() const;
     // At least the height the font needs.
     virtual void AdjustItemHeight();
@@ -136,7 +140,8 @@ public:
     virtual void UpdateHorzExtent();
     virtual void DefaultDrawItem(TCanvas& canvas, int index, TRect rect, TOwnerDrawState state);
     virtual bool ItemHasGroup(int index) const;
-    // The nearest group item at or above index; -1 when there is none.
+    // The nearest group item at or above index; -1 when there is none (the
+    // items above are read, in a virtual list through OnData).
     virtual int GetGroupIndex(int index) const;
     // How many group items come before the group item index; -1 for any
     // other index.
@@ -155,10 +160,26 @@ public:
 
     void Loaded() override;
 
+    // The stored items; in the virtual styles there are none.
     TFcListBoxStrings& Items() noexcept { return m_items; }
     const TFcListBoxStrings& Items() const noexcept { return m_items; }
-    int Count() const noexcept { return m_items.Count(); }
+    // The number of items: the stored ones, or in the virtual styles the
+    // count set.
+    int Count() const noexcept { return IsVirtual() ? m_virtualCount : m_items.Count(); }
+    // Only in the virtual styles: throws std::logic_error otherwise, and
+    // std::invalid_argument for a negative value. Items past a smaller
+    // count leave the selection.
+    void SetCount(int value);
+    // Removes every item (a virtual list's count becomes 0).
     void Clear() { m_items.Clear(); }
+    // lbVirtual or lbVirtualOwnerDraw.
+    bool IsVirtual() const noexcept {
+        return m_style == TListBoxStyle::lbVirtual || m_style == TListBoxStyle::lbVirtualOwnerDraw;
+    }
+    // The object of item index: in the virtual styles OnDataObject's
+    // answer; stored items carry none. Throws gui::EListError for an index
+    // that is no item.
+    std::any ItemObject(int index) const;
 
     // The selected item (the caret item with MultiSelect); -1 for none.
     int ItemIndex() const noexcept;
@@ -173,16 +194,31 @@ public:
     // The first row shown.
     int TopIndex() const noexcept { return m_topIndex; }
     void SetTopIndex(int value);
+    // The height of a row; in lbOwnerDrawVariable the height OnMeasureItem
+    // starts from.
     int ItemHeight() const noexcept { return m_itemHeight; }
-    // Values below 1 are ignored.
+    // Values below 1 are ignored; in lbOwnerDrawVariable every item is
+    // measured again.
     void SetItemHeight(int value);
-    // The item under point p (client coordinates); with existing false the
-    // row index past the items is returned too, else -1 there.
+    // The item under point p (client coordinates); for a point on no item
+    // -1, or Count with existing false. Only the rows in view are looked at.
     int ItemAtPos(TPoint p, bool existing) const;
-    // The row of index in client coordinates.
+    // The row of index in client coordinates (also for items scrolled out
+    // of view).
     TRect ItemRect(int index) const;
-    int ClientWidth() const { return ClientRect().Width(); }
-    int ClientHeight() const { return ClientRect().Height(); }
+    // Columns shown side by side (0: one column and vertical scrolling);
+    // below 0 counts as 0.
+    int Columns() const noexcept { return m_columns; }
+    void SetColumns(int value);
+    // The client height is kept to whole rows (not with variable heights).
+    bool IntegralHeight() const noexcept { return m_integralHeight; }
+    void SetIntegralHeight(bool value);
+    // The input method settings; the list box takes no composed text on
+    // this platform, so they are kept only.
+    gui::TImeMode ImeMode() const noexcept { return m_imeMode; }
+    void SetImeMode(gui::TImeMode value) noexcept { m_imeMode = value; }
+    const std::string& ImeName() const noexcept { return m_imeName; }
+    void SetImeName(const std::string& value) { m_imeName = value; }
     // The horizontal extent the rows scroll over.
     std::uint16_t HorzExtent() const noexcept { return m_horzExtent; }
     int HorzScrollPos() const noexcept { return m_horzPos; }
@@ -198,7 +234,6 @@ public:
     TBorderStyle BorderStyle() const noexcept { return m_borderStyle; }
     void SetBorderStyle(TBorderStyle value);
 
-    TColor NormalColor() const noexcept { return m_normalColor; }
     bool IncrementalSearch() const noexcept { return m_incrementalSearch; }
     void SetIncrementalSearch(bool value) noexcept { m_incrementalSearch = value; }
     bool BeepOnInvalidKey() const noexcept { return m_beepOnInvalidKey; }
@@ -216,7 +251,6 @@ public:
     bool GroupFontChangedFlag() const noexcept { return m_groupFontChanged; }
     const std::string& GroupPrefix() const noexcept { return m_groupPrefix; }
     bool ShowGroups() const noexcept { return m_showGroups; }
-    bool MouseOver() const noexcept { return m_mouseOver; }
     // Whether the item hint window is on screen.
     bool ItemHintShowing() const;
 
@@ -228,6 +262,18 @@ public:
     std::function<void(QObject* sender)> OnMatch;
     // Exposed for forms; nothing here fires it.
     std::function<void(QObject* sender)> OnDeleteItems;
+    // The height of item index in lbOwnerDrawVariable (height comes in as
+    // ItemHeight; below 1 counts as 1). Asked when the item is added and
+    // when the window is made anew.
+    std::function<void(QObject* sender, int index, int& height)> OnMeasureItem;
+    // The virtual styles: the text of item index, asked only for the items
+    // painted, hinted or read.
+    std::function<void(QObject* sender, int index, std::string& data)> OnData;
+    // The object of item index (ItemObject).
+    std::function<void(QObject* sender, int index, std::any& dataObject)> OnDataObject;
+    // The item the incremental search selects for the text typed so far;
+    // -1 (or any index that is no item) for none.
+    std::function<int(QObject* sender, const std::string& findString)> OnDataFind;
 
     // A typed character (the platform's character message). Public so that
     // forms and tests can type without a keyboard.
@@ -256,8 +302,15 @@ protected:
     std::vector<int> WindowTabStopPixels() const;
     // Recreates the window (the style changed).
     void RecreateWnd();
-    // Item texts, through the items.
-    const std::string& ItemString(int index) const { return m_items.Values()[std::size_t(index)]; }
+    // The text of an item: the stored one, or OnData's in the virtual styles
+    // (asked once per item while a paint or hint is under way).
+    std::string ItemString(int index) const;
+    // The virtual styles' requests.
+    virtual std::string DoGetData(int index) const;
+    virtual std::any DoGetDataObject(int index) const;
+    virtual int DoFindData(const std::string& text) const;
+    // The height of item index in lbOwnerDrawVariable: fires OnMeasureItem.
+    virtual void MeasureItem(int index, int& height) const;
     // Shows (or hides) the hint of the item under (x, y).
     void ShowItemHint(int x, int y);
     void HideItemHint();
@@ -275,6 +328,11 @@ protected:
     void FocusEnter() override;
     void FocusExit() override;
     void EnabledChanged() override;
+
+    // The reading order and Ctl3D are window styles: the window is made
+    // anew.
+    void BiDiModeChanged() override { RecreateWnd(); }
+    void Ctl3DChanged() override { RecreateWnd(); }
 
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -309,10 +367,42 @@ private:
     void AfterUpdate();
     void BeforeReplace(int index);
     void AfterReplace(int index);
-    // Rows that fit wholly into the client area (at least 1).
+    // Rows that fit wholly into the client area from TopIndex (at least 1);
+    // in a multi-column view the rows of a column.
     int VisibleRows() const;
     int MaxTopIndex() const;
+    // The same for a client area of clientHeight (and clientWidth).
+    int MaxTopIndexFor(int clientWidth, int clientHeight) const;
     void UpdateScrollBars();
+    // The scroll bars and the client area for the current size.
+    void LayoutScrollBars();
+    // Shrinks the control to whole rows; true when it did.
+    bool ApplyIntegralHeight();
+    // Heights differ per item: lbOwnerDrawVariable without Columns.
+    bool VariableHeights() const noexcept {
+        return m_style == TListBoxStyle::lbOwnerDrawVariable && m_columns == 0;
+    }
+    bool MultiColumn() const noexcept { return m_columns > 0; }
+    int RowHeight(int index) const;
+    int ColumnWidth() const { return ColumnWidthFor(ClientWidth(), m_columns); }
+    // Items of one column for a client area of clientHeight.
+    int RowsPerColumn(int clientHeight) const;
+    // Whole columns in view (at least 1).
+    int ColumnsInView() const;
+    // Measures every item again (or forgets the heights).
+    void MeasureItems();
+    int MeasuredHeight(int index) const;
+    // The items shown, from TopIndex on, with their rows.
+    struct TShownItem {
+        int Index;
+        TRect Rect;
+    };
+    std::vector<TShownItem> ShownItems() const;
+    // The item a drag at p (client coordinates) reaches, clamped to the
+    // items; Count must be above 0.
+    int DragIndexAt(QPoint p) const;
+    // Keeps the texts OnData gives for the time of a paint or hint.
+    class TDataScope;
     // Selects the first item starting with text and remembers text; a
     // failed search beeps and keeps the old prefix.
     void SearchFor(const std::string& text, char key);
@@ -325,6 +415,8 @@ private:
     void ScrollIntoView(int index);
     void PlatformCharSearch(char key);
     bool OwnerDrawn() const noexcept { return m_style != TListBoxStyle::lbStandard; }
+    // The platform border: a sunken edge, or a flat line without Ctl3D.
+    int BorderThickness() const noexcept;
     void PaintStandardRow(TCanvas& canvas, int index, TRect rect);
     bool FocusRectShown() const;
 
@@ -335,8 +427,6 @@ private:
     // The selection Put keeps over its delete and insert.
     int m_replaceItemIndex = -1;
     bool m_replaceSelected = false;
-    bool m_colorGuard = false;
-    TColor m_normalColor = gui::clWindow;
     bool m_incrementalSearch = true;
     bool m_beepOnInvalidKey = true;
     std::uint16_t m_horzExtent = 0;
@@ -353,7 +443,6 @@ private:
     bool m_groupFontChanged = false;
     std::string m_groupPrefix = "//";
     bool m_showGroups = false;
-    bool m_mouseOver = false;
 
     TListBoxStyle m_style = TListBoxStyle::lbStandard;
     TBorderStyle m_borderStyle = TBorderStyle::bsSingle;
@@ -365,6 +454,17 @@ private:
     bool m_hideFocus = true; // no focus rectangle until the keyboard is used
     bool m_mouseSelecting = false;
     int m_pressIndex = -1;
+    int m_virtualCount = 0;
+    int m_columns = 0;
+    bool m_integralHeight = false;
+    bool m_sizing = false; // IntegralHeight is resizing the control
+    gui::TImeMode m_imeMode = gui::TImeMode::imDontCare;
+    std::string m_imeName;
+    std::vector<int> m_itemHeights; // per item, with VariableHeights only
+    // The last text OnData gave, while a data scope is open.
+    mutable int m_dataScopes = 0;
+    mutable int m_dataIndex = -1;
+    mutable std::string m_dataText;
     QScrollBar* m_vertBar = nullptr; // children, owned by Qt's parent tree
     QScrollBar* m_horzBar = nullptr;
 };

@@ -74,6 +74,8 @@ const std::string& TFcListBoxStrings::Strings(int index) const {
 }
 
 int TFcListBoxStrings::Add(const std::string& value) {
+    if (m_noData)
+        return -1;
     int index = Count();
     if (m_sorted) {
         const auto it = std::upper_bound(m_items.begin(), m_items.end(), value, TextLess);
@@ -85,6 +87,8 @@ int TFcListBoxStrings::Add(const std::string& value) {
 }
 
 void TFcListBoxStrings::Insert(int index, const std::string& value) {
+    if (m_noData)
+        return;
     if (index < 0 || index > Count())
         ThrowListIndexError(index);
     m_items.insert(m_items.begin() + index, value);
@@ -92,6 +96,8 @@ void TFcListBoxStrings::Insert(int index, const std::string& value) {
 }
 
 void TFcListBoxStrings::Delete(int index) {
+    if (m_noData)
+        return;
     if (index < 0 || index >= Count())
         ThrowListIndexError(index);
     m_items.erase(m_items.begin() + index);
@@ -104,6 +110,8 @@ void TFcListBoxStrings::Clear() {
 }
 
 void TFcListBoxStrings::Put(int index, const std::string& value) {
+    if (m_noData)
+        return;
     if (index < 0 || index >= Count())
         ThrowListIndexError(index);
     m_observer.ItemReplacing(index);

@@ -56,7 +56,8 @@ public:
     const std::string& operator[](int index) const { return Strings(index); }
     // Replaces an item, keeping the selection.
     void Put(int index, const std::string& value);
-    // Adds at the end (at its sorted place in a sorted list); returns the index.
+    // Adds at the end (at its sorted place in a sorted list); returns the
+    // index (-1 with NoData).
     int Add(const std::string& value);
     // Throws gui::EListError for an index outside 0..Count.
     void Insert(int index, const std::string& value);
@@ -83,6 +84,11 @@ public:
     // then.
     void LoadFromFile(const std::string& path);
 
+    // A list box of a virtual style keeps no items: Add returns -1, and
+    // Insert, Put and Delete do nothing. Clear is still told.
+    bool NoData() const noexcept { return m_noData; }
+    void SetNoData(bool value) noexcept { m_noData = value; }
+
     bool Sorted() const noexcept { return m_sorted; }
     // Turning sorting on orders the items at once (stable, without regard to
     // case); nothing is notified, the list box starts its selection anew.
@@ -93,6 +99,7 @@ private:
     std::vector<std::string> m_items;
     int m_updateCount = 0;
     bool m_sorted = false;
+    bool m_noData = false;
 };
 
 } // namespace vdx

@@ -138,14 +138,14 @@ void TFcCustomTabbedListBox::SetTabStopsMode(TFcTabStopsMode mode) {
         CalcAutomaticTabStops();
 }
 
-const std::string& TFcCustomTabbedListBox::RowText(int row) const {
+std::string TFcCustomTabbedListBox::RowText(int row) const {
     if (row < 0 || row >= Count())
         throw gui::EListError("Row parameter out of range");
-    return Items()[row];
+    return ItemString(row);
 }
 
 std::string TFcCustomTabbedListBox::GetCell(int column, int row) const {
-    const std::string& text = RowText(row);
+    const std::string text = RowText(row);
     const TCellSpan cell = CellSpan(text, column);
     return text.substr(cell.Start, cell.Length);
 }
@@ -158,6 +158,8 @@ void TFcCustomTabbedListBox::SetCell(int column, int row, const std::string& val
 }
 
 void TFcCustomTabbedListBox::CalcAutomaticTabStops() {
+    // Only stored items are measured (a virtual list has none), so a
+    // virtual list is never read through.
     if (IsLoading() || m_destroying)
         return;
     m_tabStops.Clear();
@@ -234,6 +236,21 @@ std::vector<int> TFcCustomTabbedListBox::PainterTabStops() const {
     return px;
 }
 
+void TFcCustomTabbedListBox::TabbedRowOut(TCanvas& canvas, const TRect& rect, int yOffset,
+                                          const std::string& text) {
+    // Right to left the row starts at the right edge and its columns run
+    // leftwards, their stops counted from the client's right edge (the
+    // mirror of the left edge the stops count from otherwise).
+    if (UseRightToLeftAlignment()) {
+        canvas.TextAlign = gui::TA_RIGHT | gui::TA_RTLREADING;
+        canvas.TabbedTextOut(rect.Right - 2, rect.Top + yOffset, text, PainterTabStops(),
+                             ClientWidth());
+        canvas.TextAlign = gui::TA_LEFT;
+        return;
+    }
+    canvas.TabbedTextOut(rect.Left + 2, rect.Top + yOffset, text, PainterTabStops(), 0);
+}
+
 void TFcCustomTabbedListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect rect,
                                              TOwnerDrawState) {
     canvas.FillRect(rect);
@@ -241,8 +258,7 @@ void TFcCustomTabbedListBox::DefaultDrawItem(TCanvas& canvas, int index, TRect r
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
     if (index >= 0 && index < Count())
-        canvas.TabbedTextOut(rect.Left + 2, rect.Top + yOffset, Items()[index], PainterTabStops(),
-                             0);
+        TabbedRowOut(canvas, rect, yOffset, ItemString(index));
     canvas.PopClip();
 }
 
@@ -253,8 +269,7 @@ void TFcCustomTabbedListBox::DrawGroupItem(TCanvas& canvas, int index, TRect rec
     canvas.Brush.SetStyle(TBrushStyle::bsClear);
     canvas.PushClip();
     canvas.IntersectClipRect(rect);
-    canvas.TabbedTextOut(rect.Left + 2, rect.Top + yOffset, GetItemText(index), PainterTabStops(),
-                         0);
+    TabbedRowOut(canvas, rect, yOffset, GetItemText(index));
     canvas.PopClip();
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
 }

@@ -113,9 +113,12 @@ private:
     // The first (at most 1000) stops times factor.
     std::vector<int> ScaledTabStops(int factor) const;
     // The text of row; throws gui::EListError "Row parameter out of range".
-    const std::string& RowText(int row) const;
+    std::string RowText(int row) const;
     // The stops in pixels for the owner-drawn painters.
     std::vector<int> PainterTabStops() const;
+    // One owner-drawn row or header text at the stops, from the side the
+    // rows read from.
+    void TabbedRowOut(TCanvas& canvas, const TRect& rect, int yOffset, const std::string& text);
     bool AutomaticAllowed() const;
 
     TFcTabStopList m_tabStops;

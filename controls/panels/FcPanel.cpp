@@ -2,9 +2,11 @@
 
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcDisplayFacts.h"
+#include "controls/panels/FcPanelDockManager.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -51,9 +53,15 @@ TFcCustomPanel::TFcCustomPanel(QWidget* parent)
     SetColor(gui::clBtnFace);
     SetAlignment(TAlignment::taCenter);
     Realign();
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+        m_focusConnection = QObject::connect(
+            app, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { gui::Guard([&] { FollowFocus(now); }); });
 }
 
-TFcCustomPanel::~TFcCustomPanel() = default;
+TFcCustomPanel::~TFcCustomPanel() {
+    QObject::disconnect(m_focusConnection);
+}
 
 TPoint TFcCustomPanel::GetCursorClientPos() const {
     const QPoint p = mapFromGlobal(QCursor::pos());
@@ -70,7 +78,9 @@ TPoint TFcCustomPanel::GetMarginSize() const {
 
 TRect TFcCustomPanel::GetClientRect() const {
     TRect r = GetPanelRect();
-    AdjustRectForBorders(r, false);
+    // A dock site leaves the borders to AdjustClientRect.
+    if (!m_dockSite)
+        AdjustRectForBorders(r, false);
     return r;
 }
 
@@ -79,6 +89,8 @@ TRect TFcCustomPanel::AdjustClientRect(TRect r) const {
     r.Top += m_padding.top() + BorderWidth();
     r.Right -= m_padding.right() + BorderWidth();
     r.Bottom -= m_padding.bottom() + BorderWidth();
+    if (m_dockSite)
+        AdjustRectForBorders(r, false);
     return r;
 }
 
@@ -86,7 +98,8 @@ void TFcCustomPanel::Realign() {
     // The margins do not depend on the size: measure them on a large panel.
     constexpr int kProbe = 100000;
     TRect r = gui::Rect(0, 0, kProbe, kProbe);
-    AdjustRectForBorders(r, false);
+    if (!m_dockSite)
+        AdjustRectForBorders(r, false);
     r = AdjustClientRect(r);
     SetFrameMargins(QMargins(std::max(0, r.Left), std::max(0, r.Top), std::max(0, kProbe - r.Right),
                              std::max(0, kProbe - r.Bottom)));
@@ -158,6 +171,8 @@ void TFcCustomPanel::DrawCaptionText(TCanvas& canvas, TRect r) {
         flags |= gui::DT_CENTER;
         break;
     }
+    // Right to left as the class library's panel draws its caption.
+    flags = DrawTextBiDiModeFlags(flags);
     TRect measured = r;
     const int h = DrawTextOnCanvas(canvas, Caption(), measured, flags | gui::DT_CALCRECT);
     r = PlaceCaptionRect(r, h, m_alignmentVertical);
@@ -201,11 +216,25 @@ void TFcCustomPanel::DrawGrid(TCanvas& canvas, const TRect& r) {
 }
 
 void TFcCustomPanel::SetBounds(int left, int top, int w, int h) {
+    // The kept edge follows the size the limits allow, not the one asked.
+    if (!CheckNewSize(w, h))
+        return;
     if (m_align == TAlign::alBottom && h != height())
         top -= h - height();
     if (m_align == TAlign::alRight && w != width())
         left -= w - width();
-    setGeometry(left, top, w, h);
+    ApplyBounds(left, top, w, h);
+}
+
+void TFcCustomPanel::FollowFocus(QWidget* now) {
+    const bool within = now && (now == this || isAncestorOf(now));
+    if (within == m_focusWithin)
+        return;
+    m_focusWithin = within;
+    if (within)
+        TFcBorderedControl::FocusEnter();
+    else
+        TFcBorderedControl::FocusExit();
 }
 
 void TFcCustomPanel::Loaded() {
@@ -284,6 +313,8 @@ void TFcCustomPanel::paintEvent(QPaintEvent*) {
         TCanvas canvas(*this);
         EraseBackground(canvas);
         Paint(canvas);
+        if (m_dockManager)
+            m_dockManager->PaintSite(canvas);
     });
 }
 
@@ -300,8 +331,6 @@ void TFcCustomPanel::resizeEvent(QResizeEvent* event) {
                      inner, GetMarginSize(), {o.width(), o.height()}, {width(), height()}))
                 update(gui::ToQRect(strip));
         }
-        if (OnResize)
-            OnResize(this);
     });
 }
 
@@ -423,6 +452,70 @@ void TFcCustomPanel::SetTransparent(bool value) {
     for (QObject* o : children())
         if (auto* w = qobject_cast<QWidget*>(o))
             w->update();
+}
+
+// Docking.
+
+void TFcCustomPanel::SetAlign(TAlign value) {
+    if (!StoreChanged(m_align, value))
+        return;
+    if (m_dockManager)
+        m_dockManager->ResetBounds();
+}
+
+void TFcCustomPanel::SetDockSite(bool value) {
+    if (!StoreChanged(m_dockSite, value))
+        return;
+    gui::RegisterDockSite(*this, value);
+    if (value)
+        CreateDockManager();
+    else
+        m_dockManager.reset();
+}
+
+void TFcCustomPanel::SetUseDockManager(bool value) {
+    if (!StoreChanged(m_useDockManager, value))
+        return;
+    if (value)
+        CreateDockManager();
+    else
+        m_dockManager.reset();
+    update();
+}
+
+void TFcCustomPanel::SetShowDockClientCaptions(bool value) {
+    if (!StoreChanged(m_showDockClientCaptions, value))
+        return;
+    update();
+}
+
+gui::TDockTree* TFcCustomPanel::CreateDockManager() {
+    // Qt paints every widget double-buffered: DoubleBuffered has nothing to do.
+    if (!m_dockManager && m_dockSite && m_useDockManager)
+        m_dockManager = std::make_unique<TFcPanelDockManager>(*this);
+    return m_dockManager.get();
+}
+
+void TFcCustomPanel::DoGetSiteInfo(QWidget& client, TRect& influenceRect, TPoint mousePos,
+                                   bool& canDock) {
+    if (OnGetSiteInfo)
+        gui::Guard([&] { OnGetSiteInfo(this, &client, influenceRect, mousePos, canDock); });
+}
+
+void TFcCustomPanel::DoDockOver(gui::TDragDockObject& source, int x, int y, TDragState state,
+                                bool& accept) {
+    if (OnDockOver)
+        gui::Guard([&] { OnDockOver(this, source, x, y, state, accept); });
+}
+
+void TFcCustomPanel::DoDockDrop(gui::TDragDockObject& source, int x, int y) {
+    if (OnDockDrop)
+        gui::Guard([&] { OnDockDrop(this, source, x, y); });
+}
+
+void TFcCustomPanel::DoUnDock(QWidget& client, QWidget* newTarget, bool& allow) {
+    if (OnUnDock)
+        gui::Guard([&] { OnUnDock(this, &client, newTarget, allow); });
 }
 
 } // namespace vdx

@@ -14,12 +14,14 @@
 #include "controls/base/FcBorderedControl.h"
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcGrafx.h"
+#include "platform/gui/dock_tree.h"
 
 #include <QMargins>
 #include <QPointer>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,7 +40,20 @@ TRect PlaceCaptionRect(TRect rect, int textHeight, TAlignmentVertical alignment)
 std::vector<TRect> ResizeRepaintStrips(TRect inner, TPoint margin, gui::TSize oldSize,
                                        gui::TSize newSize);
 
-class TFcCustomPanel : public TFcBorderedControl {
+// The events of a dock site. Positions are in the site's client
+// coordinates, except the influence rectangle and the mouse position of
+// OnGetSiteInfo, which are on the screen; newTarget of OnUnDock is null for
+// a client that is to float.
+using TDockDropEvent =
+    std::function<void(QObject* sender, gui::TDragDockObject& source, int x, int y)>;
+using TDockOverEvent = std::function<void(QObject* sender, gui::TDragDockObject& source, int x,
+                                          int y, TDragState state, bool& accept)>;
+using TGetSiteInfoEvent = std::function<void(QObject* sender, QWidget* dockClient,
+                                             TRect& influenceRect, TPoint mousePos, bool& canDock)>;
+using TUnDockEvent =
+    std::function<void(QObject* sender, QWidget* client, QWidget* newTarget, bool& allow)>;
+
+class TFcCustomPanel : public TFcBorderedControl, public gui::TDockSite {
     Q_OBJECT
 
 public:
@@ -66,8 +81,8 @@ public:
     TRect AdjustClientRect(TRect rect) const;
 
     // Moves and sizes the panel; alBottom keeps the bottom edge and alRight
-    // the right edge where they were.
-    void SetBounds(int left, int top, int width, int height);
+    // the right edge where they were (at the size the limits allow).
+    void SetBounds(int left, int top, int width, int height) override;
 
     void Loaded() override;
 
@@ -116,13 +131,52 @@ public:
     QMargins Padding() const noexcept { return m_padding; }
     void SetPadding(const QMargins& value);
     TAlign Align() const noexcept { return m_align; }
-    void SetAlign(TAlign value) noexcept { m_align = value; }
+    // A dock site lays its clients out anew (the grabbers change sides).
+    void SetAlign(TAlign value);
 
     // Called at the end of painting, with the canvas painted on.
     std::function<void(QObject* sender, TCanvas& canvas)> OnPaint;
-    std::function<void(QObject* sender)> OnResize;
+
+    // ---- the panel's remaining published members ---------------------
+
+    // The class library keeps the tool bars of an in-place OLE server off a
+    // locked panel; there are none here, so it is kept for forms only.
+    bool Locked() const noexcept { return m_locked; }
+    void SetLocked(bool value) noexcept { m_locked = value; }
+
+    // ---- Docking: the panel as a dock site ----
+    // A dock site takes controls whose DragKind is dkDock; with
+    // UseDockManager its dock manager lays them out with grabbers.
+    bool DockSite() const noexcept { return m_dockSite; }
+    void SetDockSite(bool value);
+    bool UseDockManager() const noexcept { return m_useDockManager; }
+    void SetUseDockManager(bool value);
+    // The grabbers show the clients' captions (else the class library's).
+    bool ShowDockClientCaptions() const noexcept { return m_showDockClientCaptions; }
+    void SetShowDockClientCaptions(bool value);
+    // Null unless DockSite and UseDockManager.
+    gui::TDockTree* DockManager() override { return m_dockManager.get(); }
+
+    TDockDropEvent OnDockDrop;
+    // Accept starts True.
+    TDockOverEvent OnDockOver;
+    TGetSiteInfoEvent OnGetSiteInfo;
+    // Allow starts True.
+    TUnDockEvent OnUnDock;
 
 protected:
+    // Creates the panel's dock manager when it has none and is a dock site
+    // that uses one; returns the manager it has then (or null).
+    virtual gui::TDockTree* CreateDockManager();
+    QWidget& SiteWidget() override { return *this; }
+    TAlign DockSiteAlign() const override { return m_align; }
+    void DoGetSiteInfo(QWidget& client, TRect& influenceRect, TPoint mousePos,
+                       bool& canDock) override;
+    void DoDockOver(gui::TDragDockObject& source, int x, int y, TDragState state,
+                    bool& accept) override;
+    void DoDockDrop(gui::TDragDockObject& source, int x, int y) override;
+    void DoUnDock(QWidget& client, QWidget* newTarget, bool& allow) override;
+
     // The whole picture: frame, fill, grid, caption, then OnPaint.
     virtual void Paint(TCanvas& canvas);
     // Moves the children after a change of the client rectangle.
@@ -133,6 +187,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void EnabledChanged() override;
+    // A container: OnEnter and OnExit follow the focus into and out of the
+    // panel and its children (see FollowFocus), not the panel's own focus.
+    void FocusEnter() override {}
+    void FocusExit() override {}
 
 private:
     // The background erase before Paint: the parent's picture under a
@@ -163,6 +221,20 @@ private:
     // The enabled state of each direct child when the panel was disabled.
     std::vector<std::pair<QPointer<QWidget>, bool>> m_enabledStates;
     bool m_ownEnabled = true; // the panel's own state, apart from its ancestors'
+
+    // Docking.
+    bool m_dockSite = false;
+    bool m_useDockManager = true;
+    bool m_showDockClientCaptions = true;
+    std::unique_ptr<gui::TDockTree> m_dockManager;
+
+    // OnEnter or OnExit when the focus moved into or out of the panel.
+    void FollowFocus(QWidget* now);
+    bool m_locked = false;
+    bool m_focusWithin = false; // the focus is on the panel or a child
+    // Ended by the destructor: deleting the children moves the focus, and
+    // the panel must not hear of it half destroyed.
+    QMetaObject::Connection m_focusConnection;
 };
 
 // The panel as forms place it.

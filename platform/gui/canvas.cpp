@@ -267,6 +267,30 @@ void TCanvas::FillRect(const TRect& r) {
     Painter().fillRect(ToQRect(r), ToQColor(Brush.Color()));
 }
 
+void TCanvas::DrawFocusRect(const TRect& r) {
+    if (r.IsEmpty())
+        return;
+    QPainter& p = Painter();
+    p.save();
+    p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    const QColor white(255, 255, 255);
+    auto dot = [&](int x, int y) {
+        if (((x + y) & 1) == 0)
+            p.fillRect(QRect(x, y, 1, 1), white);
+    };
+    for (int x = r.Left; x < r.Right; ++x) {
+        dot(x, r.Top);
+        if (r.Bottom - 1 > r.Top)
+            dot(x, r.Bottom - 1);
+    }
+    for (int y = r.Top + 1; y < r.Bottom - 1; ++y) {
+        dot(r.Left, y);
+        if (r.Right - 1 > r.Left)
+            dot(r.Right - 1, y);
+    }
+    p.restore();
+}
+
 void TCanvas::FrameRect(const TRect& r) {
     if (Brush.Style() == TBrushStyle::bsClear || r.IsEmpty())
         return;
@@ -308,15 +332,21 @@ TTextMeasurer TCanvas::Measurer() const {
 }
 
 int TCanvas::PaintText(int x, int y, std::string_view text, int underline,
-                       const std::vector<int>* tabStops, int tabOrigin) {
+                       const std::vector<int>* tabStops, int tabOrigin, unsigned align) {
     QPainter& p = Painter();
     const QFont f = ToQFont(Font);
     const QFontMetrics fm(f);
     const int height = fm.ascent() + fm.descent();
     const TTextMeasurer m = Measurer();
-    // The runs between tabs and where each starts.
+    const unsigned horizontal = align & TA_CENTER;
+    // With TA_RIGHT the line runs leftwards from x and its tab stops count
+    // leftwards from tabOrigin: the mirror image of a left-aligned line.
+    const bool mirrored = horizontal == TA_RIGHT;
+    // The runs between tabs as (distance from tabOrigin along the line,
+    // text), and where the line ends.
     std::vector<std::pair<int, std::string_view>> runs;
-    int end = x;
+    const int begin = mirrored ? tabOrigin - x : x - tabOrigin;
+    int end = begin;
     if (tabStops) {
         std::size_t start = 0;
         while (true) {
@@ -328,32 +358,45 @@ int TCanvas::PaintText(int x, int y, std::string_view text, int underline,
                 end += m.Width(run);
             if (tab == std::string_view::npos)
                 break;
-            end = tabOrigin + NextTabStop(end - tabOrigin, *tabStops, m.AveCharWidth);
+            end = NextTabStop(end, *tabStops, m.AveCharWidth);
             start = tab + 1;
         }
     } else {
-        runs.emplace_back(x, text);
+        runs.emplace_back(begin, text);
         if (!text.empty())
             end += m.Width(text);
     }
-    const int width = end - x;
+    const int width = end - begin;
+    int left = mirrored ? x - width : x;
+    if (horizontal == TA_CENTER)
+        left = x - width / 2;
+    // Where a run that starts at distance d along the line and is w wide
+    // stands on the surface.
+    const auto runLeft = [&](int d, int w) {
+        return mirrored ? tabOrigin - d - w : left + (d - begin);
+    };
     p.save();
     if (Font.Escapement != 0) {
         p.translate(x, y);
         p.rotate(-Font.Escapement / 10.0);
         p.translate(-x, -y);
     }
+    // The text's top, in the text's own direction.
+    const int top = (TextAlign & TA_BASELINE) == TA_BASELINE ? y - fm.ascent() : y;
     if (Brush.Style() == TBrushStyle::bsSolid && width > 0)
-        p.fillRect(QRect(x, y, width, height), ToQColor(Brush.Color()));
+        p.fillRect(QRect(left, top, width, height), ToQColor(Brush.Color()));
     p.setFont(f);
     p.setPen(ToQColor(Font.Color));
-    for (const auto& [rx, run] : runs)
+    // Right-to-left reading orders the characters of each run from the
+    // right; the run keeps its place.
+    p.setLayoutDirection((align & TA_RTLREADING) ? Qt::RightToLeft : Qt::LeftToRight);
+    for (const auto& [d, run] : runs)
         if (!run.empty())
-            p.drawText(QPoint(rx, y + fm.ascent()), AnsiToQString(run));
+            p.drawText(QPoint(runLeft(d, m.Width(run)), top + fm.ascent()), AnsiToQString(run));
     if (underline >= 0 && std::size_t(underline) < text.size()) {
-        const int ux = x + (underline > 0 ? m.Width(text.substr(0, std::size_t(underline))) : 0);
+        const int ux = left + (underline > 0 ? m.Width(text.substr(0, std::size_t(underline))) : 0);
         const int uw = m.Width(text.substr(std::size_t(underline), 1));
-        p.fillRect(QRect(ux, y + fm.ascent() + 1, uw, std::max(1, fm.lineWidth())),
+        p.fillRect(QRect(ux, top + fm.ascent() + 1, uw, std::max(1, fm.lineWidth())),
                    ToQColor(Font.Color));
     }
     p.restore();
@@ -361,7 +404,7 @@ int TCanvas::PaintText(int x, int y, std::string_view text, int underline,
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
-    const int w = PaintText(x, y, text, -1, nullptr, 0);
+    const int w = PaintText(x, y, text, -1, nullptr, 0, TextAlign);
     PenPos = {x + w, y};
 }
 
@@ -370,7 +413,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, std::string_view text) {
     IntersectClipRect(r);
     if (Brush.Style() == TBrushStyle::bsSolid)
         FillRect(r);
-    PaintText(x, y, text, -1, nullptr, 0);
+    PaintText(x, y, text, -1, nullptr, 0, TextAlign);
     PopClip();
 }
 
@@ -403,7 +446,8 @@ int TCanvas::DrawText(std::string_view text, TRect& r, unsigned flags) {
     const bool tabs = (flags & DT_EXPANDTABS) != 0;
     for (const TTextLine& line : layout.Lines)
         PaintText(line.X, line.Y, line.Text, (flags & DT_PREFIXONLY) ? -1 : line.Underline,
-                  tabs ? &layout.TabStops : nullptr, line.X);
+                  tabs ? &layout.TabStops : nullptr, line.X,
+                  (own & DT_RTLREADING) ? TA_RTLREADING : TA_LEFT);
     if (clip)
         PopClip();
     return layout.Result;
@@ -411,7 +455,7 @@ int TCanvas::DrawText(std::string_view text, TRect& r, unsigned flags) {
 
 TSize TCanvas::TabbedTextOut(int x, int y, std::string_view text, const std::vector<int>& tabStops,
                              int tabOrigin) {
-    const int w = PaintText(x, y, text, -1, &tabStops, tabOrigin);
+    const int w = PaintText(x, y, text, -1, &tabStops, tabOrigin, TextAlign);
     return {w, GetTextMetrics(Font).tmHeight};
 }
 

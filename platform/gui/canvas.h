@@ -43,6 +43,13 @@ struct TPen {
 
 enum class TBrushStyle : std::uint8_t { bsSolid, bsClear };
 
+// Text alignment (SetTextAlign) of TextOut, TextRect and TabbedTextOut:
+// where x stands on the line, and the reading order.
+inline constexpr unsigned TA_LEFT = 0;
+inline constexpr unsigned TA_RIGHT = 2;  // the line ends at x
+inline constexpr unsigned TA_CENTER = 6; // the line's middle is at x
+inline constexpr unsigned TA_RTLREADING = 256;
+
 // As in the class library, giving a clear brush a colour makes it solid
 // again, so code that sets a colour and fills always gets its fill.
 class TBrush {
@@ -61,6 +68,11 @@ private:
     TBrushStyle m_style = TBrushStyle::bsSolid;
 };
 
+// Text alignment: the point given to TextOut and TextRect is the top-left of
+// the text, or a point on its baseline.
+inline constexpr unsigned TA_TOP = 0;
+inline constexpr unsigned TA_BASELINE = 24;
+
 class TCanvas {
 public:
     // Paints on device (a QImage, or a widget inside its paintEvent); the
@@ -77,6 +89,11 @@ public:
     TBrush Brush;
     TFont Font;
     TPoint PenPos;
+    // TA_LEFT, TA_RIGHT or TA_CENTER, TA_TOP or TA_BASELINE, plus
+    // TA_RTLREADING. A right-aligned
+    // line with tabs is the mirror image of a left-aligned one: its tab
+    // stops count leftwards from the tab origin.
+    unsigned TextAlign = TA_LEFT;
 
     void MoveTo(int x, int y) noexcept { PenPos = {x, y}; }
     // A line from PenPos to (x, y) without the end pixel; PenPos moves there.
@@ -94,6 +111,9 @@ public:
     void FillRect(const TRect& r);
     // A one-pixel frame in the brush colour on the edge pixels of r.
     void FrameRect(const TRect& r);
+    // The platform's focus rectangle: every other pixel of r's edges
+    // inverted, so drawing it twice takes it away.
+    void DrawFocusRect(const TRect& r);
     // clNone when the surface cannot be read (a widget) or (x, y) is outside.
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor c);
@@ -107,7 +127,8 @@ public:
     TSize TextExtent(std::string_view text) const;
     // DrawText: returns the text height (with DT_VCENTER or DT_BOTTOM the
     // offset from r.Top to the bottom of the text); DT_CALCRECT only measures
-    // and stores the measured rectangle in r.
+    // and stores the measured rectangle in r. DT_RTLREADING reads each line
+    // from the right; its place is set by the alignment flags alone.
     int DrawText(std::string_view text, TRect& r, unsigned flags);
     // Text with tabs advancing to tabStops (pixels from tabOrigin; see
     // NextTabStop); returns the painted extent.
@@ -143,10 +164,10 @@ private:
     void FillSpan(int x0, int x1, int y, const QColor& c);
     void PlotLine(int x0, int y0, int x1, int y1);
     void ApplyPenMode();
-    // Paints one line of text at (x, y) (top-left); tabStops null: no tab
-    // expansion. Returns the advance.
+    // Paints one line of text at (x, y) (top, placed on x as align says);
+    // tabStops null: no tab expansion. Returns the advance.
     int PaintText(int x, int y, std::string_view text, int underline,
-                  const std::vector<int>* tabStops, int tabOrigin);
+                  const std::vector<int>* tabStops, int tabOrigin, unsigned align);
     QRect DeviceRectLogical();
 
     QPaintDevice* m_device = nullptr;

@@ -36,6 +36,8 @@ public:
     void SetFrameMargins(const QMargins& margins);
     // The client area in client coordinates: (0, 0, ClientWidth, ClientHeight).
     TRect ClientRect() const;
+    int ClientWidth() const { return ClientRect().Width(); }
+    int ClientHeight() const { return ClientRect().Height(); }
     // The client area in widget coordinates.
     TRect ClientBounds() const;
     // Repaints the frame margin (nothing while hidden or fully covered).

@@ -10,6 +10,13 @@ constexpr bool ThemesEnabled() noexcept {
     return false;
 }
 
+// Whether the system lays out right-to-left text (the platform's Middle
+// East support). Qt does so everywhere, so the right-to-left members of the
+// controls always take effect.
+constexpr bool MiddleEastEnabled() noexcept {
+    return true;
+}
+
 struct TPlatformVersion {
     bool NT = true;
     int Major = 6;

@@ -30,6 +30,17 @@ inline std::string AsciiUpper(std::string_view text) {
     return result;
 }
 
+// 0 to 15 for a hexadecimal digit of either case, else -1.
+constexpr int HexDigitValue(char c) noexcept {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) noexcept {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return AsciiLower(x) == AsciiLower(y);

@@ -46,17 +46,17 @@ std::string Destination(const std::string& path) {
 
 } // namespace
 
-void WriteFileAtomically(const std::string& givenPath, std::string_view data) {
-    const std::string path = Destination(givenPath);
-    std::string folder = ExtractFilePath(path);
-    std::string tmpl = folder + "." + ExtractFileName(path) + ".XXXXXX";
+StagedFile::StagedFile(const std::string& givenPath, std::string_view data)
+    : m_path(givenPath), m_destination(Destination(givenPath)) {
+    std::string tmpl =
+        ExtractFilePath(m_destination) + "." + ExtractFileName(m_destination) + ".XXXXXX";
     const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
     if (fd < 0)
-        Fail(givenPath, errno);
+        Fail(m_path, errno);
 
     mode_t mode = 0644;
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
+    if (::stat(m_destination.c_str(), &st) == 0) {
         mode = st.st_mode & 07777;
         // The other program may reach the file through its group only: keep
         // owner and group where we may (the group when we belong to it, both
@@ -70,20 +70,34 @@ void WriteFileAtomically(const std::string& givenPath, std::string_view data) {
     const int error = errno;
     if (::close(fd) != 0 || !ok) {
         ::unlink(tmpl.c_str());
-        Fail(givenPath, ok ? errno : error);
+        Fail(m_path, ok ? errno : error);
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
-        const int renameError = errno;
-        ::unlink(tmpl.c_str());
-        Fail(givenPath, renameError);
-    }
+    m_temporary = std::move(tmpl);
+}
+
+StagedFile::~StagedFile() {
+    if (!m_temporary.empty())
+        ::unlink(m_temporary.c_str());
+}
+
+void StagedFile::Commit() {
+    if (m_temporary.empty())
+        return;
+    if (::rename(m_temporary.c_str(), m_destination.c_str()) != 0)
+        Fail(m_path, errno); // the destructor removes the temporary file
+    m_temporary.clear();
     // Make the rename itself durable.
+    const std::string folder = ExtractFilePath(m_destination);
     const int dirFd =
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view data) {
+    StagedFile(path, data).Commit();
 }
 
 } // namespace vdx::os

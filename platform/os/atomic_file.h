@@ -15,4 +15,23 @@ namespace vdx::os {
 // unchanged and no temporary file is left.
 void WriteFileAtomically(const std::string& path, std::string_view data);
 
+// The same in two steps, for files that must change together: the
+// constructor writes and flushes the temporary file (throws as above), Commit
+// renames it over the file (throws; the file is then unchanged). A staged
+// file never committed is removed.
+class StagedFile {
+public:
+    StagedFile(const std::string& path, std::string_view data);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    void Commit();
+
+private:
+    std::string m_path;        // as given, for messages
+    std::string m_destination; // the file a link names, else m_path
+    std::string m_temporary;   // empty once committed
+};
+
 } // namespace vdx::os

@@ -1,14 +1,17 @@
 #include "platform/os/registry_store.h"
 
+#include "platform/os/ascii.h"
 #include "platform/os/atomic_file.h"
 #include "platform/os/file_error.h"
 #include "platform/os/paths.h"
+#include "platform/os/read_file.h"
 #include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -20,6 +23,8 @@ namespace vdx::os::detail {
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
+// Far more than any number of settings.
+constexpr std::size_t kMaxRegistryFileBytes = 64u << 20;
 
 std::string HomeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home == '/')
@@ -31,34 +36,6 @@ std::string HomeFolder() {
         found->pw_dir != nullptr)
         return found->pw_dir;
     return "/";
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-bool ReadWholeFile(const std::string& fileName, std::string& text) {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    char buffer[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            text.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0 || errno != EINTR) {
-            const int error = errno;
-            ::close(fd);
-            errno = error;
-            return n == 0;
-        }
-    }
 }
 
 bool IsControl(unsigned char c) {
@@ -92,7 +69,7 @@ bool UnescapeKeyPath(std::string_view text, std::string& out) {
         }
         if (i + 2 >= text.size())
             return false;
-        const int hi = HexDigit(text[i + 1]), lo = HexDigit(text[i + 2]);
+        const int hi = HexDigitValue(text[i + 1]), lo = HexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0)
             return false;
         out += static_cast<char>(hi * 16 + lo);
@@ -138,7 +115,7 @@ bool ReadQuoted(std::string_view text, std::size_t& pos, std::string& out) {
         if (text[pos] == '\\' || text[pos] == '"') {
             out += text[pos];
         } else if (text[pos] == 'x' && pos + 2 < text.size()) {
-            const int hi = HexDigit(text[pos + 1]), lo = HexDigit(text[pos + 2]);
+            const int hi = HexDigitValue(text[pos + 1]), lo = HexDigitValue(text[pos + 2]);
             if (hi < 0 || lo < 0)
                 return false;
             out += static_cast<char>(hi * 16 + lo);
@@ -165,7 +142,7 @@ bool ParseData(std::string_view text, RegValue& value) {
             return false;
         std::uint32_t n = 0;
         for (const char c : text) {
-            const int d = HexDigit(c);
+            const int d = HexDigitValue(c);
             if (d < 0)
                 return false;
             n = n * 16 + static_cast<std::uint32_t>(d);
@@ -177,9 +154,10 @@ bool ParseData(std::string_view text, RegValue& value) {
         text.remove_prefix(4);
         std::vector<std::uint8_t> bytes;
         while (!text.empty()) {
-            if (text.size() < 2 || HexDigit(text[0]) < 0 || HexDigit(text[1]) < 0)
+            if (text.size() < 2 || HexDigitValue(text[0]) < 0 || HexDigitValue(text[1]) < 0)
                 return false;
-            bytes.push_back(static_cast<std::uint8_t>(HexDigit(text[0]) * 16 + HexDigit(text[1])));
+            bytes.push_back(
+                static_cast<std::uint8_t>(HexDigitValue(text[0]) * 16 + HexDigitValue(text[1])));
             text.remove_prefix(2);
             if (!text.empty()) {
                 if (text.front() != ',' || text.size() == 1)
@@ -369,14 +347,16 @@ RegistryStore RegistryStore::Parse(std::string_view text, const std::string& fil
 }
 
 RegistryStore RegistryStore::Load(const std::string& fileName) {
-    std::string text;
-    if (!ReadWholeFile(fileName, text)) {
-        if (errno == ENOENT)
-            return RegistryStore();
+    std::optional<std::string> text;
+    try {
+        text = ReadFileBytes(fileName, kMaxRegistryFileBytes);
+    } catch (const FileError& e) {
         throw ERegistryException("Cannot read the registry file \"" + fileName + "\". " +
-                                 SysErrorMessage(errno));
+                                 SysErrorMessage(e.Error()));
     }
-    return Parse(text, fileName);
+    if (!text)
+        return RegistryStore();
+    return Parse(*text, fileName);
 }
 
 std::string RegistryStore::Serialize() const {

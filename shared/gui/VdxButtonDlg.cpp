@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kClientWidth = 388;
 constexpr int kClientHeight = 246;
-constexpr int kPanelHeight = 40;
 constexpr int kButtonWidth = 72;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonTop = 8;
@@ -63,7 +62,7 @@ TVdButtonDlg::TVdButtonDlg(QWidget* owner)
     BtnOK->setObjectName(QStringLiteral("BtnOK"));
     BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
     BtnHelp->setObjectName(QStringLiteral("BtnHelp"));
-    PnlButton->setGeometry(0, kClientHeight - kPanelHeight, kClientWidth, kPanelHeight);
+    PnlButton->setGeometry(0, kClientHeight - m_panelHeight, kClientWidth, m_panelHeight);
     m_panelWidth = kClientWidth;
     // A dialog border: the user cannot resize it; a derived dialog sets its
     // own fixed size.
@@ -77,6 +76,11 @@ TVdButtonDlg::TVdButtonDlg(QWidget* owner)
     connect(BtnCancel, &QPushButton::clicked, this,
             [this] { gui::SetFormModalResult(*this, gui::mrCancel); });
     FormCreate();
+}
+
+void TVdButtonDlg::SetPanelHeight(int value) {
+    m_panelHeight = std::max(0, value);
+    AlignPanels();
 }
 
 void TVdButtonDlg::FormCreate() {
@@ -161,8 +165,8 @@ void TVdButtonDlg::reject() {
 void TVdButtonDlg::AlignPanels() {
     const int w = width();
     const int h = height();
-    PnlButton->setGeometry(0, h - kPanelHeight, w, kPanelHeight);
-    m_clientArea->setGeometry(0, 0, w, std::max(0, h - kPanelHeight));
+    PnlButton->setGeometry(0, h - m_panelHeight, w, m_panelHeight);
+    m_clientArea->setGeometry(0, 0, w, std::max(0, h - m_panelHeight));
     const int dx = w - m_panelWidth;
     if (dx == 0)
         return;

@@ -45,6 +45,8 @@ public:
 protected:
     // Flags to their defaults; the buttons keep their design places.
     void FormCreate();
+    // A form whose button panel is taller than the base's 40 pixels.
+    void SetPanelHeight(int value);
     // Cancel and Help captions from the caption table. Derived dialogs call
     // this first; it runs whenever the dialog is shown (not on a restore).
     virtual void FormShow();
@@ -62,6 +64,7 @@ private:
     QWidget* const m_clientArea;
     bool m_closeOnly = false;
     bool m_showHelp = true;
+    int m_panelHeight = 40;
     int m_panelWidth = 0;        // the width the buttons were last placed for
     bool m_showStepDone = false; // ShowModal ran the show step for this showing
 };

@@ -337,6 +337,10 @@ TEST_F(MainWindowTest, LaterInstanceRestoresAndRaisesTheWindow) {
     EXPECT_FALSE(second.Claim());
     EXPECT_TRUE(test::WaitUntil([&] { return !w.isMinimized(); }));
     EXPECT_TRUE(w.isVisible());
+    // The start line comes through the log writer: wait for it, then make
+    // sure the raise did not start the server again.
+    EXPECT_TRUE(test::WaitUntil([&] { return ListHas(w, "Started"); }));
+    test::WaitUntil([] { return false; }, 100ms);
     EXPECT_EQ(test::CountLabel(ListLines(w), "Started"), 1);
 }
 

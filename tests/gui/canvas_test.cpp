@@ -189,5 +189,64 @@ TEST(Canvas, TextOutFillsItsBackgroundAndMovesThePen) {
     EXPECT_EQ(FromQColor(image.pixelColor(2, 2)), test::kCanary);
 }
 
+// A right-aligned line with tabs is the mirror image of a left-aligned one:
+// mirrored about x = 100 (x 10 and origin 0 against x 190 and origin 200),
+// the painted cell and the place of each column are mirrored too.
+TEST(Canvas, RightAlignedTabbedTextIsTheMirrorOfLeftAligned) {
+    struct Case {
+        const char* name;
+        unsigned align;
+        int x, origin;
+    };
+    const Case cases[] = {{"left", TA_LEFT, 10, 0},
+                          {"right", TA_RIGHT, 190, 200},
+                          {"right, read from the right", TA_RIGHT | TA_RTLREADING, 190, 200}};
+    int secondColumnWidth = 0;
+    std::vector<std::pair<int, int>> cells; // first and last pixel painted
+    std::vector<std::pair<int, int>> secondInk;
+    for (const Case& c : cases) {
+        QImage image = CanaryImage(200, 20);
+        TCanvas canvas(image);
+        canvas.Font.Color = clBlack;
+        secondColumnWidth = canvas.TextWidth("WW");
+        canvas.TextAlign = c.align;
+        canvas.Brush.SetColor(clWhite);
+        const TSize cell = canvas.TabbedTextOut(c.x, 2, "iii\tWW", {40}, c.origin);
+        EXPECT_EQ(cell.cx, 30 + secondColumnWidth) << c.name;
+        canvas.Release();
+        int first = -1, last = -1, inkFirst = -1, inkLast = -1;
+        for (int x = 0; x < 200; ++x) {
+            const TColor px = FromQColor(image.pixelColor(x, 3));
+            if (px != test::kCanary) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        }
+        // The ink of the second column: past the first one, on its side of
+        // the mirror line.
+        const bool left = c.align == TA_LEFT;
+        for (int x = left ? 30 : 100; x < (left ? 100 : 170); ++x)
+            for (int y = 2; y < 18; ++y)
+                if (const TColor px = FromQColor(image.pixelColor(x, y));
+                    px != clWhite && px != test::kCanary) {
+                    inkFirst = inkFirst < 0 ? x : std::min(inkFirst, x);
+                    inkLast = std::max(inkLast, x);
+                }
+        cells.emplace_back(first, last);
+        secondInk.emplace_back(inkFirst, inkLast);
+    }
+    EXPECT_EQ(cells[0], std::make_pair(10, 39 + secondColumnWidth));
+    for (std::size_t i = 1; i < cells.size(); ++i) {
+        EXPECT_EQ(cells[i], std::make_pair(200 - 1 - cells[0].second, 200 - 1 - cells[0].first))
+            << cases[i].name;
+        // The second column ends at the stop, 40 from the origin.
+        EXPECT_GE(secondInk[i].first, 160 - secondColumnWidth) << cases[i].name;
+        EXPECT_LT(secondInk[i].second, 160) << cases[i].name;
+        EXPECT_GT(secondInk[i].second, 160 - secondColumnWidth / 2) << cases[i].name;
+    }
+    EXPECT_GE(secondInk[0].first, 40);
+    EXPECT_LT(secondInk[0].second, 40 + secondColumnWidth);
+}
+
 } // namespace
 } // namespace vdx::gui

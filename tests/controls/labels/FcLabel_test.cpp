@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace vdx {
@@ -144,6 +145,61 @@ TEST(FcLabelGeometry, RightJustifiedAutoSizeKeepsTheRightEdge) {
     label.setGeometry(100, 10, 200, 17);
     label.SetAutoSize(false);
     label.SetAlignment(TAlignment::taRightJustify);
+    label.SetCaption("x");
+    label.SetAutoSize(true);
+    EXPECT_EQ(label.geometry().right(), 299);
+}
+
+// Where the ink of a caption stands in a box width pixels wide.
+enum class Side { Left, Right, Middle };
+Side InkSide(const QRect& ink, int width) {
+    const int middle = (ink.left() + ink.right()) / 2;
+    if (std::abs(middle - width / 2) <= 3)
+        return Side::Middle;
+    return middle < width / 2 ? Side::Left : Side::Right;
+}
+
+TEST(FcLabelPicture, RightToLeftMirrorsTheAlignmentOnlyWithBdRightToLeft) {
+    using B = TBiDiMode;
+    using A = TAlignment;
+    struct Case {
+        B mode;
+        A alignment;
+        Side side;
+    };
+    const Case cases[] = {
+        {B::bdLeftToRight, A::taLeftJustify, Side::Left},
+        {B::bdRightToLeft, A::taLeftJustify, Side::Right},
+        {B::bdRightToLeft, A::taRightJustify, Side::Left},
+        {B::bdRightToLeft, A::taCenter, Side::Middle},
+        {B::bdRightToLeftNoAlign, A::taLeftJustify, Side::Left},
+        {B::bdRightToLeftReadingOnly, A::taRightJustify, Side::Right},
+    };
+    for (const Case& c : cases) {
+        TFcLabel label;
+        label.SetAutoSize(false);
+        label.resize(120, 17);
+        label.SetColor(clYellow);
+        label.SetCaption("Abc");
+        label.SetAlignment(c.alignment);
+        label.SetBiDiMode(c.mode);
+        const QImage image = RenderWidget(label);
+        const QRect ink = test::InkBounds(image, image.rect(), clYellow);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_LT(ink.width(), 40);
+        EXPECT_EQ(InkSide(ink, 120), c.side) << int(c.mode) << " " << int(c.alignment);
+        if (c.side == Side::Right) {
+            EXPECT_GE(ink.right(), 115) << int(c.mode);
+        }
+        if (c.side == Side::Left) {
+            EXPECT_LE(ink.left(), 4) << int(c.mode);
+        }
+    }
+    // Sizing to the text keeps the edge the text stands at: the right one.
+    TFcLabel label;
+    label.setGeometry(100, 10, 200, 17);
+    label.SetAutoSize(false);
+    label.SetBiDiMode(B::bdRightToLeft);
     label.SetCaption("x");
     label.SetAutoSize(true);
     EXPECT_EQ(label.geometry().right(), 299);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,126 @@ TEST(FcListSelection, TypedPrefixes) {
         }
         s.ClearSearch();
         EXPECT_EQ(s.SearchString(), "");
+    }
+}
+
+// Ranges stay sorted, apart and joined, whatever the order of changes.
+TEST(FcIndexRanges, ChangesKeepTheSetExact) {
+    struct Step {
+        const char* name;
+        std::function<void(TFcIndexRanges&)> change;
+        std::vector<int> members; // of 0..19
+        int ranges;
+    };
+    TFcIndexRanges set;
+    const Step steps[] = {
+        {"a range", [](TFcIndexRanges& r) { r.AddRange(3, 6); }, {3, 4, 5, 6}, 1},
+        {"a touching one joins",
+         [](TFcIndexRanges& r) { r.AddRange(7, 8); },
+         {3, 4, 5, 6, 7, 8},
+         1},
+        {"one apart", [](TFcIndexRanges& r) { r.Set(12, true); }, {3, 4, 5, 6, 7, 8, 12}, 2},
+        {"a hole splits", [](TFcIndexRanges& r) { r.Set(5, false); }, {3, 4, 6, 7, 8, 12}, 3},
+        {"flipping fills it", [](TFcIndexRanges& r) { r.Flip(5); }, {3, 4, 5, 6, 7, 8, 12}, 2},
+        {"an insert inside splits and shifts",
+         [](TFcIndexRanges& r) { r.Inserted(5); },
+         {3, 4, 6, 7, 8, 9, 13},
+         3},
+        {"deleting the gap joins",
+         [](TFcIndexRanges& r) { r.Deleted(5); },
+         {3, 4, 5, 6, 7, 8, 12},
+         2},
+        {"deleting a member", [](TFcIndexRanges& r) { r.Deleted(3); }, {3, 4, 5, 6, 7, 11}, 2},
+        {"deleting a lone member", [](TFcIndexRanges& r) { r.Deleted(11); }, {3, 4, 5, 6, 7}, 1},
+        {"a range over several",
+         [](TFcIndexRanges& r) {
+             r.AddRange(0, 1);
+             r.AddRange(10, 11);
+             r.AddRange(1, 10);
+         },
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+         1},
+        {"truncation", [](TFcIndexRanges& r) { r.Truncate(4); }, {0, 1, 2, 3}, 1},
+        {"an empty range adds nothing",
+         [](TFcIndexRanges& r) { r.AddRange(9, 8); },
+         {0, 1, 2, 3},
+         1},
+    };
+    for (const Step& step : steps) {
+        step.change(set);
+        std::vector<int> members;
+        for (int i = 0; i < 20; ++i)
+            if (set.Contains(i))
+                members.push_back(i);
+        EXPECT_EQ(members, step.members) << step.name;
+        EXPECT_EQ(set.Count(), int(step.members.size())) << step.name;
+        EXPECT_EQ(set.RangeCount(), step.ranges) << step.name;
+    }
+}
+
+// A selection over more items than memory could hold a flag for: every
+// step costs ranges, not items.
+TEST(FcListSelection, HugeListsSelectByRanges) {
+    constexpr int kHuge = 2'000'000'000;
+    TFcListSelection s = Make(Mode::Extended, kHuge);
+    EXPECT_TRUE(s.SelectAll());
+    EXPECT_EQ(s.SelCount(), kHuge);
+    s.Deleted(5);
+    EXPECT_EQ(s.Count(), kHuge - 1);
+    EXPECT_EQ(s.SelCount(), kHuge - 1);
+    s.Navigate(Qt::Key_End, kNone, 4);
+    EXPECT_EQ(s.SelCount(), 1);
+    s.Navigate(Qt::Key_Home, kShift, 4);
+    EXPECT_EQ(s.SelCount(), kHuge - 1);
+    s.SetCount(1000);
+    EXPECT_EQ(s.SelCount(), 1000);
+    EXPECT_EQ(s.CaretIndex(), 0);
+    EXPECT_EQ(s.AnchorIndex(), 999); // the anchor was the old last item
+    EXPECT_TRUE(s.Selected(999));
+    EXPECT_THROW(s.Selected(1000), gui::EListError);
+}
+
+TEST(FcListSelection, CountChangesAtTheEnd) {
+    TFcListSelection single = Make(Mode::Single, 10);
+    single.SetItemIndex(8);
+    single.SetCount(20);
+    EXPECT_EQ(single.ItemIndex(), 8); // growing keeps it
+    single.SetCount(5);
+    EXPECT_EQ(single.ItemIndex(), -1);
+    EXPECT_EQ(single.CaretIndex(), 4);
+    single.SetCount(0);
+    EXPECT_EQ(single.CaretIndex(), -1);
+}
+
+// Twelve items in columns of three, three columns in view: Left and Right
+// step a column, a page is the columns in view.
+TEST(FcListSelection, ColumnKeys) {
+    const KeyCase cases[] = {
+        {"right steps a column", Mode::Single, 4, {{Qt::Key_Right}}, 7, {7}, 1},
+        {"left steps back a column", Mode::Single, 7, {{Qt::Key_Left}}, 4, {4}, 1},
+        {"left in the first column stays", Mode::Single, 1, {{Qt::Key_Left}}, 1, {1}, 0},
+        {"right past the last item stays", Mode::Single, 10, {{Qt::Key_Right}}, 10, {10}, 0},
+        {"down steps an item", Mode::Single, 2, {{Qt::Key_Down}}, 3, {3}, 1},
+        {"page down moves the columns in view", Mode::Single, 1, {{Qt::Key_PageDown}}, 10, {10}, 1},
+        {"page up stops at the first", Mode::Single, 8, {{Qt::Key_PageUp}}, 0, {0}, 1},
+        {"right from nothing takes the first", Mode::Single, -1, {{Qt::Key_Right}}, 0, {0}, 1},
+        {"shift right extends a column",
+         Mode::Extended,
+         2,
+         {{Qt::Key_Down}, {Qt::Key_Right, kShift}},
+         6,
+         {3, 4, 5, 6},
+         2},
+    };
+    for (const KeyCase& c : cases) {
+        TFcListSelection s = Make(c.mode, 12);
+        s.SetItemIndex(c.start);
+        int clicks = 0;
+        for (const Key& k : c.keys)
+            clicks += s.Navigate(k.key, k.modifiers, 9, 3).Clicked ? 1 : 0;
+        EXPECT_EQ(s.CaretIndex(), c.caret) << c.name;
+        EXPECT_EQ(SelectedItems(s), c.selected) << c.name;
+        EXPECT_EQ(clicks, c.clicks) << c.name;
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace vdx {
 namespace {
 
@@ -173,6 +175,53 @@ TEST_F(ColumnPicture, FittedStopsLineUpTheFields) {
     }
 }
 
+// Right to left the rows are the mirror image: the first field ends at the
+// right edge and the next one ends a stop further left, on one line in
+// every row. Standard rows count the stop from the text's start,
+// owner-drawn ones from the client's right edge; a group header reads from
+// the right too.
+TEST_F(ColumnPicture, RightToLeftRowsMirrorTheColumns) {
+    for (bool ownerDrawn : {false, true}) {
+        TFcTabbedListBox list;
+        list.resize(300, 60);
+        list.SetItemHeight(13);
+        list.SetTabStopsMode(TFcTabStopsMode::tsmAutomatic);
+        if (ownerDrawn)
+            list.SetShowGroups(true);
+        list.Items().Add("i\tX");
+        list.Items().Add("WWWWWW\tX");
+        if (ownerDrawn)
+            list.Items().Add("//Head");
+        list.SetBiDiMode(TBiDiMode::bdRightToLeft);
+        const int ih = list.ItemHeight();
+        const int stopPx = list.TabStops()[0] * list.AveCharWidth();
+        const int clientRight = 2 + list.ClientWidth(); // one past, in the picture
+        const int xWidth = TFcTextMeasure(list.Font()).Width("X");
+        const int secondEnd = ownerDrawn ? clientRight - stopPx : clientRight - 2 - stopPx;
+        const QImage image = RenderWidget(list);
+        for (int row = 0; row < 2; ++row) {
+            const QRect ink = test::InkBounds(image, QRect(2, 2 + row * ih, list.ClientWidth(), ih),
+                                              gui::clWindow);
+            ASSERT_FALSE(ink.isEmpty()) << ownerDrawn << row;
+            EXPECT_LE(ink.right(), clientRight - 3) << ownerDrawn << row;
+            EXPECT_GE(ink.right(), clientRight - 6) << ownerDrawn << row;
+            const QRect second =
+                test::InkBounds(image, QRect(2, 2 + row * ih, secondEnd + 2, ih), gui::clWindow);
+            ASSERT_FALSE(second.isEmpty()) << ownerDrawn << row;
+            EXPECT_LT(second.right(), secondEnd) << ownerDrawn << row;
+            EXPECT_GE(second.left(), secondEnd - xWidth - 1) << ownerDrawn << row;
+        }
+        if (!ownerDrawn)
+            continue;
+        int headerLeft = 1000;
+        for (int y = 2 + 2 * ih; y < 2 + 3 * ih; ++y)
+            for (int x = 2; x < clientRight; ++x)
+                if (test::PixelAt(image, x, y) == test::Shown(gui::clHighlight))
+                    headerLeft = std::min(headerLeft, x);
+        EXPECT_GT(headerLeft, 150);
+    }
+}
+
 TEST(FcTabStopList, ChangesReachTheRowsButClearDoesNot) {
     TFcTabbedListBox list;
     TFcTabStopList& stops = list.TabStops();
@@ -233,6 +282,36 @@ TEST(FcTabbedCells, ThereIsNoHeaderToTakeStopsFrom) {
     TFcTabbedListBox list;
     EXPECT_THROW(list.UpdateFromHeader(&list), EHeaderError);
     EXPECT_FALSE(list.ShowItemHints());
+}
+
+// A virtual tabbed list: rows and cells come from OnData, and the automatic
+// stops never read the million items.
+TEST(FcTabbedVirtual, RowsAndCellsAskOnlyForWhatTheyShow) {
+    TFcTabbedListBox list;
+    list.resize(300, 80);
+    list.SetItemHeight(13);
+    list.SetTabStopsMode(TFcTabStopsMode::tsmAutomatic);
+    list.SetStyle(TListBoxStyle::lbVirtual);
+    std::vector<int> asked;
+    list.OnData = [&](QObject*, int index, std::string& data) {
+        asked.push_back(index);
+        data = "row " + std::to_string(index) + "\tx";
+    };
+    list.SetCount(1'000'000);
+    list.Loaded();
+    TFont larger = list.Font(); // a font change computes the stops again
+    larger.SetSize(larger.Size() + 2);
+    list.SetFont(larger);
+    EXPECT_TRUE(list.TabStops().Values().empty());
+    EXPECT_TRUE(asked.empty());
+
+    EXPECT_EQ(list.GetCell(1, 999'999), "x");
+    EXPECT_EQ(asked, std::vector<int>{999'999});
+    EXPECT_THROW(list.GetCell(0, 1'000'000), gui::EListError);
+    asked.clear();
+    const QImage image = RenderWidget(list);
+    EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_FALSE(test::InkBounds(image, QRect(2, 2, 200, 13), gui::clWindow).isEmpty());
 }
 
 } // namespace

@@ -4,10 +4,15 @@
 
 #include "WidgetPictures.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace vdx {
 namespace {
@@ -348,6 +353,93 @@ TEST(FcPanelBehaviour, FrameControllerSettingsArriveOnlyWhileFramesShow) {
         panel.SetFrameController(&shortLived);
     }
     EXPECT_EQ(panel.FrameController(), nullptr);
+}
+
+// Right to left the class library's panel mirrors its caption's alignment
+// (bdRightToLeft only) and reads it from the right.
+TEST(FcPanelPicture, RightToLeftCaption) {
+    using B = TBiDiMode;
+    using A = TAlignment;
+    struct Case {
+        B mode;
+        A alignment;
+        int expectedInkSide; // -1 left, 0 middle, 1 right
+    };
+    const Case cases[] = {
+        {B::bdLeftToRight, A::taLeftJustify, -1},        {B::bdRightToLeft, A::taLeftJustify, 1},
+        {B::bdRightToLeft, A::taRightJustify, -1},       {B::bdRightToLeft, A::taCenter, 0},
+        {B::bdRightToLeftNoAlign, A::taLeftJustify, -1},
+    };
+    for (const Case& c : cases) {
+        TFcPanel panel;
+        panel.resize(120, 20);
+        panel.SetBorderOuter(TFrameStyleEx::fsNone);
+        panel.SetColor(clYellow);
+        panel.SetCaption("Abc");
+        panel.SetAlignment(c.alignment);
+        panel.SetBiDiMode(c.mode);
+        const QImage image = RenderWidget(panel);
+        const QRect ink = test::InkBounds(image, image.rect(), clYellow);
+        ASSERT_FALSE(ink.isEmpty());
+        const int middle = (ink.left() + ink.right()) / 2;
+        const int side = std::abs(middle - 60) <= 3 ? 0 : middle < 60 ? -1 : 1;
+        EXPECT_EQ(side, c.expectedInkSide) << int(c.mode) << " " << int(c.alignment);
+        if (side == 1) {
+            EXPECT_GE(ink.right(), 115);
+        }
+        if (side == -1) {
+            EXPECT_LE(ink.left(), 4);
+        }
+    }
+}
+
+TEST(FcPanelBehaviour, BottomAlignedPanelKeepsItsBottomEdgeAtTheConstrainedHeight) {
+    TFcPanel panel;
+    panel.SetAlign(TAlign::alBottom);
+    panel.SetBounds(0, 50, 100, 30);
+    TSizeConstraints limits;
+    limits.SetMaxHeight(40);
+    panel.SetConstraints(limits);
+    int resized = 0;
+    panel.OnResize = [&](QObject*) { ++resized; };
+    panel.SetBounds(0, 50, 100, 60);
+    EXPECT_EQ(panel.geometry(), QRect(0, 40, 100, 40));
+    EXPECT_EQ(resized, 1);
+}
+
+// A panel is a container: the focus entering any of its children enters
+// the panel.
+TEST(FcPanelBehaviour, OnEnterAndOnExitFollowTheFocusThroughTheChildren) {
+    QWidget window;
+    auto* panel = new TFcPanel(&window);
+    panel->setGeometry(0, 0, 100, 60);
+    auto* inside = new QPushButton("in", panel);
+    auto* nested = new TFcPanel(panel);
+    auto* deeper = new QPushButton("deep", nested);
+    auto* outside = new QPushButton("out", &window);
+    outside->move(0, 70);
+    std::vector<std::string> seen;
+    panel->OnEnter = [&](QObject*) { seen.push_back("enter"); };
+    panel->OnExit = [&](QObject*) { seen.push_back("exit"); };
+    window.show();
+    window.activateWindow();
+    auto focus = [](QWidget* w) {
+        w->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        return w->hasFocus();
+    };
+    if (!focus(outside))
+        GTEST_SKIP() << "the platform gives no focus";
+    EXPECT_TRUE(seen.empty());
+    focus(inside);
+    focus(deeper); // still inside the panel
+    focus(outside);
+    EXPECT_EQ(seen, (std::vector<std::string>{"enter", "exit"}));
+    // Deleting the panel while a child has the focus moves the focus, and
+    // the half-destroyed panel hears nothing of it.
+    focus(inside);
+    delete panel;
+    EXPECT_EQ(seen, (std::vector<std::string>{"enter", "exit", "enter"}));
 }
 
 } // namespace
