@@ -86,6 +86,15 @@ protected:
     }
 
     void contextMenuEvent(QContextMenuEvent* event) override {
+        // The edit's own pop-up menu replaces the edit menu: the framed
+        // base runs OnContextPopup and opens it.
+        if (m_edit.PopupMenu()) {
+            QContextMenuEvent forwarded(event->reason(), mapTo(&m_edit, event->pos()),
+                                        event->globalPos(), event->modifiers());
+            QCoreApplication::sendEvent(&m_edit, &forwarded);
+            event->accept();
+            return;
+        }
         if (m_edit.OnContextPopup) {
             bool handled = false;
             TPoint pos{-1, -1};
@@ -303,7 +312,7 @@ void TFcCustomEdit::UpdateColors() {
         else if (m_hasFocus)
             SetColor(IsReadOnly() && m_readOnlyColorOnFocus ? m_readOnlyColor : FocusColor());
         else
-            SetColor(IsReadOnly() ? m_readOnlyColor : m_normalColor);
+            SetColor(IsReadOnly() ? m_readOnlyColor : NormalColor());
     } catch (...) {
         m_colorGuard = false;
         throw;
@@ -312,11 +321,8 @@ void TFcCustomEdit::UpdateColors() {
 }
 
 void TFcCustomEdit::ColorChanged() {
-    if (!m_colorGuard) {
-        if (FocusColor() == m_normalColor)
-            StoreFocusColor(Color());
-        m_normalColor = Color();
-    }
+    if (!m_colorGuard)
+        TakeNormalColor();
     ApplyEditorPalette();
     if (FrameVisible() && !UseThemedFrame())
         RedrawFrame();
@@ -395,18 +401,14 @@ void TFcCustomEdit::TakeFrameSetting(const TFcFrameController& fc, TFcFrameContr
 }
 
 void TFcCustomEdit::UpdateFrameHotState(bool isMouse, bool value) {
-    if (isMouse)
-        m_mouseOver = value;
-    else
+    if (!isMouse)
         m_hasFocus = value;
-    if (m_dropButtonShown) {
-        if ((m_flatButtons || FrameHotTrack() || gui::ThemesEnabled()) &&
-            m_buttonState != TFcDropButtonState::Down)
-            RedrawFrame();
-    } else if (FrameHotTrack()) {
+    // The base records the mouse, repaints a hot-tracked frame and updates
+    // the colours; a shown drop button repaints for its flat or hot look.
+    TFcFramedControl::UpdateFrameHotState(isMouse, value);
+    if (m_dropButtonShown && (m_flatButtons || gui::ThemesEnabled()) &&
+        m_buttonState != TFcDropButtonState::Down)
         RedrawFrame();
-    }
-    UpdateColors();
 }
 
 void TFcCustomEdit::ReadOnlyChanged() {
@@ -468,7 +470,7 @@ void TFcCustomEdit::PaintFrame(TCanvas& canvas) {
     if (m_borderStyle == TBorderStyle::bsSingle)
         Draw3DBorder(canvas, gui::Rect(0, 0, w, h), true);
     if (FrameVisible() && !UseThemedFrame())
-        Frame().Paint(canvas, w, h, Color(), m_hasFocus || m_mouseOver);
+        Frame().Paint(canvas, w, h, Color(), m_hasFocus || MouseOver());
     if (!m_dropButtonShown)
         return;
     TRect r = gui::Rect(0, 0, w, h);
@@ -491,7 +493,7 @@ void TFcCustomEdit::DrawDropButton(TCanvas& canvas, TRect& rect) {
         DrawFrameControlComboButton(canvas, rect, down, !enabled);
         return;
     }
-    if (m_hasFocus || m_mouseOver) {
+    if (m_hasFocus || MouseOver()) {
         canvas.Brush.SetColor(m_flatButtonColor);
         TRect inner;
         if (m_flatButtonColor == gui::clBtnFace)
@@ -508,7 +510,7 @@ void TFcCustomEdit::DrawDropButton(TCanvas& canvas, TRect& rect) {
         DrawDropDownArrow(canvas, inner, 0, enabled);
         return;
     }
-    TColor state = m_normalColor;
+    TColor state = NormalColor();
     if (!enabled)
         state = DisabledColor();
     else if (m_hasFocus)

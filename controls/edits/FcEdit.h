@@ -55,7 +55,7 @@ public:
     void UpdateColors() override;
     // Records the mouse-over (isMouse) or focus state, repaints what the hot
     // state shows, then UpdateColors.
-    virtual void UpdateFrameHotState(bool isMouse, bool value);
+    void UpdateFrameHotState(bool isMouse, bool value) override;
     // The client rectangle (descendants narrow it).
     virtual void GetEditRect(TRect& rect) const;
     virtual std::string GetRawText() const;
@@ -111,7 +111,6 @@ public:
     void SetBeepOnInvalidKey(bool value) noexcept { m_beepOnInvalidKey = value; }
     TColor ReadOnlyColor() const noexcept { return m_readOnlyColor; }
     bool ReadOnlyColorOnFocus() const noexcept { return m_readOnlyColorOnFocus; }
-    TColor NormalColor() const noexcept { return m_normalColor; }
     const std::string& TextHint() const noexcept { return m_textHint; }
     void SetTextHint(const std::string& value);
     bool TextHintVisibleOnFocus() const noexcept { return m_textHintVisibleOnFocus; }
@@ -124,7 +123,6 @@ public:
     bool DroppedDown() const noexcept { return m_droppedDown; }
     // The focus as the form sees it (kept over pop-ups and deactivation).
     bool HasFocus() const noexcept { return m_hasFocus; }
-    bool MouseOver() const noexcept { return m_mouseOver; }
     // The drop button strip in widget coordinates (empty when not shown).
     TRect DropButtonRect() const;
 
@@ -216,20 +214,17 @@ private:
     bool m_tabOnEnter = false;
     bool m_beepOnInvalidKey = true;
     bool m_colorGuard = false;
-    TColor m_normalColor = gui::clWindow;
     TColor m_readOnlyColor = gui::clInfoBk;
     bool m_readOnlyColorOnFocus = false;
     std::string m_textHint;
     bool m_textHintVisibleOnFocus = false;
     bool m_dropButtonVisible = false;
     bool m_dropButtonShown = false;
-    bool m_mouseOverButton = false;
     bool m_flatButtons = false;
     TColor m_flatButtonColor = gui::clBtnFace;
     bool m_droppedDown = false;
     TFcDropButtonState m_buttonState = TFcDropButtonState::Up;
     bool m_hasFocus = false;
-    bool m_mouseOver = false;
     bool m_destroying = false;
 };
 

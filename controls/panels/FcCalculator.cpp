@@ -364,7 +364,7 @@ void TFcCalculator::PressKey(int area) {
     TFcCustomPanel::Click();
 }
 
-void TFcCalculator::Click() {
+void TFcCalculator::ClickArea() {
     if (m_pressedArea != m_overArea)
         return;
     PressKey(m_overArea);
@@ -487,7 +487,7 @@ void TFcCalculator::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         const QPoint p = event->position().toPoint();
         SetOverArea(rect().contains(p) ? AreaAt({p.x(), p.y()}) : kCalcAreaDisplay);
-        gui::Guard([this] { Click(); });
+        gui::Guard([this] { ClickArea(); });
         if (!self)
             return;
         SetPressedArea(kCalcAreaDisplay);

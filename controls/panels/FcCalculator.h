@@ -141,7 +141,7 @@ protected:
     void FocusExit() override;
 
 private:
-    void Click();
+    void ClickArea();
     void Clear();
     void AddDigit(int digit);
     void DecimalPoint();

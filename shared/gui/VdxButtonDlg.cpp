@@ -71,10 +71,16 @@ TVdButtonDlg::TVdButtonDlg(QWidget* owner)
 
     setTabOrder(BtnHelp, BtnOK);
     setTabOrder(BtnOK, BtnCancel);
-    connect(BtnOK, &QPushButton::clicked, this,
-            [this] { gui::SetFormModalResult(*this, gui::mrOk); });
-    connect(BtnCancel, &QPushButton::clicked, this,
-            [this] { gui::SetFormModalResult(*this, gui::mrCancel); });
+    // The buttons close at once (derived dialogs check in done), and leave
+    // their result as the form's modal result.
+    connect(BtnOK, &QPushButton::clicked, this, [this] {
+        gui::SetFormModalResult(*this, gui::mrOk);
+        done(gui::mrOk);
+    });
+    connect(BtnCancel, &QPushButton::clicked, this, [this] {
+        gui::SetFormModalResult(*this, gui::mrCancel);
+        done(gui::mrCancel);
+    });
     FormCreate();
 }
 

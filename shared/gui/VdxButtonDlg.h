@@ -36,9 +36,10 @@ public:
     // flags and the panel's present width.
     void ArrangeButtons();
 
-    // Runs the show step, then shows the dialog modally, starting at
-    // mrNone, and returns its modal result (OK and Cancel set it, which
-    // closes the dialog). A show step that throws keeps the dialog from opening;
+    // Runs the show step, then shows the dialog modally, its modal result
+    // starting at mrNone, and returns the result it closed with (OK and
+    // Cancel set it and close; a control that sets it closes the dialog
+    // once its event is done). A show step that throws keeps the dialog from opening;
     // the exception reaches the caller.
     gui::TModalResult ShowModal();
 
