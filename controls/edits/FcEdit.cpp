@@ -33,6 +33,12 @@ bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
+// Alt with a character is the window's (an accelerator), no typed key;
+// Ctrl+Alt is AltGr, which types.
+bool AltCharacter(Qt::KeyboardModifiers modifiers) {
+    return modifiers.testFlag(Qt::AltModifier) && !modifiers.testFlag(Qt::ControlModifier);
+}
+
 } // namespace
 
 std::string InsertedPart(const std::string& before, const std::string& after) {
@@ -721,8 +727,13 @@ void TFcCustomEdit::HandleKeyPress(QKeyEvent& event) {
             ch = '\r';
         else if (escape)
             ch = '\x1b';
-        else if (const std::string text = gui::QStringToAnsi(event.text()); text.size() == 1)
+        else if (const std::string text = gui::QStringToAnsi(event.text()); text.size() == 1) {
+            if (AltCharacter(event.modifiers()) && static_cast<unsigned char>(text[0]) >= 32) {
+                event.ignore(); // on to the window's accelerators
+                return;
+            }
             ch = text[0];
+        }
         if ((escape || (enter && !m_tabOnEnter)) && WindowTakesKey(event))
             return;
         if (ch != 0) {

@@ -103,6 +103,13 @@ TEST(FcEditKeys, EnterAndEscapeGoToTheWindowsDefaultAndCancelButtons) {
     EXPECT_EQ(cancels, 1);
     EXPECT_EQ(pressed, ""); // taken before KeyPress
     EXPECT_EQ(edit->beeps, 0);
+
+    // Alt with a letter is the window's accelerator, not a typed key.
+    ok->SetCaption("E&xit");
+    PressKey(*edit, Qt::Key_X, Qt::AltModifier, "x");
+    EXPECT_EQ(oks, 2);
+    EXPECT_EQ(edit->Text(), "");
+    EXPECT_EQ(pressed, "");
 }
 
 TEST(FcEditDropButton, F4AndAltDownPressItOnlyWhileShown) {

@@ -148,6 +148,12 @@ TEST_F(OpenPopup, TheApplicationGoingInactiveCancels) {
     EXPECT_FALSE(Run([] { emit qApp->applicationStateChanged(Qt::ApplicationInactive); }));
 }
 
+TEST_F(OpenPopup, ANewWindowForThePanelAccepts) {
+    auto* holder = new QWidget(form.get());
+    EXPECT_TRUE(Run([&] { panel->setParent(holder); }));
+    EXPECT_EQ(calculator->parentWidget(), panel.data());
+}
+
 TEST_F(OpenPopup, DestroyedWhileOpenCancels) {
     EXPECT_FALSE(Run([this] { delete calculator.data(); }));
     EXPECT_TRUE(panel);
