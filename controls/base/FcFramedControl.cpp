@@ -208,8 +208,10 @@ void TFcFramedControl::AlignmentChanged() {
 // Events.
 
 void TFcFramedControl::Click() {
-    if (OnClick)
-        OnClick(this);
+    // A handler may delete the control, and with it OnClick: it runs from
+    // a copy.
+    if (const TNotifyEvent handler = OnClick)
+        handler(this);
 }
 
 void TFcFramedControl::DblClick() {

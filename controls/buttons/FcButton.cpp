@@ -221,7 +221,7 @@ void TFcCustomButton::mousePressEvent(QMouseEvent* event) {
     const QPointer<TFcCustomButton> self(this);
     TFcFramedControl::mousePressEvent(event);
     if (!self)
-        return;
+        return event->accept(); // a deleted control: Qt must not pass it on
     event->accept(); // the release comes here, not to the parent
     if (event->button() != Qt::LeftButton || !isEnabled())
         return;
@@ -237,7 +237,9 @@ void TFcCustomButton::mousePressEvent(QMouseEvent* event) {
 void TFcCustomButton::mouseMoveEvent(QMouseEvent* event) {
     const QPointer<TFcCustomButton> self(this);
     TFcFramedControl::mouseMoveEvent(event);
-    if (!self || !m_tracking)
+    if (!self)
+        return event->accept(); // a deleted control: Qt must not pass it on
+    if (!m_tracking)
         return;
     if (StoreChanged(m_showPressed, InClient(*this, *event)))
         StateChanged();
@@ -247,7 +249,7 @@ void TFcCustomButton::mouseReleaseEvent(QMouseEvent* event) {
     const QPointer<TFcCustomButton> self(this);
     TFcFramedControl::mouseReleaseEvent(event);
     if (!self)
-        return;
+        return event->accept(); // a deleted control: Qt must not pass it on
     event->accept();
     if (!m_tracking)
         return;
@@ -453,7 +455,7 @@ void TFcButton::keyReleaseEvent(QKeyEvent* event) {
     if (std::exchange(m_spaceToggle, false))
         gui::Guard([this] { Toggle(); });
     if (!self)
-        return;
+        return event->accept(); // a deleted control: Qt must not pass it on
     StateChanged();
     TFcCustomButton::keyReleaseEvent(event);
     event->accept();

@@ -203,7 +203,7 @@ void TFcControlButton::mouseReleaseEvent(QMouseEvent* event) {
     const QPointer<TFcControlButton> self(this);
     TFcFramedControl::mouseReleaseEvent(event);
     if (!self)
-        return;
+        return event->accept(); // a deleted control: Qt must not pass it on
     event->accept();
     if (m_repeatTimer)
         m_repeatTimer->stop();

@@ -586,7 +586,7 @@ void TFcToolButton::mousePressEvent(QMouseEvent* event) {
     const QPointer<TFcToolButton> self(this);
     TFcFramedControl::mousePressEvent(event);
     if (!self)
-        return;
+        return event->accept(); // a deleted control: Qt must not pass it on
     event->accept(); // the release comes here, not to the parent
     if (event->button() != Qt::LeftButton || !isEnabled())
         return;
@@ -628,7 +628,7 @@ void TFcToolButton::mouseMoveEvent(QMouseEvent* event) {
     const QPointer<TFcToolButton> self(this);
     TFcFramedControl::mouseMoveEvent(event);
     if (!self)
-        return;
+        return event->accept(); // a deleted control: Qt must not pass it on
     if (m_tracking) {
         const S state = m_down
                             ? S::bsExclusive
@@ -644,7 +644,7 @@ void TFcToolButton::mouseReleaseEvent(QMouseEvent* event) {
     const QPointer<TFcToolButton> self(this);
     TFcFramedControl::mouseReleaseEvent(event);
     if (!self)
-        return;
+        return event->accept(); // a deleted control: Qt must not pass it on
     event->accept();
     Release(rect().contains(event->position().toPoint()));
 }

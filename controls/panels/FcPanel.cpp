@@ -95,14 +95,13 @@ TRect TFcCustomPanel::AdjustClientRect(TRect r) const {
 }
 
 void TFcCustomPanel::Realign() {
-    // The margins do not depend on the size: measure them on a large panel.
-    constexpr int kProbe = 100000;
-    TRect r = gui::Rect(0, 0, kProbe, kProbe);
-    if (!m_dockSite)
-        AdjustRectForBorders(r, false);
-    r = AdjustClientRect(r);
-    SetFrameMargins(QMargins(std::max(0, r.Left), std::max(0, r.Top), std::max(0, kProbe - r.Right),
-                             std::max(0, kProbe - r.Bottom)));
+    // The margins do not depend on the size (the rectangle may even turn
+    // inside out on a small panel).
+    const TRect panel = GetPanelRect();
+    const TRect r = AdjustClientRect(GetClientRect());
+    SetFrameMargins(QMargins(std::max(0, r.Left - panel.Left), std::max(0, r.Top - panel.Top),
+                             std::max(0, panel.Right - r.Right),
+                             std::max(0, panel.Bottom - r.Bottom)));
 }
 
 void TFcCustomPanel::EnableChildControls(bool enable) {

@@ -76,9 +76,10 @@ public:
     // The area left inside the borders (without the padding and the band),
     // in panel coordinates; the children are placed inside it less the
     // padding and BorderWidth (the panel's contents margins).
-    TRect GetClientRect() const;
-    // What GetClientRect leaves after the padding and the BorderWidth band.
-    TRect AdjustClientRect(TRect rect) const;
+    virtual TRect GetClientRect() const;
+    // What GetClientRect leaves after the padding and the BorderWidth band
+    // (the group box also keeps its caption area out).
+    virtual TRect AdjustClientRect(TRect rect) const;
 
     // Moves and sizes the panel; alBottom keeps the bottom edge and alRight
     // the right edge where they were (at the size the limits allow).
@@ -179,7 +180,8 @@ protected:
 
     // The whole picture: frame, fill, grid, caption, then OnPaint.
     virtual void Paint(TCanvas& canvas);
-    // Moves the children after a change of the client rectangle.
+    // Moves the children after a change of the client rectangle: the
+    // margins are what AdjustClientRect(GetClientRect()) leaves of the panel.
     void Realign();
     void BorderLayoutChanged() override { Realign(); }
 

@@ -16,7 +16,9 @@ TProgram::TProgram(int& argc, char** argv) : m_app(argc, argv) {
     m_sessionEnd.OnSessionEnd = [this](int) {
         if (m_mainWindow)
             m_mainWindow->close();
-        QCoreApplication::quit();
+        // exit, not quit: quit does nothing before the main loop runs, and
+        // the box of a failed start runs a loop of its own.
+        QCoreApplication::exit(0);
     };
 }
 

@@ -10,6 +10,13 @@ constexpr bool ThemesEnabled() noexcept {
     return false;
 }
 
+// The visual-styles library itself is there, as on every system of the
+// reported version: controls take their branches for themes switched off,
+// not those for a system without the library.
+constexpr bool ThemeLibraryAvailable() noexcept {
+    return true;
+}
+
 // Whether the system lays out right-to-left text (the platform's Middle
 // East support). Qt does so everywhere, so the right-to-left members of the
 // controls always take effect.

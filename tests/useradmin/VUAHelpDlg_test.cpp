@@ -22,7 +22,8 @@ TEST(Help, TheShippedManualShowsAsTextWithoutControlWords) {
     const QString text = dlg.TextRichEdit->toPlainText();
     EXPECT_GT(text.size(), 1000);
     EXPECT_TRUE(text.contains(QStringLiteral("Vardex User Admin")));
-    for (const char* leak : {"\\par", "\\b", "\\f", "{", "}", "Tahoma", "Verdana", "fonttbl", "generator"})
+    for (const char* leak :
+         {"\\par", "\\b", "\\f", "{", "}", "Tahoma", "Verdana", "fonttbl", "generator"})
         EXPECT_FALSE(text.contains(QString::fromLatin1(leak))) << leak;
     EXPECT_EQ(dlg.windowTitle(), "Vardex User Admin Help");
     EXPECT_EQ(dlg.size(), QSize(589, 588));

@@ -40,9 +40,16 @@ protected:
         dlg->UserPassWord = "pw";
         dlg->IsTxt = true;
     }
-    // The show step, then OK: the strings as the caller reads them.
+    // Up as a modal window, so its buttons close it.
+    void Show() {
+        dlg->setModal(true);
+        dlg->show();
+    }
+    // OK, and the close it makes once the click is done: the strings as the
+    // caller reads them.
     TAllowStrings Ok() {
         dlg->BtnOK->click();
+        QCoreApplication::processEvents();
         return dlg->AllowStrings;
     }
     test::InstallRoot root;
@@ -53,7 +60,7 @@ protected:
 TEST_F(PagesDialog, StartMagazineShowsItsGrantedPages) {
     dlg->AllowStrings[1] = "05..07,20;";
     dlg->Magazine = 2;
-    dlg->show();
+    Show();
     EXPECT_EQ(dlg->Tabs->currentIndex(), 1);
     EXPECT_EQ(dlg->ButtonGroupBox->title(), "Pages of user Anna,  magazine 2");
     EXPECT_EQ(dlg->windowTitle(), "Edit User Teletext Page Numbers");
@@ -107,7 +114,7 @@ TEST_F(PagesDialog, EditingSequences) {
     for (const Case& c : cases) {
         dlg = std::make_unique<TUATxtUserPagesDlg>(nullptr, *globals);
         dlg->AllowStrings[2] = "01;";
-        dlg->show();
+        Show();
         c.edit(*dlg);
         EXPECT_EQ(Ok(), c.expected) << c.what;
         EXPECT_TRUE(dlg->Cells.empty()) << "the close frees the board";
@@ -115,7 +122,7 @@ TEST_F(PagesDialog, EditingSequences) {
 }
 
 TEST_F(PagesDialog, MagazinesKeepTheirEditsAcrossTabsAndCancelReturnsNothing) {
-    dlg->show();
+    Show();
     ClickCell(*dlg->Cells[3]);
     dlg->Tabs->setCurrentIndex(1);
     EXPECT_FALSE(TTxtUserPagesDlg::Granted(*dlg->Cells[3]));
@@ -128,7 +135,7 @@ TEST_F(PagesDialog, MagazinesKeepTheirEditsAcrossTabsAndCancelReturnsNothing) {
 TEST_F(PagesDialog, ReservedPagesAndTheUserTab) {
     dlg->AllowStrings[7] = "98,99;";
     dlg->Magazine = 9;
-    dlg->show();
+    Show();
     EXPECT_EQ(dlg->Tabs->currentIndex(), 8);
     EXPECT_TRUE(dlg->ButtonGroupBox->isHidden());
     EXPECT_FALSE(dlg->PasswordGroupBox->isHidden());
@@ -151,7 +158,7 @@ TEST_F(PagesDialog, ReservedPagesAndTheUserTab) {
 
 TEST_F(PagesDialog, AStringThatDoesNotParseShowsWhatCameBeforeTheFault) {
     dlg->AllowStrings[0] = "03,05..;";
-    dlg->show();
+    Show();
     EXPECT_TRUE(TTxtUserPagesDlg::Granted(*dlg->Cells[3]));
     dlg->BtnCancel->click();
     EXPECT_EQ(dlg->AllowStrings[0], "03,05..;"); // rewritten only on OK
@@ -163,7 +170,7 @@ TEST_F(PagesDialog, TheLinkOpensTheDocument) {
         opened = address;
         return true;
     });
-    dlg->show();
+    Show();
     dlg->Tabs->setCurrentIndex(8);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);

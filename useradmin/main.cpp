@@ -1,0 +1,5 @@
+#include "useradmin/VdxUserAdminProgram.h"
+
+int main(int argc, char** argv) {
+    return vdx::RunVdxUserAdmin(argc, argv);
+}
