@@ -5,11 +5,13 @@
 
 #include "ftpdesktop/VFSettingsDlg.h"
 
+#include "controls/buttons/FcBitBtn.h"
 #include "controls/buttons/FcRadChk.h"
 #include "controls/edits/FcButtonEdit.h"
 #include "controls/edits/FcEdit.h"
 #include "controls/edits/FcNumericEdit.h"
 #include "controls/labels/FcLabel.h"
+#include "controls/lists/FcTabbedListBox.h"
 #include "controls/panels/FcGroupBox.h"
 #include "controls/shell/FcShellDialogs.h"
 #include "controls/shell/FcShellTree.h"
@@ -46,13 +48,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Logs in and prints the name of every entry LIST gives, one a line.
+// Logs in and prints the name of every entry LIST gives but "." and "..",
+// one a line.
 constexpr const char* kListClient = R"PY(
 import ftplib, sys
 ftp = ftplib.FTP()
 ftp.connect("127.0.0.1", int(sys.argv[1]), timeout=15)
 print("login", ftp.login(sys.argv[2], sys.argv[3])[:3])
-ftp.retrlines("LIST", lambda line: print(line.split()[-1]))
+names = []
+ftp.retrlines("LIST", lambda line: names.append(line.split()[-1]))
+print("\n".join(n for n in names if n not in (".", "..")))
 ftp.quit()
 )PY";
 
