@@ -206,12 +206,13 @@ TEST(FcListViewTest, KeyboardOpensTheItemMenu) {
 
 TEST(FcListViewTest, HeaderPictureWithSortMark) {
     TFcCustomListView list;
+    list.SetStretchLastColumn(false);
     MakeReport(list, 300, {100, 100, 100});
     list.Items().Add("one");
-    list.SetStretchLastColumn(false);
     Show(list);
     QHeaderView& header = list.Header();
     ASSERT_EQ(header.width(), 300);
+    ASSERT_EQ(header.sectionSize(2), 100);
     const int h = header.height();
     auto shadowIn = [&](const QImage& image, int section) {
         const int left = header.sectionViewportPosition(section);
