@@ -186,12 +186,17 @@ class TEditingState {
 public:
     virtual ~TEditingState() = default;
     virtual bool Editing() const = 0;
+    // Starts editing without the warning of a refused public edit().
+    virtual bool StartEdit(const QModelIndex& index) = 0;
 };
 
 // Keys, right clicks and menu requests of either view go to the list view.
 template <class Base> class TListViewWidget final : public Base, public TEditingState {
 public:
     bool Editing() const override { return this->state() == QAbstractItemView::EditingState; }
+    bool StartEdit(const QModelIndex& index) override {
+        return edit(index, QAbstractItemView::AllEditTriggers, nullptr);
+    }
 
     TListViewWidget(TCustomListView& list, QWidget* parent,
                     std::function<void(int&, Qt::KeyboardModifiers)> key,
@@ -360,8 +365,8 @@ bool TListItem::EditCaption() {
     QAbstractItemView& v = m_owner.Owner().View();
     const QModelIndex i = v.model()->index(Index(), 0);
     v.setCurrentIndex(i);
-    v.edit(i);
-    return m_owner.Owner().IsEditing();
+    auto* editing = dynamic_cast<TEditingState*>(&v);
+    return editing && editing->StartEdit(i);
 }
 
 TListItems::~TListItems() = default;

@@ -8,8 +8,10 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -30,6 +32,11 @@ void MakeReport(TFcCustomListView& list, int width, std::vector<int> columns) {
     for (std::size_t i = 0; i < columns.size(); ++i)
         list.AddColumn({"Col" + std::to_string(i), columns[i]});
     list.SetViewStyle(gui::TViewStyle::vsReport);
+}
+
+void Press(QWidget& w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods);
+    QCoreApplication::sendEvent(&w, &press);
 }
 
 // Shown, with the views laid out.
@@ -55,11 +62,6 @@ void ClickSection(TFcCustomListView& list, int index) {
                       Qt::NoModifier);
         QCoreApplication::sendEvent(header.viewport(), &e);
     }
-}
-
-void Press(QWidget& w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QKeyEvent press(QEvent::KeyPress, key, mods);
-    QCoreApplication::sendEvent(&w, &press);
 }
 
 TEST(FcListViewTest, ItemsAndSubItemsInReportView) {
@@ -91,6 +93,56 @@ TEST(FcListViewTest, ItemsAndSubItemsInReportView) {
     EXPECT_TRUE(dynamic_cast<QListView*>(&list.View()));
     EXPECT_EQ(list.View().model()->rowCount(), 2);
     EXPECT_EQ(list.Selected(), b);
+}
+
+TEST(FcListViewTest, ImagesWithOverlayAndCutLook) {
+    gui::TCustomImageList images(4, 4);
+    QImage strip(8, 4, QImage::Format_RGB32);
+    strip.fill(Qt::red);
+    for (int x = 4; x < 8; ++x)
+        for (int y = 0; y < 4; ++y)
+            strip.setPixelColor(x, y, y == 0 ? QColor(Qt::blue) : QColor(Qt::white));
+    images.AddMasked(strip, gui::clWhite); // image 1: a blue top row only
+    images.SetOverlayImage(1, 1);
+    TFcCustomListView list;
+    list.SetSmallImages(&images);
+    MakeReport(list, 300, {100});
+    TListItem* item = list.Items().Add("one");
+    item->SetImageIndex(0);
+    auto icon = [&] {
+        return list.View().model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
+    };
+    EXPECT_EQ(icon().pixelColor(0, 3), QColor(Qt::red));
+    item->SetOverlayIndex(0); // the first overlay image over it
+    EXPECT_EQ(icon().pixelColor(0, 0), QColor(Qt::blue));
+    EXPECT_EQ(icon().pixelColor(0, 3), QColor(Qt::red));
+    item->SetCut(true); // the image half shown, the overlay whole
+    EXPECT_NEAR(icon().pixelColor(0, 3).alpha(), 128, 2);
+    EXPECT_EQ(icon().pixelColor(0, 0), QColor(Qt::blue));
+    item->SetImageIndex(-1);
+    EXPECT_TRUE(icon().isNull());
+}
+
+TEST(FcListViewTest, CaptionEditedInPlace) {
+    TFcCustomListView list;
+    MakeReport(list, 300, {100, 100});
+    TListItem* item = list.Items().Add("old");
+    item->SetSubItems({"kept"});
+    Show(list);
+    bool allow = false;
+    list.OnEditing = [&](QObject*, TListItem*, bool& a) { a = allow; };
+    list.OnEdited = [&](QObject*, TListItem*, std::string& text) { text += "!"; };
+    EXPECT_FALSE(item->EditCaption()); // refused
+    allow = true;
+    ASSERT_TRUE(item->EditCaption());
+    auto* editor = list.View().findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText("new");
+    Press(*editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list.IsEditing());
+    EXPECT_EQ(item->Caption(), "new!");
+    EXPECT_EQ(item->SubItems(), (Strings{"kept"}));
 }
 
 TEST(FcListViewTest, LastColumnTakesTheRest) {
