@@ -236,7 +236,9 @@ protected:
               QEvent* event) override {
         if (trigger != QAbstractItemView::NoEditTriggers && !this->isPersistentEditorOpen(index)) {
             TListItem* item = index.isValid() ? m_list.Items().Item(index.row()) : nullptr;
-            if (!item || index.column() != 0)
+            // Only the caption is edited; with row select a click on a
+            // sub-item may edit it too.
+            if (!item || (index.column() != 0 && !m_list.RowSelect()))
                 return false;
             bool allow = false;
             std::optional<TPoint> click;
@@ -247,6 +249,7 @@ protected:
             Guard([&] { allow = m_list.EditAllowed(item, click); });
             if (!allow)
                 return false;
+            return Base::edit(index.siblingAtColumn(0), trigger, event);
         }
         return Base::edit(index, trigger, event);
     }

@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -143,6 +144,35 @@ TEST(FcListViewTest, CaptionEditedInPlace) {
     EXPECT_FALSE(list.IsEditing());
     EXPECT_EQ(item->Caption(), "new!");
     EXPECT_EQ(item->SubItems(), (Strings{"kept"}));
+}
+
+// With row select a click on a sub-item of the selected row edits the
+// caption only when AllowRowClickEdit is on.
+TEST(FcListViewTest, RowClickEditsOnlyWhenAllowed) {
+    for (bool allowRow : {false, true}) {
+        TFcCustomListView list;
+        list.SetRowSelect(true);
+        list.SetAllowRowClickEdit(allowRow);
+        MakeReport(list, 300, {100, 100});
+        TListItem* item = list.Items().Add("one");
+        item->SetSubItems({"sub"});
+        Show(list);
+        list.SetSelected(item);
+        const TRect r = item->DisplayRect(gui::TDisplayCode::drBounds);
+        const QPoint at(150, (r.Top + r.Bottom) / 2);
+        QWidget* viewport = list.View().viewport();
+        for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent e(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+            QCoreApplication::sendEvent(viewport, &e);
+        }
+        // The platform starts a click's edit after the double-click time.
+        QDeadlineTimer deadline(QApplication::doubleClickInterval() + 1000);
+        while (!list.IsEditing() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(list.IsEditing(), allowRow);
+    }
 }
 
 TEST(FcListViewTest, LastColumnTakesTheRest) {
