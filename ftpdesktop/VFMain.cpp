@@ -6,6 +6,7 @@
 #include "controls/storage/FcForms.h"
 #include "controls/storage/FcRegIniFile.h"
 #include "ftpdesktop/VFAboutDlg.h"
+#include "ftpdesktop/VFSettingsDlg.h"
 #include "ftpdesktop/VFViewLogDlg.h"
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
@@ -132,8 +133,6 @@ void TFMain::BuildMenu() {
     SettingsMenuItem->setObjectName(QStringLiteral("SettingsMenuItem"));
     UsersMenuItem->setObjectName(QStringLiteral("UsersMenuItem"));
     About1->setObjectName(QStringLiteral("About1"));
-    // Shown greyed until the settings dialog exists.
-    SettingsMenuItem->setEnabled(false);
 
     const auto command = [this](void (TFMain::*handler)()) {
         return [this, handler] { gui::Guard([this, handler] { (this->*handler)(); }); };
@@ -141,6 +140,7 @@ void TFMain::BuildMenu() {
     connect(OpenLogfileMenuItem, &QAction::triggered, this,
             command(&TFMain::OpenLogfileMenuItemClick));
     connect(ExitMenuItem, &QAction::triggered, this, command(&TFMain::ExitMenuItemClick));
+    connect(SettingsMenuItem, &QAction::triggered, this, command(&TFMain::SettingsMenuItemClick));
     connect(UsersMenuItem, &QAction::triggered, this, command(&TFMain::UsersMenuItemClick));
     connect(About1, &QAction::triggered, this, command(&TFMain::About1Click));
 }
@@ -292,6 +292,27 @@ void TFMain::OpenLogfileMenuItemClick() {
 
 void TFMain::ExitMenuItemClick() {
     close();
+}
+
+void TFMain::SettingsMenuItemClick() {
+    TFSettingsDlg dialog(this, m_globals);
+    dialog.Settings = m_globals.Settings();
+    if (dialog.ShowModal() != gui::mrOk)
+        return;
+    const TSettings live = m_globals.Settings();
+    const TSettings& edited = dialog.Settings;
+    // The FTP component took these when the server object was made.
+    const bool restart =
+        edited.Port != live.Port || edited.UseCustomPortRange != live.UseCustomPortRange ||
+        edited.PasvMinPort != live.PasvMinPort || edited.PasvMaxPort != live.PasvMaxPort ||
+        edited.UsePasvIP != live.UsePasvIP || edited.PasvIP != live.PasvIP;
+    // Written first: settings in force must be the ones the file holds. A
+    // failed write throws past this to the error box.
+    m_globals.SaveSettings(edited);
+    m_globals.SetSettings(edited);
+    if (restart)
+        gui::MessageDlg("Restart the VdxFTPserver before changes will take effect.",
+                        gui::TMsgDlgType::mtInformation, gui::TMsgDlgBtn::mbOK, this);
 }
 
 void TFMain::UsersMenuItemClick() {

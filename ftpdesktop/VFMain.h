@@ -49,7 +49,7 @@ public:
     TFcFormState* const FormState;
     QAction* OpenLogfileMenuItem = nullptr;
     QAction* ExitMenuItem = nullptr;
-    QAction* SettingsMenuItem = nullptr; // its command comes with the settings dialog
+    QAction* SettingsMenuItem = nullptr;
     QAction* UsersMenuItem = nullptr;
     QAction* About1 = nullptr;
 
@@ -72,6 +72,11 @@ public:
     // The menu commands.
     void OpenLogfileMenuItemClick();
     void ExitMenuItemClick();
+    // The settings dialog on a copy of the live settings. OK saves the copy
+    // and only then makes it live, with the restart notice when a value the
+    // FTP component took at its start changed. A failed save leaves the
+    // live settings and the file as they were.
+    void SettingsMenuItemClick();
     void UsersMenuItemClick();
     void About1Click();
 

@@ -37,7 +37,11 @@ void TFGlobals::LoadSettings() {
 }
 
 void TFGlobals::SaveSettings() const {
-    SaveSettingsXml(AppDir + kSettingsFileName, Settings());
+    SaveSettings(Settings());
+}
+
+void TFGlobals::SaveSettings(const TSettings& settings) const {
+    SaveSettingsXml(AppDir + kSettingsFileName, settings);
 }
 
 std::shared_ptr<const TUsersXML> TUsersCache::Load() {

@@ -81,6 +81,9 @@ public:
     // Rewrites AppDir + "Settings.xml" atomically from the live settings.
     // Throws FileError or XmlWriteError; the old file then stays as it was.
     void SaveSettings() const;
+    // The same for settings that are not live yet: the caller makes them
+    // live once the file holds them.
+    void SaveSettings(const TSettings& settings) const;
 
     // Replaces the users table by a fresh read of AppDir + "Users.xml" (a
     // missing file gives an empty table). Throws for a damaged file; the old

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs all tests: a normal build, then the tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer. Warnings fail both builds.
+# under AddressSanitizer and UndefinedBehaviorSanitizer (with float-cast-overflow,
+# which GCC's "undefined" leaves out). Warnings fail both builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)

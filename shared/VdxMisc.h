@@ -1,9 +1,10 @@
 #pragma once
 // Small routines both programs share: the password scrambler and helpers.
 
+#include "platform/os/convert_error.h"
+
 #include <array>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,10 +12,7 @@
 namespace vdx {
 
 // A text that does not convert to a number.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using EConvertError = os::EConvertError;
 
 inline constexpr std::array<std::uint8_t, 32> ScrambleKeyTable = {
     0x0b, 0x1d, 0x04, 0x17, 0x0e, 0x1a, 0x03, 0x12, 0x08, 0x1f, 0x15, 0x0c, 0x1b, 0x06, 0x19, 0x02,

@@ -610,6 +610,36 @@ void DrawControlFrame(TCanvas& canvas, int width, int height, TFrameStyle style,
     }
 }
 
+namespace {
+
+// The combo box arrow: rows 7, 5, 3 and 1 pixels wide, the widest on top.
+void FillComboArrow(TCanvas& canvas, int left, int top, TColor color) {
+    for (int row = 0; row < 4; ++row)
+        for (int x = left + row; x < left + 7 - row; ++x)
+            canvas.SetPixel(x, top + row, color);
+}
+
+} // namespace
+
+void DrawFrameControlComboButton(TCanvas& canvas, const TRect& rect, bool pushed, bool inactive) {
+    const TRect inner =
+        pushed ? DrawOutlineBox(canvas, rect, clBtnShadow) : Draw3DBorder(canvas, rect, false);
+    canvas.Brush.SetColor(clBtnFace);
+    canvas.FillRect(inner);
+    int left = rect.Left + (rect.Width() - 7) / 2;
+    int top = rect.Top + (rect.Height() - 4) / 2;
+    if (pushed) {
+        ++left;
+        ++top;
+    }
+    if (inactive) {
+        FillComboArrow(canvas, left + 1, top + 1, clBtnHighlight);
+        FillComboArrow(canvas, left, top, clBtnShadow);
+    } else {
+        FillComboArrow(canvas, left, top, clBlack);
+    }
+}
+
 bool RedrawWindowFrame(QWidget& window, const TRect& rect) {
     if (!HasVisibleArea(window))
         return false;

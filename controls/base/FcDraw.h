@@ -183,6 +183,12 @@ TRect DrawInnerOuterBorders(TCanvas& canvas, TRect rect, const TInnerOuterBorder
 // The frame of a framed control over (0, 0, width, height).
 void DrawControlFrame(TCanvas& canvas, int width, int height, TFrameStyle style, TColor color,
                       TColor frameColor, TSides sides, bool skipClear);
+// The classic combo box drop-down button (the platform's frame control of
+// a scroll-bar combo box button): a raised button face with a black down
+// arrow; pushed, a one-pixel shadow outline with the arrow one pixel down and
+// right; inactive, the arrow embossed in shadow over highlight.
+void DrawFrameControlComboButton(TCanvas& canvas, const TRect& rect, bool pushed, bool inactive);
+
 // Repaints the frame margin of window over rect, only when the window has a
 // visible area. Returns whether a repaint was asked for.
 bool RedrawWindowFrame(QWidget& window, const TRect& rect);

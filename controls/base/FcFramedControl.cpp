@@ -198,7 +198,11 @@ void TFcFramedControl::CaptionChanged() {
 
 void TFcFramedControl::SetAlignment(TAlignment value) {
     if (StoreChanged(m_alignment, value))
-        update();
+        AlignmentChanged();
+}
+
+void TFcFramedControl::AlignmentChanged() {
+    update();
 }
 
 // Events.

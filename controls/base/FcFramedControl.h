@@ -201,7 +201,7 @@ public:
     // A changed caption calls CaptionChanged.
     void SetCaption(const std::string& value);
     TAlignment Alignment() const noexcept { return m_alignment; }
-    // Stores and repaints.
+    // A changed alignment calls AlignmentChanged.
     void SetAlignment(TAlignment value);
 
     // Fires OnClick (a push button sets its form's modal result first).
@@ -361,6 +361,8 @@ protected:
     virtual void FontChanged();
     // After the caption changed; the base repaints.
     virtual void CaptionChanged();
+    // After the alignment changed; the base repaints.
+    virtual void AlignmentChanged();
 
     // The frame as its settings describe it.
     const TFcControlFrame& Frame() const noexcept { return m_frame; }

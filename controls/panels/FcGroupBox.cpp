@@ -149,8 +149,9 @@ void TFcCustomGroupBox::SetShowCheckBox(bool value) {
 }
 
 void TFcCustomGroupBox::CheckBoxClick() {
-    if (OnCheckBoxClick)
-        OnCheckBoxClick(this);
+    // From a copy: the handler may delete the box and its members with it.
+    if (const TNotifyEvent handler = OnCheckBoxClick)
+        handler(this);
 }
 
 void TFcCustomGroupBox::EnableChildControls(bool enable) {

@@ -128,29 +128,30 @@ void TFramedHost::leaveEvent(QEvent* event) {
     Guard([this] { MouseLeave(); });
 }
 
-void TFramedHost::SetFocusInside(bool value) {
+void TFramedHost::SetFocusInside(bool value, Qt::FocusReason reason) {
     if (m_focusInside == value)
         return;
     m_focusInside = value;
+    m_focusReason = reason;
     Guard([this, value] { value ? FocusEnter() : FocusExit(); });
 }
 
 void TFramedHost::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    SetFocusInside(true);
+    SetFocusInside(true, event->reason());
 }
 
 void TFramedHost::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    SetFocusInside(false);
+    SetFocusInside(false, event->reason());
 }
 
 bool TFramedHost::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_focusWidget) {
         if (event->type() == QEvent::FocusIn)
-            SetFocusInside(true);
+            SetFocusInside(true, static_cast<QFocusEvent*>(event)->reason());
         else if (event->type() == QEvent::FocusOut)
-            SetFocusInside(false);
+            SetFocusInside(false, static_cast<QFocusEvent*>(event)->reason());
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -53,6 +53,9 @@ public:
 
     bool MouseInside() const noexcept { return m_mouseInside; }
     bool FocusInside() const noexcept { return m_focusInside; }
+    // Why the focus came or went, for FocusEnter and FocusExit (the reason
+    // of the last change; Qt::OtherFocusReason before any).
+    Qt::FocusReason FocusChangeReason() const noexcept { return m_focusReason; }
     // The child that takes the focus for this control (an inner editor).
     void SetFocusWidget(QWidget* widget);
 
@@ -82,13 +85,14 @@ protected:
 private:
     void TakeParentColor();
     void NotifyChildrenParentColor();
-    void SetFocusInside(bool value);
+    void SetFocusInside(bool value, Qt::FocusReason reason);
 
     TColor m_color = clWindow;
     bool m_parentColor = false;
     bool m_loading = false;
     bool m_mouseInside = false;
     bool m_focusInside = false;
+    Qt::FocusReason m_focusReason = Qt::OtherFocusReason;
     // A child, owned by Qt's parent tree; it may be deleted before it is
     // replaced.
     QPointer<QWidget> m_focusWidget;

@@ -460,8 +460,8 @@ TEST_F(MainWindowTest, UsersAboutAndExitCommands) {
     w.About1->trigger();
     EXPECT_TRUE(about);
 
-    // Present, its command comes with the settings dialog.
     EXPECT_EQ(w.SettingsMenuItem->text(), "Settings");
+    EXPECT_TRUE(w.SettingsMenuItem->isEnabled());
     w.ExitMenuItem->trigger();
     EXPECT_FALSE(w.isVisible());
 }

@@ -225,6 +225,37 @@ TEST(Frames, InnerOuterBorders) {
     EXPECT_EQ(inside, Rect(1, 1, 3, 3));
 }
 
+TEST(Frames, ClassicComboButtonUpPushedAndInactive) {
+    struct Case {
+        const char* name;
+        bool pushed;
+        bool inactive;
+        std::string picture;
+    };
+    const Case cases[] = {
+        {"up", false, false,
+         Rows({"ffffffffffffk", "fwwwwwwwwwwsk", "fwfffffffffsk", "fwfkkkkkkkfsk", "fwffkkkkkffsk",
+               "fwfffkkkfffsk", "fwffffkffffsk", "fwfffffffffsk", "fsssssssssssk",
+               "kkkkkkkkkkkkk"})},
+        {"pushed: outlined, the arrow a pixel down and right", true, false,
+         Rows({"sssssssssssss", "sfffffffffffs", "sfffffffffffs", "sfffffffffffs", "sfffkkkkkkkfs",
+               "sffffkkkkkffs", "sfffffkkkfffs", "sffffffkffffs", "sfffffffffffs",
+               "sssssssssssss"})},
+        {"inactive: embossed", false, true,
+         Rows({"ffffffffffffk", "fwwwwwwwwwwsk", "fwfffffffffsk", "fwfsssssssfsk", "fwffssssswwsk",
+               "fwfffssswwfsk", "fwffffswwffsk", "fwfffffwfffsk", "fsssssssssssk",
+               "kkkkkkkkkkkkk"})},
+    };
+    for (const Case& c : cases) {
+        QImage image = CanaryImage(13, 10);
+        {
+            TCanvas canvas(image);
+            DrawFrameControlComboButton(canvas, Rect(0, 0, 13, 10), c.pushed, c.inactive);
+        }
+        EXPECT_EQ(Picture(image, ClassicLegend()), c.picture) << c.name;
+    }
+}
+
 TEST(Frames, RedrawWindowFrameOnlyForAVisibleWindow) {
     QWidget w;
     w.resize(20, 20);
