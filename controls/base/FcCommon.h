@@ -15,15 +15,32 @@
 #include "controls/storage/FcMonitors.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QVariant>
+#include <QWidget>
 
 #include <any>
 #include <memory>
+#include <vector>
 
 class QComboBox;
-class QWidget;
 
 namespace vdx {
+
+// Calls f on each child of self's parent that is a T (self too), in child
+// order; a sibling deleted by an earlier call is skipped.
+template <class T, class F> void ForEachSibling(QWidget& self, F f) {
+    QWidget* parent = self.parentWidget();
+    if (!parent)
+        return;
+    std::vector<QPointer<T>> siblings;
+    for (QObject* o : parent->children())
+        if (auto* t = qobject_cast<T*>(o))
+            siblings.emplace_back(t);
+    for (const QPointer<T>& t : siblings)
+        if (t)
+            f(*t);
+}
 
 // Stores value in member; false when member held it already. Property
 // setters use it to do nothing for an unchanged value.

@@ -335,16 +335,9 @@ void TFcButton::SetHotTrack(bool value) {
 }
 
 void TFcButton::UpdateExclusive() {
-    QWidget* parent = parentWidget();
-    if (m_groupIndex == 0 || !parent)
+    if (m_groupIndex == 0)
         return;
-    std::vector<QPointer<TFcButton>> siblings;
-    for (QObject* o : parent->children())
-        if (auto* b = qobject_cast<TFcButton*>(o))
-            siblings.emplace_back(b);
-    for (const QPointer<TFcButton>& b : siblings)
-        if (b)
-            b->GroupButtonDown(*this);
+    ForEachSibling<TFcButton>(*this, [this](TFcButton& b) { b.GroupButtonDown(*this); });
 }
 
 void TFcButton::GroupButtonDown(const TFcButton& sender) {

@@ -238,16 +238,9 @@ bool TFcToolButton::IsSplit() const noexcept {
 // Grouping.
 
 void TFcToolButton::UpdateExclusive() {
-    QWidget* parent = parentWidget();
-    if (m_groupIndex == 0 || !parent)
+    if (m_groupIndex == 0)
         return;
-    std::vector<QPointer<TFcToolButton>> siblings;
-    for (QObject* o : parent->children())
-        if (auto* b = qobject_cast<TFcToolButton*>(o))
-            siblings.emplace_back(b);
-    for (const QPointer<TFcToolButton>& b : siblings)
-        if (b)
-            b->ButtonPressed(*this);
+    ForEachSibling<TFcToolButton>(*this, [this](TFcToolButton& b) { b.ButtonPressed(*this); });
 }
 
 void TFcToolButton::ButtonPressed(const TFcToolButton& sender) {

@@ -4,66 +4,9 @@
 
 namespace vdx {
 
-int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & Qt::KeypadModifier)
-        if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
-            return 96 + (qtKey - Qt::Key_0);
-    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
-        return qtKey; // the same codes
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
-        return VK_F1 + (qtKey - Qt::Key_F1);
-    switch (qtKey) {
-    case Qt::Key_Backspace:
-        return VK_BACK;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return VK_RETURN;
-    case Qt::Key_Escape:
-        return VK_ESCAPE;
-    case Qt::Key_Space:
-        return VK_SPACE;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return VK_DELETE;
-    case Qt::Key_Menu:
-        return VK_APPS;
-    default:
-        return 0;
-    }
-}
-
 TShortCut ShortCutOf(int qtKey, Qt::KeyboardModifiers modifiers) {
     const int vk = VirtualKeyOf(qtKey, modifiers);
-    if (vk == 0)
-        return 0;
-    TShortCut s = static_cast<TShortCut>(vk);
-    if (modifiers & Qt::ShiftModifier)
-        s |= scShift;
-    if (modifiers & Qt::ControlModifier)
-        s |= scCtrl;
-    if (modifiers & Qt::AltModifier)
-        s |= scAlt;
-    return s;
+    return vk == 0 ? 0 : gui::ShortCutOf(vk, modifiers);
 }
 
 std::string ShortCutName(TShortCut shortcut) {

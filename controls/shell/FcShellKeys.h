@@ -4,6 +4,8 @@
 // their names ("Shift+Ctrl+F5"), the parsing of names, and the default-key
 // table of the shell controls.
 
+#include "platform/gui/virtual_keys.h"
+
 #include <Qt>
 
 #include <array>
@@ -13,28 +15,24 @@
 
 namespace vdx {
 
-using TShortCut = std::uint16_t;
+using gui::scAlt;
+using gui::scCtrl;
+using gui::scShift;
+using gui::TShortCut;
+using gui::VirtualKeyOf;
+using gui::VK_APPS;
+using gui::VK_BACK;
+using gui::VK_DELETE;
+using gui::VK_ESCAPE;
+using gui::VK_F1;
+using gui::VK_F10;
+using gui::VK_F2;
+using gui::VK_F5;
+using gui::VK_RETURN;
+using gui::VK_SPACE;
+using gui::VK_TAB;
 
-inline constexpr TShortCut scShift = 0x2000;
-inline constexpr TShortCut scCtrl = 0x4000;
-inline constexpr TShortCut scAlt = 0x8000;
-
-inline constexpr int VK_BACK = 8;
-inline constexpr int VK_TAB = 9;
-inline constexpr int VK_RETURN = 13;
-inline constexpr int VK_ESCAPE = 27;
-inline constexpr int VK_SPACE = 32;
-inline constexpr int VK_DELETE = 46;
-inline constexpr int VK_APPS = 93;
-inline constexpr int VK_F1 = 112;
-inline constexpr int VK_F2 = 113;
-inline constexpr int VK_F5 = 116;
-inline constexpr int VK_F10 = 121;
-
-// The virtual-key code of a Qt key (keypad digits with the keypad flag);
-// 0 for a key without one.
-int VirtualKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);
-// The shortcut of a key press.
+// The shortcut of a key press; 0 for a key without a virtual-key code.
 TShortCut ShortCutOf(int qtKey, Qt::KeyboardModifiers modifiers);
 
 std::string ShortCutName(TShortCut shortcut);

@@ -49,6 +49,8 @@ int VirtualKeyOf(int key, Qt::KeyboardModifiers modifiers) noexcept {
         return VK_INSERT;
     case Qt::Key_Delete:
         return VK_DELETE;
+    case Qt::Key_Menu:
+        return VK_APPS;
     default:
         break;
     }

@@ -32,6 +32,7 @@ inline constexpr int VK_RIGHT = 0x27;
 inline constexpr int VK_DOWN = 0x28;
 inline constexpr int VK_INSERT = 0x2D;
 inline constexpr int VK_DELETE = 0x2E;
+inline constexpr int VK_APPS = 0x5D;
 inline constexpr int VK_NUMPAD0 = 0x60;
 inline constexpr int VK_MULTIPLY = 0x6A;
 inline constexpr int VK_ADD = 0x6B;
@@ -40,6 +41,9 @@ inline constexpr int VK_DECIMAL = 0x6E;
 inline constexpr int VK_DIVIDE = 0x6F;
 inline constexpr int VK_F1 = 0x70;
 inline constexpr int VK_F4 = 0x73;
+inline constexpr int VK_F10 = 0x79;
+inline constexpr int VK_F5 = 0x74;
+inline constexpr int VK_F2 = 0x71;
 
 // The virtual key of a Qt key code; keypad keys are told by the keypad
 // modifier (its digits are VK_NUMPAD0.., its "." or "," VK_DECIMAL). Letters

@@ -2,72 +2,23 @@
 // root: it serves, stays single, survives a crash of its predecessor and
 // stops as a user would close it.
 
+#include "ChildProcess.h"
 #include "DesktopSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <optional>
-#include <signal.h>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace vdx {
 namespace {
 
 using namespace std::chrono_literals;
 
-// A started program; killed if still running at the end of the test.
-class Child {
-public:
-    Child(const std::string& program, const std::string& outputFile) {
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0600);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-        if (posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv, environ) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    ~Child() {
-        if (m_pid > 0 && !m_exit) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-
-    bool Started() const { return m_pid > 0; }
-    void Signal(int signal) const { ::kill(m_pid, signal); }
-    // The exit code, or the negated signal number; nullopt while it runs.
-    std::optional<int> WaitExit(std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!m_exit) {
-            int status = 0;
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid)
-                m_exit = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-            else if (std::chrono::steady_clock::now() >= deadline)
-                break;
-            else
-                std::this_thread::sleep_for(10ms);
-        }
-        return m_exit;
-    }
-
-private:
-    pid_t m_pid = -1;
-    std::optional<int> m_exit;
-};
+using test::Child;
 
 class ProgramTest : public testing::Test {
 protected:
