@@ -35,7 +35,6 @@ constexpr int kPanelHeight = 40;
 constexpr int kMargin = 8;
 constexpr int kGroupHeight = 297;
 constexpr int kEditHeight = 21;
-constexpr int kCheckBoxHeight = 17;
 constexpr int kMaxPort = 65535;
 
 TFcGroupBox* MakeGroupBox(QWidget* parent, const char* name, const char* caption) {
@@ -75,21 +74,10 @@ TFcEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, int widt
     return edit;
 }
 
-TFcCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, int left, int top,
-                          int width) {
-    auto* box = new TFcCheckBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->BeginLoading();
-    box->SetCaption(caption);
-    box->Loaded();
-    box->setGeometry(left, top, width, kCheckBoxHeight);
-    return box;
-}
-
 QCheckBox* MakeAutoRunCheckBox(QWidget* parent) {
     auto* box = new QCheckBox(QStringLiteral("Run VDxFTPServer at Windows startup"), parent);
     box->setObjectName(QStringLiteral("AutoRunCheckBox"));
-    box->setGeometry(32, 266, 257, kCheckBoxHeight);
+    box->setGeometry(32, 266, 257, kFormCheckBoxHeight);
     return box;
 }
 
@@ -131,20 +119,20 @@ TFSettingsDlg::TFSettingsDlg(QWidget* owner, const TFGlobals& globals)
       PortNumericEdit(MakePortEdit(FcGroupBox1, "PortNumericEdit", 164, 36)),
       PassiveGroupBox(MakeGroupBox(FcGroupBox1, "PassiveGroupBox", "Passive mode")),
       PasvIPCheckBox(
-          MakeCheckBox(PassiveGroupBox, "PasvIPCheckBox", "Use external IP", 16, 38, 106)),
+          CreateCheckBox(PassiveGroupBox, "PasvIPCheckBox", "Use external IP", 16, 38, 106)),
       FcLabel5(MakeLabel(PassiveGroupBox, "FcLabel5", "External IP", 148, 21)),
       PasvIPEdit(MakeEdit(PassiveGroupBox, "PasvIPEdit", 148, 36, 121)),
-      UseCustomPortRangeCheckBox(MakeCheckBox(PassiveGroupBox, "UseCustomPortRangeCheckBox",
-                                              "Use custom port range", 16, 86, 126)),
+      UseCustomPortRangeCheckBox(CreateCheckBox(PassiveGroupBox, "UseCustomPortRangeCheckBox",
+                                                "Use custom port range", 16, 86, 126)),
       FcLabel6(MakeLabel(PassiveGroupBox, "FcLabel6", "External Port range", 148, 68)),
       PasvMinPortEdit(MakePortEdit(PassiveGroupBox, "PasvMinPortEdit", 148, 84)),
       FcLabel2(MakeLabel(PassiveGroupBox, "FcLabel2", "-", 220, 86)),
       PasvMaxPortEdit(MakePortEdit(PassiveGroupBox, "PasvMaxPortEdit", 232, 84)),
       FcLabel1(MakeLabel(PassiveGroupBox, "FcLabel1", "1-65535", 307, 86)),
-      UseVdxTextCheckBox(MakeCheckBox(FcGroupBox1, "UseVdxTextCheckBox",
-                                      "Use for VDxText/VDxTxtServer", 32, 218, 170)),
+      UseVdxTextCheckBox(CreateCheckBox(FcGroupBox1, "UseVdxTextCheckBox",
+                                        "Use for VDxText/VDxTxtServer", 32, 218, 170)),
       UseVdxInfoCheckBox(
-          MakeCheckBox(FcGroupBox1, "UseVdxInfoCheckBox", "Use for VDxInfo", 32, 242, 95)),
+          CreateCheckBox(FcGroupBox1, "UseVdxInfoCheckBox", "Use for VDxInfo", 32, 242, 95)),
       AutoRunCheckBox(MakeAutoRunCheckBox(FcGroupBox1)),
       FcGroupBox2(MakeGroupBox(ClientArea(), "FcGroupBox2", "")),
       FcLabel4(MakeLabel(FcGroupBox2, "FcLabel4", "Admin root folder", 27, 26)),

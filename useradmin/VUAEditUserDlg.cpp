@@ -25,7 +25,6 @@ constexpr int kClientWidth = 340;
 constexpr int kClientHeight = 347;
 constexpr int kPanelHeight = 40;
 constexpr int kMargin = 8;
-constexpr int kCheckBoxHeight = 17;
 
 gui::TLabeledEdit* MakeEdit(QWidget* parent, const char* name, const char* caption, int top) {
     auto* edit = new gui::TLabeledEdit(parent);
@@ -34,17 +33,6 @@ gui::TLabeledEdit* MakeEdit(QWidget* parent, const char* name, const char* capti
     edit->SetLabelSpacing(10);
     edit->Place(98, top, 121);
     return edit;
-}
-
-TFcCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, int left, int top,
-                          int width) {
-    auto* box = new TFcCheckBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    box->BeginLoading();
-    box->SetCaption(caption);
-    box->Loaded();
-    box->setGeometry(left, top, width, kCheckBoxHeight);
-    return box;
 }
 
 TFcLabel* MakeNote(QWidget* parent) {
@@ -86,12 +74,12 @@ TFEditUserDlg::TFEditUserDlg(QWidget* owner, const TUAGlobals& globals)
     : TVdButtonDlg(owner), FcGroupBox1(new TFcGroupBox(ClientArea())),
       NameEdit(MakeEdit(FcGroupBox1, "NameEdit", "Name", 32)),
       PasswordEdit(MakeEdit(FcGroupBox1, "PasswordEdit", "Password", 72)),
-      TxtCheckBox(MakeCheckBox(FcGroupBox1, "TxtCheckBox", "VdxText", 24, 120, 59)),
-      SkipWebTxtPagesCheckBox(MakeCheckBox(FcGroupBox1, "SkipWebTxtPagesCheckBox",
-                                           "Do not overwrite VDxWebTxt pages", 109, 120, 191)),
-      WebTxtCheckBox(MakeCheckBox(FcGroupBox1, "WebTxtCheckBox", "VdxWebText", 24, 144, 82)),
-      InfoCheckBox(MakeCheckBox(FcGroupBox1, "InfoCheckBox", "VdxInfo", 24, 180, 56)),
-      AdminCheckBox(MakeCheckBox(FcGroupBox1, "AdminCheckBox", "Administrator", 24, 216, 79)),
+      TxtCheckBox(CreateCheckBox(FcGroupBox1, "TxtCheckBox", "VdxText", 24, 120, 59)),
+      SkipWebTxtPagesCheckBox(CreateCheckBox(FcGroupBox1, "SkipWebTxtPagesCheckBox",
+                                             "Do not overwrite VDxWebTxt pages", 109, 120, 191)),
+      WebTxtCheckBox(CreateCheckBox(FcGroupBox1, "WebTxtCheckBox", "VdxWebText", 24, 144, 82)),
+      InfoCheckBox(CreateCheckBox(FcGroupBox1, "InfoCheckBox", "VdxInfo", 24, 180, 56)),
+      AdminCheckBox(CreateCheckBox(FcGroupBox1, "AdminCheckBox", "Administrator", 24, 216, 79)),
       FcLabel1(MakeNote(FcGroupBox1)), m_globals(globals) {
     setObjectName(QStringLiteral("FEditUserDlg"));
     setWindowTitle(QStringLiteral("User"));

@@ -72,6 +72,18 @@ void StretchTransparentBitmap(TCanvas& canvas, const TBitmap& bitmap, const TRec
 // Nothing without a parent.
 void PaintParentBackground(QWidget& control, TCanvas& canvas, bool invalidateParent);
 
+// NumGlyphs of a glyph strip takes 1 to 4 cells.
+constexpr bool IsValidNumGlyphs(int n) noexcept {
+    return n >= 1 && n <= 4;
+}
+// The cells of a w x h strip whose width is a multiple of its height: that
+// many when it is a valid NumGlyphs, else 1; 0 when the strip gives no count.
+constexpr int GlyphStripCells(int width, int height) noexcept {
+    if (height == 0 || width % height != 0)
+        return 0;
+    return IsValidNumGlyphs(width / height) ? width / height : 1;
+}
+
 TRect CenteredBounds(const TRect& rect, int width, int height) noexcept;
 
 // The outer two-pixel ring of a gradient (only on a full-colour screen).

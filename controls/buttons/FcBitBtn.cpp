@@ -43,16 +43,13 @@ void TFcBitBtn::SetGlyph(const QImage& value) {
 }
 
 void TFcBitBtn::GlyphChanged() {
-    const int w = m_glyph.Width(), h = m_glyph.Height();
-    if (h != 0 && w % h == 0) {
-        const int n = w / h;
-        SetNumGlyphs(n >= 1 && n <= 4 ? n : 1);
-    }
+    if (const int n = GlyphStripCells(m_glyph.Width(), m_glyph.Height()))
+        SetNumGlyphs(n);
     update();
 }
 
 void TFcBitBtn::SetNumGlyphs(int value) {
-    if (value < 1 || value > 4)
+    if (!IsValidNumGlyphs(value))
         return;
     if (StoreChanged(m_numGlyphs, value))
         update();

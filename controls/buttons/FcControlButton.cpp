@@ -61,16 +61,13 @@ void TFcControlButton::SetGlyph(const QImage& value) {
 }
 
 void TFcControlButton::GlyphChanged() {
-    const int w = m_glyph.Width(), h = m_glyph.Height();
-    if (h != 0 && w % h == 0) {
-        const int n = w / h;
-        SetNumGlyphs(n >= 1 && n <= 4 ? n : 1);
-    }
+    if (const int n = GlyphStripCells(m_glyph.Width(), m_glyph.Height()))
+        SetNumGlyphs(n);
     update();
 }
 
 void TFcControlButton::SetNumGlyphs(int value) {
-    if (value < 1 || value > 4)
+    if (!IsValidNumGlyphs(value))
         return;
     if (StoreChanged(m_numGlyphs, value))
         update();

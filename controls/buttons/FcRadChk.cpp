@@ -529,4 +529,15 @@ void TFcCustomCheckBox::keyReleaseEvent(QKeyEvent* event) {
         StateChanged();
 }
 
+TFcCheckBox* CreateCheckBox(QWidget* parent, const char* name, const char* caption, int left,
+                            int top, int width) {
+    auto* box = new TFcCheckBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->BeginLoading();
+    box->SetCaption(caption);
+    box->Loaded();
+    box->setGeometry(left, top, width, kFormCheckBoxHeight);
+    return box;
+}
+
 } // namespace vdx

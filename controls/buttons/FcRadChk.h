@@ -209,4 +209,11 @@ public:
     using TFcCustomCheckBox::TFcCustomCheckBox;
 };
 
+// The height the forms give their check boxes.
+inline constexpr int kFormCheckBoxHeight = 17;
+// A check box as a form places it: named, its caption set while loading,
+// at left, top, width and kFormCheckBoxHeight.
+TFcCheckBox* CreateCheckBox(QWidget* parent, const char* name, const char* caption, int left,
+                            int top, int width);
+
 } // namespace vdx
