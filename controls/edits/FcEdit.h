@@ -62,7 +62,7 @@ public:
     // Takes the drop button out of the window while read-only, and back.
     virtual void SuppressDropButton();
     virtual void RestoreDropButton();
-    // Paints the drop button face into rect, which it may shrink to the part
+    // Paints the drop button face into rect, which it may shrink to the area
     // it painted.
     virtual void DrawDropButton(TCanvas& canvas, TRect& rect);
     virtual void SetButtonState(TFcDropButtonState value);
@@ -235,7 +235,7 @@ public:
     using TFcCustomEdit::TFcCustomEdit;
 };
 
-// Which characters of after are new against before: the part between their
+// Which characters of after are new against before: the run between their
 // common beginning and their common end.
 std::string InsertedPart(const std::string& before, const std::string& after);
 

@@ -437,7 +437,7 @@ TEST(LogFile, FailedWriteLeavesTheFileAsItWasAndThrowsNowhere) {
 }
 
 // Lines queued together reach the file as if each had been appended alone:
-// those that fit whole, in order, and the rest counted, never a part of one.
+// those that fit whole, in order, and the rest counted, never a piece of one.
 TEST(LogFile, LinesQueuedTogetherGoInAsFarAsEachFitsWhole) {
     InstallRoot root;
     test::WriteFileBytes(root.LogPath(), "full\r\n");

@@ -774,7 +774,7 @@ TEST(FcListBoxIntegralHeight, TheHeightShrinksToWholeRows) {
     };
     using S = TListBoxStyle;
     const Case cases[] = {
-        {"five rows and a part", 80, TBorderStyle::bsSingle, S::lbStandard, 0, 69},
+        {"five rows and a bit", 80, TBorderStyle::bsSingle, S::lbStandard, 0, 69},
         {"whole rows already", 69, TBorderStyle::bsSingle, S::lbStandard, 0, 69},
         {"one row is left alone", 17, TBorderStyle::bsSingle, S::lbStandard, 0, 17},
         {"less than a row too", 16, TBorderStyle::bsSingle, S::lbStandard, 0, 16},
