@@ -85,6 +85,20 @@ int TFcStringGrid::Axis::FullyShown() const {
     return n;
 }
 
+int TFcStringGrid::Axis::FirstShowing(int target) const {
+    // Back from target while the items from there to target still fit whole.
+    int used = FixedExtent() + (*sizes)[std::size_t(target)];
+    int from = target;
+    while (from > first) {
+        const int more = (*sizes)[std::size_t(from - 1)] + lineWidth;
+        if (used + more > extent)
+            break;
+        used += more;
+        --from;
+    }
+    return from;
+}
+
 TFcStringGrid::Axis TFcStringGrid::Cols() const {
     return {&m_colWidths, m_fixedCols, m_leftCol, m_gridLineWidth, ClientWidth()};
 }
@@ -302,15 +316,13 @@ void TFcStringGrid::ScrollIntoView() {
     if (m_row < m_topRow)
         SetTopRow(m_row);
     else
-        while (m_row >= m_topRow + std::max(1, VisibleRowCount()) && m_topRow < m_row)
-            SetTopRow(m_topRow + 1);
+        SetTopRow(Rows().FirstShowing(m_row));
     if (m_options.Contains(TGridOption::goRowSelect))
         return;
     if (m_col < m_leftCol)
         SetLeftCol(m_col);
     else
-        while (m_col >= m_leftCol + std::max(1, VisibleColCount()) && m_leftCol < m_col)
-            SetLeftCol(m_leftCol + 1);
+        SetLeftCol(Cols().FirstShowing(m_col));
 }
 
 void TFcStringGrid::ClampScroll() {

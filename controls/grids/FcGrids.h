@@ -173,6 +173,9 @@ private:
         int FixedExtent() const;
         // Scrolling items fully shown from first.
         int FullyShown() const;
+        // The first item to show, not before first, so that target is shown
+        // whole (target itself where it fits nowhere).
+        int FirstShowing(int target) const;
     };
     Axis Cols() const;
     Axis Rows() const;
