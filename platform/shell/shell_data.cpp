@@ -64,10 +64,11 @@ int HexValue(char c) {
     return -1;
 }
 
+// prefix is lower case.
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return (a >= 'A' && a <= 'Z' ? char(a + 32) : a) == b;
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char p, char t) {
+               return (t >= 'A' && t <= 'Z' ? char(t + 32) : t) == p;
            });
 }
 
@@ -154,6 +155,8 @@ std::optional<IdListArray> ParseIdListArray(std::span<const std::uint8_t> block)
     IdListArray result;
     for (std::size_t i = 0; i <= count; ++i) {
         const std::size_t offset = GetU32(block, 4 + 4 * i);
+        if (offset < 8 + 4 * count) // no list lies in the header
+            return std::nullopt;
         auto list = ListAt(block, offset);
         if (!list)
             return std::nullopt;

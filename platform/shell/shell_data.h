@@ -34,9 +34,9 @@ struct IdListArray {
     friend bool operator==(const IdListArray&, const IdListArray&) = default;
 };
 
-// The lists of a block when the header and every offset lie inside it, at
-// least one item is named, and each list is well formed and ends inside the
-// block; nullopt otherwise.
+// The lists of a block when the header fits it, at least one item is named,
+// every offset lies past the header and inside the block, and each list is
+// well formed and ends inside the block; nullopt otherwise.
 std::optional<IdListArray> ParseIdListArray(std::span<const std::uint8_t> block);
 
 // One "file://" URI per absolute path, each line ending CRLF; every byte

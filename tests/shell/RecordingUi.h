@@ -23,6 +23,7 @@ public:
     int asked = 0, failed = 0;
     std::vector<std::string> opened;
     int progressCalls = 0;
+    std::uint64_t lastDone = 0, lastTotal = 0;
     std::vector<std::vector<std::string>> skipped;
     std::vector<std::vector<std::pair<std::string, int>>> failures;
     std::vector<std::uint32_t> dropKindsOffered;
@@ -51,7 +52,9 @@ public:
         return true;
     }
     void ShowProperties(const shell::ItemProperties&) override {}
-    bool TransferProgress(std::uint64_t, std::uint64_t, const std::string&) override {
+    bool TransferProgress(std::uint64_t done, std::uint64_t total, const std::string&) override {
+        lastDone = done;
+        lastTotal = total;
         return progressCalls++ != cancelAtProgress;
     }
     void TransferSkipped(const std::vector<std::string>& names) override {
