@@ -34,7 +34,8 @@ std::span<const std::uint8_t> BytesOf(const QByteArray& bytes) {
 }
 
 std::optional<shell::IdListArray> IdListArrayOf(const QMimeData& data) {
-    return shell::ParseIdListArray(BytesOf(data.data(QString::fromLatin1(kShellIdListArrayMime))));
+    return shell::ParseIdListArray(
+        BytesOf(data.data(QString::fromLatin1(shell::kIdListArrayMime))));
 }
 
 } // namespace
@@ -47,9 +48,9 @@ std::uint16_t ShellIdListArrayFormat() {
 
 QString MimeTypeOfFormat(std::uint16_t format) {
     if (format == ShellIdListArrayFormat())
-        return QString::fromLatin1(kShellIdListArrayMime);
+        return QString::fromLatin1(shell::kIdListArrayMime);
     if (format == CF_HDROP)
-        return QString::fromLatin1(kUriListMime);
+        return QString::fromLatin1(shell::kUriListMime);
     return {};
 }
 
@@ -182,9 +183,9 @@ HRESULT TFcShellDataObject::EnumFormatEtc(
 std::unique_ptr<QMimeData> TFcShellDataObject::MimeData() const {
     auto data = std::make_unique<QMimeData>();
     if (m_idListArray)
-        data->setData(QString::fromLatin1(kShellIdListArrayMime), ToByteArray(*m_idListArray));
+        data->setData(QString::fromLatin1(shell::kIdListArrayMime), ToByteArray(*m_idListArray));
     if (m_uriList)
-        data->setData(QString::fromLatin1(kUriListMime),
+        data->setData(QString::fromLatin1(shell::kUriListMime),
                       QByteArray(m_uriList->data(), static_cast<qsizetype>(m_uriList->size())));
     return data;
 }
@@ -213,7 +214,7 @@ TDataObject_shlv::TDataObject_shlv(const IdList& folder, std::span<const IdList>
 // Foreign data.
 
 std::uint32_t AllowedDropEffects(const QMimeData& data) {
-    if (!data.hasFormat(QString::fromLatin1(kShellIdListArrayMime)))
+    if (!data.hasFormat(QString::fromLatin1(shell::kIdListArrayMime)))
         return kAllEffects;
     const std::optional<shell::IdListArray> array = IdListArrayOf(data);
     if (!array)
@@ -229,7 +230,7 @@ std::uint32_t AllowedDropEffects(const QMimeData& data) {
 
 std::optional<shell::DropData> DecodeDropData(const QMimeData& data) {
     shell::DropData drop;
-    if (data.hasFormat(QString::fromLatin1(kShellIdListArrayMime))) {
+    if (data.hasFormat(QString::fromLatin1(shell::kIdListArrayMime))) {
         const std::optional<shell::IdListArray> array = IdListArrayOf(data);
         if (!array)
             return std::nullopt;
@@ -239,8 +240,8 @@ std::optional<shell::DropData> DecodeDropData(const QMimeData& data) {
                 drop.Paths.push_back(std::move(path));
         return drop;
     }
-    if (data.hasFormat(QString::fromLatin1(kUriListMime))) {
-        const QByteArray text = data.data(QString::fromLatin1(kUriListMime));
+    if (data.hasFormat(QString::fromLatin1(shell::kUriListMime))) {
+        const QByteArray text = data.data(QString::fromLatin1(shell::kUriListMime));
         drop.Paths =
             shell::ParseUriList(std::string_view(text.constData(), std::size_t(text.size())));
     }
@@ -315,8 +316,11 @@ TFcShellDropTarget::~TFcShellDropTarget() {
 
 void TFcShellDropTarget::Answer(QDropEvent& event, std::uint32_t effect) {
     const Qt::DropAction action = DropActionOf(effect);
+    m_answered = action;
     event.setDropAction(action);
-    event.setAccepted(action != Qt::IgnoreAction);
+    // An entry is always taken, or Qt would send this view no more moves:
+    // its action tells that nothing may be dropped here yet.
+    event.setAccepted(action != Qt::IgnoreAction || event.type() == QEvent::DragEnter);
 }
 
 void TFcShellDropTarget::Repeat() {
@@ -355,6 +359,13 @@ bool TFcShellDropTarget::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop: {
         m_repeat.stop();
         auto& e = static_cast<QDropEvent&>(*event);
+        if (m_answered == Qt::IgnoreAction) {
+            // Refused where the mouse was: the drop ends as a leave.
+            gui::Guard([&] { m_sink.DragLeave(); });
+            e.setDropAction(Qt::IgnoreAction);
+            e.ignore();
+            return true;
+        }
         std::uint32_t effect = DropEffectsOf(e.possibleActions());
         const std::uint32_t keyState = KeyStateOf(e.buttons(), e.modifiers());
         const TPoint pt{e.position().toPoint().x(), e.position().toPoint().y()};
@@ -362,6 +373,7 @@ bool TFcShellDropTarget::eventFilter(QObject* watched, QEvent* event) {
         if (const QMimeData* data = e.mimeData())
             done = gui::Guard([&] { m_sink.Drop(*data, keyState, pt, effect); });
         Answer(e, done ? effect : 0);
+        m_answered = Qt::IgnoreAction;
         return true;
     }
     default:

@@ -7,7 +7,7 @@
 // foreign data object allow, and the decoding of dropped data.
 //
 // A data object travels as QMimeData with two formats: the item-ID list
-// array ("Shell IDList Array", kShellIdListArrayMime) and "text/uri-list"
+// array ("Shell IDList Array", shell::kIdListArrayMime) and "text/uri-list"
 // (the items' file URIs, where the platform's file-drop block held names of
 // at most 259 bytes; a URI list has no such limit). Data from outside is
 // checked before use: an ID list array that fails the checks refuses the
@@ -47,8 +47,6 @@ inline constexpr std::uint16_t CF_HDROP = 15;
 // The number this process gives the "Shell IDList Array" format (one per
 // process, above the predefined ones).
 std::uint16_t ShellIdListArrayFormat();
-inline constexpr char kShellIdListArrayMime[] = "application/x-vdx-shell-idlist-array";
-inline constexpr char kUriListMime[] = "text/uri-list";
 // The mime type that carries a format; empty for one no data object offers.
 QString MimeTypeOfFormat(std::uint16_t format);
 
@@ -230,7 +228,7 @@ protected:
 
 private:
     void Repeat();
-    static void Answer(QDropEvent& event, std::uint32_t effect);
+    void Answer(QDropEvent& event, std::uint32_t effect);
 
     TFcDropSink& m_sink;
     QPointer<QWidget> m_view;
@@ -238,6 +236,7 @@ private:
     std::uint32_t m_keyState = 0;
     std::uint32_t m_allowed = 0;
     TPoint m_point;
+    Qt::DropAction m_answered = Qt::IgnoreAction; // what the last event was told
 };
 
 using TDropTarget_shtv = TFcShellDropTarget;

@@ -192,9 +192,10 @@ TEST_F(FcShellDataTest, ForeignDataIsCheckedBeforeUse) {
     const std::string folder = Home() + "f";
     const auto withArray = [](std::vector<std::uint8_t> block) {
         auto data = std::make_unique<QMimeData>();
-        data->setData(kShellIdListArrayMime, QByteArray(reinterpret_cast<const char*>(block.data()),
-                                                        qsizetype(block.size())));
-        data->setData(kUriListMime, "file:///etc/passwd\r\n");
+        data->setData(
+            shell::kIdListArrayMime,
+            QByteArray(reinterpret_cast<const char*>(block.data()), qsizetype(block.size())));
+        data->setData(shell::kUriListMime, "file:///etc/passwd\r\n");
         return data;
     };
     const IdList item = ListOf(folder).Last();
@@ -207,7 +208,7 @@ TEST_F(FcShellDataTest, ForeignDataIsCheckedBeforeUse) {
     std::vector<std::uint8_t> cut(good.begin(), good.end() - 1);
 
     QMimeData uriOnly;
-    uriOnly.setData(kUriListMime, "file:///srv/a%20b\r\n# note\r\nhttp://x/y\r\n");
+    uriOnly.setData(shell::kUriListMime, "file:///srv/a%20b\r\n# note\r\nhttp://x/y\r\n");
     QMimeData nothing;
     nothing.setText("plain");
     struct Case {
@@ -292,6 +293,7 @@ protected:
     TTreeNode* Root() { return m_tree.Items().GetFirstNode(); }
     QWidget& Viewport() { return *m_tree.View().viewport(); }
     QPoint At(TTreeNode* node) {
+        QApplication::processEvents(); // the rows laid out
         const gui::TRect r = node->DisplayRect(true);
         return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
     }
@@ -347,11 +349,11 @@ TEST_F(FcShellTreeDropTest, DraggedNodeCarriesItsItem) {
     const TDataObject_shtv object(m_tree, a);
     const std::unique_ptr<QMimeData> data = object.MimeData();
     const std::optional<shell::IdListArray> array =
-        shell::ParseIdListArray(Bytes(data->data(kShellIdListArrayMime)));
+        shell::ParseIdListArray(Bytes(data->data(shell::kIdListArrayMime)));
     ASSERT_TRUE(array);
     EXPECT_EQ(array->Parent, m_tree.NodeData(Root())->AbsoluteIdList());
     EXPECT_EQ(array->Items, std::vector<IdList>{m_tree.NodeData(a)->RelativeIdList()});
-    const QByteArray uris = data->data(kUriListMime);
+    const QByteArray uris = data->data(shell::kUriListMime);
     EXPECT_EQ(shell::ParseUriList(uris.toStdString()), std::vector<std::string>{Tree() + "a"});
 
     // No fixed room per name: a path far past 260 bytes travels whole.
@@ -371,7 +373,7 @@ TEST_F(FcShellTreeDropTest, BeginDragRunsForChildNodesOnly) {
     m_tree.duringDrag = [&](const QMimeData& data, std::uint32_t effects) {
         allowed = effects;
         heldNodes = m_tree.DragOrMenu();
-        carried = shell::ParseIdListArray(Bytes(data.data(kShellIdListArrayMime)));
+        carried = shell::ParseIdListArray(Bytes(data.data(shell::kIdListArrayMime)));
         m_tree.RefreshTree(); // noted, not run, while the drag holds the nodes
         EXPECT_TRUE(m_tree.PendingRefresh());
         // Dropped on C with Shift: moved there.
@@ -427,11 +429,8 @@ TEST_F(FcShellTreeDropTest, DropsCopyMoveOrLinkByTheKeys) {
         fs::create_directories(target);
         WriteText(Outside() + c.name, c.name);
         m_tree.RefreshTree();
+        Child(Root(), "C")->Expand(false);
         TTreeNode* node = Child(Child(Root(), "C"), c.name);
-        if (!node) {
-            Child(Root(), "C")->Expand(false);
-            node = Child(Child(Root(), "C"), c.name);
-        }
         ASSERT_TRUE(node) << c.name;
         const std::unique_ptr<QMimeData> data = DataOf(Outside(), {c.name});
         EXPECT_EQ(DragAndDrop(*data, At(node), c.mods), c.answered) << c.name;
@@ -462,11 +461,15 @@ TEST_F(FcShellTreeDropTest, RefusedDrops) {
     EXPECT_EQ(Send(QEvent::DragEnter, x.get(), At(Root()), Qt::ControlModifier), Qt::IgnoreAction);
     EXPECT_EQ(Send(QEvent::DragMove, x.get(), At(a), Qt::ControlModifier), Qt::CopyAction);
     Send(QEvent::DragLeave, nullptr, {});
+    // Released where it was refused: no drop.
+    Send(QEvent::DragEnter, x.get(), At(Root()), Qt::ControlModifier);
+    EXPECT_EQ(Send(QEvent::Drop, x.get(), At(Root()), Qt::ControlModifier), Qt::IgnoreAction);
+    EXPECT_FALSE(fs::exists(Tree() + "x.txt"));
 
     // An array that fails the checks, with a URI list beside it.
     QMimeData hostile;
-    hostile.setData(kShellIdListArrayMime, QByteArray("\xFF\xFF\xFF\x7F\x0C\x00\x00\x00", 8));
-    hostile.setData(kUriListMime, "file://" + QByteArray(Outside().c_str()) + "x.txt\r\n");
+    hostile.setData(shell::kIdListArrayMime, QByteArray("\xFF\xFF\xFF\x7F\x0C\x00\x00\x00", 8));
+    hostile.setData(shell::kUriListMime, "file://" + QByteArray(Outside().c_str()) + "x.txt\r\n");
     EXPECT_EQ(Send(QEvent::DragEnter, &hostile, At(c), Qt::ControlModifier), Qt::IgnoreAction);
     EXPECT_EQ(Send(QEvent::DragMove, &hostile, At(a), Qt::ControlModifier), Qt::IgnoreAction);
     EXPECT_EQ(Send(QEvent::Drop, &hostile, At(a), Qt::ControlModifier), Qt::IgnoreAction);
