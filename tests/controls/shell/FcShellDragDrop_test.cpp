@@ -482,16 +482,27 @@ TEST_F(FcShellTreeDropTest, RefusedDrops) {
 }
 
 TEST_F(FcShellTreeDropTest, RestingOverANeverOpenedNodeOpensIt) {
+    fs::create_directories(Tree() + "gone/sub");
+    m_tree.RefreshTree();
+    const std::unique_ptr<QMimeData> x = DataOf(Outside(), {"x.txt"});
     TTreeNode* a = Child(Root(), "a");
     ASSERT_TRUE(a->HasChildren());
     ASSERT_EQ(a->Count(), 0);
-    const std::unique_ptr<QMimeData> x = DataOf(Outside(), {"x.txt"});
     Send(QEvent::DragEnter, x.get(), At(a));
     // The mouse rests: the repeated probes open it once the hover time is up.
     EXPECT_TRUE(RunUntil([&] { return a->Count() > 0; }));
     EXPECT_TRUE(a->Expanded());
     EXPECT_EQ(a->Item(0)->Text(), "inner");
     Send(QEvent::DragLeave, nullptr, {});
+
+    // A folder that went away cannot be opened: its button goes, silently.
+    TTreeNode* gone = Child(Root(), "gone");
+    ASSERT_TRUE(gone->HasChildren());
+    fs::remove_all(Tree() + "gone");
+    Send(QEvent::DragEnter, x.get(), At(gone));
+    EXPECT_TRUE(RunUntil([&] { return !gone->HasChildren(); }));
+    Send(QEvent::DragLeave, nullptr, {});
+    EXPECT_TRUE(m_shown.empty());
 }
 
 TEST_F(FcShellTreeDropTest, EdgeScrollsAtMostOneStepPerInterval) {
