@@ -1,5 +1,5 @@
 #pragma once
-// The objects through which the shell tree and the shell list take part in
+// The objects through which the shell tree and the shell list join in
 // drag and drop: the offered formats with their enumerator, the drop
 // source's rules, the data objects of a dragged tree node and of the list's
 // selected items, the drop target that turns a control's drag events into
@@ -52,13 +52,11 @@ QString MimeTypeOfFormat(std::uint16_t format);
 
 // Aspects (DVASPECT_), storage media (TYMED_) and directions (DATADIR_).
 inline constexpr std::uint32_t DVASPECT_CONTENT = 1;
-inline constexpr std::uint32_t DVASPECT_THUMBNAIL = 2;
 inline constexpr std::uint32_t DVASPECT_ICON = 4;
 inline constexpr std::uint32_t TYMED_HGLOBAL = 1;
 inline constexpr std::uint32_t TYMED_FILE = 2;
 inline constexpr std::uint32_t TYMED_ISTREAM = 4;
 inline constexpr std::uint32_t DATADIR_GET = 1;
-inline constexpr std::uint32_t DATADIR_SET = 2;
 
 inline constexpr HRESULT DV_E_FORMATETC = static_cast<HRESULT>(0x80040064u);
 inline constexpr HRESULT DV_E_TYMED = static_cast<HRESULT>(0x80040069u);
