@@ -63,6 +63,8 @@ TFcCustomShellTree::TFcCustomShellTree(QWidget* parent)
 }
 
 TFcCustomShellTree::~TFcCustomShellTree() {
+    // The watches go first: nothing reports to a tree being taken apart.
+    m_changeThread.reset();
     DeviceChangeHandler().RemoveHandler(this);
     m_refreshTimer->stop();
     // Every node goes through Delete while the tree is whole.
@@ -86,9 +88,15 @@ void TFcCustomShellTree::SetSelectedFolder(const TFcShellLocator& value) {
 }
 
 void TFcCustomShellTree::SetOptions(TFcShellTreeOptions value) {
-    // Drag and drop and change notification, the options that touch the
-    // window, arrive with the shell list.
+    // Drag and drop, the other options that touch the window, arrive with
+    // the shell list.
+    const bool watched = m_options.Contains(TFcShellTreeOption::stoDynamicRefresh);
     m_options = value;
+    const bool watch = m_options.Contains(TFcShellTreeOption::stoDynamicRefresh);
+    if (watch && !watched)
+        StartChangeNotification();
+    else if (!watch && watched)
+        WatchDrive({});
 }
 
 void TFcCustomShellTree::BaseFolderChanged() {
@@ -165,6 +173,8 @@ void TFcCustomShellTree::FillTree() {
     else
         SetSelected(Items().GetFirstNode());
     FlushPendingFollow(false);
+    if (m_options.Contains(TFcShellTreeOption::stoDynamicRefresh))
+        StartChangeNotification();
 }
 
 void TFcCustomShellTree::FillNode(const ShellFolderPtr& folder, TTreeNode* node) {
@@ -198,6 +208,7 @@ void TFcCustomShellTree::FillNode(const ShellFolderPtr& folder, TTreeNode* node)
     if (node->Count() == 0)
         node->SetHasChildren(false);
     SortChildren(node);
+    WatchNodeFolder(node);
     if (root)
         node->Expand(false);
 }
@@ -415,6 +426,10 @@ void TFcCustomShellTree::GoUp(int levels) {
 void TFcCustomShellTree::FlushPendingFollow(bool) {
     if (m_refreshTimer->isActive())
         TimerFired();
+}
+
+int TFcCustomShellTree::PendingTimerJob() const {
+    return m_refreshTimer->isActive() ? m_timerTag : 0;
 }
 
 void TFcCustomShellTree::TimerFired() {

@@ -10,11 +10,18 @@
 // operation. Node texts are name bytes, shown and typed by the one rule for
 // file names (platform/gui/file_name_text.h).
 //
+// With stoDynamicRefresh the tree watches its fixed and network volumes
+// for folders (and with stoIncludeNonFolders files) that come and go, and
+// refreshes once a burst of changes has passed. inotify is not recursive: a
+// volume's watch covers its mount point and the folder of every node the
+// tree fills.
+//
 // Still to come with the shell list: its link (ShellList), drag and drop
-// (stoOleDrag, stoOleDrop), change notification (stoDynamicRefresh,
-// WatchDrive) and Send To (SendToCommand); those options are kept and do
-// nothing yet, and stoDesignInteractive has no designer to act in.
+// (stoOleDrag, stoOleDrop) and Send To (SendToCommand); those options are
+// kept and do nothing yet, and stoDesignInteractive has no designer to act
+// in.
 
+#include "controls/shell/FcChangeHandler.h"
 #include "controls/shell/FcDeviceChange.h"
 #include "controls/shell/FcShellHelpers.h"
 #include "controls/shell/FcShellLocator.h"
@@ -27,6 +34,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QTimer;
 
@@ -148,7 +157,8 @@ public:
     virtual void ShowShellContextMenu(TTreeNode* node, TPoint pos);
     // Dropping on a Send To entry arrives with drag and drop; no effect.
     virtual void SendToCommand(TTreeNode* node, int index);
-    // Change notification arrives with the shell list; no effect.
+    // Watches the volume that holds path (once), with the folders of the
+    // filled nodes on it; "" removes every watch.
     virtual void WatchDrive(const std::string& path);
 
     void Loaded() override;
@@ -164,6 +174,8 @@ public:
     int BusyCount() const noexcept { return m_busy; }
     bool PendingRefresh() const noexcept { return m_pendingRefresh; }
     TTreeNode* LastInsertedNode() const noexcept { return m_lastInserted; }
+    // The job of the running refresh timer (1 follow, 2 refresh), else 0.
+    int PendingTimerJob() const;
 
 protected:
     virtual void InsertItem(TTreeNode* node); // fires OnInsertItem
@@ -171,6 +183,7 @@ protected:
     virtual void FillComplete(); // fires OnFillComplete
     virtual void FillStart();    // fires OnFillStart
 
+    bool event(QEvent* event) override;
     bool CanExpand(TTreeNode* node) override;
     bool CanEdit(TTreeNode* node) override;
     void Change(TTreeNode* node) override;
@@ -189,6 +202,11 @@ private:
     void BaseFolderChanged();
     void SelectedFolderChanged();
     void TimerFired();
+    // Watches every watched volume afresh (the change thread made first).
+    void StartChangeNotification();
+    void ShellChanged();
+    // Adds a filled node's folder to the watch of its volume, if watched.
+    void WatchNodeFolder(TTreeNode* node);
     void MergeNode(TTreeNode* node, TTreeNode*& remembered);
     std::uint32_t EnumFlags() const;
     // The window shell calls show their boxes over.
@@ -212,6 +230,9 @@ private:
     bool m_dragOrMenu = false;
     bool m_pendingRefresh = false;
     TTreeNode* m_lastInserted = nullptr;
+    std::unique_ptr<TChangeHandlerThread> m_changeThread;
+    // Mount point and watch slot of each watched volume.
+    std::vector<std::pair<std::string, int>> m_watchedVolumes;
 };
 
 class TFcShellTree : public TFcCustomShellTree {
