@@ -65,6 +65,8 @@ TFcCustomShellTree::TFcCustomShellTree(QWidget* parent)
 
 TFcCustomShellTree::~TFcCustomShellTree() {
     m_dropTarget.reset();
+    // The watches go first: nothing reports to a tree being taken apart.
+    m_changeThread.reset();
     DeviceChangeHandler().RemoveHandler(this);
     m_refreshTimer->stop();
     // Every node goes through Delete while the tree is whole.
@@ -88,10 +90,15 @@ void TFcCustomShellTree::SetSelectedFolder(const TFcShellLocator& value) {
 }
 
 void TFcCustomShellTree::SetOptions(TFcShellTreeOptions value) {
-    // Change notification, the other option that touches the window,
-    // arrives with the shell list.
+    // The options that touch the window: drops and change notification.
+    const bool watched = m_options.Contains(TFcShellTreeOption::stoDynamicRefresh);
     m_options = value;
     UpdateDropTarget();
+    const bool watch = m_options.Contains(TFcShellTreeOption::stoDynamicRefresh);
+    if (watch && !watched)
+        StartChangeNotification();
+    else if (!watch && watched)
+        WatchDrive({});
 }
 
 void TFcCustomShellTree::BaseFolderChanged() {
@@ -168,6 +175,8 @@ void TFcCustomShellTree::FillTree() {
     else
         SetSelected(Items().GetFirstNode());
     FlushPendingFollow(false);
+    if (m_options.Contains(TFcShellTreeOption::stoDynamicRefresh))
+        StartChangeNotification();
 }
 
 void TFcCustomShellTree::FillNode(const ShellFolderPtr& folder, TTreeNode* node) {
@@ -201,6 +210,7 @@ void TFcCustomShellTree::FillNode(const ShellFolderPtr& folder, TTreeNode* node)
     if (node->Count() == 0)
         node->SetHasChildren(false);
     SortChildren(node);
+    WatchNodeFolder(node);
     if (root)
         node->Expand(false);
 }
@@ -418,6 +428,10 @@ void TFcCustomShellTree::GoUp(int levels) {
 void TFcCustomShellTree::FlushPendingFollow(bool) {
     if (m_refreshTimer->isActive())
         TimerFired();
+}
+
+int TFcCustomShellTree::PendingTimerJob() const {
+    return m_refreshTimer->isActive() ? m_timerTag : 0;
 }
 
 void TFcCustomShellTree::TimerFired() {

@@ -16,10 +16,17 @@
 // scrolls near its edges and opens a folder node the mouse rests over.
 // The context menu's Send To submenu copies the item into a Send To entry.
 //
-// Still to come with the shell list: its link (ShellList) and change
-// notification (stoDynamicRefresh, WatchDrive); those options are kept and
-// do nothing yet, and stoDesignInteractive has no designer to act in.
+// With stoDynamicRefresh the tree watches its fixed and network volumes
+// for folders (and with stoIncludeNonFolders files) that come and go, and
+// refreshes once a burst of changes has passed. inotify is not recursive: a
+// volume's watch covers its mount point and the folder of every node the
+// tree fills.
+//
+// Still to come with the shell list: its link (ShellList); that is kept
+// and does nothing yet, and stoDesignInteractive has no designer to act
+// in.
 
+#include "controls/shell/FcChangeHandler.h"
 #include "controls/shell/FcDeviceChange.h"
 #include "controls/shell/FcShellDragDrop.h"
 #include "controls/shell/FcShellHelpers.h"
@@ -34,6 +41,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QTimer;
 
@@ -184,7 +193,8 @@ public:
     // The node being dragged from this tree (nullptr when none).
     TTreeNode* DraggedNode() const noexcept { return m_dragNode; }
     bool DragOrMenu() const noexcept { return m_dragOrMenu; }
-    // Change notification arrives with the shell list; no effect.
+    // Watches the volume that holds path (once), with the folders of the
+    // filled nodes on it; "" removes every watch.
     virtual void WatchDrive(const std::string& path);
 
     void Loaded() override;
@@ -200,6 +210,8 @@ public:
     int BusyCount() const noexcept { return m_busy; }
     bool PendingRefresh() const noexcept { return m_pendingRefresh; }
     TTreeNode* LastInsertedNode() const noexcept { return m_lastInserted; }
+    // The job of the running refresh timer (1 follow, 2 refresh), else 0.
+    int PendingTimerJob() const;
 
 protected:
     virtual void InsertItem(TTreeNode* node); // fires OnInsertItem
@@ -207,6 +219,7 @@ protected:
     virtual void FillComplete(); // fires OnFillComplete
     virtual void FillStart();    // fires OnFillStart
 
+    bool event(QEvent* event) override;
     bool CanExpand(TTreeNode* node) override;
     bool CanEdit(TTreeNode* node) override;
     void Change(TTreeNode* node) override;
@@ -231,6 +244,11 @@ private:
     void BaseFolderChanged();
     void SelectedFolderChanged();
     void TimerFired();
+    // Watches every watched volume afresh (the change thread made first).
+    void StartChangeNotification();
+    void ShellChanged();
+    // Adds a filled node's folder to the watch of its volume, if watched.
+    void WatchNodeFolder(TTreeNode* node);
     void MergeNode(TTreeNode* node, TTreeNode*& remembered);
     std::uint32_t EnumFlags() const;
     // The window shell calls show their boxes over.
@@ -270,6 +288,9 @@ private:
     Clock::time_point m_lastDragScroll;
     TPoint m_hoverPoint;
     Clock::time_point m_hoverStart;
+    std::unique_ptr<TChangeHandlerThread> m_changeThread;
+    // Mount point and watch slot of each watched volume.
+    std::vector<std::pair<std::string, int>> m_watchedVolumes;
 };
 
 class TFcShellTree : public TFcCustomShellTree {

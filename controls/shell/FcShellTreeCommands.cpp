@@ -1,5 +1,6 @@
 // The shell tree's commands: renaming in place, the new folder, verbs, the
-// items' context menu, the default keys and device changes.
+// items' context menu, the default keys, change notification and device
+// changes.
 
 #include "controls/shell/FcShellKeys.h"
 #include "controls/shell/FcShellSendTo.h"
@@ -9,9 +10,12 @@
 #include "platform/gui/shell_boxes.h"
 #include "platform/gui/shell_menu.h"
 #include "platform/shell/context_menu.h"
+#include "platform/shell/mounts.h"
 
 #include <QMimeData>
 #include <QPointer>
+#include <QTimer>
+#include <QTreeView>
 
 namespace vdx {
 
@@ -165,8 +169,6 @@ void TFcCustomShellTree::SendToCommand(TTreeNode* node, int index) {
     DropOnSendToEntry(name, *object.MimeData(), OwnerWindow());
 }
 
-void TFcCustomShellTree::WatchDrive(const std::string&) {}
-
 // The context menu.
 
 void TFcCustomShellTree::DoNodeContextMenu(TTreeNode* node, TPoint& pos, gui::TPopupMenu*& menu) {
@@ -267,6 +269,76 @@ void TFcCustomShellTree::KeyDown(int& key, Qt::KeyboardModifiers shift) {
     } else {
         key = saved; // not ours: the default handling has it
     }
+}
+
+// Change notification.
+
+void TFcCustomShellTree::StartChangeNotification() {
+    WatchDrive({});
+    for (const shell::Volume& volume : shell::CurrentVolumes())
+        if (shell::IsWatchedVolume(volume))
+            WatchDrive(volume.MountPoint);
+}
+
+void TFcCustomShellTree::WatchDrive(const std::string& path) {
+    if (path.empty()) {
+        if (m_changeThread)
+            m_changeThread->RemoveAllWatches();
+        m_watchedVolumes.clear();
+        return;
+    }
+    const shell::Volume* volume = shell::VolumeOfPath(shell::CurrentVolumes(), path);
+    if (!volume)
+        return;
+    for (const auto& [mountPoint, slot] : m_watchedVolumes)
+        if (mountPoint == volume->MountPoint)
+            return;
+    if (!m_changeThread)
+        m_changeThread = std::make_unique<TChangeHandlerThread>(this, WM_FCSHELLCHANGE);
+    std::uint32_t filter = shell::FILE_NOTIFY_CHANGE_DIR_NAME;
+    if (m_options.Contains(TFcShellTreeOption::stoIncludeNonFolders))
+        filter |= shell::FILE_NOTIFY_CHANGE_FILE_NAME;
+    int slot = -1;
+    if (!m_changeThread->AddWatch(volume->MountPoint, filter, slot, true))
+        return;
+    m_watchedVolumes.emplace_back(volume->MountPoint, slot);
+    // Nodes filled before the watch began.
+    for (TTreeNode* n = Items().GetFirstNode(); n; n = n->GetNext())
+        if (n->Count() > 0 || !n->Parent())
+            WatchNodeFolder(n);
+}
+
+void TFcCustomShellTree::WatchNodeFolder(TTreeNode* node) {
+    TFcShellTreeData* data = NodeData(node);
+    if (!m_changeThread || m_watchedVolumes.empty() || !data)
+        return;
+    const std::string path = data->PathName();
+    const shell::Volume* volume =
+        path.empty() ? nullptr : shell::VolumeOfPath(shell::CurrentVolumes(), path);
+    if (!volume)
+        return; // a virtual folder
+    for (const auto& [mountPoint, slot] : m_watchedVolumes)
+        if (mountPoint == volume->MountPoint)
+            m_changeThread->AddSubtreeFolder(slot, path);
+}
+
+bool TFcCustomShellTree::event(QEvent* event) {
+    if (event->type() != TFcShellChangeEvent::Type())
+        return TFcCustomTreeView::event(event);
+    if (static_cast<TFcShellChangeEvent*>(event)->Msg == WM_FCSHELLCHANGE)
+        ShellChanged();
+    return true;
+}
+
+void TFcCustomShellTree::ShellChanged() {
+    // Our own rename or new folder, or a menu whose handlers hold the nodes.
+    if (m_suppressNextChange || m_dragOrMenu) {
+        m_suppressNextChange = false;
+        return;
+    }
+    const bool focused = hasFocus() || View().hasFocus();
+    m_timerTag = 2;
+    m_refreshTimer->start(focused ? 400 : 2000);
 }
 
 // Devices.

@@ -191,6 +191,15 @@ bool IsNetworkFsType(std::string_view fsType) {
     return false;
 }
 
+bool IsWatchedVolume(const Volume& volume) {
+    if (volume.Removable)
+        return false;
+    for (std::string_view t : {"iso9660", "udf"})
+        if (volume.FsType == t)
+            return false;
+    return true;
+}
+
 std::vector<Volume> SelectVolumes(const std::vector<MountEntry>& table) {
     std::vector<Volume> volumes;
     Volume root;

@@ -42,6 +42,10 @@ struct Volume {
 };
 
 bool IsNetworkFsType(std::string_view fsType);
+// Whether the shell controls watch the volume for changes: fixed and RAM
+// disks and mounted network volumes, no removable or optical media (a
+// change watch would keep them busy and they come and go).
+bool IsWatchedVolume(const Volume& volume);
 // The volumes of a table as described above, "/" always first (with the
 // facts of its own mount when the table has one).
 std::vector<Volume> SelectVolumes(const std::vector<MountEntry>& table);

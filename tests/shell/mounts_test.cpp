@@ -79,6 +79,27 @@ TEST(MountsTest, NetworkVolumesLaterMountsAndEscapes) {
     EXPECT_FALSE(v[4].Network);
 }
 
+TEST(MountsTest, WatchedVolumes) {
+    const struct {
+        const char* FsType;
+        bool Network;
+        bool Removable;
+        bool Watched;
+    } kCases[] = {
+        {"ext4", false, false, true},      {"nfs4", true, false, true},
+        {"fuse.sshfs", true, false, true}, {"vfat", false, true, false},
+        {"iso9660", false, false, false},  {"udf", false, false, false},
+    };
+    for (const auto& c : kCases) {
+        Volume v;
+        v.MountPoint = "/mnt/v";
+        v.FsType = c.FsType;
+        v.Network = c.Network;
+        v.Removable = c.Removable;
+        EXPECT_EQ(IsWatchedVolume(v), c.Watched) << c.FsType;
+    }
+}
+
 TEST(MountsTest, DisplayNamesAndChanges) {
     Volume stick;
     stick.MountPoint = "/media/s";

@@ -1,5 +1,6 @@
 #include "controls/shell/FcShellTree.h"
 
+#include "controls/shell/FcChangeHandler.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/shell_menu.h"
 #include "platform/gui/shell_open.h"
@@ -9,6 +10,7 @@
 #include "RecordedMounts.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTreeView>
@@ -327,6 +329,122 @@ TEST_F(FcShellTreeTest, AStickPluggedInShows) {
     DeviceChangeHandler().CheckMounts();
     QApplication::processEvents();
     EXPECT_EQ(top->Count(), 1);
+}
+
+// Change notification.
+
+template <class Done> bool RunUntil(Done done, int ms = 10000) {
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    return done();
+}
+
+// Sees the change messages on their way to the tree.
+class TChangeSpy final : public QObject {
+public:
+    explicit TChangeSpy(QObject& target) { target.installEventFilter(this); }
+    int Seen = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == TFcShellChangeEvent::Type())
+            ++Seen;
+        return false;
+    }
+};
+
+TEST_F(FcShellTreeTest, ChangesFromOutsideRefreshTheTree) {
+    const struct {
+        const char* Name;
+        std::function<void(TFcShellTree&)> Start;
+    } kStarts[] = {
+        {"the volume watched by path", [this](TFcShellTree& t) { t.WatchDrive(Tree()); }},
+        {"stoDynamicRefresh turned on",
+         [](TFcShellTree& t) {
+             t.SetOptions(t.Options().With(TFcShellTreeOption::stoDynamicRefresh, true));
+         }},
+    };
+    for (const auto& start : kStarts) {
+        SCOPED_TRACE(start.Name);
+        fs::create_directories(Tree() + "C");
+        TTreeNode* root = FillAt(Tree());
+        TTreeNode* a = Child(root, "a");
+        a->Expand(false); // filled before the watch began
+        start.Start(m_tree);
+        TTreeNode* inner = Child(a, "inner");
+        inner->Expand(false); // filled after
+        fs::create_directory(Tree() + "a/inner/made");
+        EXPECT_TRUE(RunUntil([&] { return Child(inner, "made") != nullptr; }));
+        fs::create_directory(Tree() + "a/new");
+        EXPECT_TRUE(RunUntil([&] { return Child(a, "new") != nullptr; }));
+        fs::remove(Tree() + "C");
+        EXPECT_TRUE(RunUntil([&] { return Child(root, "C") == nullptr; }));
+        EXPECT_TRUE(a->Expanded());
+        fs::remove(Tree() + "a/new");
+        fs::remove(Tree() + "a/inner/made");
+        m_tree.SetOptions(m_tree.Options().With(TFcShellTreeOption::stoDynamicRefresh, false));
+        m_tree.WatchDrive({});
+    }
+}
+
+TEST_F(FcShellTreeTest, ChangesOfItsOwnOrUnderAMenuAreDropped) {
+    TTreeNode* root = FillAt(Tree());
+    m_tree.WatchDrive(Tree());
+    TChangeSpy spy(m_tree);
+    // The new folder the tree made itself: shown at once, its change dropped.
+    m_tree.SetSelected(root);
+    ASSERT_TRUE(m_tree.CreateNewFolder());
+    m_tree.EditingNode()->EndEdit(true);
+    EXPECT_TRUE(RunUntil([&] { return spy.Seen == 1; }));
+    EXPECT_EQ(m_tree.PendingTimerJob(), 0);
+    // A change while a context menu is up.
+    const gui::TShellMenuHandler previous =
+        gui::SetShellMenuHandler([&](const std::vector<gui::TShellMenuEntry>&, gui::TPoint) {
+            fs::create_directory(Tree() + "under menu");
+            EXPECT_TRUE(RunUntil([&] { return spy.Seen == 2; }));
+            return 0;
+        });
+    m_tree.ShowShellContextMenu(Child(root, "a"), {10, 10});
+    gui::SetShellMenuHandler(previous);
+    EXPECT_EQ(m_tree.PendingTimerJob(), 0);
+    EXPECT_FALSE(Child(root, "under menu"));
+    // The flags are cleared: the next change counts.
+    fs::create_directory(Tree() + "later");
+    EXPECT_TRUE(RunUntil([&] { return spy.Seen == 3; }));
+    EXPECT_EQ(m_tree.PendingTimerJob(), 2);
+}
+
+TEST_F(FcShellTreeTest, ABurstOfChangesGivesOneRefresh) {
+    TTreeNode* root = FillAt(Tree());
+    m_tree.WatchDrive(Tree());
+    int refreshes = 0;
+    m_tree.OnFillStart = [&](QObject*) { ++refreshes; };
+    for (const char* name : {"x1", "x2", "x3", "x4"})
+        fs::create_directory(Tree() + name);
+    fs::remove(Tree() + "C");
+    EXPECT_TRUE(RunUntil([&] { return Child(root, "x4") && !Child(root, "C"); }));
+    EXPECT_TRUE(RunUntil([&] { return m_tree.PendingTimerJob() == 0; }));
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(ChildTexts(root), (std::vector<std::string>{"a", "x1", "x2", "x3", "x4"}));
+}
+
+TEST_F(FcShellTreeTest, DynamicRefreshOffRemovesTheWatches) {
+    FillAt(Tree());
+    m_tree.SetOptions(m_tree.Options().With(TFcShellTreeOption::stoDynamicRefresh, true));
+    m_tree.SetOptions(m_tree.Options().With(TFcShellTreeOption::stoDynamicRefresh, false));
+    TChangeSpy spy(m_tree);
+    // A watch of its own tells when the tree's would have reported.
+    QObject witness;
+    TChangeSpy witnessed(witness);
+    TChangeHandlerThread thread(&witness, WM_FCSHELLCHANGE);
+    int index = -1;
+    ASSERT_TRUE(thread.AddWatch(Tree(), shell::FILE_NOTIFY_CHANGE_DIR_NAME, index, false));
+    fs::create_directory(Tree() + "made");
+    ASSERT_TRUE(RunUntil([&] { return witnessed.Seen > 0; }));
+    RunUntil([] { return false; }, 200);
+    EXPECT_EQ(spy.Seen, 0);
+    EXPECT_EQ(m_tree.PendingTimerJob(), 0);
 }
 
 } // namespace
