@@ -10,8 +10,10 @@
 // operation. Node texts are name bytes, shown and typed by the one rule for
 // file names (platform/gui/file_name_text.h).
 //
-// Still to come with the shell list: its link (ShellList), drag and drop
-// (stoOleDrag, stoOleDrop), change notification (stoDynamicRefresh,
+// A linked shell list (ShellList) shows the selected folder; a keyboard
+// selection is followed once it rests for 500 ms.
+//
+// Still to come: drag and drop (stoOleDrag, stoOleDrop), change notification (stoDynamicRefresh,
 // WatchDrive) and Send To (SendToCommand); those options are kept and do
 // nothing yet, and stoDesignInteractive has no designer to act in.
 
@@ -31,6 +33,8 @@
 class QTimer;
 
 namespace vdx {
+
+class TFcCustomShellList;
 
 enum class TFcShellTreeOption : std::uint8_t {
     stoAutoFill,
@@ -119,8 +123,13 @@ public:
     void SortChildren(TTreeNode* node);
     TFcShellTreeData* NodeData(const TTreeNode* node) const;
     TTreeNode* FirstShellNode() const;
-    // Runs a pending job of the refresh timer at once.
+    // Runs a pending job of the refresh timer at once (the linked list's
+    // first with alsoLinks).
     void FlushPendingFollow(bool alsoLinks);
+    // The list that shows the selected folder; the link goes both ways and
+    // ends when either side is destroyed.
+    TFcCustomShellList* ShellList() const;
+    void SetShellList(TFcCustomShellList* list);
 
     // One child node for item in folder below parentNode (top level when
     // nullptr); the attribute query's failure is returned.
@@ -200,6 +209,7 @@ private:
 
     TFcShellLocator m_baseFolder;
     TFcShellLocator m_selectedFolder;
+    QPointer<TFcCustomShellList> m_shellList;
     TFcShellTreeOptions m_options = kDefaultShellTreeOptions;
     std::unique_ptr<QTimer> m_refreshTimer;
     int m_timerTag = 0; // 0 none, 1 follow the selection, 2 refresh

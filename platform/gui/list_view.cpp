@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -42,12 +43,9 @@ public:
         const int c = index.column();
         switch (role) {
         case Qt::DisplayRole:
+            return m_list.ItemDisplayText(*item, c);
         case Qt::EditRole:
-            if (c == 0)
-                return QString::fromLatin1(item->Caption());
-            if (std::size_t(c - 1) < item->SubItems().size())
-                return QString::fromLatin1(item->SubItems()[std::size_t(c - 1)]);
-            return QString();
+            return c == 0 ? m_list.EditStartText(*item) : m_list.ItemDisplayText(*item, c);
         case Qt::DecorationRole:
             return c == 0 ? Icon(*item) : QVariant();
         case Qt::CheckStateRole:
@@ -81,7 +79,7 @@ public:
             return true;
         }
         if (role == Qt::EditRole && index.column() == 0) {
-            m_list.Edit(item, value.toString().toLatin1().toStdString());
+            m_list.Edit(item, m_list.EditedText(*item, value.toString()));
             return true;
         }
         return false;
@@ -120,7 +118,8 @@ private:
     QVariant Icon(const TListItem& item) const {
         const TCustomImageList* images =
             m_list.ViewStyle() == TViewStyle::vsIcon ? m_list.LargeImages() : m_list.SmallImages();
-        if (!images || item.ImageIndex() < 0)
+        const int image = m_list.ItemImageIndex(item);
+        if (!images || image < 0)
             return {};
         QPixmap pixmap(images->Width(), images->Height());
         pixmap.fill(Qt::transparent);
@@ -130,7 +129,7 @@ private:
             p.save();
             if (item.Cut())
                 p.setOpacity(0.5);
-            images->Draw(canvas, 0, 0, item.ImageIndex());
+            images->Draw(canvas, 0, 0, image);
             p.restore();
             if (item.OverlayIndex() >= 0)
                 images->Draw(canvas, 0, 0, images->OverlayImage(item.OverlayIndex() + 1));
@@ -201,9 +200,12 @@ public:
     TListViewWidget(TCustomListView& list, QWidget* parent,
                     std::function<void(int&, Qt::KeyboardModifiers)> key,
                     std::function<void(TPoint)> rightClick,
-                    std::function<void(std::optional<TPoint>)> menu)
+                    std::function<void(std::optional<TPoint>)> menu,
+                    std::function<void(TPoint)> doubleClick,
+                    std::function<bool(int, Qt::KeyboardModifiers)> wheel)
         : Base(parent), m_list(list), m_key(std::move(key)), m_rightClick(std::move(rightClick)),
-          m_menu(std::move(menu)) {
+          m_menu(std::move(menu)), m_doubleClick(std::move(doubleClick)),
+          m_wheel(std::move(wheel)) {
         this->setFrameShape(QFrame::NoFrame);
         this->setEditTriggers(QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
@@ -225,6 +227,21 @@ protected:
             const QPoint p = e->position().toPoint();
             Guard([&] { m_rightClick({p.x(), p.y()}); });
         }
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        Base::mouseDoubleClickEvent(e);
+        if (e->button() == Qt::LeftButton) {
+            const QPoint p = e->position().toPoint();
+            Guard([&] { m_doubleClick({p.x(), p.y()}); });
+        }
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        bool handled = false;
+        Guard([&] { handled = m_wheel(e->angleDelta().y(), e->modifiers()); });
+        if (handled)
+            e->accept();
+        else
+            Base::wheelEvent(e);
     }
     void contextMenuEvent(QContextMenuEvent* e) override {
         // A mouse request is the right click's, answered when it is released.
@@ -259,6 +276,8 @@ private:
     std::function<void(int&, Qt::KeyboardModifiers)> m_key;
     std::function<void(TPoint)> m_rightClick;
     std::function<void(std::optional<TPoint>)> m_menu;
+    std::function<void(TPoint)> m_doubleClick;
+    std::function<bool(int, Qt::KeyboardModifiers)> m_wheel;
 };
 
 } // namespace
@@ -402,7 +421,11 @@ TListItem* TListItems::Insert(int index, std::string caption) {
 }
 
 void TListItems::Delete(int index) {
-    Item(index);
+    TListItem* item = Item(index);
+    m_owner.Delete(item);
+    index = IndexOf(item); // the hook may have moved it
+    if (index < 0)
+        return;
     TListModel& model = *m_owner.m_model;
     model.BeginRemove(index);
     m_items.erase(m_items.begin() + index);
@@ -410,6 +433,8 @@ void TListItems::Delete(int index) {
 }
 
 void TListItems::Clear() {
+    for (const auto& item : m_items)
+        m_owner.Delete(item.get());
     m_owner.m_model->BeginReset();
     m_items.clear();
     m_owner.m_model->EndReset();
@@ -428,7 +453,9 @@ TCustomListView::TCustomListView(QWidget& host)
     auto key = [this](int& k, Qt::KeyboardModifiers s) { KeyDown(k, s); };
     auto right = [this](TPoint p) { RightClicked(p); };
     auto menu = [this](std::optional<TPoint> p) { ContextMenuRequested(p); };
-    auto* report = new TListViewWidget<QTreeView>(*this, &host, key, right, menu);
+    auto dbl = [this](TPoint p) { DoubleClicked(p); };
+    auto wheel = [this](int d, Qt::KeyboardModifiers s) { return MouseWheel(d, s); };
+    auto* report = new TListViewWidget<QTreeView>(*this, &host, key, right, menu, dbl, wheel);
     m_header = new TListViewHeader(*this, report);
     report->setHeader(m_header);
     report->setRootIsDecorated(false);
@@ -438,7 +465,7 @@ TCustomListView::TCustomListView(QWidget& host)
     report->setModel(m_model.get());
     m_header->setSectionsClickable(true);
     m_report = report;
-    auto* icons = new TListViewWidget<QListView>(*this, &host, key, right, menu);
+    auto* icons = new TListViewWidget<QListView>(*this, &host, key, right, menu, dbl, wheel);
     icons->setModel(m_model.get());
     icons->setSelectionModel(report->selectionModel());
     icons->setResizeMode(QListView::Adjust);
@@ -718,6 +745,34 @@ void TCustomListView::Edit(TListItem* item, const std::optional<std::string>& te
 }
 
 void TCustomListView::KeyDown(int&, Qt::KeyboardModifiers) {}
+
+QString TCustomListView::ItemDisplayText(const TListItem& item, int column) const {
+    if (column == 0)
+        return QString::fromLatin1(item.Caption());
+    if (std::size_t(column - 1) < item.SubItems().size())
+        return QString::fromLatin1(item.SubItems()[std::size_t(column - 1)]);
+    return QString();
+}
+
+QString TCustomListView::EditStartText(const TListItem& item) const {
+    return ItemDisplayText(item, 0);
+}
+
+std::string TCustomListView::EditedText(const TListItem&, const QString& typed) const {
+    return typed.toLatin1().toStdString();
+}
+
+int TCustomListView::ItemImageIndex(const TListItem& item) const {
+    return item.ImageIndex();
+}
+
+void TCustomListView::Delete(TListItem*) {}
+
+void TCustomListView::DoubleClicked(TPoint) {}
+
+bool TCustomListView::MouseWheel(int, Qt::KeyboardModifiers) {
+    return false;
+}
 
 void TCustomListView::RightClicked(TPoint) {}
 

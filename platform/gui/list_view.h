@@ -222,6 +222,20 @@ protected:
     virtual void PaintHeaderSection(TCanvas& canvas, const TRect& rect, int index, bool pressed);
     // The items' background and text colour.
     virtual TColor ViewColor() const;
+    // The text a cell shows (the default: the caption or sub-item's bytes
+    // as Latin-1).
+    virtual QString ItemDisplayText(const TListItem& item, int column) const;
+    // What the editor starts with, and the caption bytes typed text gives.
+    virtual QString EditStartText(const TListItem& item) const;
+    virtual std::string EditedText(const TListItem& item, const QString& typed) const;
+    // The image an item shows (the default: its ImageIndex).
+    virtual int ItemImageIndex(const TListItem& item) const;
+    // An item is about to be removed (Delete or Clear).
+    virtual void Delete(TListItem* item);
+    // A left double click at pos.
+    virtual void DoubleClicked(TPoint pos);
+    // A wheel turn over the view; true when it was handled here.
+    virtual bool MouseWheel(int delta, Qt::KeyboardModifiers shift);
     // Repaints the header.
     void InvalidateHeader();
     void InvalidateView();
