@@ -1,17 +1,24 @@
 #pragma once
-// The context menu of one namespace item, in the role of the platform's
-// IContextMenu: the commands it offers (by offset from the first command
-// identifier the caller chose), their verbs and help texts, and carrying
-// one out. Which commands an item has follows from its attributes:
+// The context menu of namespace items of one folder, in the role of the
+// platform's IContextMenu: the commands it offers (by offset from the first
+// command identifier the caller chose), their verbs and help texts, and
+// carrying one out. Which commands there are follows from the attributes;
+// a menu of several items has those all of them have, "newfolder",
+// "paste" and "rename" only for one:
 //
-//   0  "open"        items with a file-system path
+//   0  "open"        items with a file-system path (each is opened)
 //   2  "newfolder"   folders that can be written to
+//   24 "cut"         items with a path that can be moved: to the clipboard
+//   25 "copy"        items with a path that can be copied: to the clipboard
+//   26 "paste"       folders that can be written to: the clipboard's files
+//                    copied in, or moved in when they were cut
 //   17 "delete"      items that can be deleted: to the trash, after a yes
 //   18 "rename"      with CMF_CANRENAME, items that can be renamed; the
 //                    caller renames in place, Invoke does nothing
-//   19 "properties"  every item: a read-only box
+//   19 "properties"  every item: a read-only box (of the first one)
 
 #include "platform/shell/hresult.h"
+#include "platform/shell/idlist.h"
 #include "platform/shell/shell_ui.h"
 
 #include <cstdint>
@@ -31,6 +38,9 @@ inline constexpr unsigned kCommandNewFolder = 2;
 inline constexpr unsigned kCommandDelete = 17;
 inline constexpr unsigned kCommandRename = 18;
 inline constexpr unsigned kCommandProperties = 19;
+inline constexpr unsigned kCommandCut = 24;
+inline constexpr unsigned kCommandCopy = 25;
+inline constexpr unsigned kCommandPaste = 26;
 
 struct ContextMenuCommand {
     unsigned Offset = 0;
@@ -39,10 +49,20 @@ struct ContextMenuCommand {
     bool Default = false;
 };
 
+// One item of a menu.
+struct ContextMenuItem {
+    ItemProperties Properties;
+    bool Folder = false;
+    IdList Relative; // to the menu's folder; empty when not known
+};
+
 class ContextMenu {
 public:
-    // The menu of the item at path ("" for a virtual one) with these facts.
+    // The menu of one item at path ("" for a virtual one) with these facts.
     ContextMenu(ItemProperties item, bool folder);
+    // The menu of items (at least one) of the folder whose absolute list
+    // is parent.
+    ContextMenu(IdList parent, std::vector<ContextMenuItem> items);
 
     // The commands for flags, in menu order (QueryContextMenu).
     std::vector<ContextMenuCommand> Commands(std::uint32_t flags) const;
@@ -55,13 +75,21 @@ public:
     // (already shown to the user).
     HRESULT Invoke(unsigned offset, ShellUi& ui) const;
 
-    const ItemProperties& Item() const noexcept { return m_item; }
+    // The first item.
+    const ItemProperties& Item() const noexcept { return m_items.front().Properties; }
+    bool Folder() const noexcept { return m_items.front().Folder; }
+    const std::vector<ContextMenuItem>& Items() const noexcept { return m_items; }
+    const IdList& Parent() const noexcept { return m_parent; }
 
 private:
     bool Has(unsigned offset, std::uint32_t flags) const;
+    bool All(std::uint32_t attributes) const;
+    HRESULT Delete(ShellUi& ui) const;
+    HRESULT ToClipboard(ShellUi& ui, bool cut) const;
+    HRESULT Paste(ShellUi& ui) const;
 
-    ItemProperties m_item;
-    bool m_folder;
+    IdList m_parent;
+    std::vector<ContextMenuItem> m_items;
 };
 
 } // namespace vdx::shell

@@ -116,9 +116,19 @@ HRESULT FolderBase::RenameItem(ItemBytes, std::string_view, IdList&) {
 
 HRESULT FolderBase::GetContextMenu(std::span<const IdList> items, ContextMenuPtr& menu) {
     menu.reset();
-    if (items.size() != 1 || items[0].ItemCount() != 1 || !IsChildKind(KindOf(items[0].Item(0))))
+    if (items.empty())
         return E_INVALIDARG;
-    return ItemMenu(items[0].Item(0), menu);
+    std::vector<ContextMenuItem> entries;
+    for (const IdList& item : items) {
+        if (item.ItemCount() != 1 || !IsChildKind(KindOf(item.Item(0))))
+            return E_INVALIDARG;
+        ContextMenuPtr one;
+        if (const HRESULT hr = ItemMenu(item.Item(0), one); Failed(hr))
+            return hr;
+        entries.push_back({one->Item(), one->Folder(), item});
+    }
+    menu = std::make_shared<ContextMenu>(AbsoluteList(), std::move(entries));
+    return S_OK;
 }
 
 } // namespace vdx::shell::detail

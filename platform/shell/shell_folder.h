@@ -111,7 +111,8 @@ public:
     // child's own), never "", ".", ".." or a name with "/", nothing cut.
     // newItem is the child's list under its new name.
     virtual HRESULT SetNameOf(const IdList& item, std::string_view name, IdList& newItem) = 0;
-    // The context menu of one child (E_INVALIDARG for none or several).
+    // The context menu of one or several children (E_INVALIDARG for none
+    // or for a list that is not one child's).
     virtual HRESULT GetContextMenu(std::span<const IdList> items, ContextMenuPtr& menu) = 0;
 };
 

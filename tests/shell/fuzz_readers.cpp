@@ -4,11 +4,13 @@
 #include "controls/shell/FcShellLocatorStream.h"
 #include "platform/shell/idlist.h"
 #include "platform/shell/mounts.h"
+#include "platform/shell/shell_data.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -42,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     const std::span<const std::uint8_t> input(data + 1, size - 1);
-    switch (data[0] % 3) {
+    switch (data[0] % 6) {
     case 0:
         if (const auto list = vdx::shell::IdList::FromBytes(input))
             CheckList(*list);
@@ -57,6 +59,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const vdx::TFcStoredLocation again = vdx::DecodeLocation(vdx::EncodeLocation(location));
             Check(again.List == location.List);
         }
+        break;
+    }
+    case 3:
+        // An array that parsed is built again to a block that parses the same.
+        if (const auto array = vdx::shell::ParseIdListArray(input)) {
+            Check(!array->Items.empty());
+            CheckList(array->Parent);
+            for (const auto& item : array->Items)
+                CheckList(item);
+            Check(vdx::shell::ParseIdListArray(
+                      vdx::shell::BuildIdListArray(array->Parent, array->Items)) == array);
+        }
+        break;
+    case 4: {
+        // Paths taken are absolute, hold no NUL and survive a round trip.
+        const std::string_view text(reinterpret_cast<const char*>(input.data()), input.size());
+        const auto paths = vdx::shell::ParseUriList(text);
+        for (const auto& p : paths)
+            Check(!p.empty() && p.front() == '/' && p.find('\0') == std::string::npos);
+        Check(vdx::shell::ParseUriList(vdx::shell::BuildUriList(paths)) == paths);
+        break;
+    }
+    case 5: {
+        const std::string_view text(reinterpret_cast<const char*>(input.data()), input.size());
+        if (const auto files = vdx::shell::ParseGnomeCopiedFiles(text))
+            Check(vdx::shell::ParseGnomeCopiedFiles(
+                      vdx::shell::BuildGnomeCopiedFiles(files->second, files->first)) == files);
         break;
     }
     default: {

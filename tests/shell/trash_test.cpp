@@ -4,6 +4,7 @@
 #include "platform/shell/shell_folder.h"
 
 #include "IsolatedEnv.h"
+#include "RecordingUi.h"
 
 #include <gtest/gtest.h>
 
@@ -97,20 +98,6 @@ TEST_F(TrashTest, VolumeTrashOrNothing) {
 }
 
 // Delete from an item's menu: yes moves it to the trash, no leaves it.
-class ScriptedUi : public ShellUi {
-public:
-    bool answer = false;
-    int asked = 0, failed = 0;
-    bool ConfirmTrash(const std::string&, bool) override {
-        ++asked;
-        return answer;
-    }
-    void TrashFailed(const std::string&, int) override { ++failed; }
-    void CreateFolderFailed(const std::string&, int) override { ++failed; }
-    bool Open(const std::string&) override { return true; }
-    void ShowProperties(const ItemProperties&) override {}
-};
-
 TEST_F(TrashTest, DeleteCommandAsksFirst) {
     IdList list;
     ASSERT_EQ(ParsePath(Tree() + "a b", list), S_OK);
@@ -119,7 +106,7 @@ TEST_F(TrashTest, DeleteCommandAsksFirst) {
     ContextMenuPtr menu;
     const IdList item = list.Last();
     ASSERT_EQ(parent->GetContextMenu({&item, 1}, menu), S_OK);
-    ScriptedUi ui;
+    test::RecordingUi ui;
     EXPECT_EQ(menu->Invoke(kCommandDelete, ui), S_FALSE);
     EXPECT_TRUE(fs::exists(Tree() + "a b"));
     ui.answer = true;
