@@ -1,5 +1,6 @@
 #include "controls/shell/FcShellHelpers.h"
 
+#include "controls/shell/FcShellSendTo.h"
 #include "platform/gui/shell_boxes.h"
 #include "platform/os/ascii.h"
 #include "platform/os/file_error.h"
@@ -78,8 +79,22 @@ HRESULT BuildContextMenu(shell::ShellFolder& folder, std::span<const IdList> ite
     entries.clear();
     if (const HRESULT hr = folder.GetContextMenu(items, menu); shell::Failed(hr))
         return hr;
-    for (const shell::ContextMenuCommand& c : menu->Commands(flags))
-        entries.push_back({firstId + static_cast<int>(c.Offset), c.Caption, c.Default});
+    const bool sendTo = !menu->Item().Path.empty();
+    bool sendToPlaced = false;
+    for (const shell::ContextMenuCommand& c : menu->Commands(flags)) {
+        // Send To follows the commands that open or make things.
+        if (sendTo && !sendToPlaced && c.Offset >= shell::kCommandDelete) {
+            entries.push_back(SendToMenuEntry());
+            sendToPlaced = true;
+        }
+        gui::TShellMenuEntry e;
+        e.Id = firstId + static_cast<int>(c.Offset);
+        e.Caption = c.Caption;
+        e.Default = c.Default;
+        entries.push_back(std::move(e));
+    }
+    if (sendTo && !sendToPlaced)
+        entries.push_back(SendToMenuEntry());
     return shell::S_OK;
 }
 

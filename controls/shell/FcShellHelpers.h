@@ -38,7 +38,9 @@ HRESULT GetUIObjectOfIdList(const IdList& list, ContextMenuPtr& menu);
 HRESULT GetDesktopParentAndItem(IdList& parentList, IdList& itemList);
 
 // The context menu of items in folder and its entries, numbered from
-// firstId (CMF_ flags). Throws EOleSysError when the folder has none.
+// firstId (CMF_ flags), with the Send To submenu for an item that has a
+// file-system path (its entries numbered from 1 when it opens:
+// HandleContextInitMenuPopup).
 HRESULT BuildContextMenu(shell::ShellFolder& folder, std::span<const IdList> items,
                          ContextMenuPtr& menu, std::vector<gui::TShellMenuEntry>& entries,
                          std::uint32_t flags, int firstId);

@@ -61,9 +61,11 @@ TFcCustomShellTree::TFcCustomShellTree(QWidget* parent)
             });
         },
         Qt::QueuedConnection);
+    UpdateDropTarget();
 }
 
 TFcCustomShellTree::~TFcCustomShellTree() {
+    m_dropTarget.reset();
     DeviceChangeHandler().RemoveHandler(this);
     m_refreshTimer->stop();
     // Every node goes through Delete while the tree is whole.
@@ -87,9 +89,10 @@ void TFcCustomShellTree::SetSelectedFolder(const TFcShellLocator& value) {
 }
 
 void TFcCustomShellTree::SetOptions(TFcShellTreeOptions value) {
-    // Drag and drop and change notification, the options that touch the
-    // window, arrive with the shell list.
+    // Change notification, the other option that touches the window,
+    // arrives with the shell list.
     m_options = value;
+    UpdateDropTarget();
 }
 
 void TFcCustomShellTree::BaseFolderChanged() {

@@ -10,14 +10,21 @@
 // operation. Node texts are name bytes, shown and typed by the one rule for
 // file names (platform/gui/file_name_text.h).
 //
+// Drag and drop: with stoOleDrag a node (never the root) is dragged to
+// other programs and folders; with stoOleDrop the tree takes drops on its
+// nodes through the shell's drop target of the node under the mouse,
+// scrolls near its edges and opens a folder node the mouse rests over.
+// The context menu's Send To submenu copies the item into a Send To entry.
+//
 // A linked shell list (ShellList) shows the selected folder; a keyboard
 // selection is followed once it rests for 500 ms.
 //
-// Still to come: drag and drop (stoOleDrag, stoOleDrop), change notification (stoDynamicRefresh,
-// WatchDrive) and Send To (SendToCommand); those options are kept and do
-// nothing yet, and stoDesignInteractive has no designer to act in.
+// Still to come: change notification (stoDynamicRefresh, WatchDrive); that
+// option is kept and does nothing yet, and stoDesignInteractive has no
+// designer to act in.
 
 #include "controls/shell/FcDeviceChange.h"
+#include "controls/shell/FcShellDragDrop.h"
 #include "controls/shell/FcShellHelpers.h"
 #include "controls/shell/FcShellLocator.h"
 #include "controls/shell/FcShellTreeData.h"
@@ -25,6 +32,7 @@
 
 #include <QPointer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -89,7 +97,17 @@ using TFcShTreeInsertItemEvent = std::function<void(QObject* sender, TTreeNode* 
 using TFcShTreeDeleteItemEvent =
     std::function<void(QObject* sender, TTreeNode* node, TFcShellTreeData* data)>;
 
-class TFcCustomShellTree : public TFcCustomTreeView {
+// Drag and drop timing: at most one edge scroll step per interval, within
+// the zones from the edges; a node opens after the mouse rested this long
+// inside a resting area of this size.
+inline constexpr std::chrono::milliseconds kDragScrollInterval{100};
+inline constexpr int kDragEdgeZoneX = 26;
+inline constexpr int kDragEdgeZoneY = 20;
+inline constexpr std::chrono::milliseconds kDragHoverTime{400};
+inline constexpr int kDragHoverWidth = 2;
+inline constexpr int kDragHoverHeight = 2;
+
+class TFcCustomShellTree : public TFcCustomTreeView, public TFcDropSink {
     Q_OBJECT
 
 public:
@@ -155,8 +173,27 @@ public:
     // The node's context menu at pos (client coordinates), the chosen
     // command carried out.
     virtual void ShowShellContextMenu(TTreeNode* node, TPoint pos);
-    // Dropping on a Send To entry arrives with drag and drop; no effect.
+    // Copies the node's item into the Send To entry index (as the menu
+    // listed them); an index past the list does nothing.
     virtual void SendToCommand(TTreeNode* node, int index);
+
+    // The drag events over the tree (points in client coordinates): each is
+    // a whole enter-leave probe of the shell's drop target of the node
+    // under the point, a node without one (and, on entry, the root) offers
+    // nothing. DragOver also scrolls near the edges (DragScroll) and opens
+    // a never-filled node the mouse rests over. Drop carries it out, with
+    // the buttons held at DragEnter, and refreshes the tree.
+    using TFcCustomTreeView::DragOver;
+    HRESULT DragEnter(const QMimeData& data, std::uint32_t keyState, TPoint pt,
+                      std::uint32_t& effect) override;
+    HRESULT DragOver(std::uint32_t keyState, TPoint pt, std::uint32_t& effect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(const QMimeData& data, std::uint32_t keyState, TPoint pt,
+                 std::uint32_t& effect) override;
+    virtual void DragScroll(TPoint pt);
+    // The node being dragged from this tree (nullptr when none).
+    TTreeNode* DraggedNode() const noexcept { return m_dragNode; }
+    bool DragOrMenu() const noexcept { return m_dragOrMenu; }
     // Change notification arrives with the shell list; no effect.
     virtual void WatchDrive(const std::string& path);
 
@@ -191,6 +228,12 @@ protected:
     void Clicked(TPoint pos) override;
     void DoNodeContextMenu(TTreeNode* node, TPoint& pos, gui::TPopupMenu*& menu) override;
     QString NodeDisplayText(const TTreeNode& node) const override;
+    // With stoOleDrag, drags a shell node that has a parent.
+    bool BeginNodeDrag(TTreeNode* node, Qt::MouseButton button) override;
+    // Runs the drag loop of data with the allowed effects; the effect the
+    // target took (Qt::IgnoreAction when nothing was dropped).
+    virtual Qt::DropAction ExecDrag(std::unique_ptr<QMimeData> data, std::uint32_t allowed,
+                                    Qt::MouseButton button);
     QString EditStartText(const TTreeNode& node) const override;
     std::string EditedText(const TTreeNode& node, const QString& typed) const override;
 
@@ -206,6 +249,12 @@ private:
     bool HasNode(const TTreeNode* node) const;
     // The editing name of a shell node, as bytes.
     std::string EditingName(const TTreeNode& node) const;
+    // The shell's drop target of the node at pt (nullptr for none).
+    shell::DropTargetPtr DropTargetAt(TPoint pt, TTreeNode*& node);
+    // Opens the node at the hover point when the mouse rested long enough.
+    void HoverExpand(TPoint pt);
+    void UpdateDropTarget();
+    void EndDrop();
 
     TFcShellLocator m_baseFolder;
     TFcShellLocator m_selectedFolder;
@@ -222,6 +271,16 @@ private:
     bool m_dragOrMenu = false;
     bool m_pendingRefresh = false;
     TTreeNode* m_lastInserted = nullptr;
+    // Drag and drop.
+    using Clock = std::chrono::steady_clock;
+    TTreeNode* m_dragNode = nullptr;
+    std::unique_ptr<TDropTarget_shtv> m_dropTarget;
+    std::optional<shell::DropData> m_dropData; // the current drop's, decoded
+    bool m_dropRefused = false;                // its data failed the checks
+    std::uint32_t m_dropKeyState = 0;
+    Clock::time_point m_lastDragScroll;
+    TPoint m_hoverPoint;
+    Clock::time_point m_hoverStart;
 };
 
 class TFcShellTree : public TFcCustomShellTree {

@@ -2,6 +2,7 @@
 // items' context menu, the default keys and device changes.
 
 #include "controls/shell/FcShellKeys.h"
+#include "controls/shell/FcShellSendTo.h"
 #include "controls/shell/FcShellTree.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
@@ -9,6 +10,7 @@
 #include "platform/gui/shell_menu.h"
 #include "platform/shell/context_menu.h"
 
+#include <QMimeData>
 #include <QPointer>
 
 namespace vdx {
@@ -154,7 +156,14 @@ HRESULT TFcCustomShellTree::InvokeVerb(TTreeNode* node, const std::string& verb)
     return hr;
 }
 
-void TFcCustomShellTree::SendToCommand(TTreeNode*, int) {}
+void TFcCustomShellTree::SendToCommand(TTreeNode* node, int index) {
+    const std::vector<std::string>& names = SendToList().Names();
+    if (index < 0 || static_cast<std::size_t>(index) >= names.size())
+        return;
+    const std::string name = names[static_cast<std::size_t>(index)];
+    const TDataObject_shtv object(*this, node);
+    DropOnSendToEntry(name, *object.MimeData(), OwnerWindow());
+}
 
 void TFcCustomShellTree::WatchDrive(const std::string&) {}
 
@@ -200,10 +209,15 @@ void TFcCustomShellTree::ShowShellContextMenu(TTreeNode* node, TPoint pos) {
                 }
             }
         } done{this, alive};
-        command = gui::TrackShellMenu(this, entries, ClientToScreen(pos), [&](int id) {
-            if (alive)
-                HandleContextMenuSelect(id, menu.get(), this, OnPopupHint);
-        });
+        command = gui::TrackShellMenu(
+            this, entries, ClientToScreen(pos),
+            [&](int id) {
+                if (alive)
+                    HandleContextMenuSelect(id, menu.get(), this, OnPopupHint);
+            },
+            [&](std::vector<gui::TShellMenuEntry>& popup) {
+                HandleContextInitMenuPopup(popup, menu.get(), SendToList());
+            });
         if (!alive || !HasNode(node))
             return;
         if (command == 1000 + static_cast<int>(shell::kCommandRename)) {

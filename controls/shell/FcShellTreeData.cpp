@@ -67,6 +67,10 @@ void TFcShellTreeData::ReplaceRelativeIdList(const IdList& list) {
     m_absolute = m_parent ? m_parent->AbsoluteIdList() + m_relative : m_relative;
 }
 
+HRESULT TFcShellTreeData::GetDropTarget(shell::DropTargetPtr& target) {
+    return shell::GetDropTargetOf(AbsoluteIdList(), target);
+}
+
 void TFcShellTreeData::ResetCache() {
     m_absolute.reset();
     m_itemFolder.reset();

@@ -6,6 +6,7 @@
 
 #include "controls/shell/FcShellUtils.h"
 #include "platform/gui/tree_view.h"
+#include "platform/shell/drop_target.h"
 
 #include <optional>
 #include <string>
@@ -40,6 +41,9 @@ public:
     void ReplaceRelativeIdList(const IdList& list);
     // Drops the absolute list and the own folder.
     void ResetCache();
+    // The shell's drop target of the item (the desktop's folder for the
+    // desktop root); E_FAIL for a file or a virtual item.
+    HRESULT GetDropTarget(shell::DropTargetPtr& target);
     // The root's own folder, set by the tree that binds it.
     void SetItemFolder(ShellFolderPtr folder) { m_itemFolder = std::move(folder); }
 

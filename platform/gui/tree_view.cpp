@@ -5,6 +5,7 @@
 #include "platform/gui/exception_guard.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QFontMetrics>
@@ -301,6 +302,11 @@ protected:
         const QPoint pos = event->position().toPoint();
         const TPoint p{pos.x(), pos.y()};
         TTreeNode* node = NodeAtY(pos.y());
+        m_dragButton = Qt::NoButton;
+        if (node && (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)) {
+            m_dragButton = event->button();
+            m_dragStart = pos;
+        }
         if (event->button() == Qt::RightButton) {
             // The platform marks the node and keeps the selection.
             m_tree.SetDropHighlight(node);
@@ -332,7 +338,31 @@ protected:
         QTreeView::mousePressEvent(event);
     }
 
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (m_dragButton != Qt::NoButton && (event->buttons() & m_dragButton) &&
+            (event->position().toPoint() - m_dragStart).manhattanLength() >=
+                QApplication::startDragDistance()) {
+            const Qt::MouseButton button = std::exchange(m_dragButton, Qt::NoButton);
+            TTreeNode* node = NodeAtY(m_dragStart.y());
+            bool started = false;
+            if (node) {
+                QPointer<QWidget> alive(this);
+                Guard([&] { started = m_tree.BeginNodeDrag(node, button); });
+                if (!alive)
+                    return;
+            }
+            if (started) {
+                // The drag took the release: no click or menu follows.
+                m_rightPressed = false;
+                event->accept();
+                return;
+            }
+        }
+        QTreeView::mouseMoveEvent(event);
+    }
+
     void mouseReleaseEvent(QMouseEvent* event) override {
+        m_dragButton = Qt::NoButton;
         if (event->button() == Qt::RightButton && m_rightPressed) {
             m_rightPressed = false;
             const QPoint pos = event->position().toPoint();
@@ -386,6 +416,8 @@ protected:
 private:
     TCustomTreeView& m_tree;
     bool m_rightPressed = false;
+    Qt::MouseButton m_dragButton = Qt::NoButton; // pressed on a node, no drag yet
+    QPoint m_dragStart;
 };
 
 // ---- nodes ----------------------------------------------------------------
@@ -1069,6 +1101,10 @@ std::string TCustomTreeView::EditedText(const TTreeNode&, const QString& typed) 
 }
 
 void TCustomTreeView::KeyDown(int&, Qt::KeyboardModifiers) {}
+
+bool TCustomTreeView::BeginNodeDrag(TTreeNode*, Qt::MouseButton) {
+    return false;
+}
 
 bool TCustomTreeView::MouseWheel(int, Qt::KeyboardModifiers) {
     return false;

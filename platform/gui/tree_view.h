@@ -13,7 +13,7 @@
 // or EditText edits it in place. Client coordinates are the view's.
 //
 // Kept without effect: ChangeDelay, ToolTips, HotTrack, RowSelect,
-// SortType, DragMode (drag and drop arrives with the shell list).
+// SortType, DragMode (the shell tree starts its own drags: BeginNodeDrag).
 
 #include "platform/gui/canvas.h"
 #include "platform/gui/color.h"
@@ -340,6 +340,10 @@ protected:
     // hooks means handled.
     virtual void KeyDown(int& key, Qt::KeyboardModifiers shift);
     virtual bool MouseWheel(int delta, Qt::KeyboardModifiers shift);
+    // The mouse moved the start-drag distance with the left or right
+    // button held since it was pressed on node (TVN_BEGINDRAG,
+    // TVN_BEGINRDRAG); true when a drag ran, which took the release.
+    virtual bool BeginNodeDrag(TTreeNode* node, Qt::MouseButton button);
     // A left click (NM_CLICK), before the selection follows it.
     virtual void Clicked(TPoint pos);
     // A right click released at pos (NM_RCLICK).

@@ -132,6 +132,10 @@ std::string SpecialFolderPath(int csidl) {
         const std::string config = XdgHomeFolder("XDG_CONFIG_HOME", ".config");
         return config.empty() ? std::string() : config + "autostart/";
     }
+    case CSIDL_SENDTO: {
+        const std::string data = XdgHomeFolder("XDG_DATA_HOME", ".local/share");
+        return data.empty() ? std::string() : data + "vardex/SendTo/";
+    }
     case CSIDL_APPDATA:
         return XdgHomeFolder("XDG_CONFIG_HOME", ".config");
     case CSIDL_LOCAL_APPDATA:

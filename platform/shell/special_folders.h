@@ -11,6 +11,7 @@ namespace vdx::shell {
 inline constexpr int CSIDL_DESKTOP = 0;           // the namespace's root (virtual)
 inline constexpr int CSIDL_PERSONAL = 5;          // XDG_DOCUMENTS_DIR, $HOME/Documents
 inline constexpr int CSIDL_STARTUP = 7;           // $XDG_CONFIG_HOME/autostart
+inline constexpr int CSIDL_SENDTO = 9;            // $XDG_DATA_HOME/vardex/SendTo
 inline constexpr int CSIDL_MYMUSIC = 13;          // XDG_MUSIC_DIR, $HOME/Music
 inline constexpr int CSIDL_MYVIDEO = 14;          // XDG_VIDEOS_DIR, $HOME/Videos
 inline constexpr int CSIDL_DESKTOPDIRECTORY = 16; // XDG_DESKTOP_DIR, $HOME/Desktop

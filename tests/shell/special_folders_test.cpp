@@ -20,6 +20,7 @@ TEST(SpecialFoldersTest, UsualPlacesWithoutUserDirs) {
     EXPECT_EQ(SpecialFolderPath(CSIDL_STARTUP), env.Folder() + "config/autostart/");
     EXPECT_EQ(SpecialFolderPath(CSIDL_APPDATA), env.Folder() + "config/");
     EXPECT_EQ(SpecialFolderPath(CSIDL_LOCAL_APPDATA), env.Folder() + "data/");
+    EXPECT_EQ(SpecialFolderPath(CSIDL_SENDTO), env.Folder() + "data/vardex/SendTo/");
     EXPECT_EQ(SpecialFolderPath(CSIDL_COMMON_APPDATA), env.Folder() + "etc/");
     EXPECT_EQ(SpecialFolderPath(CSIDL_DRIVES), "");
     EXPECT_EQ(SpecialFolderPath(99), "");

@@ -281,7 +281,8 @@ TEST_F(FcShellTreeTest, ContextMenuCommands) {
     };
     choice = 1002; // New Folder inside a
     m_tree.ShowShellContextMenu(a, {10, 10});
-    EXPECT_EQ(ids(), (std::vector<int>{1000, 1002, 1024, 1025, 1026, 1017, 1018, 1019}));
+    // 0: the Send To submenu.
+    EXPECT_EQ(ids(), (std::vector<int>{1000, 1002, 0, 1024, 1025, 1026, 1017, 1018, 1019}));
     EXPECT_TRUE(fs::is_directory(Tree() + "a/New Folder"));
     EXPECT_FALSE(m_tree.PendingRefresh());
     a->Expand(false);
@@ -295,7 +296,7 @@ TEST_F(FcShellTreeTest, ContextMenuCommands) {
     EXPECT_EQ(m_opened, 1);
     // The root of the tree: a folder of its own volume, nothing to rename.
     m_tree.ShowShellContextMenu(root, {10, 10});
-    EXPECT_EQ(ids(), (std::vector<int>{1000, 1002, 1024, 1025, 1026, 1017, 1019}));
+    EXPECT_EQ(ids(), (std::vector<int>{1000, 1002, 0, 1024, 1025, 1026, 1017, 1019}));
     // The desktop root has no menu.
     m_tree.SetBaseFolder(TFcShellLocator());
     m_tree.FillTree();
