@@ -106,7 +106,7 @@ TFcCustomShellList::~TFcCustomShellList() {
 
 void TFcCustomShellList::SetOptions(TFcShellListOptions value) {
     m_options = value;
-    setAcceptDrops(value.Contains(TFcShellListOption::sloOleDrop));
+    UpdateDropTarget();
 }
 
 void TFcCustomShellList::SetShellTreeLink(TFcCustomShellTree* tree) {

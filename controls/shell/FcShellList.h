@@ -11,11 +11,15 @@
 // Names are bytes, shown and typed by the one rule for file names
 // (platform/gui/file_name_text.h).
 //
-// Drag and drop keeps its options and overridable operations; they have
-// no effect yet. There is no shell combo box to link to.
+// Drag and drop: with sloOleDrag the selected items are dragged to other
+// programs and folders; with sloOleDrop the list takes drops through the
+// shell's drop target of the item under the mouse (the shown folder's over
+// the background) and scrolls near its edges. There is no shell combo box
+// to link to.
 
 #include "controls/lists/FcListView.h"
 #include "controls/shell/FcDeviceChange.h"
+#include "controls/shell/FcShellDragDrop.h"
 #include "controls/shell/FcShellHelpers.h"
 #include "controls/shell/FcShellListData.h"
 #include "controls/shell/FcShellLocator.h"
@@ -23,6 +27,7 @@
 
 #include <QPointer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,9 +35,6 @@
 #include <string>
 #include <vector>
 
-class QDragEnterEvent;
-class QDragMoveEvent;
-class QDropEvent;
 class QMimeData;
 class QTimer;
 
@@ -89,7 +91,7 @@ using TFcShListDeleteItemEvent =
     std::function<void(QObject* sender, TListItem* item, TFcShellListData* data)>;
 using TFcShItemOpenEvent = std::function<void(QObject* sender, bool& handled)>;
 
-class TFcCustomShellList : public TFcCustomListView {
+class TFcCustomShellList : public TFcCustomListView, public TFcDropSink {
     Q_OBJECT
 
 public:
@@ -101,6 +103,7 @@ public:
     void SetFolder(const TFcShellLocator& value) { m_folder.Assign(&value); }
     TFcShellListOptions Options() const noexcept { return m_options; }
     virtual void SetOptions(TFcShellListOptions value);
+    void SetViewStyle(gui::TViewStyle value) override;
     // The linked tree; set by the tree's SetShellList only.
     TFcCustomShellTree* ShellTree() const noexcept { return m_shellTree; }
     void SetShellTreeLink(TFcCustomShellTree* tree);
@@ -157,14 +160,31 @@ public:
     TFcShPopupHintEvent OnPopupHint;
 
     bool PendingRefresh() const noexcept { return m_pendingRefresh; }
+    // Set while a drag from this list runs.
+    bool Dragging() const noexcept { return m_dragging; }
+
+    // The drop source's rules for a drag started with button.
+    virtual TDropSource_shlvtv CreateDropSource(Qt::MouseButton button);
+    // The drag events over the list (points in client coordinates): each
+    // is a whole enter-leave probe of the shell's drop target of the item
+    // under the point, else of the shown folder. DragOver also scrolls near
+    // the edges. Drop carries it out, with the buttons held at DragEnter,
+    // and refreshes the list.
+    using TFcCustomListView::DragOver;
+    HRESULT DragEnter(const QMimeData& data, std::uint32_t keyState, TPoint pt,
+                      std::uint32_t& effect) override;
+    HRESULT DragOver(std::uint32_t keyState, TPoint pt, std::uint32_t& effect) override;
+    HRESULT DragLeave() override;
+    HRESULT Drop(const QMimeData& data, std::uint32_t keyState, TPoint pt,
+                 std::uint32_t& effect) override;
 
 protected:
-    // Drag and drop: no effect yet.
-    virtual std::unique_ptr<QMimeData> CreateDropSource();
-    virtual void DragEnter(QDragEnterEvent& event);
-    virtual void DragOver(QDragMoveEvent& event);
-    virtual void DragLeave();
-    virtual void Drop(QDropEvent& event);
+    // With sloOleDrag, drags the selected shell items.
+    bool BeginItemDrag(TListItem* item, Qt::MouseButton button) override;
+    // Runs the drag loop of data with the allowed effects; the effect the
+    // target took (Qt::IgnoreAction when nothing was dropped).
+    virtual Qt::DropAction ExecDrag(std::unique_ptr<QMimeData> data, std::uint32_t allowed,
+                                    Qt::MouseButton button);
 
     virtual bool AddItemQuery(shell::ShellFolder& folder, const IdList& parentAbsolute,
                               const IdList& item, std::uint32_t attributes);
@@ -199,10 +219,6 @@ protected:
     std::string EditedText(const TListItem& item, const QString& typed) const override;
     int ItemImageIndex(const TListItem& item) const override;
     bool event(QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dragLeaveEvent(QDragLeaveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void FolderChanged();
@@ -222,6 +238,11 @@ private:
     std::string EditingName(const TListItem& item) const;
     // Runs the default command of menu; false when it has none.
     void RunDefaultCommand(const shell::ContextMenu& menu);
+    // The shell's drop target serving pt, and the item to highlight.
+    shell::DropTargetPtr DropTargetAt(TPoint pt, TListItem*& item);
+    void UpdateDropTarget();
+    void EndDrop();
+    void DragScroll(TPoint pt);
 
     TFcShellLocator m_folder;
     TFcShellListOptions m_options = kDefaultShellListOptions;
@@ -243,7 +264,13 @@ private:
     bool m_pendingRefresh = false;
     bool m_columnAssigned = false;
     bool m_lastHadPath = false;
-    bool m_hasColumns = false;
+    // Drag and drop.
+    using Clock = std::chrono::steady_clock;
+    std::unique_ptr<TDropTarget_shlv> m_dropTarget;
+    std::optional<shell::DropData> m_dropData; // the current drop's, decoded
+    std::uint32_t m_dropKeyState = 0;
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+    Clock::time_point m_lastDragScroll;
 };
 
 class TFcShellList : public TFcCustomShellList {

@@ -1,6 +1,6 @@
 // The shell list's commands: opening, verbs, the items' context menu,
 // renaming in place, the default keys, the wheel, change notification,
-// device changes and the drag and drop hooks.
+// device changes; drag and drop is in FcShellListDragDrop.cpp.
 
 #include "controls/shell/FcChangeHandler.h"
 #include "controls/shell/FcShellKeys.h"
@@ -15,8 +15,6 @@
 #include <QAbstractItemView>
 #include <QCursor>
 #include <QDialog>
-#include <QDragEnterEvent>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 
@@ -406,37 +404,6 @@ void TFcCustomShellList::DeviceChanged(TFcDeviceChangeMessage& msg) {
     } enable;
     if (IdListToCsidl(m_currentList) == 17) // the Computer
         Fill();
-}
-
-// Drag and drop.
-
-std::unique_ptr<QMimeData> TFcCustomShellList::CreateDropSource() {
-    return nullptr;
-}
-
-void TFcCustomShellList::DragEnter(QDragEnterEvent&) {}
-void TFcCustomShellList::DragOver(QDragMoveEvent&) {}
-void TFcCustomShellList::DragLeave() {}
-void TFcCustomShellList::Drop(QDropEvent&) {}
-
-void TFcCustomShellList::dragEnterEvent(QDragEnterEvent* event) {
-    if (m_options.Contains(TFcShellListOption::sloOleDrop))
-        gui::Guard([&] { DragEnter(*event); });
-}
-
-void TFcCustomShellList::dragMoveEvent(QDragMoveEvent* event) {
-    if (m_options.Contains(TFcShellListOption::sloOleDrop))
-        gui::Guard([&] { DragOver(*event); });
-}
-
-void TFcCustomShellList::dragLeaveEvent(QDragLeaveEvent*) {
-    if (m_options.Contains(TFcShellListOption::sloOleDrop))
-        gui::Guard([&] { DragLeave(); });
-}
-
-void TFcCustomShellList::dropEvent(QDropEvent* event) {
-    if (m_options.Contains(TFcShellListOption::sloOleDrop))
-        gui::Guard([&] { Drop(*event); });
 }
 
 } // namespace vdx

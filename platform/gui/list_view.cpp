@@ -4,6 +4,7 @@
 #include "platform/gui/exception_guard.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QHeaderView>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
@@ -65,7 +67,11 @@ public:
             }
             return int(Qt::AlignLeft | Qt::AlignVCenter);
         case Qt::ForegroundRole:
-            return ToQColor(clWindowText);
+            return ToQColor(item == m_list.DropHighlight() ? clHighlightText : clWindowText);
+        case Qt::BackgroundRole:
+            if (item == m_list.DropHighlight())
+                return ToQColor(clHighlight);
+            return {};
         default:
             return {};
         }
@@ -202,10 +208,11 @@ public:
                     std::function<void(TPoint)> rightClick,
                     std::function<void(std::optional<TPoint>)> menu,
                     std::function<void(TPoint)> doubleClick,
-                    std::function<bool(int, Qt::KeyboardModifiers)> wheel)
+                    std::function<bool(int, Qt::KeyboardModifiers)> wheel,
+                    std::function<bool(TListItem*, Qt::MouseButton)> beginDrag)
         : Base(parent), m_list(list), m_key(std::move(key)), m_rightClick(std::move(rightClick)),
-          m_menu(std::move(menu)), m_doubleClick(std::move(doubleClick)),
-          m_wheel(std::move(wheel)) {
+          m_menu(std::move(menu)), m_doubleClick(std::move(doubleClick)), m_wheel(std::move(wheel)),
+          m_beginDrag(std::move(beginDrag)) {
         this->setFrameShape(QFrame::NoFrame);
         this->setEditTriggers(QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
@@ -221,7 +228,43 @@ protected:
         }
         Base::keyPressEvent(e);
     }
+    void mousePressEvent(QMouseEvent* e) override {
+        const QModelIndex at = this->indexAt(e->position().toPoint());
+        m_dragButton = Qt::NoButton;
+        if (at.isValid() && (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)) {
+            m_dragButton = e->button();
+            m_dragStart = e->position().toPoint();
+        }
+        Base::mousePressEvent(e);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (m_dragButton != Qt::NoButton && (e->buttons() & m_dragButton) &&
+            (e->position().toPoint() - m_dragStart).manhattanLength() >=
+                QApplication::startDragDistance()) {
+            const Qt::MouseButton button = std::exchange(m_dragButton, Qt::NoButton);
+            const QModelIndex at = this->indexAt(m_dragStart);
+            bool started = false;
+            if (at.isValid()) {
+                QPointer<QWidget> alive(this);
+                Guard([&] { started = m_beginDrag(m_list.Items().Item(at.row()), button); });
+                if (!alive)
+                    return;
+            }
+            if (started) {
+                // The drag took the release: no click or menu follows.
+                m_skipRelease = true;
+                e->accept();
+                return;
+            }
+        }
+        Base::mouseMoveEvent(e);
+    }
     void mouseReleaseEvent(QMouseEvent* e) override {
+        m_dragButton = Qt::NoButton;
+        if (std::exchange(m_skipRelease, false)) {
+            e->accept();
+            return;
+        }
         Base::mouseReleaseEvent(e);
         if (e->button() == Qt::RightButton) {
             const QPoint p = e->position().toPoint();
@@ -278,6 +321,10 @@ private:
     std::function<void(std::optional<TPoint>)> m_menu;
     std::function<void(TPoint)> m_doubleClick;
     std::function<bool(int, Qt::KeyboardModifiers)> m_wheel;
+    std::function<bool(TListItem*, Qt::MouseButton)> m_beginDrag;
+    Qt::MouseButton m_dragButton = Qt::NoButton; // pressed on an item, no drag yet
+    QPoint m_dragStart;
+    bool m_skipRelease = false;
 };
 
 } // namespace
@@ -423,6 +470,8 @@ TListItem* TListItems::Insert(int index, std::string caption) {
 void TListItems::Delete(int index) {
     TListItem* item = Item(index);
     m_owner.Delete(item);
+    if (m_owner.m_dropHighlight == item)
+        m_owner.m_dropHighlight = nullptr;
     index = IndexOf(item); // the hook may have moved it
     if (index < 0)
         return;
@@ -435,6 +484,7 @@ void TListItems::Delete(int index) {
 void TListItems::Clear() {
     for (const auto& item : m_items)
         m_owner.Delete(item.get());
+    m_owner.m_dropHighlight = nullptr;
     m_owner.m_model->BeginReset();
     m_items.clear();
     m_owner.m_model->EndReset();
@@ -455,7 +505,8 @@ TCustomListView::TCustomListView(QWidget& host)
     auto menu = [this](std::optional<TPoint> p) { ContextMenuRequested(p); };
     auto dbl = [this](TPoint p) { DoubleClicked(p); };
     auto wheel = [this](int d, Qt::KeyboardModifiers s) { return MouseWheel(d, s); };
-    auto* report = new TListViewWidget<QTreeView>(*this, &host, key, right, menu, dbl, wheel);
+    auto drag = [this](TListItem* item, Qt::MouseButton b) { return BeginItemDrag(item, b); };
+    auto* report = new TListViewWidget<QTreeView>(*this, &host, key, right, menu, dbl, wheel, drag);
     m_header = new TListViewHeader(*this, report);
     report->setHeader(m_header);
     report->setRootIsDecorated(false);
@@ -465,7 +516,7 @@ TCustomListView::TCustomListView(QWidget& host)
     report->setModel(m_model.get());
     m_header->setSectionsClickable(true);
     m_report = report;
-    auto* icons = new TListViewWidget<QListView>(*this, &host, key, right, menu, dbl, wheel);
+    auto* icons = new TListViewWidget<QListView>(*this, &host, key, right, menu, dbl, wheel, drag);
     icons->setModel(m_model.get());
     icons->setSelectionModel(report->selectionModel());
     icons->setResizeMode(QListView::Adjust);
@@ -767,6 +818,19 @@ int TCustomListView::ItemImageIndex(const TListItem& item) const {
 }
 
 void TCustomListView::Delete(TListItem*) {}
+
+bool TCustomListView::BeginItemDrag(TListItem*, Qt::MouseButton) {
+    return false;
+}
+
+void TCustomListView::SetDropHighlight(TListItem* item) {
+    if (item == m_dropHighlight)
+        return;
+    TListItem* old = std::exchange(m_dropHighlight, item);
+    for (TListItem* changed : {old, item})
+        if (const int row = changed ? m_items->IndexOf(changed) : -1; row >= 0)
+            m_model->RowChanged(row);
+}
 
 void TCustomListView::DoubleClicked(TPoint) {}
 

@@ -1,5 +1,6 @@
 #include "controls/shell/FcShellList.h"
 
+#include "controls/shell/FcShellDragDrop.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/shell_open.h"
 #include "platform/os/registry.h"
@@ -12,11 +13,14 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QDragEnterEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMimeData>
 #include <QMimeDatabase>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -73,6 +77,35 @@ std::string Cell(TFcCustomShellList& list, TListItem* item, int column) {
     const QAbstractItemModel* model = list.View().model();
     return model->data(model->index(item->Index(), column)).toString().toStdString();
 }
+
+IdList ListOf(const std::string& path) {
+    IdList list;
+    EXPECT_EQ(shell::ParsePath(path, list), shell::S_OK) << path;
+    return list;
+}
+
+// The data a drag of items of one folder carries.
+std::unique_ptr<QMimeData> DataOf(const std::string& folder,
+                                  const std::vector<std::string>& names) {
+    std::vector<IdList> items;
+    for (const std::string& n : names)
+        items.push_back(ListOf(folder + n).Last());
+    return TDataObject_shlv(ListOf(folder.substr(0, folder.size() - 1)), items).MimeData();
+}
+
+// A list whose drags run the test's drag loop.
+class TRecordingList : public TFcShellList {
+public:
+    std::function<Qt::DropAction(const QMimeData&, std::uint32_t)> duringDrag;
+    int drags = 0;
+
+protected:
+    Qt::DropAction ExecDrag(std::unique_ptr<QMimeData> data, std::uint32_t allowed,
+                            Qt::MouseButton) override {
+        ++drags;
+        return duringDrag ? duringDrag(*data, allowed) : Qt::IgnoreAction;
+    }
+};
 
 TFcShellListOptions TestOptions() {
     return TFcShellListOptions::FromBits(0)
@@ -404,6 +437,141 @@ TEST_F(FcShellListTest, ALinkedTreeDrivesTheList) {
 
     m_list.reset();
     EXPECT_EQ(tree.ShellList(), nullptr);
+}
+
+// Drag and drop on a list that is drag source and drop target.
+class FcShellListDragTest : public FcShellListTest {
+protected:
+    FcShellListDragTest() {
+        fs::create_directories(Outside());
+        Setup(m_drag);
+        m_drag.SetOptions(TestOptions()
+                              .With(TFcShellListOption::sloOleDrag, true)
+                              .With(TFcShellListOption::sloOleDrop, true));
+        m_drag.Folder().SetPathName(Dir());
+    }
+    std::string Outside() const { return m_env.Folder() + "outside/"; }
+    QWidget& Viewport() { return *m_drag.View().viewport(); }
+    QPoint At(const std::string& name) {
+        const gui::TRect r = ItemNamed(m_drag, name)->DisplayRect(gui::TDisplayCode::drLabel);
+        return {r.Left + 10, (r.Top + r.Bottom) / 2};
+    }
+    QPoint Background() { return {60, Viewport().height() - 30}; }
+
+    // One drag event to the view; the action it was answered with.
+    Qt::DropAction Send(QEvent::Type type, const QMimeData* data, QPoint pos,
+                        Qt::KeyboardModifiers mods, Qt::MouseButtons buttons = Qt::LeftButton) {
+        const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+        if (type == QEvent::Drop) {
+            QDropEvent e(pos, actions, data, Qt::NoButton, mods);
+            QCoreApplication::sendEvent(&Viewport(), &e);
+            return e.isAccepted() ? e.dropAction() : Qt::IgnoreAction;
+        }
+        std::unique_ptr<QDragMoveEvent> e;
+        if (type == QEvent::DragEnter)
+            e = std::make_unique<QDragEnterEvent>(pos, actions, data, buttons, mods);
+        else
+            e = std::make_unique<QDragMoveEvent>(pos, actions, data, buttons, mods);
+        QCoreApplication::sendEvent(&Viewport(), e.get());
+        return e->isAccepted() ? e->dropAction() : Qt::IgnoreAction;
+    }
+    Qt::DropAction DragAndDrop(const QMimeData& data, QPoint pos, Qt::KeyboardModifiers mods,
+                               Qt::MouseButtons buttons = Qt::LeftButton) {
+        Send(QEvent::DragEnter, &data, pos, mods, buttons);
+        Send(QEvent::DragMove, &data, pos, mods, buttons);
+        return Send(QEvent::Drop, &data, pos, mods, buttons);
+    }
+    void PressAndMove(const std::string& name, Qt::MouseButton button) {
+        const QPoint from = At(name);
+        QMouseEvent press(QEvent::MouseButtonPress, from, Viewport().mapToGlobal(from), button,
+                          button, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Viewport(), &press);
+        const QPoint to = from + QPoint(QApplication::startDragDistance() + 2, 0);
+        QMouseEvent move(QEvent::MouseMove, to, Viewport().mapToGlobal(to), Qt::NoButton, button,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(&Viewport(), &move);
+    }
+
+    TRecordingList m_drag;
+};
+
+TEST_F(FcShellListDragTest, DraggedSelectionMovesIntoAFolderAndRefreshes) {
+    m_drag.SetSelected(ItemNamed(m_drag, "b.txt"));
+    std::uint32_t allowed = 0;
+    bool heldItems = false;
+    std::vector<std::string> carried;
+    m_drag.duringDrag = [&](const QMimeData& data, std::uint32_t effects) {
+        allowed = effects;
+        heldItems = m_drag.Dragging();
+        carried = DecodeDropData(data)->Paths;
+        m_drag.RefreshList(); // noted, not run, while the drag holds the items
+        EXPECT_TRUE(m_drag.PendingRefresh());
+        // Onto the list's own background: a left drag is refused.
+        EXPECT_EQ(Send(QEvent::DragEnter, &data, Background(), Qt::NoModifier), Qt::IgnoreAction);
+        return DragAndDrop(data, At("d"), Qt::ShiftModifier);
+    };
+    PressAndMove("b.txt", Qt::LeftButton);
+    ASSERT_EQ(m_drag.drags, 1);
+    EXPECT_EQ(allowed, 7u);
+    EXPECT_TRUE(heldItems);
+    EXPECT_EQ(carried, std::vector<std::string>{Dir() + "b.txt"});
+    EXPECT_FALSE(m_drag.Dragging());
+    EXPECT_FALSE(m_drag.PendingRefresh());
+    EXPECT_TRUE(fs::exists(Dir() + "d/b.txt"));
+    EXPECT_FALSE(ItemNamed(m_drag, "b.txt")); // refreshed after the drop
+
+    m_drag.SetOptions(TestOptions().With(TFcShellListOption::sloOleDrop, true));
+    m_drag.SetSelected(ItemNamed(m_drag, "c.bin"));
+    PressAndMove("c.bin", Qt::LeftButton);
+    EXPECT_EQ(m_drag.drags, 1); // without sloOleDrag no drag
+}
+
+TEST_F(FcShellListDragTest, ARightDragOntoItsOwnBackgroundOffersCopy) {
+    m_drag.SetSelected(ItemNamed(m_drag, "a.txt"));
+    Qt::DropAction right = Qt::IgnoreAction;
+    m_drag.duringDrag = [&](const QMimeData& data, std::uint32_t) {
+        right = Send(QEvent::DragEnter, &data, Background(), Qt::NoModifier, Qt::RightButton);
+        Send(QEvent::DragMove, &data, Background(), Qt::NoModifier, Qt::RightButton);
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(&Viewport(), &leave);
+        return Qt::IgnoreAction;
+    };
+    PressAndMove("a.txt", Qt::RightButton);
+    ASSERT_EQ(m_drag.drags, 1);
+    EXPECT_EQ(right, Qt::CopyAction);
+}
+
+TEST_F(FcShellListDragTest, DropsGoToTheItemOrTheShownFolder) {
+    const struct {
+        const char* Name;
+        std::string Where; // the item dropped on; "" the background
+        std::string Lands;
+        bool Highlighted;
+    } cases[] = {
+        {"one", "d", "d/one", true}, {"two", "", "two", false}, {"three", "a.txt", "three", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        MakeFile(Outside() + c.Name, 3);
+        const std::unique_ptr<QMimeData> data = DataOf(Outside(), {c.Name});
+        const QPoint at = c.Where.empty() ? Background() : At(c.Where);
+        EXPECT_EQ(Send(QEvent::DragEnter, data.get(), at, Qt::ControlModifier), Qt::CopyAction);
+        EXPECT_EQ(m_drag.DropHighlight() != nullptr, c.Highlighted);
+        EXPECT_EQ(Send(QEvent::Drop, data.get(), at, Qt::ControlModifier), Qt::CopyAction);
+        EXPECT_EQ(m_drag.DropHighlight(), nullptr);
+        EXPECT_TRUE(fs::exists(Dir() + c.Lands));
+        EXPECT_TRUE(fs::exists(Outside() + c.Name));
+    }
+    // Dropped into the shown folder: listed at once.
+    EXPECT_TRUE(ItemNamed(m_drag, "two"));
+    EXPECT_TRUE(m_shown.empty());
+
+    // An item without shell data offers the copy without asking the shell.
+    TListItem* plain = m_drag.Items().Add("plain");
+    const gui::TRect r = plain->DisplayRect(gui::TDisplayCode::drLabel);
+    const std::unique_ptr<QMimeData> data = DataOf(Outside(), {"one"});
+    const QPoint at{r.Left + 10, (r.Top + r.Bottom) / 2};
+    Send(QEvent::DragEnter, data.get(), Background(), Qt::ShiftModifier);
+    EXPECT_EQ(Send(QEvent::DragMove, data.get(), at, Qt::ShiftModifier), Qt::CopyAction);
 }
 
 TEST_F(FcShellListTest, ReportViewPicture) {
