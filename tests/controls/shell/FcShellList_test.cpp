@@ -301,6 +301,26 @@ TEST_F(FcShellListTest, DeleteSendsToTheTrash) {
     EXPECT_TRUE(ItemNamed(*m_list, "c.bin"));
 }
 
+TEST_F(FcShellListTest, CopyOrCutThenPasteIntoAnotherFolder) {
+    const struct {
+        int Key;
+        const char* Name;
+        bool StaysBehind;
+    } cases[] = {{Qt::Key_C, "a.txt", true}, {Qt::Key_X, "b.txt", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Show(Dir());
+        Select(c.Name);
+        Press(Keys(), c.Key, Qt::ControlModifier);
+        Show(Dir() + "d");
+        Press(Keys(), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_TRUE(fs::exists(Dir() + "d/" + c.Name));
+        EXPECT_EQ(fs::exists(Dir() + c.Name), c.StaysBehind);
+        EXPECT_TRUE(ItemNamed(*m_list, c.Name)); // refreshed after the paste
+    }
+    EXPECT_TRUE(m_shown.empty());
+}
+
 TEST_F(FcShellListTest, FilesMadeOutsideAppearAndGo) {
     m_list->SetOptions(TestOptions().With(TFcShellListOption::sloDynamicRefresh, true));
     Show(Dir());
