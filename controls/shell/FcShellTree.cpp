@@ -4,6 +4,7 @@
 #include "controls/shell/FcShellTree.h"
 
 #include "controls/shell/FcPidlList.h"
+#include "controls/shell/FcShellList.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
 #include "platform/gui/shell_icons.h"
@@ -380,7 +381,9 @@ void TFcCustomShellTree::SelectIdList(const IdList& list) {
             QApplication::beep();
             break;
         }
-        if (i + 1 < m)
+        // A list that leaves folders to the tree: the last one opens too.
+        if (i + 1 < m ||
+            (m_shellList && m_shellList->Options().Contains(TFcShellListOption::sloFoldersInTree)))
             child->Expand(false);
         node = child;
     }
@@ -397,11 +400,18 @@ void TFcCustomShellTree::Change(TTreeNode* node) {
         return;
     }
     TFcCustomTreeView::Change(node);
-    if (data) {
-        // No list follows this tree: every selection counts at once.
+    if (!data)
+        return;
+    if (m_immediateFollow || !m_shellList) {
         const TRaised busy(m_busy);
         m_selectedFolder.SetIdList(&data->AbsoluteIdList());
+        if (m_shellList)
+            m_shellList->FolderFromTreeNode(node);
         m_immediateFollow = false;
+    } else {
+        // The keyboard: the list follows once the selection rests.
+        m_timerTag = 1;
+        m_refreshTimer->start(500);
     }
 }
 
@@ -425,7 +435,24 @@ void TFcCustomShellTree::GoUp(int levels) {
     SetSelected(node);
 }
 
-void TFcCustomShellTree::FlushPendingFollow(bool) {
+TFcCustomShellList* TFcCustomShellTree::ShellList() const {
+    return m_shellList;
+}
+
+void TFcCustomShellTree::SetShellList(TFcCustomShellList* list) {
+    TFcCustomShellList* old = m_shellList;
+    m_shellList = list;
+    if (old && old != list)
+        old->SetShellTreeLink(nullptr);
+    if (list) {
+        list->SetShellTreeLink(this);
+        list->SetFolder(m_selectedFolder);
+    }
+}
+
+void TFcCustomShellTree::FlushPendingFollow(bool alsoLinks) {
+    if (alsoLinks && m_shellList)
+        m_shellList->FlushPendingFollow(false);
     if (m_refreshTimer->isActive())
         TimerFired();
 }
@@ -441,6 +468,8 @@ void TFcCustomShellTree::TimerFired() {
         if (TFcShellTreeData* data = NodeData(Selected())) {
             const TRaised busy(m_busy);
             m_selectedFolder.SetIdList(&data->AbsoluteIdList());
+            if (m_shellList)
+                m_shellList->FolderFromTreeNode(Selected());
         }
     } else if (tag == 2) {
         RefreshTree();

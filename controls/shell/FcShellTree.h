@@ -22,9 +22,9 @@
 // volume's watch covers its mount point and the folder of every node the
 // tree fills.
 //
-// Still to come with the shell list: its link (ShellList); that is kept
-// and does nothing yet, and stoDesignInteractive has no designer to act
-// in.
+// A linked shell list (ShellList) shows the selected folder; a keyboard
+// selection is followed once it rests for 500 ms. stoDesignInteractive has
+// no designer to act in.
 
 #include "controls/shell/FcChangeHandler.h"
 #include "controls/shell/FcDeviceChange.h"
@@ -47,6 +47,8 @@
 class QTimer;
 
 namespace vdx {
+
+class TFcCustomShellList;
 
 enum class TFcShellTreeOption : std::uint8_t {
     stoAutoFill,
@@ -145,8 +147,13 @@ public:
     void SortChildren(TTreeNode* node);
     TFcShellTreeData* NodeData(const TTreeNode* node) const;
     TTreeNode* FirstShellNode() const;
-    // Runs a pending job of the refresh timer at once.
+    // Runs a pending job of the refresh timer at once (the linked list's
+    // first with alsoLinks).
     void FlushPendingFollow(bool alsoLinks);
+    // The list that shows the selected folder; the link goes both ways and
+    // ends when either side is destroyed.
+    TFcCustomShellList* ShellList() const;
+    void SetShellList(TFcCustomShellList* list);
 
     // One child node for item in folder below parentNode (top level when
     // nullptr); the attribute query's failure is returned.
@@ -266,6 +273,7 @@ private:
 
     TFcShellLocator m_baseFolder;
     TFcShellLocator m_selectedFolder;
+    QPointer<TFcCustomShellList> m_shellList;
     TFcShellTreeOptions m_options = kDefaultShellTreeOptions;
     std::unique_ptr<QTimer> m_refreshTimer;
     int m_timerTag = 0; // 0 none, 1 follow the selection, 2 refresh

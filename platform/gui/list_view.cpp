@@ -4,6 +4,7 @@
 #include "platform/gui/exception_guard.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QHeaderView>
@@ -13,9 +14,11 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTreeView>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -42,12 +45,9 @@ public:
         const int c = index.column();
         switch (role) {
         case Qt::DisplayRole:
+            return m_list.ItemDisplayText(*item, c);
         case Qt::EditRole:
-            if (c == 0)
-                return QString::fromLatin1(item->Caption());
-            if (std::size_t(c - 1) < item->SubItems().size())
-                return QString::fromLatin1(item->SubItems()[std::size_t(c - 1)]);
-            return QString();
+            return c == 0 ? m_list.EditStartText(*item) : m_list.ItemDisplayText(*item, c);
         case Qt::DecorationRole:
             return c == 0 ? Icon(*item) : QVariant();
         case Qt::CheckStateRole:
@@ -67,7 +67,11 @@ public:
             }
             return int(Qt::AlignLeft | Qt::AlignVCenter);
         case Qt::ForegroundRole:
-            return ToQColor(clWindowText);
+            return ToQColor(item == m_list.DropHighlight() ? clHighlightText : clWindowText);
+        case Qt::BackgroundRole:
+            if (item == m_list.DropHighlight())
+                return ToQColor(clHighlight);
+            return {};
         default:
             return {};
         }
@@ -81,7 +85,7 @@ public:
             return true;
         }
         if (role == Qt::EditRole && index.column() == 0) {
-            m_list.Edit(item, value.toString().toLatin1().toStdString());
+            m_list.Edit(item, m_list.EditedText(*item, value.toString()));
             return true;
         }
         return false;
@@ -120,7 +124,8 @@ private:
     QVariant Icon(const TListItem& item) const {
         const TCustomImageList* images =
             m_list.ViewStyle() == TViewStyle::vsIcon ? m_list.LargeImages() : m_list.SmallImages();
-        if (!images || item.ImageIndex() < 0)
+        const int image = m_list.ItemImageIndex(item);
+        if (!images || image < 0)
             return {};
         QPixmap pixmap(images->Width(), images->Height());
         pixmap.fill(Qt::transparent);
@@ -130,7 +135,7 @@ private:
             p.save();
             if (item.Cut())
                 p.setOpacity(0.5);
-            images->Draw(canvas, 0, 0, item.ImageIndex());
+            images->Draw(canvas, 0, 0, image);
             p.restore();
             if (item.OverlayIndex() >= 0)
                 images->Draw(canvas, 0, 0, images->OverlayImage(item.OverlayIndex() + 1));
@@ -201,9 +206,13 @@ public:
     TListViewWidget(TCustomListView& list, QWidget* parent,
                     std::function<void(int&, Qt::KeyboardModifiers)> key,
                     std::function<void(TPoint)> rightClick,
-                    std::function<void(std::optional<TPoint>)> menu)
+                    std::function<void(std::optional<TPoint>)> menu,
+                    std::function<void(TPoint)> doubleClick,
+                    std::function<bool(int, Qt::KeyboardModifiers)> wheel,
+                    std::function<bool(TListItem*, Qt::MouseButton)> beginDrag)
         : Base(parent), m_list(list), m_key(std::move(key)), m_rightClick(std::move(rightClick)),
-          m_menu(std::move(menu)) {
+          m_menu(std::move(menu)), m_doubleClick(std::move(doubleClick)), m_wheel(std::move(wheel)),
+          m_beginDrag(std::move(beginDrag)) {
         this->setFrameShape(QFrame::NoFrame);
         this->setEditTriggers(QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
@@ -219,12 +228,63 @@ protected:
         }
         Base::keyPressEvent(e);
     }
+    void mousePressEvent(QMouseEvent* e) override {
+        const QModelIndex at = this->indexAt(e->position().toPoint());
+        m_dragButton = Qt::NoButton;
+        if (at.isValid() && (e->button() == Qt::LeftButton || e->button() == Qt::RightButton)) {
+            m_dragButton = e->button();
+            m_dragStart = e->position().toPoint();
+        }
+        Base::mousePressEvent(e);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (m_dragButton != Qt::NoButton && (e->buttons() & m_dragButton) &&
+            (e->position().toPoint() - m_dragStart).manhattanLength() >=
+                QApplication::startDragDistance()) {
+            const Qt::MouseButton button = std::exchange(m_dragButton, Qt::NoButton);
+            const QModelIndex at = this->indexAt(m_dragStart);
+            bool started = false;
+            if (at.isValid()) {
+                QPointer<QWidget> alive(this);
+                Guard([&] { started = m_beginDrag(m_list.Items().Item(at.row()), button); });
+                if (!alive)
+                    return;
+            }
+            if (started) {
+                // The drag took the release: no click or menu follows.
+                m_skipRelease = true;
+                e->accept();
+                return;
+            }
+        }
+        Base::mouseMoveEvent(e);
+    }
     void mouseReleaseEvent(QMouseEvent* e) override {
+        m_dragButton = Qt::NoButton;
+        if (std::exchange(m_skipRelease, false)) {
+            e->accept();
+            return;
+        }
         Base::mouseReleaseEvent(e);
         if (e->button() == Qt::RightButton) {
             const QPoint p = e->position().toPoint();
             Guard([&] { m_rightClick({p.x(), p.y()}); });
         }
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        Base::mouseDoubleClickEvent(e);
+        if (e->button() == Qt::LeftButton) {
+            const QPoint p = e->position().toPoint();
+            Guard([&] { m_doubleClick({p.x(), p.y()}); });
+        }
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        bool handled = false;
+        Guard([&] { handled = m_wheel(e->angleDelta().y(), e->modifiers()); });
+        if (handled)
+            e->accept();
+        else
+            Base::wheelEvent(e);
     }
     void contextMenuEvent(QContextMenuEvent* e) override {
         // A mouse request is the right click's, answered when it is released.
@@ -259,6 +319,12 @@ private:
     std::function<void(int&, Qt::KeyboardModifiers)> m_key;
     std::function<void(TPoint)> m_rightClick;
     std::function<void(std::optional<TPoint>)> m_menu;
+    std::function<void(TPoint)> m_doubleClick;
+    std::function<bool(int, Qt::KeyboardModifiers)> m_wheel;
+    std::function<bool(TListItem*, Qt::MouseButton)> m_beginDrag;
+    Qt::MouseButton m_dragButton = Qt::NoButton; // pressed on an item, no drag yet
+    QPoint m_dragStart;
+    bool m_skipRelease = false;
 };
 
 } // namespace
@@ -402,7 +468,13 @@ TListItem* TListItems::Insert(int index, std::string caption) {
 }
 
 void TListItems::Delete(int index) {
-    Item(index);
+    TListItem* item = Item(index);
+    m_owner.Delete(item);
+    if (m_owner.m_dropHighlight == item)
+        m_owner.m_dropHighlight = nullptr;
+    index = IndexOf(item); // the hook may have moved it
+    if (index < 0)
+        return;
     TListModel& model = *m_owner.m_model;
     model.BeginRemove(index);
     m_items.erase(m_items.begin() + index);
@@ -410,6 +482,9 @@ void TListItems::Delete(int index) {
 }
 
 void TListItems::Clear() {
+    for (const auto& item : m_items)
+        m_owner.Delete(item.get());
+    m_owner.m_dropHighlight = nullptr;
     m_owner.m_model->BeginReset();
     m_items.clear();
     m_owner.m_model->EndReset();
@@ -428,7 +503,10 @@ TCustomListView::TCustomListView(QWidget& host)
     auto key = [this](int& k, Qt::KeyboardModifiers s) { KeyDown(k, s); };
     auto right = [this](TPoint p) { RightClicked(p); };
     auto menu = [this](std::optional<TPoint> p) { ContextMenuRequested(p); };
-    auto* report = new TListViewWidget<QTreeView>(*this, &host, key, right, menu);
+    auto dbl = [this](TPoint p) { DoubleClicked(p); };
+    auto wheel = [this](int d, Qt::KeyboardModifiers s) { return MouseWheel(d, s); };
+    auto drag = [this](TListItem* item, Qt::MouseButton b) { return BeginItemDrag(item, b); };
+    auto* report = new TListViewWidget<QTreeView>(*this, &host, key, right, menu, dbl, wheel, drag);
     m_header = new TListViewHeader(*this, report);
     report->setHeader(m_header);
     report->setRootIsDecorated(false);
@@ -438,7 +516,7 @@ TCustomListView::TCustomListView(QWidget& host)
     report->setModel(m_model.get());
     m_header->setSectionsClickable(true);
     m_report = report;
-    auto* icons = new TListViewWidget<QListView>(*this, &host, key, right, menu);
+    auto* icons = new TListViewWidget<QListView>(*this, &host, key, right, menu, dbl, wheel, drag);
     icons->setModel(m_model.get());
     icons->setSelectionModel(report->selectionModel());
     icons->setResizeMode(QListView::Adjust);
@@ -718,6 +796,47 @@ void TCustomListView::Edit(TListItem* item, const std::optional<std::string>& te
 }
 
 void TCustomListView::KeyDown(int&, Qt::KeyboardModifiers) {}
+
+QString TCustomListView::ItemDisplayText(const TListItem& item, int column) const {
+    if (column == 0)
+        return QString::fromLatin1(item.Caption());
+    if (std::size_t(column - 1) < item.SubItems().size())
+        return QString::fromLatin1(item.SubItems()[std::size_t(column - 1)]);
+    return QString();
+}
+
+QString TCustomListView::EditStartText(const TListItem& item) const {
+    return ItemDisplayText(item, 0);
+}
+
+std::string TCustomListView::EditedText(const TListItem&, const QString& typed) const {
+    return typed.toLatin1().toStdString();
+}
+
+int TCustomListView::ItemImageIndex(const TListItem& item) const {
+    return item.ImageIndex();
+}
+
+void TCustomListView::Delete(TListItem*) {}
+
+bool TCustomListView::BeginItemDrag(TListItem*, Qt::MouseButton) {
+    return false;
+}
+
+void TCustomListView::SetDropHighlight(TListItem* item) {
+    if (item == m_dropHighlight)
+        return;
+    TListItem* old = std::exchange(m_dropHighlight, item);
+    for (TListItem* changed : {old, item})
+        if (const int row = changed ? m_items->IndexOf(changed) : -1; row >= 0)
+            m_model->RowChanged(row);
+}
+
+void TCustomListView::DoubleClicked(TPoint) {}
+
+bool TCustomListView::MouseWheel(int, Qt::KeyboardModifiers) {
+    return false;
+}
 
 void TCustomListView::RightClicked(TPoint) {}
 

@@ -183,6 +183,9 @@ public:
     void SetItemFocused(TListItem* item);
     TListItem* GetItemAt(int x, int y) const;
     bool IsEditing() const;
+    // The item drawn as the target of a drag over the list (nullptr: none).
+    TListItem* DropHighlight() const noexcept { return m_dropHighlight; }
+    void SetDropHighlight(TListItem* item);
     // Sorts stably by compare.
     void CustomSort(const TLVCompare& compare);
     // The viewport's width.
@@ -222,6 +225,24 @@ protected:
     virtual void PaintHeaderSection(TCanvas& canvas, const TRect& rect, int index, bool pressed);
     // The items' background and text colour.
     virtual TColor ViewColor() const;
+    // The text a cell shows (the default: the caption or sub-item's bytes
+    // as Latin-1).
+    virtual QString ItemDisplayText(const TListItem& item, int column) const;
+    // What the editor starts with, and the caption bytes typed text gives.
+    virtual QString EditStartText(const TListItem& item) const;
+    virtual std::string EditedText(const TListItem& item, const QString& typed) const;
+    // The image an item shows (the default: its ImageIndex).
+    virtual int ItemImageIndex(const TListItem& item) const;
+    // An item is about to be removed (Delete or Clear).
+    virtual void Delete(TListItem* item);
+    // The mouse moved the start-drag distance with the left or right button
+    // held since it was pressed on item (LVN_BEGINDRAG, LVN_BEGINRDRAG);
+    // true when a drag ran, which took the release.
+    virtual bool BeginItemDrag(TListItem* item, Qt::MouseButton button);
+    // A left double click at pos.
+    virtual void DoubleClicked(TPoint pos);
+    // A wheel turn over the view; true when it was handled here.
+    virtual bool MouseWheel(int delta, Qt::KeyboardModifiers shift);
     // Repaints the header.
     void InvalidateHeader();
     void InvalidateView();
@@ -252,6 +273,7 @@ private:
     bool m_multiSelect = false;
     bool m_sectionPressed = false;
     TRect m_bounds;
+    TListItem* m_dropHighlight = nullptr;
 };
 
 } // namespace vdx::gui

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -305,6 +306,19 @@ const Volume* VolumeOfPath(const std::vector<Volume>& volumes, std::string_view 
             best = &v;
     }
     return best;
+}
+
+} // namespace vdx::shell
+
+namespace vdx::shell {
+
+bool VolumeSpace(const std::string& path, std::uint64_t& total, std::uint64_t& free) {
+    struct statvfs st {};
+    if (::statvfs(path.c_str(), &st) != 0)
+        return false;
+    total = std::uint64_t(st.f_blocks) * st.f_frsize;
+    free = std::uint64_t(st.f_bavail) * st.f_frsize;
+    return true;
 }
 
 } // namespace vdx::shell

@@ -6,6 +6,7 @@
 // /snap). A later mount at the same point hides the earlier one.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,10 @@ VolumeChanges RefreshVolumes();
 // (tests record tables); "" restores the kernel's. Drops the kept table.
 const std::string& MountInfoSource();
 void SetMountInfoSource(std::string path);
+// The size and free bytes of the file system at path (statvfs); false
+// when it cannot be asked. Callers keep network volumes away from it: a
+// server that is gone would hang the call.
+bool VolumeSpace(const std::string& path, std::uint64_t& total, std::uint64_t& free);
 // The volume whose mount point is the longest leading part of path (at a
 // "/" boundary); nullptr when none (never for an absolute path: "/" is one).
 const Volume* VolumeOfPath(const std::vector<Volume>& volumes, std::string_view path);
