@@ -3,8 +3,10 @@
 // device changes; drag and drop is in FcShellListDragDrop.cpp.
 
 #include "controls/shell/FcChangeHandler.h"
+#include "controls/shell/FcShellDragDrop.h"
 #include "controls/shell/FcShellKeys.h"
 #include "controls/shell/FcShellList.h"
+#include "controls/shell/FcShellSendTo.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
 #include "platform/gui/shell_boxes.h"
@@ -15,6 +17,7 @@
 #include <QAbstractItemView>
 #include <QCursor>
 #include <QDialog>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
 
@@ -187,10 +190,15 @@ void TFcCustomShellList::ShowShellContextMenu(TPoint pos) {
         return;
     QPointer<QWidget> alive(this);
     m_currentMenu = menu;
-    const int command = gui::TrackShellMenu(this, entries, ClientToScreen(pos), [&](int id) {
-        if (alive)
-            HandleContextMenuSelect(id, menu.get(), this, OnPopupHint);
-    });
+    const int command = gui::TrackShellMenu(
+        this, entries, ClientToScreen(pos),
+        [&](int id) {
+            if (alive)
+                HandleContextMenuSelect(id, menu.get(), this, OnPopupHint);
+        },
+        [&](std::vector<gui::TShellMenuEntry>& popup) {
+            HandleContextInitMenuPopup(popup, menu.get(), SendToList());
+        });
     if (!alive)
         return;
     m_currentMenu.reset();
@@ -199,7 +207,16 @@ void TFcCustomShellList::ShowShellContextMenu(TPoint pos) {
             focused->EditCaption();
         return;
     }
-    // Commands 1 to 999 are Send To entries: they come with drag and drop.
+    if (command >= 1 && command < 1000) {
+        // A Send To entry: the selection is copied into it.
+        const std::vector<std::string>& names = SendToList().Names();
+        if (static_cast<std::size_t>(command - 1) < names.size()) {
+            const std::string name = names[static_cast<std::size_t>(command - 1)];
+            const TDataObject_shlv object(m_currentList, lists);
+            DropOnSendToEntry(name, *object.MimeData(), OwnerWindow());
+        }
+        return;
+    }
     if (command >= 1000) {
         InvokeContextMenuCommand(OwnerWindow(), *menu, static_cast<unsigned>(command - 1000));
         if (alive && NetworkFolder())

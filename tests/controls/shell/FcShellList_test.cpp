@@ -2,6 +2,7 @@
 
 #include "controls/shell/FcShellDragDrop.h"
 #include "platform/gui/message_box.h"
+#include "platform/gui/shell_menu.h"
 #include "platform/gui/shell_open.h"
 #include "platform/os/registry.h"
 #include "platform/shell/shell_folder.h"
@@ -318,6 +319,28 @@ TEST_F(FcShellListTest, CopyOrCutThenPasteIntoAnotherFolder) {
         EXPECT_EQ(fs::exists(Dir() + c.Name), c.StaysBehind);
         EXPECT_TRUE(ItemNamed(*m_list, c.Name)); // refreshed after the paste
     }
+    EXPECT_TRUE(m_shown.empty());
+}
+
+TEST_F(FcShellListTest, SendToCopiesTheSelectionIntoTheEntry) {
+    const std::string sendTo = m_env.Folder() + "data/vardex/SendTo/";
+    fs::create_directories(sendTo + "archive");
+    Show(Dir());
+    Select("a.txt");
+    int chosen = 0;
+    const gui::TShellMenuHandler previous = gui::SetShellMenuHandler(
+        [&](const std::vector<gui::TShellMenuEntry>& entries, gui::TPoint) {
+            for (const gui::TShellMenuEntry& e : entries)
+                for (const gui::TShellMenuEntry& sub : e.SubMenu)
+                    if (sub.Caption == "archive")
+                        chosen = sub.Id;
+            return chosen;
+        });
+    m_list->ShowShellContextMenu({10, 10});
+    gui::SetShellMenuHandler(previous);
+    EXPECT_GT(chosen, 0);
+    EXPECT_TRUE(fs::exists(sendTo + "archive/a.txt"));
+    EXPECT_TRUE(fs::exists(Dir() + "a.txt")); // copied, not moved
     EXPECT_TRUE(m_shown.empty());
 }
 
