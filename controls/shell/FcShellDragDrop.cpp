@@ -3,10 +3,13 @@
 #include "controls/shell/FcShellTree.h"
 #include "platform/gui/class_errors.h"
 #include "platform/gui/exception_guard.h"
+#include "platform/gui/shell_boxes.h"
 #include "platform/shell/file_transfer.h"
 #include "platform/shell/shell_data.h"
 
+#include <QAbstractScrollArea>
 #include <QByteArray>
+#include <QDrag>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -379,6 +382,50 @@ bool TFcShellDropTarget::eventFilter(QObject* watched, QEvent* event) {
     default:
         return false;
     }
+}
+
+Qt::DropAction ExecShellDrag(QWidget& view, std::unique_ptr<QMimeData> data,
+                             std::uint32_t allowed) {
+    // Qt deletes the drag once its loop ends.
+    auto* drag = new QDrag(&view);
+    drag->setMimeData(data.release());
+    return drag->exec(DropActionsOf(allowed));
+}
+
+HRESULT ProbeDropTarget(shell::DropTarget& target, const shell::DropData& data,
+                        std::uint32_t keyState, std::uint32_t& effect) {
+    target.DragEnter(data, keyState, effect);
+    const HRESULT hr = target.DragOver(keyState, effect);
+    target.DragLeave();
+    return hr;
+}
+
+bool DragEdgeScroll(QAbstractScrollArea& view, TPoint pt) {
+    const QWidget& area = *view.viewport();
+    bool moved = false;
+    if (pt.X < kDragEdgeZoneX)
+        moved |= ScrollByLine(view, SB_HORZ, SB_LINEUP);
+    else if (pt.X >= area.width() - kDragEdgeZoneX)
+        moved |= ScrollByLine(view, SB_HORZ, SB_LINEDOWN);
+    if (pt.Y < kDragEdgeZoneY)
+        moved |= ScrollByLine(view, SB_VERT, SB_LINEUP);
+    else if (pt.Y >= area.height() - kDragEdgeZoneY)
+        moved |= ScrollByLine(view, SB_VERT, SB_LINEDOWN);
+    return moved;
+}
+
+HRESULT DropOnShellTarget(shell::DropTarget& target, const shell::DropData& dropData,
+                          const QMimeData& data, std::uint32_t keyState,
+                          std::uint32_t entryKeyState, std::uint32_t& effect, std::uint32_t refused,
+                          QWidget* owner) {
+    keyState |= entryKeyState & (shell::MK_LBUTTON | shell::MK_RBUTTON);
+    std::uint32_t scratch = effect;
+    target.DragEnter(dropData, keyState, scratch);
+    target.DragOver(keyState, scratch);
+    effect &= AllowedDropEffects(data) & ~refused;
+    const TFcHourglass hourglass;
+    gui::TShellBoxes ui(owner);
+    return target.Drop(dropData, keyState, effect, ui);
 }
 
 } // namespace vdx

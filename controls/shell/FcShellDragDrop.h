@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+class QAbstractScrollArea;
 class QDropEvent;
 class QMimeData;
 class QWidget;
@@ -192,6 +193,24 @@ Qt::DropActions DropActionsOf(std::uint32_t effects);
 // The one action of an effect (copy, then move, then link);
 // Qt::IgnoreAction for none.
 Qt::DropAction DropActionOf(std::uint32_t effect);
+
+// Runs Qt's drag loop for data from view with the allowed effects.
+Qt::DropAction ExecShellDrag(QWidget& view, std::unique_ptr<QMimeData> data, std::uint32_t allowed);
+// One complete probe of a shell drop target: enter, over, leave; the
+// answer of over.
+HRESULT ProbeDropTarget(shell::DropTarget& target, const shell::DropData& data,
+                        std::uint32_t keyState, std::uint32_t& effect);
+// One step of view towards the edge pt (viewport coordinates) lies near;
+// whether anything moved.
+bool DragEdgeScroll(QAbstractScrollArea& view, TPoint pt);
+// A drop on a shell drop target: the buttons held on entry join keyState
+// (they are up by now), the target sees enter and over, effect keeps what
+// the dropped items allow less refused, then the drop runs with the
+// hourglass, its boxes owned by owner.
+HRESULT DropOnShellTarget(shell::DropTarget& target, const shell::DropData& dropData,
+                          const QMimeData& data, std::uint32_t keyState,
+                          std::uint32_t entryKeyState, std::uint32_t& effect, std::uint32_t refused,
+                          QWidget* owner);
 
 // What a control does with the drag events over it (the tree and the
 // list). Points are in the control's view coordinates; effect is in: what

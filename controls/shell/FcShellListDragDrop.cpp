@@ -78,10 +78,7 @@ bool TFcCustomShellList::BeginItemDrag(TListItem*, Qt::MouseButton button) {
 
 Qt::DropAction TFcCustomShellList::ExecDrag(std::unique_ptr<QMimeData> data, std::uint32_t allowed,
                                             Qt::MouseButton) {
-    // Qt deletes the drag once its loop ends.
-    auto* drag = new QDrag(&View());
-    drag->setMimeData(data.release());
-    return drag->exec(DropActionsOf(allowed));
+    return ExecShellDrag(View(), std::move(data), allowed);
 }
 
 // Drops on the list.
@@ -125,9 +122,7 @@ HRESULT TFcCustomShellList::DragOver(std::uint32_t keyState, TPoint pt, std::uin
         TListItem* item = nullptr;
         const shell::DropTargetPtr target = m_dropData ? DropTargetAt(pt, item) : nullptr;
         if (target) {
-            target->DragEnter(*m_dropData, keyState, effect);
-            hr = target->DragOver(keyState, effect);
-            target->DragLeave();
+            hr = ProbeDropTarget(*target, *m_dropData, keyState, effect);
             SetDropHighlight(effect != shell::DROPEFFECT_NONE ? item : nullptr);
         } else {
             effect = shell::DROPEFFECT_NONE;
@@ -145,15 +140,7 @@ void TFcCustomShellList::DragScroll(TPoint pt) {
     const Clock::time_point now = Clock::now();
     if (now - m_lastDragScroll <= kDragScrollInterval)
         return;
-    const QWidget& area = *View().viewport();
-    if (pt.X < kDragEdgeZoneX)
-        ScrollByLine(View(), SB_HORZ, SB_LINEUP);
-    else if (pt.X >= area.width() - kDragEdgeZoneX)
-        ScrollByLine(View(), SB_HORZ, SB_LINEDOWN);
-    if (pt.Y < kDragEdgeZoneY)
-        ScrollByLine(View(), SB_VERT, SB_LINEUP);
-    else if (pt.Y >= area.height() - kDragEdgeZoneY)
-        ScrollByLine(View(), SB_VERT, SB_LINEDOWN);
+    DragEdgeScroll(View(), pt);
     m_lastDragScroll = now;
 }
 
@@ -191,22 +178,12 @@ HRESULT TFcCustomShellList::Drop(const QMimeData& data, std::uint32_t keyState, 
         effect = shell::DROPEFFECT_NONE;
         return shell::S_OK;
     }
-    // The buttons are up by now: the ones held on entry decide.
-    keyState |= m_dropKeyState & (shell::MK_LBUTTON | shell::MK_RBUTTON);
-    std::uint32_t scratch = effect;
-    target->DragEnter(*m_dropData, keyState, scratch);
-    target->DragOver(keyState, scratch);
-    effect &= AllowedDropEffects(data);
-    if (ownBackground)
-        effect &= ~shell::DROPEFFECT_MOVE; // a copy beside the originals
-    HRESULT hr = shell::S_OK;
-    {
-        const TFcHourglass hourglass;
-        gui::TShellBoxes ui(OwnerWindow());
-        hr = target->Drop(*m_dropData, keyState, effect, ui);
-        if (alive)
-            RefreshList();
-    }
+    // On its own background only a copy beside the originals.
+    const HRESULT hr =
+        DropOnShellTarget(*target, *m_dropData, data, keyState, m_dropKeyState, effect,
+                          ownBackground ? shell::DROPEFFECT_MOVE : 0, OwnerWindow());
+    if (alive)
+        RefreshList();
     return hr;
 }
 

@@ -75,10 +75,7 @@ bool TFcCustomShellTree::BeginNodeDrag(TTreeNode* node, Qt::MouseButton button) 
 
 Qt::DropAction TFcCustomShellTree::ExecDrag(std::unique_ptr<QMimeData> data, std::uint32_t allowed,
                                             Qt::MouseButton) {
-    // Qt deletes the drag once its loop ends.
-    auto* drag = new QDrag(&View());
-    drag->setMimeData(data.release());
-    return drag->exec(DropActionsOf(allowed));
+    return ExecShellDrag(View(), std::move(data), allowed);
 }
 
 // Drops on the tree.
@@ -120,9 +117,7 @@ HRESULT TFcCustomShellTree::DragOver(std::uint32_t keyState, TPoint pt, std::uin
     TTreeNode* node = nullptr;
     const shell::DropTargetPtr target = m_dropData ? DropTargetAt(pt, node) : nullptr;
     if (target) {
-        target->DragEnter(*m_dropData, keyState, effect);
-        hr = target->DragOver(keyState, effect);
-        target->DragLeave();
+        hr = ProbeDropTarget(*target, *m_dropData, keyState, effect);
         SetDropHighlight(node);
     } else {
         effect = shell::DROPEFFECT_NONE;
@@ -140,16 +135,7 @@ void TFcCustomShellTree::DragScroll(TPoint pt) {
     const Clock::time_point now = Clock::now();
     if (now - m_lastDragScroll <= kDragScrollInterval)
         return;
-    const QWidget& area = *View().viewport();
-    bool moved = false;
-    if (pt.X < kDragEdgeZoneX)
-        moved |= ScrollByLine(View(), SB_HORZ, SB_LINEUP);
-    else if (pt.X >= area.width() - kDragEdgeZoneX)
-        moved |= ScrollByLine(View(), SB_HORZ, SB_LINEDOWN);
-    if (pt.Y < kDragEdgeZoneY)
-        moved |= ScrollByLine(View(), SB_VERT, SB_LINEUP);
-    else if (pt.Y >= area.height() - kDragEdgeZoneY)
-        moved |= ScrollByLine(View(), SB_VERT, SB_LINEDOWN);
+    const bool moved = DragEdgeScroll(View(), pt);
     m_lastDragScroll = now;
     if (moved)
         m_hoverStart = now; // the rows moved under the mouse
@@ -208,20 +194,10 @@ HRESULT TFcCustomShellTree::Drop(const QMimeData& data, std::uint32_t keyState, 
         effect = shell::DROPEFFECT_NONE;
         return shell::S_OK;
     }
-    // The buttons are up by now: the ones held on entry decide.
-    keyState |= m_dropKeyState & (shell::MK_LBUTTON | shell::MK_RBUTTON);
-    std::uint32_t scratch = effect;
-    target->DragEnter(*m_dropData, keyState, scratch);
-    target->DragOver(keyState, scratch);
-    effect &= AllowedDropEffects(data);
-    HRESULT hr = shell::S_OK;
-    {
-        const TFcHourglass hourglass;
-        gui::TShellBoxes ui(OwnerWindow());
-        hr = target->Drop(*m_dropData, keyState, effect, ui);
-        if (alive)
-            RefreshTree();
-    }
+    const HRESULT hr = DropOnShellTarget(*target, *m_dropData, data, keyState, m_dropKeyState,
+                                         effect, 0, OwnerWindow());
+    if (alive)
+        RefreshTree();
     return hr;
 }
 
