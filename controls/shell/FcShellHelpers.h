@@ -75,6 +75,17 @@ public:
     TFcHourglass(const TFcHourglass&) = delete;
     TFcHourglass& operator=(const TFcHourglass&) = delete;
 };
+// Raises a counter for the life of the object.
+class TRaised {
+public:
+    explicit TRaised(int& counter) noexcept : m_counter(counter) { ++m_counter; }
+    ~TRaised() { --m_counter; }
+    TRaised(const TRaised&) = delete;
+    TRaised& operator=(const TRaised&) = delete;
+
+private:
+    int& m_counter;
+};
 // Waits with the hourglass shown.
 void SleepWithHourglass(int milliseconds);
 

@@ -24,17 +24,6 @@ namespace vdx {
 
 namespace {
 
-class TRaised {
-public:
-    explicit TRaised(int& counter) noexcept : m_counter(counter) { ++m_counter; }
-    ~TRaised() { --m_counter; }
-    TRaised(const TRaised&) = delete;
-    TRaised& operator=(const TRaised&) = delete;
-
-private:
-    int& m_counter;
-};
-
 constexpr std::uint32_t kItemAttributes = 0x724B0000;
 constexpr const char* kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
 constexpr std::size_t kMaxDirectoryColsBytes = 22;

@@ -20,18 +20,6 @@ namespace vdx {
 
 namespace {
 
-// Raises a counter for the life of the object.
-class TRaised {
-public:
-    explicit TRaised(int& counter) noexcept : m_counter(counter) { ++m_counter; }
-    ~TRaised() { --m_counter; }
-    TRaised(const TRaised&) = delete;
-    TRaised& operator=(const TRaised&) = delete;
-
-private:
-    int& m_counter;
-};
-
 constexpr std::uint32_t kNodeAttributes = shell::SFGAO_HASSUBFOLDER | shell::SFGAO_FILESYSTEM |
                                           shell::SFGAO_FOLDER | shell::SFGAO_FILESYSANCESTOR |
                                           shell::SFGAO_REMOVABLE | shell::SFGAO_HIDDEN |

@@ -21,18 +21,6 @@ namespace vdx {
 
 namespace {
 
-// Raises a counter for the life of the object.
-class TRaised {
-public:
-    explicit TRaised(int& counter) noexcept : m_counter(counter) { ++m_counter; }
-    ~TRaised() { --m_counter; }
-    TRaised(const TRaised&) = delete;
-    TRaised& operator=(const TRaised&) = delete;
-
-private:
-    int& m_counter;
-};
-
 // Drops the cached lists and folders of every node below node.
 void ResetBelow(const TFcCustomShellTree& tree, TTreeNode* node) {
     for (int i = 0; i < node->Count(); ++i) {
