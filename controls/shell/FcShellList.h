@@ -233,6 +233,8 @@ private:
     std::uint32_t EnumFlags() const;
     QWidget* OwnerWindow();
     std::vector<IdList> SelectedLists() const;
+    // A refresh held back while editing, run once the editor has closed.
+    void RefreshWhenPending();
     bool NetworkFolder() const;
     bool EnterOpens() const;
     std::string EditingName(const TListItem& item) const;

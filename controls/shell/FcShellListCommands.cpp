@@ -258,6 +258,7 @@ void TFcCustomShellList::Edit(TListItem* item, const std::optional<std::string>&
     TFcShellListData* data = ItemData(item);
     if (!text || !data) {
         TFcCustomListView::Edit(item, text);
+        RefreshWhenPending();
         return;
     }
     std::string name = *text;
@@ -279,12 +280,16 @@ void TFcCustomShellList::Edit(TListItem* item, const std::optional<std::string>&
             gui::ShowRenameError(data->DisplayName(), name, shell::ErrnoOf(hr), OwnerWindow());
         }
     }
-    if (m_pendingRefresh) {
-        // The editor is still closing: the refresh runs after it.
-        m_pendingRefresh = false;
-        QMetaObject::invokeMethod(
-            this, [this] { gui::Guard([this] { RefreshList(); }); }, Qt::QueuedConnection);
-    }
+    RefreshWhenPending();
+}
+
+void TFcCustomShellList::RefreshWhenPending() {
+    if (!m_pendingRefresh)
+        return;
+    // The editor is still closing: the refresh runs after it.
+    m_pendingRefresh = false;
+    QMetaObject::invokeMethod(
+        this, [this] { gui::Guard([this] { RefreshList(); }); }, Qt::QueuedConnection);
 }
 
 void TFcCustomShellList::PostEditName(const std::string& name) {

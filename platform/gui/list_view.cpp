@@ -111,6 +111,11 @@ public:
         beginResetModel();
         endResetModel();
     }
+    // An edit closed without taking its text.
+    void EditCancelled(const QModelIndex& index) {
+        if (TListItem* item = ItemOf(index))
+            m_list.Edit(item, std::nullopt);
+    }
     void BeginReset() { beginResetModel(); }
     void EndReset() { endResetModel(); }
     void BeginInsert(int row) { beginInsertRows({}, row, row); }
@@ -219,6 +224,14 @@ public:
     }
 
 protected:
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override {
+        const QModelIndex index = this->currentIndex();
+        Base::closeEditor(editor, hint);
+        // A taken text reached the list through the model already.
+        if (hint == QAbstractItemDelegate::RevertModelCache)
+            if (auto* model = dynamic_cast<TListModel*>(this->model()))
+                Guard([&] { model->EditCancelled(index); });
+    }
     void keyPressEvent(QKeyEvent* e) override {
         int key = e->key();
         Guard([&] { m_key(key, e->modifiers()); });

@@ -286,6 +286,25 @@ TEST_F(FcShellListTest, F2RenamesOnDisk) {
     ASSERT_TRUE(item);
     EXPECT_EQ(Cell(*m_list, item, 0), "r\xC3\xA9.txt");
     EXPECT_EQ(m_list->ItemData(item)->PathName(), Dir() + "r\xC3\xA9.txt");
+
+    // A refresh asked for while editing waits, and runs also when the edit
+    // is cancelled.
+    Select("b.txt");
+    Press(Keys(), Qt::Key_F2);
+    ASSERT_TRUE(m_list->IsEditing());
+    MakeFile(Dir() + "new.txt", 1);
+    m_list->RefreshList();
+    EXPECT_FALSE(ItemNamed(*m_list, "new.txt"));
+    editor = nullptr;
+    for (QLineEdit* open : m_list->View().findChildren<QLineEdit*>())
+        if (open->isVisible())
+            editor = open; // not the first edit's, which may still be closing
+    ASSERT_TRUE(editor);
+    Press(*editor, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(m_list->IsEditing());
+    EXPECT_TRUE(ItemNamed(*m_list, "new.txt"));
+    EXPECT_TRUE(fs::exists(Dir() + "b.txt"));
 }
 
 TEST_F(FcShellListTest, DeleteSendsToTheTrash) {
