@@ -1,5 +1,7 @@
 #include "platform/shell/idlist.h"
 
+#include "platform/os/ascii.h"
+
 #include <cstring>
 
 namespace vdx::shell {
@@ -46,16 +48,6 @@ std::optional<std::string_view> Terminated(ItemBytes item, std::size_t header) {
     return text;
 }
 
-int HexDigit(char c) noexcept {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 } // namespace
 
 std::optional<Clsid> ClsidFromString(std::string_view text) {
@@ -71,7 +63,7 @@ std::optional<Clsid> ClsidFromString(std::string_view text) {
             ++i;
             continue;
         }
-        const int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+        const int hi = os::HexDigitValue(text[i]), lo = os::HexDigitValue(text[i + 1]);
         if (hi < 0 || lo < 0 || n >= raw.size())
             return std::nullopt;
         raw[n++] = static_cast<std::uint8_t>(hi * 16 + lo);

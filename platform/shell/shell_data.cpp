@@ -1,5 +1,7 @@
 #include "platform/shell/shell_data.h"
 
+#include "platform/os/ascii.h"
+
 #include <algorithm>
 
 namespace vdx::shell {
@@ -54,27 +56,9 @@ std::string FileUri(std::string_view path) {
     return out;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// prefix is lower case.
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char p, char t) {
-               return (t >= 'A' && t <= 'Z' ? char(t + 32) : t) == p;
-           });
-}
-
 // The path of one local file URI; nullopt for anything else.
 std::optional<std::string> PathOfUri(std::string_view uri) {
-    if (!StartsWithIgnoringCase(uri, "file:"))
+    if (!os::StartsWithIgnoringAsciiCase(uri, "file:"))
         return std::nullopt;
     std::string_view rest = uri.substr(5);
     if (rest.starts_with("//")) {
@@ -83,7 +67,7 @@ std::optional<std::string> PathOfUri(std::string_view uri) {
         if (slash == std::string_view::npos)
             return std::nullopt;
         const std::string_view host = rest.substr(0, slash);
-        if (!host.empty() && (host.size() != 9 || !StartsWithIgnoringCase(host, "localhost")))
+        if (!host.empty() && !os::EqualsIgnoringAsciiCase(host, "localhost"))
             return std::nullopt;
         rest.remove_prefix(slash);
     }
@@ -94,7 +78,7 @@ std::optional<std::string> PathOfUri(std::string_view uri) {
         if (c == '%') {
             if (i + 2 >= rest.size())
                 return std::nullopt;
-            const int hi = HexValue(rest[i + 1]), lo = HexValue(rest[i + 2]);
+            const int hi = os::HexDigitValue(rest[i + 1]), lo = os::HexDigitValue(rest[i + 2]);
             if (hi < 0 || lo < 0 || (hi == 0 && lo == 0))
                 return std::nullopt;
             path += char(hi * 16 + lo);
