@@ -106,6 +106,20 @@ int TFcPidlList::IndexOf(const IdList& list) const {
     return -1;
 }
 
+void TFcPidlList::RemoveCommon(std::vector<IdList>& fresh) {
+    std::vector<bool> common(fresh.size(), false);
+    for (std::size_t k = fresh.size(); k-- > 0;) {
+        int index = 0;
+        if (Find(fresh[k], index)) {
+            common[k] = true;
+            Delete(index);
+        }
+    }
+    // The predicate sees the lists once each, in order.
+    std::size_t next = 0;
+    std::erase_if(fresh, [&](const IdList&) { return common[next++]; });
+}
+
 void TFcPidlList::Sort() {
     // One total order: where the folder cannot compare two lists, their
     // bytes do, and equal keys keep their order.

@@ -53,6 +53,10 @@ public:
     bool Find(const IdList& list, int& index) const;
     // Find when sorted, else the first equal entry; -1 when none.
     int IndexOf(const IdList& list) const;
+    // The merge of a refresh: every list of fresh that this sorted list
+    // holds leaves both (one entry each); each keeps only what the other
+    // lacks, fresh in its order.
+    void RemoveCommon(std::vector<IdList>& fresh);
     // Sorts (stably) by the comparison.
     void Sort();
 

@@ -497,13 +497,7 @@ void TFcCustomShellList::RefreshList() {
     std::vector<IdList> fresh;
     if (shell::Failed(folder->EnumObjects(EnumFlags(), fresh)))
         fresh.clear();
-    for (std::size_t k = fresh.size(); k-- > 0;) {
-        int index = 0;
-        if (old.Find(fresh[k], index)) {
-            fresh.erase(fresh.begin() + std::ptrdiff_t(k));
-            old.Delete(index);
-        }
-    }
+    old.RemoveCommon(fresh);
     for (int i = old.Count() - 1; i >= 0; --i) {
         const auto* gone = static_cast<const TListItem*>(old.Objects(i));
         const int index = Items().IndexOf(gone);

@@ -521,13 +521,7 @@ void TFcCustomShellTree::MergeNode(TTreeNode* node, TTreeNode*& remembered) {
     std::vector<IdList> fresh;
     if (shell::Failed(folder->EnumObjects(EnumFlags(), fresh)))
         fresh.clear();
-    for (std::size_t k = fresh.size(); k-- > 0;) {
-        int index = 0;
-        if (old.Find(fresh[k], index)) {
-            fresh.erase(fresh.begin() + std::ptrdiff_t(k));
-            old.Delete(index);
-        }
-    }
+    old.RemoveCommon(fresh);
     for (int i = old.Count() - 1; i >= 0; --i) {
         TTreeNode* gone = const_cast<TTreeNode*>(static_cast<const TTreeNode*>(old.Objects(i)));
         if (remembered && (remembered == gone || remembered->HasAsParent(gone)))
