@@ -327,7 +327,8 @@ void TUAMainForm::EditPages(int magazine) {
     if (dlg->ShowModal() != gui::mrOk)
         return;
     user.Allow = dlg->AllowStrings;
-    // Page rights live only in "users.ini": "Users.xml" stays as it is.
+    // Page rights live only in "users.ini": "Users.xml" stays as it is
+    // unless an earlier change has yet to reach it.
     SavePagesChain();
 }
 
