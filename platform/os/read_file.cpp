@@ -75,14 +75,14 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t ma
     return Read(path, maxBytes, path, file, before);
 }
 
-std::optional<FileVersion> StatFileVersion(const std::string& path) {
+std::optional<FileVersion> StatFileVersion(const std::string& path, const std::string& shownName) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
-        Fail("Cannot open file", path, errno);
+        Fail("Cannot open file", shownName, errno);
     }
-    if (!S_ISREG(st.st_mode))
+    if (S_ISDIR(st.st_mode))
         return std::nullopt;
     return VersionOf(st);
 }

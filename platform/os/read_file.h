@@ -27,10 +27,11 @@ struct FileVersion {
     bool operator==(const FileVersion&) const = default;
 };
 
-// The version of the plain file at path; nullopt when there is none (missing,
-// a folder, or anything that is no plain file). Throws FileError when path
-// cannot be looked at (a folder on the way that may not be searched).
-std::optional<FileVersion> StatFileVersion(const std::string& path);
+// The version of the file at path; nullopt when there is none (missing, or a
+// folder: ReadFileBytes reads no file there either). Throws FileError when path
+// cannot be looked at (a folder on the way that may not be searched); its
+// message names the file as shownName.
+std::optional<FileVersion> StatFileVersion(const std::string& path, const std::string& shownName);
 
 struct VersionedBytes {
     std::string Bytes;
