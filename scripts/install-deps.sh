@@ -6,7 +6,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
-    g++ clang cmake ninja-build pkg-config \
+    g++ clang clang-format-14 cmake ninja-build pkg-config \
     libgtest-dev libgmock-dev \
     libxml2-dev zlib1g-dev libssl-dev \
     qt6-base-dev libgl-dev \

@@ -2,12 +2,16 @@
 # Builds everything and runs all tests: a normal build, then the tests again
 # under AddressSanitizer and UndefinedBehaviorSanitizer (with float-cast-overflow,
 # which GCC's "undefined" leaves out), then the change-thread tests under
-# ThreadSanitizer. Warnings fail every build.
+# ThreadSanitizer. Warnings fail every build, and so does a source file that
+# clang-format would change.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 export CTEST_OUTPUT_ON_FAILURE=1
+
+echo "== clang-format =="
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format-14 --dry-run --Werror
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDX_WERROR=ON >/dev/null
 cmake --build build -j "$jobs"
