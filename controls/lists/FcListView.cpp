@@ -3,7 +3,6 @@
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcDraw.h"
 #include "controls/base/FcFrameController.h"
-#include "controls/shell/FcShellKeys.h"
 #include "platform/gui/popup_menu.h"
 #include "platform/gui/text_layout.h"
 #include "platform/gui/virtual_keys.h"
@@ -487,9 +486,10 @@ void TFcCustomListView::ContextMenuRequested(std::optional<TPoint> pos) {
 }
 
 void TFcCustomListView::KeyDown(int& key, Qt::KeyboardModifiers shift) {
-    const int vk = VirtualKeyOf(key, shift);
+    const int vk = gui::VirtualKeyOf(key, shift);
     const Qt::KeyboardModifiers mods = shift & ~Qt::KeypadModifier;
-    if ((vk == VK_APPS && mods == Qt::NoModifier) || (vk == VK_F10 && mods == Qt::ShiftModifier)) {
+    if ((vk == gui::VK_APPS && mods == Qt::NoModifier) ||
+        (vk == gui::VK_F10 && mods == Qt::ShiftModifier)) {
         key = 0;
         QPointer<QWidget> alive(this);
         RequestContextMenu({0, 0});

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 """Fails when a layer reaches what it must not.
 
-Includes: every #include of the sources below platform/, ftpengine/ and
-shared/ is resolved to a path below the source root (a quoted include next to
-the file first, then from the root) and checked against the folders the
-layer must not reach; the layers without Qt Widgets may name none of its
-headers. Links: each target of the user administration program, with every
+Includes: every #include of the sources below platform/, ftpengine/, shared/
+and controls/ is resolved to a path below the source root (a quoted include
+next to the file first, then from the root) and checked against the folders
+the layer must not reach; the layers without Qt Widgets may name none of its
+headers. A control family reaches only the families before it in
+CONTROL_FAMILIES. Links: each target of the user administration program, with every
 library it links directly or through another, must not reach the FTP engine.
 
   check_layers.py SOURCE_ROOT [--widgets-dir DIR] [--links FILE]
@@ -42,6 +43,16 @@ RULES = [
     ("shared/", ["shared/gui/"],
      ["ftpengine/", "controls/", "ftpdesktop/", "useradmin/", "tools/", "tests/", "shared/gui/",
       "platform/gui/"], True),
+]
+
+# The control families from the bottom up: each may include the ones before it.
+CONTROL_FAMILIES = ["storage", "base", "panels", "labels", "grids", "buttons", "lists", "edits",
+                    "shell"]
+ABOVE_CONTROLS = ["shared/", "ftpengine/", "ftpdesktop/", "useradmin/", "tools/", "tests/"]
+RULES += [
+    (f"controls/{family}/", [],
+     ABOVE_CONTROLS + [f"controls/{above}/" for above in CONTROL_FAMILIES[i + 1:]], False)
+    for i, family in enumerate(CONTROL_FAMILIES)
 ]
 
 ENGINE_LIBRARIES = {"vdx_ftpengine", "vdx_platform_ftp"}
@@ -104,6 +115,16 @@ def check_includes(root, widgets):
     return faults
 
 
+def check_families(root):
+    """A control folder outside the family order would go unchecked."""
+    base = os.path.join(root, "controls")
+    if not os.path.isdir(base):
+        return []
+    return [f"controls/{name}/ has no place in CONTROL_FAMILIES"
+            for name in sorted(os.listdir(base))
+            if os.path.isdir(os.path.join(base, name)) and name not in CONTROL_FAMILIES]
+
+
 def check_links(links_file):
     faults = []
     if not links_file:
@@ -126,7 +147,8 @@ def main():
     parser.add_argument("--links", default="")
     args = parser.parse_args()
     root = os.path.abspath(args.root)
-    faults = check_includes(root, widgets_headers(args.widgets_dir)) + check_links(args.links)
+    faults = (check_includes(root, widgets_headers(args.widgets_dir)) + check_families(root) +
+              check_links(args.links))
     for fault in faults:
         print(fault)
     if faults:
