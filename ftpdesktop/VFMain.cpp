@@ -16,6 +16,7 @@
 #include "platform/gui/font.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/program.h"
+#include "platform/gui/update_guard.h"
 #include "platform/os/datetime.h"
 #include "platform/os/paths.h"
 
@@ -245,17 +246,13 @@ void TFMain::DrainQueuedLines() {
     if (lines.size() > std::size_t(kMaxLogLines))
         lines.erase(lines.begin(), lines.end() - kMaxLogLines);
     TFcListBoxStrings& items = LogTabbedListBox->Items();
-    items.BeginUpdate();
-    try {
+    {
+        const gui::TUpdateGuard update(items);
         for (const std::string& line : lines) {
             items.Add(line);
             TrimLogList();
         }
-    } catch (...) {
-        items.EndUpdate();
-        throw;
     }
-    items.EndUpdate();
     LogTabbedListBox->CalcAutomaticTabStops();
     ScrollToLastLine();
 }

@@ -4,6 +4,7 @@
 #include "controls/storage/FcRegIniFile.h"
 #include "platform/gui/class_errors.h"
 #include "platform/gui/system_facts.h"
+#include "platform/gui/update_guard.h"
 
 #include <algorithm>
 #include <array>
@@ -154,7 +155,7 @@ void TFcFrameController::EndUpdate() {
 }
 
 void TFcFrameController::Assign(const TFcFrameController& s) {
-    BeginUpdate();
+    const gui::TUpdateGuard update(*this);
     m_color = s.m_color;
     m_disabledColor = s.m_disabledColor;
     m_readOnlyColor = s.m_readOnlyColor;
@@ -164,7 +165,6 @@ void TFcFrameController::Assign(const TFcFrameController& s) {
     m_focusColor = s.m_focusColor;
     m_frame = s.m_frame;
     m_parentColor = s.m_parentColor;
-    EndUpdate();
 }
 
 void TFcFrameController::Assign(const QObject& source) {

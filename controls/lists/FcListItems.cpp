@@ -1,6 +1,7 @@
 #include "controls/lists/FcListItems.h"
 
 #include "controls/storage/FcIntLst.h"
+#include "platform/gui/update_guard.h"
 #include "platform/os/winfile.h"
 
 #include <algorithm>
@@ -135,28 +136,16 @@ void TFcListBoxStrings::EndUpdate() {
 }
 
 void TFcListBoxStrings::AddStrings(const std::vector<std::string>& values) {
-    BeginUpdate();
-    try {
-        for (const std::string& v : values)
-            Add(v);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const gui::TUpdateGuard update(*this);
+    for (const std::string& v : values)
+        Add(v);
 }
 
 void TFcListBoxStrings::Assign(const std::vector<std::string>& values) {
-    BeginUpdate();
-    try {
-        Clear();
-        for (const std::string& v : values)
-            Add(v);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const gui::TUpdateGuard update(*this);
+    Clear();
+    for (const std::string& v : values)
+        Add(v);
 }
 
 std::string TFcListBoxStrings::Text() const {

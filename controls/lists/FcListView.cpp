@@ -5,6 +5,7 @@
 #include "controls/base/FcFrameController.h"
 #include "platform/gui/popup_menu.h"
 #include "platform/gui/text_layout.h"
+#include "platform/gui/update_guard.h"
 #include "platform/gui/virtual_keys.h"
 
 #include <QAbstractItemView>
@@ -168,16 +169,17 @@ void TFcCustomListView::FitLastColumn() {
     if (m_inFit)
         return; // the width set below reports a resize
     m_inFit = true;
-    Items().BeginUpdate();
-    int s = 0;
-    for (int i = 0; i + 1 < ColumnCount(); ++i)
-        s += ColumnWidth(i);
-    int a = ViewClientWidth();
-    if (Items().Count() == 0 || m_fitting || IsLoading())
-        a -= ScrollBarWidth();
-    if (s < a)
-        SetColumnWidth(ColumnCount() - 1, a - s > 4 ? a - s : 5);
-    Items().EndUpdate();
+    {
+        const gui::TUpdateGuard update(Items());
+        int s = 0;
+        for (int i = 0; i + 1 < ColumnCount(); ++i)
+            s += ColumnWidth(i);
+        int a = ViewClientWidth();
+        if (Items().Count() == 0 || m_fitting || IsLoading())
+            a -= ScrollBarWidth();
+        if (s < a)
+            SetColumnWidth(ColumnCount() - 1, a - s > 4 ? a - s : 5);
+    }
     m_inFit = false;
 }
 

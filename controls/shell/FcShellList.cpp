@@ -8,6 +8,7 @@
 #include "controls/shell/FcPidlList.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
+#include "platform/gui/update_guard.h"
 #include "platform/os/registry.h"
 #include "platform/os/winfile.h"
 
@@ -208,15 +209,18 @@ void TFcCustomShellList::Fill() {
 }
 
 void TFcCustomShellList::FillList(const ShellFolderPtr& folder, const IdList& list) {
-    Items().BeginUpdate();
-    FillStart();
+    // Raised once the update has ended, for a fill that started.
     struct Done {
         TFcCustomShellList& list;
+        bool started = false;
         ~Done() {
-            list.Items().EndUpdate();
-            list.FillComplete();
+            if (started)
+                list.FillComplete();
         }
     } done{*this};
+    const gui::TUpdateGuard update(Items());
+    FillStart();
+    done.started = true;
     ShellFolderPtr previousFolder = std::exchange(m_currentFolder, folder);
     IdList previousList = std::exchange(m_currentList, list);
     ShellDetailsPtr previousDetails = std::exchange(m_details, GetShellDetails(folder));

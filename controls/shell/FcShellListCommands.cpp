@@ -11,6 +11,7 @@
 #include "platform/gui/file_name_text.h"
 #include "platform/gui/shell_boxes.h"
 #include "platform/gui/shell_menu.h"
+#include "platform/gui/update_guard.h"
 #include "platform/os/winfile.h"
 #include "platform/shell/mounts.h"
 
@@ -337,9 +338,8 @@ void TFcCustomShellList::KeyDown(int& key, Qt::KeyboardModifiers shift) {
     const int saved = std::exchange(key, 0);
     QPointer<QWidget> alive(this);
     if (shortcut == DefaultKey(TFcDefaultKey::SelectAll)) {
-        Items().BeginUpdate();
+        const gui::TUpdateGuard update(Items());
         View().selectAll();
-        Items().EndUpdate();
     } else if (shortcut == DefaultKey(TFcDefaultKey::Refresh)) {
         Fill();
     } else if (shortcut == DefaultKey(TFcDefaultKey::Copy)) {

@@ -8,6 +8,7 @@
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
 #include "platform/gui/shell_icons.h"
+#include "platform/gui/update_guard.h"
 #include "platform/shell/hresult.h"
 
 #include <QApplication>
@@ -318,15 +319,15 @@ void TFcCustomShellTree::SelectIdList(const IdList& list) {
     if (m_busy > 0)
         return;
     m_immediateFollow = true;
-    Items().BeginUpdate();
-    struct EndUpdate {
+    // Shown once the update has ended.
+    struct Reveal {
         TFcCustomShellTree& tree;
-        ~EndUpdate() {
-            tree.Items().EndUpdate();
+        ~Reveal() {
             if (TTreeNode* selected = tree.Selected())
                 selected->MakeVisible();
         }
-    } end{*this};
+    } reveal{*this};
+    const gui::TUpdateGuard update(Items());
     TTreeNode* root = FirstShellNode();
     if (!root)
         return;
@@ -493,11 +494,7 @@ void TFcCustomShellTree::RefreshTree() {
     ++m_busy;
     const Finally finally{*this, remembered};
     SetSelected(nullptr);
-    Items().BeginUpdate();
-    struct EndUpdate {
-        gui::TTreeNodes& items;
-        ~EndUpdate() { items.EndUpdate(); }
-    } end{Items()};
+    const gui::TUpdateGuard update(Items());
     if (TTreeNode* first = Items().GetFirstNode())
         MergeNode(first, remembered);
 }

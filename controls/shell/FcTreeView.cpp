@@ -5,6 +5,7 @@
 #include "controls/shell/FcShellKeys.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/popup_menu.h"
+#include "platform/gui/update_guard.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -317,8 +318,8 @@ void TFcCustomTreeView::ViewPainted(TCanvas& canvas) {
 // Node text.
 
 void TFcCustomTreeView::LoadNodesFromStrings(const std::vector<std::string>& lines) {
-    Items().BeginUpdate();
     try {
+        const gui::TUpdateGuard update(Items());
         Items().Clear();
         TTreeNode* previous = nullptr;
         for (const std::string& line : lines) {
@@ -348,11 +349,9 @@ void TFcCustomTreeView::LoadNodesFromStrings(const std::vector<std::string>& lin
             }
         }
     } catch (...) {
-        Items().EndUpdate();
         InvalidateView();
         throw;
     }
-    Items().EndUpdate();
 }
 
 void TFcCustomTreeView::SaveNodesToStrings(std::vector<std::string>& lines) const {

@@ -3,6 +3,7 @@
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/class_errors.h"
 #include "platform/gui/exception_guard.h"
+#include "platform/gui/update_guard.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -695,10 +696,9 @@ void TTreeNodes::Delete(TTreeNode* node) {
 }
 
 void TTreeNodes::Clear() {
-    BeginUpdate();
+    const TUpdateGuard update(*this);
     while (TTreeNode* last = m_root->GetLastChild())
         m_owner.RemoveNode(last);
-    EndUpdate();
 }
 
 void TTreeNodes::BeginUpdate() {
