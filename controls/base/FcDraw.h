@@ -7,6 +7,7 @@
 
 #include "platform/gui/canvas.h"
 #include "platform/gui/color.h"
+#include "platform/gui/enum_set.h"
 #include "platform/gui/font.h"
 #include "platform/gui/geometry.h"
 
@@ -45,24 +46,8 @@ using TFrameStyle = TFrameStyleEx;
 
 enum class TSide : std::uint8_t { sdLeft, sdTop, sdRight, sdBottom };
 
-class TSides {
-public:
-    constexpr TSides() noexcept = default;
-    constexpr TSides(TSide s) noexcept : m_bits(std::uint8_t(1u << unsigned(s))) {}
-    static constexpr TSides All() noexcept { return FromBits(15); }
-    static constexpr TSides FromBits(unsigned bits) noexcept {
-        TSides r;
-        r.m_bits = std::uint8_t(bits & 15);
-        return r;
-    }
-    constexpr bool Contains(TSide s) const noexcept { return (m_bits >> unsigned(s)) & 1u; }
-    constexpr TSides operator|(TSides o) const noexcept { return FromBits(m_bits | o.m_bits); }
-    constexpr std::uint8_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TSides, TSides) noexcept = default;
-
-private:
-    std::uint8_t m_bits = 0;
-};
+// Member n is bit n, as the class library streams the set.
+using TSides = gui::TOrdinalSet<TSide, 4>;
 constexpr TSides operator|(TSide a, TSide b) noexcept {
     return TSides(a) | TSides(b);
 }

@@ -11,6 +11,7 @@
 #include "controls/base/FcDraw.h"
 #include "controls/shell/FcShellTree.h"
 #include "platform/gui/control_types.h"
+#include "platform/gui/enum_set.h"
 #include "platform/gui/message_box.h"
 
 #include <QDialog>
@@ -43,34 +44,7 @@ enum class TFcSelectFolderDialogOption : std::uint8_t {
     sfdoShowHidden
 };
 
-// A set of TFcSelectFolderDialogOption, bit n for value n.
-class TFcSelectFolderDialogOptions {
-public:
-    constexpr TFcSelectFolderDialogOptions() noexcept = default;
-    constexpr TFcSelectFolderDialogOptions(TFcSelectFolderDialogOption o) noexcept
-        : m_bits(Bit(o)) {}
-    static constexpr TFcSelectFolderDialogOptions FromBits(unsigned bits) noexcept {
-        TFcSelectFolderDialogOptions r;
-        r.m_bits = static_cast<std::uint16_t>(bits & 0x03FF);
-        return r;
-    }
-    constexpr bool Contains(TFcSelectFolderDialogOption o) const noexcept {
-        return (m_bits & Bit(o)) != 0;
-    }
-    constexpr TFcSelectFolderDialogOptions With(TFcSelectFolderDialogOption o,
-                                                bool on) const noexcept {
-        return FromBits(on ? (m_bits | Bit(o)) : (m_bits & ~Bit(o)));
-    }
-    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TFcSelectFolderDialogOptions,
-                                     TFcSelectFolderDialogOptions) noexcept = default;
-
-private:
-    static constexpr std::uint16_t Bit(TFcSelectFolderDialogOption o) noexcept {
-        return static_cast<std::uint16_t>(1u << static_cast<unsigned>(o));
-    }
-    std::uint16_t m_bits = 0;
-};
+using TFcSelectFolderDialogOptions = gui::TOrdinalSet<TFcSelectFolderDialogOption, 10>;
 
 // Context menus, both icons, hidden folders ($02C2).
 inline constexpr TFcSelectFolderDialogOptions kDefaultSelectFolderDialogOptions =

@@ -24,6 +24,7 @@
 #include "controls/shell/FcShellListData.h"
 #include "controls/shell/FcShellLocator.h"
 #include "controls/shell/FcShellTree.h"
+#include "platform/gui/enum_set.h"
 
 #include <QPointer>
 
@@ -59,29 +60,7 @@ enum class TFcShellListOption : std::uint8_t {
     sloCompressedFoldersAsFolders
 };
 
-// A set of TFcShellListOption, bit n for value n.
-class TFcShellListOptions {
-public:
-    constexpr TFcShellListOptions() noexcept = default;
-    constexpr TFcShellListOptions(TFcShellListOption o) noexcept : m_bits(Bit(o)) {}
-    static constexpr TFcShellListOptions FromBits(unsigned bits) noexcept {
-        TFcShellListOptions r;
-        r.m_bits = static_cast<std::uint16_t>(bits & 0x3FFF);
-        return r;
-    }
-    constexpr bool Contains(TFcShellListOption o) const noexcept { return (m_bits & Bit(o)) != 0; }
-    constexpr TFcShellListOptions With(TFcShellListOption o, bool on) const noexcept {
-        return FromBits(on ? (m_bits | Bit(o)) : (m_bits & ~Bit(o)));
-    }
-    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TFcShellListOptions, TFcShellListOptions) noexcept = default;
-
-private:
-    static constexpr std::uint16_t Bit(TFcShellListOption o) noexcept {
-        return static_cast<std::uint16_t>(1u << static_cast<unsigned>(o));
-    }
-    std::uint16_t m_bits = 0;
-};
+using TFcShellListOptions = gui::TOrdinalSet<TFcShellListOption, 14>;
 
 // What a new list has ($3E9B).
 inline constexpr TFcShellListOptions kDefaultShellListOptions =

@@ -33,6 +33,7 @@
 #include "controls/shell/FcShellLocator.h"
 #include "controls/shell/FcShellTreeData.h"
 #include "controls/shell/FcTreeView.h"
+#include "platform/gui/enum_set.h"
 
 #include <QPointer>
 
@@ -63,32 +64,7 @@ enum class TFcShellTreeOption : std::uint8_t {
     stoShowHidden
 };
 
-// A set of TFcShellTreeOption, bit n for value n.
-class TFcShellTreeOptions {
-public:
-    constexpr TFcShellTreeOptions() noexcept = default;
-    constexpr TFcShellTreeOptions(TFcShellTreeOption o) noexcept : m_bits(Bit(o)) {}
-    static constexpr TFcShellTreeOptions FromBits(unsigned bits) noexcept {
-        TFcShellTreeOptions r;
-        r.m_bits = static_cast<std::uint16_t>(bits & 0x03FF);
-        return r;
-    }
-    constexpr bool Contains(TFcShellTreeOption o) const noexcept { return (m_bits & Bit(o)) != 0; }
-    constexpr TFcShellTreeOptions With(TFcShellTreeOption o, bool on) const noexcept {
-        return FromBits(on ? (m_bits | Bit(o)) : (m_bits & ~Bit(o)));
-    }
-    constexpr TFcShellTreeOptions operator|(TFcShellTreeOptions o) const noexcept {
-        return FromBits(m_bits | o.m_bits);
-    }
-    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TFcShellTreeOptions, TFcShellTreeOptions) noexcept = default;
-
-private:
-    static constexpr std::uint16_t Bit(TFcShellTreeOption o) noexcept {
-        return static_cast<std::uint16_t>(1u << static_cast<unsigned>(o));
-    }
-    std::uint16_t m_bits = 0;
-};
+using TFcShellTreeOptions = gui::TOrdinalSet<TFcShellTreeOption, 10>;
 
 // What a new tree has: every option but stoDesignInteractive and
 // stoIncludeNonFolders ($03BB).

@@ -5,6 +5,7 @@
 // classic faces in DejaVu Sans.
 
 #include "platform/gui/color.h"
+#include "platform/gui/enum_set.h"
 
 #include <QFont>
 
@@ -15,28 +16,7 @@ namespace vdx::gui {
 
 enum class TFontStyle : std::uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 
-class TFontStyles {
-public:
-    constexpr TFontStyles() noexcept = default;
-    constexpr TFontStyles(TFontStyle s) noexcept : m_bits(std::uint8_t(s)) {}
-    constexpr bool Contains(TFontStyle s) const noexcept { return (m_bits & std::uint8_t(s)) != 0; }
-    constexpr TFontStyles operator|(TFontStyles o) const noexcept {
-        return FromBits(m_bits | o.m_bits);
-    }
-    constexpr TFontStyles Without(TFontStyle s) const noexcept {
-        return FromBits(m_bits & ~std::uint8_t(s));
-    }
-    constexpr std::uint8_t Bits() const noexcept { return m_bits; }
-    static constexpr TFontStyles FromBits(unsigned bits) noexcept {
-        TFontStyles r;
-        r.m_bits = std::uint8_t(bits & 0x0F);
-        return r;
-    }
-    friend constexpr bool operator==(TFontStyles, TFontStyles) noexcept = default;
-
-private:
-    std::uint8_t m_bits = 0;
-};
+using TFontStyles = TEnumSet<TFontStyle>;
 constexpr TFontStyles operator|(TFontStyle a, TFontStyle b) noexcept {
     return TFontStyles(a) | TFontStyles(b);
 }

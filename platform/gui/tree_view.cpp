@@ -795,7 +795,7 @@ THitTests TCustomTreeView::GetHitTestInfoAt(int x, int y) const {
         r = r | THitTest::htToLeft;
     if (x >= vp.width())
         r = r | THitTest::htToRight;
-    if (r.Bits() != 0)
+    if (r != THitTests())
         return r;
     const TTreeNode* node = m_view->NodeAtY(y);
     if (!node)

@@ -17,6 +17,7 @@
 
 #include "platform/gui/canvas.h"
 #include "platform/gui/color.h"
+#include "platform/gui/enum_set.h"
 #include "platform/gui/font.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/image_list.h"
@@ -196,21 +197,7 @@ enum class THitTest : std::uint16_t {
     htToLeft = 0x0400,
     htToRight = 0x0800
 };
-class THitTests {
-public:
-    constexpr THitTests() noexcept = default;
-    constexpr THitTests(THitTest t) noexcept : m_bits(std::uint16_t(t)) {}
-    constexpr bool Contains(THitTest t) const noexcept { return (m_bits & std::uint16_t(t)) != 0; }
-    constexpr THitTests operator|(THitTests o) const noexcept {
-        THitTests r;
-        r.m_bits = std::uint16_t(m_bits | o.m_bits);
-        return r;
-    }
-    constexpr std::uint16_t Bits() const noexcept { return m_bits; }
-
-private:
-    std::uint16_t m_bits = 0;
-};
+using THitTests = TEnumSet<THitTest>;
 
 // Negative when a comes before b.
 using TTVCompare = std::function<int(const TTreeNode& a, const TTreeNode& b)>;
