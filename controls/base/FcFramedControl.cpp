@@ -1,6 +1,7 @@
 #include "controls/base/FcFramedControl.h"
 
 #include "controls/base/FcCommon.h"
+#include "controls/base/FcTextAlign.h"
 #include "platform/gui/ansi_text.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/system_facts.h"
@@ -667,12 +668,8 @@ bool TFcFramedControl::UseRightToLeftScrollBar() const noexcept {
 }
 
 unsigned TFcFramedControl::DrawTextBiDiModeFlags(unsigned flags) const noexcept {
-    if (UseRightToLeftAlignment()) {
-        if ((flags & gui::DT_RIGHT) == gui::DT_RIGHT)
-            flags &= ~gui::DT_RIGHT;
-        else if ((flags & gui::DT_CENTER) != gui::DT_CENTER)
-            flags |= gui::DT_RIGHT;
-    }
+    if (UseRightToLeftAlignment())
+        flags = MirroredTextFlags(flags);
     return flags | DrawTextBiDiModeFlagsReadingOnly();
 }
 

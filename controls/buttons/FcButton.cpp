@@ -2,6 +2,7 @@
 
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcGrafx.h"
+#include "controls/base/FcTextAlign.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/framed_host.h"
 #include "platform/gui/pattern_brush.h"
@@ -470,25 +471,8 @@ TRect TFcButton::GetCaptionRect() const {
 }
 
 void TFcButton::DrawButtonCaption(TCanvas& canvas) {
-    TAlignment alignment = Alignment();
-    if (isRightToLeft()) {
-        if (alignment == TAlignment::taLeftJustify)
-            alignment = TAlignment::taRightJustify;
-        else if (alignment == TAlignment::taRightJustify)
-            alignment = TAlignment::taLeftJustify;
-    }
-    unsigned flags = gui::DT_WORDBREAK | gui::DT_EXPANDTABS;
-    switch (alignment) {
-    case TAlignment::taLeftJustify:
-        flags |= gui::DT_LEFT;
-        break;
-    case TAlignment::taRightJustify:
-        flags |= gui::DT_RIGHT;
-        break;
-    case TAlignment::taCenter:
-        flags |= gui::DT_CENTER;
-        break;
-    }
+    const unsigned flags =
+        gui::DT_WORDBREAK | gui::DT_EXPANDTABS | AlignmentTextFlags(Alignment(), isRightToLeft());
     DrawCaption(canvas, GetCaptionRect(), flags);
 }
 

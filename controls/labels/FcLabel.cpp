@@ -1,6 +1,7 @@
 #include "controls/labels/FcLabel.h"
 
 #include "controls/base/FcCommon.h"
+#include "controls/base/FcTextAlign.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
 
@@ -180,18 +181,8 @@ unsigned TFcLabel::EllipsisFlag() const {
 }
 
 unsigned TFcLabel::TextFlags() const {
-    unsigned f = gui::DT_EXPANDTABS | DrawTextBiDiModeFlagsReadingOnly();
-    switch (BiDiAlignment(Alignment())) {
-    case TAlignment::taLeftJustify:
-        f |= gui::DT_LEFT;
-        break;
-    case TAlignment::taRightJustify:
-        f |= gui::DT_RIGHT;
-        break;
-    case TAlignment::taCenter:
-        f |= gui::DT_CENTER;
-        break;
-    }
+    unsigned f = gui::DT_EXPANDTABS | DrawTextBiDiModeFlagsReadingOnly() |
+                 AlignmentTextFlags(BiDiAlignment(Alignment()));
     if (m_wordWrap)
         f |= gui::DT_WORDBREAK;
     if (!m_showAccelChar)

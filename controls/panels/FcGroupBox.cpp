@@ -1,6 +1,7 @@
 #include "controls/panels/FcGroupBox.h"
 
 #include "controls/base/FcCommon.h"
+#include "controls/base/FcTextAlign.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/frame_control.h"
 #include "platform/gui/text_layout.h"
@@ -322,16 +323,8 @@ void TFcCustomGroupBox::PaintCaption(TCanvas& canvas, TRect c) {
         else
             text.Left += kGroupCheckBoxRoom;
     }
-    TAlignment alignment = Alignment();
-    if (rtl && alignment == TAlignment::taLeftJustify)
-        alignment = TAlignment::taRightJustify;
-    else if (rtl && alignment == TAlignment::taRightJustify)
-        alignment = TAlignment::taLeftJustify;
-    unsigned flags = gui::DT_VCENTER | gui::DT_SINGLELINE;
-    if (alignment == TAlignment::taRightJustify)
-        flags |= gui::DT_RIGHT;
-    else if (alignment == TAlignment::taCenter)
-        flags |= gui::DT_CENTER;
+    const unsigned flags =
+        gui::DT_VCENTER | gui::DT_SINGLELINE | AlignmentTextFlags(Alignment(), rtl);
     DrawTextOnCanvas(canvas, Caption(), text, flags);
     canvas.Brush.SetStyle(TBrushStyle::bsSolid);
 }

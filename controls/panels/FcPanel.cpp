@@ -2,6 +2,7 @@
 
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcDisplayFacts.h"
+#include "controls/base/FcTextAlign.h"
 #include "controls/panels/FcPanelDockManager.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/text_layout.h"
@@ -231,17 +232,7 @@ void TFcCustomPanel::DrawCaptionText(TCanvas& canvas, TRect r) {
     unsigned flags = gui::DT_EXPANDTABS | gui::DT_VCENTER;
     if (m_wordWrap)
         flags |= gui::DT_WORDBREAK;
-    switch (Alignment()) {
-    case TAlignment::taLeftJustify:
-        flags |= gui::DT_LEFT;
-        break;
-    case TAlignment::taRightJustify:
-        flags |= gui::DT_RIGHT;
-        break;
-    case TAlignment::taCenter:
-        flags |= gui::DT_CENTER;
-        break;
-    }
+    flags |= AlignmentTextFlags(Alignment());
     // Right to left as the class library's panel draws its caption.
     flags = DrawTextBiDiModeFlags(flags);
     TRect measured = r;
