@@ -1,5 +1,6 @@
 #include "controls/buttons/FcButton.h"
 
+#include "controls/base/FcButtonGroup.h"
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcGrafx.h"
 #include "controls/base/FcTextAlign.h"
@@ -336,20 +337,12 @@ void TFcButton::SetHotTrack(bool value) {
 }
 
 void TFcButton::UpdateExclusive() {
-    if (m_groupIndex == 0)
-        return;
-    ForEachSibling<TFcButton>(*this, [this](TFcButton& b) { b.GroupButtonDown(*this); });
-}
-
-void TFcButton::GroupButtonDown(const TFcButton& sender) {
-    if (&sender == this || sender.m_groupIndex != m_groupIndex)
-        return;
-    if (sender.m_down && m_down) {
-        m_down = false;
-        m_buttonState = TFcButtonState::bsUp;
-        update();
-    }
-    m_allowAllUp = sender.m_allowAllUp;
+    SpreadGroupChange(*this,
+                      {&TFcButton::m_groupIndex, &TFcButton::m_allowAllUp, &TFcButton::m_down},
+                      [](TFcButton& b) {
+                          b.m_buttonState = TFcButtonState::bsUp;
+                          b.update();
+                      });
 }
 
 void TFcButton::Click() {

@@ -208,9 +208,6 @@ private:
     // Tells the siblings that this button went down (or changed its group
     // settings).
     void UpdateExclusive();
-    // A sibling of the same group went down: this one goes up (no Click)
-    // and takes the sender's AllowAllUp.
-    void GroupButtonDown(const TFcButton& sender);
     // Parent colour (clBtnFace without a framed parent).
     TColor ParentColorValue() const;
     void PaintHotTrack(TCanvas& canvas, TRect& r, bool pressed);

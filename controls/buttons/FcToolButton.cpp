@@ -1,5 +1,6 @@
 #include "controls/buttons/FcToolButton.h"
 
+#include "controls/base/FcButtonGroup.h"
 #include "controls/base/FcCommon.h"
 #include "controls/base/FcGrafx.h"
 #include "controls/storage/FcMonitors.h"
@@ -238,20 +239,12 @@ bool TFcToolButton::IsSplit() const noexcept {
 // Grouping.
 
 void TFcToolButton::UpdateExclusive() {
-    if (m_groupIndex == 0)
-        return;
-    ForEachSibling<TFcToolButton>(*this, [this](TFcToolButton& b) { b.ButtonPressed(*this); });
-}
-
-void TFcToolButton::ButtonPressed(const TFcToolButton& sender) {
-    if (&sender == this || sender.m_groupIndex != m_groupIndex)
-        return;
-    if (sender.m_down && m_down) {
-        m_down = false;
-        m_buttonState = S::bsUp;
-        update();
-    }
-    m_allowAllUp = sender.m_allowAllUp;
+    SpreadGroupChange(
+        *this, {&TFcToolButton::m_groupIndex, &TFcToolButton::m_allowAllUp, &TFcToolButton::m_down},
+        [](TFcToolButton& b) {
+            b.m_buttonState = S::bsUp;
+            b.update();
+        });
 }
 
 // Layout.

@@ -149,7 +149,6 @@ private:
 
     // Tells the sibling tool buttons of the group that this one went down.
     void UpdateExclusive();
-    void ButtonPressed(const TFcToolButton& sender);
     void FitToImages();
     void UpdateHoverFromCursor();
     // Within 100 ms after the menu closed: the press that closed it.
