@@ -468,4 +468,36 @@ void DrawArrow(TCanvas& canvas, const TRect& rect, int arrowStyle, bool enabled,
     FillArrow(canvas, color, (arrowStyle == 2 ? triangle : classic)[std::size_t(direction)]);
 }
 
+// Glyph strips.
+
+void TFcGlyphStrip::Assign(const TBitmap& value) {
+    m_bitmap.Transparent = value.Transparent;
+    m_bitmap.TransparentMode = value.TransparentMode;
+    m_bitmap.TransparentColor = value.TransparentColor;
+    Assign(value.Image());
+}
+
+void TFcGlyphStrip::Assign(const QImage& value) {
+    m_bitmap.Assign(value);
+    if (const int n = GlyphStripCells(m_bitmap.Width(), m_bitmap.Height()))
+        SetNumGlyphs(n);
+}
+
+bool TFcGlyphStrip::SetNumGlyphs(int value) noexcept {
+    if (!IsValidNumGlyphs(value) || value == m_numGlyphs)
+        return false;
+    m_numGlyphs = value;
+    return true;
+}
+
+TPoint TFcGlyphStrip::CellSize() const noexcept {
+    return {m_bitmap.Width() / m_numGlyphs, m_bitmap.Height()};
+}
+
+void TFcGlyphStrip::DrawCell(TCanvas& canvas, const TRect& rect, int cell) const {
+    const int w = rect.Width(), h = rect.Height();
+    TransparentStretchBlt(canvas, rect, m_bitmap.Image(), Rect(cell * w, 0, (cell + 1) * w, h),
+                          m_bitmap.EffectiveTransparentColor());
+}
+
 } // namespace vdx

@@ -84,6 +84,33 @@ constexpr int GlyphStripCells(int width, int height) noexcept {
     return IsValidNumGlyphs(width / height) ? width / height : 1;
 }
 
+// A button's glyph: a strip of NumGlyphs equal cells side by side, each
+// drawn leaving out the bitmap's transparent colour. Which cell shows is the
+// button's business.
+class TFcGlyphStrip {
+public:
+    const TBitmap& Bitmap() const noexcept { return m_bitmap; }
+    int NumGlyphs() const noexcept { return m_numGlyphs; }
+    bool Empty() const noexcept { return m_bitmap.Width() == 0 || m_bitmap.Height() == 0; }
+
+    // The picture with the bitmap's transparency settings.
+    void Assign(const TBitmap& value);
+    // The picture alone; a strip whose width is a multiple of its height
+    // sets NumGlyphs to its cells (GlyphStripCells).
+    void Assign(const QImage& value);
+    // False for a count outside 1 to 4 or an unchanged one.
+    bool SetNumGlyphs(int value) noexcept;
+
+    // (width / NumGlyphs, height).
+    gui::TPoint CellSize() const noexcept;
+    // Cell stretched onto rect.
+    void DrawCell(gui::TCanvas& canvas, const gui::TRect& rect, int cell) const;
+
+private:
+    TBitmap m_bitmap;
+    int m_numGlyphs = 1;
+};
+
 TRect CenteredBounds(const TRect& rect, int width, int height) noexcept;
 
 // The outer two-pixel ring of a gradient (only on a full-colour screen).

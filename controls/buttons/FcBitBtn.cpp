@@ -30,28 +30,19 @@ TFcBitBtn::TFcBitBtn(QWidget* parent) : TFcButton(parent) {
 TFcBitBtn::~TFcBitBtn() = default;
 
 void TFcBitBtn::SetGlyph(const gui::TBitmap& value) {
-    m_glyph.Transparent = value.Transparent;
-    m_glyph.TransparentMode = value.TransparentMode;
-    m_glyph.TransparentColor = value.TransparentColor;
-    SetGlyph(value.Image());
+    m_glyph.Assign(value);
+    update();
+    m_modifiedGlyph = true;
 }
 
 void TFcBitBtn::SetGlyph(const QImage& value) {
     m_glyph.Assign(value);
-    GlyphChanged();
+    update();
     m_modifiedGlyph = true;
 }
 
-void TFcBitBtn::GlyphChanged() {
-    if (const int n = GlyphStripCells(m_glyph.Width(), m_glyph.Height()))
-        SetNumGlyphs(n);
-    update();
-}
-
 void TFcBitBtn::SetNumGlyphs(int value) {
-    if (!IsValidNumGlyphs(value))
-        return;
-    if (StoreChanged(m_numGlyphs, value))
+    if (m_glyph.SetNumGlyphs(value))
         update();
 }
 
@@ -72,12 +63,8 @@ void TFcBitBtn::SetKind(TBitBtnKind value) {
         if (!IsLoading() || Caption().empty())
             SetCaption(KindCaption(value));
         SetModalResult(KindModalResult(value));
-        const gui::TBitmap& glyph = LoadKindGlyph(value);
-        m_glyph.Transparent = glyph.Transparent;
-        m_glyph.TransparentMode = glyph.TransparentMode;
-        m_glyph.TransparentColor = glyph.TransparentColor;
-        m_glyph.Assign(glyph.Image());
-        GlyphChanged();
+        m_glyph.Assign(LoadKindGlyph(value));
+        update();
         SetNumGlyphs(2);
         m_modifiedGlyph = false;
     }
@@ -135,7 +122,7 @@ void TFcBitBtn::ChangeScale(int m, int d) {
 TFcBitBtn::TPicture TFcBitBtn::PictureDrawn() const {
     if (Kind() == TBitBtnKind::bkCustom && Images() && m_imageIndex != -1)
         return TPicture::ImageList;
-    if (m_glyph.Width() > 0 && m_glyph.Height() > 0)
+    if (!m_glyph.Empty())
         return TPicture::Bitmap;
     return TPicture::None;
 }
@@ -145,7 +132,7 @@ TPoint TFcBitBtn::GetGlyphSize() const {
     case TPicture::ImageList:
         return {Images()->Width(), Images()->Height()};
     case TPicture::Bitmap:
-        return {m_glyph.Width() / m_numGlyphs, m_glyph.Height()};
+        return m_glyph.CellSize();
     case TPicture::None:
         break;
     }
@@ -292,16 +279,14 @@ void TFcBitBtn::DrawImageListGlyph(TCanvas& canvas, const TRect& r) {
 
 void TFcBitBtn::DrawBitmapGlyph(TCanvas& canvas, const TRect& r) {
     int cell = 0;
-    if (m_numGlyphs == 4 && ButtonState() == TFcButtonState::bsExclusive)
+    const int n = m_glyph.NumGlyphs();
+    if (n == 4 && ButtonState() == TFcButtonState::bsExclusive)
         cell = 3;
-    else if (m_numGlyphs >= 3 && ShowPressed())
+    else if (n >= 3 && ShowPressed())
         cell = 2;
-    else if (m_numGlyphs >= 2 && !isEnabled())
+    else if (n >= 2 && !isEnabled())
         cell = 1;
-    const int w = r.Width(), h = r.Height();
-    gui::TransparentStretchBlt(canvas, r, m_glyph.Image(),
-                               gui::Rect(cell * w, 0, (cell + 1) * w, h),
-                               m_glyph.EffectiveTransparentColor());
+    m_glyph.DrawCell(canvas, r, cell);
 }
 
 } // namespace vdx

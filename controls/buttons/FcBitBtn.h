@@ -5,6 +5,7 @@
 // than bkCustom makes it a standard dialog button with its caption, modal
 // result, default or cancel role and glyph.
 
+#include "controls/base/FcGrafx.h"
 #include "controls/buttons/FcBitBtnKinds.h"
 #include "controls/buttons/FcButton.h"
 #include "platform/gui/bitmap.h"
@@ -25,8 +26,8 @@ public:
 
     // A strip of NumGlyphs equal cells: 0 up, 1 disabled, 2 clicked, 3
     // latched down.
-    const gui::TBitmap& Glyph() const noexcept { return m_glyph; }
-    int NumGlyphs() const noexcept { return m_numGlyphs; }
+    const gui::TBitmap& Glyph() const noexcept { return m_glyph.Bitmap(); }
+    int NumGlyphs() const noexcept { return m_glyph.NumGlyphs(); }
     // bkCustom once Default, Cancel, ModalResult or Glyph no longer match
     // the kind.
     TBitBtnKind Kind() const;
@@ -83,10 +84,8 @@ private:
     TButtonLayout EffectiveLayout() const;
     // The caption's height measured in rect.
     int CaptionHeight(const TRect& rect) const;
-    void GlyphChanged();
 
-    gui::TBitmap m_glyph;
-    int m_numGlyphs = 1;
+    TFcGlyphStrip m_glyph;
     mutable TBitBtnKind m_kind = TBitBtnKind::bkCustom;
     TButtonLayout m_layout = TButtonLayout::blGlyphLeft;
     int m_margin = 2;

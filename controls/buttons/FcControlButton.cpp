@@ -49,32 +49,22 @@ void TFcControlButton::SetFlat(bool value) {
 }
 
 void TFcControlButton::SetGlyph(const gui::TBitmap& value) {
-    m_glyph.Transparent = value.Transparent;
-    m_glyph.TransparentMode = value.TransparentMode;
-    m_glyph.TransparentColor = value.TransparentColor;
-    SetGlyph(value.Image());
+    m_glyph.Assign(value);
+    update();
 }
 
 void TFcControlButton::SetGlyph(const QImage& value) {
     m_glyph.Assign(value);
-    GlyphChanged();
-}
-
-void TFcControlButton::GlyphChanged() {
-    if (const int n = GlyphStripCells(m_glyph.Width(), m_glyph.Height()))
-        SetNumGlyphs(n);
     update();
 }
 
 void TFcControlButton::SetNumGlyphs(int value) {
-    if (!IsValidNumGlyphs(value))
-        return;
-    if (StoreChanged(m_numGlyphs, value))
+    if (m_glyph.SetNumGlyphs(value))
         update();
 }
 
 TPoint TFcControlButton::GetGlyphSize() const {
-    return {m_glyph.Width() / m_numGlyphs, m_glyph.Height()};
+    return m_glyph.CellSize();
 }
 
 // Painting.
@@ -84,7 +74,7 @@ void TFcControlButton::PaintClient(TCanvas& canvas) {
     switch (m_style) {
     case TFcControlButtonStyle::cbsNone: {
         DrawNormalButton(canvas, r);
-        if (m_glyph.Width() == 0 || m_glyph.Height() == 0)
+        if (m_glyph.Empty())
             break;
         const TPoint size = GetGlyphSize();
         r = CenteredBounds(gui::InflateRect(r, -1, -1), size.X, size.Y);
@@ -148,14 +138,12 @@ void TFcControlButton::DrawDropDownButton(TCanvas& canvas, TRect& r) {
 
 void TFcControlButton::DrawGlyphBitmap(TCanvas& canvas, const TRect& r) {
     int cell = 0;
-    if (m_numGlyphs > 2 && m_pressed)
+    const int n = m_glyph.NumGlyphs();
+    if (n > 2 && m_pressed)
         cell = 2;
-    else if (m_numGlyphs >= 2 && !isEnabled())
+    else if (n >= 2 && !isEnabled())
         cell = 1;
-    const int w = r.Width(), h = r.Height();
-    gui::TransparentStretchBlt(canvas, r, m_glyph.Image(),
-                               gui::Rect(cell * w, 0, (cell + 1) * w, h),
-                               m_glyph.EffectiveTransparentColor());
+    m_glyph.DrawCell(canvas, r, cell);
 }
 
 // Mouse and repeat.

@@ -5,6 +5,7 @@
 // RepeatClicks is on. It takes no focus and has no keys of its own.
 
 #include "controls/base/FcFramedControl.h"
+#include "controls/base/FcGrafx.h"
 #include "platform/gui/bitmap.h"
 
 #include <QPointer>
@@ -38,8 +39,8 @@ public:
     TFcControlButtonStyle Style() const noexcept { return m_style; }
     bool Flat() const noexcept { return m_flat; }
     // A strip of NumGlyphs cells: 0 up, 1 disabled, 2 pressed (cbsNone only).
-    const gui::TBitmap& Glyph() const noexcept { return m_glyph; }
-    int NumGlyphs() const noexcept { return m_numGlyphs; }
+    const gui::TBitmap& Glyph() const noexcept { return m_glyph.Bitmap(); }
+    int NumGlyphs() const noexcept { return m_glyph.NumGlyphs(); }
     bool RepeatClicks() const noexcept { return m_repeatClicks; }
     std::uint16_t InitialDelay() const noexcept { return m_initialDelay; }
     std::uint16_t Delay() const noexcept { return m_delay; }
@@ -85,7 +86,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void GlyphChanged();
     void RepeatTimerFired();
     // Hovered from the widget under the cursor, with the enter or leave
     // handling that goes with it (flat buttons only).
@@ -98,8 +98,7 @@ private:
 
     TFcControlButtonStyle m_style = TFcControlButtonStyle::cbsNone;
     bool m_flat = false;
-    gui::TBitmap m_glyph;
-    int m_numGlyphs = 1;
+    TFcGlyphStrip m_glyph;
     bool m_repeatClicks = false;
     std::uint16_t m_initialDelay = 400;
     std::uint16_t m_delay = 100;
