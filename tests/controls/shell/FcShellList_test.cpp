@@ -501,6 +501,67 @@ TEST_F(FcShellListTest, ALinkedTreeDrivesTheList) {
     EXPECT_EQ(tree.ShellList(), nullptr);
 }
 
+TEST_F(FcShellListTest, ARenameInTheTreeMovesTheList) {
+    // The renamed folder itself selected, or a folder below it.
+    struct Case {
+        const char* selected;
+        const char* shown;
+        std::vector<std::string> names;
+    };
+    for (const Case& c : {Case{"d", "e", {"inner"}}, Case{"d/inner", "e/inner", {}}}) {
+        SCOPED_TRACE(c.selected);
+        fs::remove_all(Dir() + "e");
+        fs::create_directories(Dir() + "d/inner");
+        TFcShellTree tree;
+        tree.resize(200, 300);
+        tree.show();
+        TFcShellLocator base;
+        base.SetPathName(Dir());
+        tree.SetBaseFolder(base);
+        tree.FillTree();
+        tree.SetShellList(m_list.get());
+        tree.SelectedFolder().SetPathName(Dir() + c.selected);
+        ASSERT_EQ(m_list->Folder().PathName(), Dir() + c.selected);
+
+        TTreeNode* d = tree.Items().GetFirstNode()->Item(0);
+        ASSERT_EQ(d->Text(), "d");
+        ASSERT_TRUE(d->EditText());
+        tree.EditControl()->setText("e");
+        Press(*tree.EditControl(), Qt::Key_Return);
+        QApplication::processEvents();
+        ASSERT_TRUE(fs::is_directory(Dir() + "e"));
+        EXPECT_EQ(tree.SelectedFolder().PathName(), Dir() + c.shown);
+        EXPECT_EQ(m_list->Folder().PathName(), Dir() + c.shown);
+        EXPECT_EQ(Names(*m_list), c.names);
+        tree.SetShellList(nullptr);
+    }
+}
+
+TEST_F(FcShellListTest, ATreeThatCannotTakeAFolderNowKeepsTheListOnItsOwn) {
+    TFcShellTree tree;
+    tree.resize(200, 300);
+    tree.show();
+    TFcShellLocator base;
+    base.SetPathName(Dir());
+    tree.SetBaseFolder(base);
+    tree.FillTree();
+    tree.SetShellList(m_list.get());
+    ASSERT_EQ(m_list->Folder().PathName() + "/", Dir());
+
+    // The list asks the loading tree to follow it: the tree cannot, so the
+    // list shows the tree's folder again.
+    tree.BeginLoading();
+    m_list->Folder().SetPathName(Dir() + "d");
+    EXPECT_EQ(tree.SelectedFolder().PathName() + "/", Dir());
+    EXPECT_EQ(m_list->Folder().PathName() + "/", Dir());
+    EXPECT_EQ(Names(*m_list), (std::vector<std::string>{"d", "a.txt", "b.txt", "c.bin"}));
+    tree.Loaded();
+    m_list->Folder().SetPathName(Dir() + "d");
+    EXPECT_EQ(tree.SelectedPathName(), Dir() + "d");
+    EXPECT_EQ(m_list->Folder().PathName(), Dir() + "d");
+    tree.SetShellList(nullptr);
+}
+
 // Drag and drop on a list that is drag source and drop target.
 class FcShellListDragTest : public FcShellListTest {
 protected:
