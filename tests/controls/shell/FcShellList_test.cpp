@@ -1,5 +1,6 @@
 #include "controls/shell/FcShellList.h"
 
+#include "controls/buttons/FcBitBtn.h"
 #include "controls/shell/FcShellDragDrop.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/shell_menu.h"
@@ -251,6 +252,66 @@ TEST_F(FcShellListTest, EnterOpensFoldersAndDocumentsAlsoInADialog) {
         EXPECT_EQ(dialog.result(), inDialog ? QDialog::Accepted : 0);
         EXPECT_EQ(m_opened.size(), inDialog ? 0u : 1u);
     }
+}
+
+TEST_F(FcShellListTest, EnterOnADocumentPressesTheFormsOwnDefaultButton) {
+    // The form's buttons: a plain form or a dialog, our button or the
+    // glyph button, Default or not.
+    struct Case {
+        const char* name;
+        bool dialog;
+        bool bitBtn;
+        bool isDefault;
+    };
+    for (const Case& c :
+         {Case{"form, button", false, false, true}, Case{"form, glyph button", false, true, true},
+          Case{"dialog, button", true, false, true},
+          Case{"form, no default", false, false, false}}) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<QWidget> form =
+            c.dialog ? std::make_unique<QDialog>() : std::make_unique<QWidget>();
+        auto* list = new TFcShellList(form.get());
+        TFcButton* button = c.bitBtn ? new TFcBitBtn(form.get()) : new TFcButton(form.get());
+        button->SetDefault(c.isDefault);
+        int clicks = 0;
+        button->OnClick = [&](QObject*) { ++clicks; };
+        auto* layout = new QVBoxLayout(form.get());
+        layout->addWidget(list);
+        layout->addWidget(button);
+        Setup(*list);
+        form->show();
+        list->Folder().SetPathName(Dir());
+
+        // A folder opens whatever the form holds.
+        list->SetSelected(ItemNamed(*list, "d"));
+        Press(list->View(), Qt::Key_Return);
+        EXPECT_EQ(list->Folder().PathName(), Dir() + "d");
+        EXPECT_EQ(clicks, 0);
+
+        m_opened.clear();
+        list->Folder().SetPathName(Dir());
+        list->SetSelected(ItemNamed(*list, "a.txt"));
+        Press(list->View(), Qt::Key_Return);
+        EXPECT_EQ(clicks, c.isDefault ? 1 : 0);
+        EXPECT_EQ(m_opened.size(), c.isDefault ? 0u : 1u);
+    }
+}
+
+TEST_F(FcShellListTest, ALinkOpensWhereItPoints) {
+    fs::create_directory_symlink("d", Dir() + "to d");
+    fs::create_symlink("a.txt", Dir() + "to a");
+    Show(Dir());
+    Select("to d");
+    Press(Keys(), Qt::Key_Return);
+    EXPECT_EQ(m_list->Folder().PathName(), Dir() + "d");
+    EXPECT_EQ(Names(*m_list), std::vector<std::string>{"inner"});
+
+    // A link to a document opens the document.
+    Show(Dir());
+    Select("to a");
+    Press(Keys(), Qt::Key_Return);
+    EXPECT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_list->Folder().PathName() + "/", Dir());
 }
 
 TEST_F(FcShellListTest, BackspaceGoesUpButNotAboveTheDesktop) {
