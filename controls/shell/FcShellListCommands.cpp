@@ -379,11 +379,6 @@ void TFcCustomShellList::DoubleClicked(TPoint) {
     OpenSelection();
 }
 
-bool TFcCustomShellList::MouseWheel(int delta, Qt::KeyboardModifiers shift) {
-    const QPoint at = QCursor::pos();
-    return DoMouseWheel(shift, delta, {at.x(), at.y()});
-}
-
 bool TFcCustomShellList::DoMouseWheelDown(Qt::KeyboardModifiers shift, TPoint mousePos) {
     if (TFcCustomListView::DoMouseWheelDown(shift, mousePos))
         return true;
