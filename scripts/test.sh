@@ -19,10 +19,11 @@ cmake --build build-asan -j "$jobs"
 # reports through Qt's event queue, whose uninstrumented locking ThreadSanitizer
 # cannot see, so it would report races that are none.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVDX_TSAN=ON -DVDX_WERROR=ON >/dev/null
-cmake --build build-tsan -j "$jobs" --target change_watch_tests
+cmake --build build-tsan -j "$jobs" --target change_watch_tests change_thread_tests
 
 echo "== thread sanitizer build =="
 TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/shell/change_watch_tests
+TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/controls/change_thread_tests
 echo "== sanitizer build =="
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan -j "$jobs" --timeout 300
