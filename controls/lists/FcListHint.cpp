@@ -83,10 +83,10 @@ void TFcListHint::ShowAt(std::string_view text, const TFont& font, QPoint at) {
     if (!m_window)
         m_window = new TItemHintWindow(&m_owner);
     auto* hint = static_cast<TItemHintWindow*>(m_window.data());
-    const std::string shown(text);
-    const gui::TSize size = TItemHintWindow::HintSize(shown, font, ScreenWidth(m_owner));
     if (hint->isVisible() && hint->pos() == at)
         return;
+    const std::string shown(text);
+    const gui::TSize size = TItemHintWindow::HintSize(shown, font, ScreenWidth(m_owner));
     hint->SetHint(shown, font);
     hint->setGeometry(at.x(), at.y(), size.cx, size.cy);
     hint->show();
