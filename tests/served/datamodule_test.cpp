@@ -175,11 +175,10 @@ TEST_F(ServerObject, StopClosesConnectionsThenLogsStopped) {
     std::mutex mutex;
     const int client = ::socket(AF_INET, SOCK_STREAM, 0);
     {
-        TFFTPServer server(globals);
-        server.OnLogLine = [&](const std::string& line) {
+        TFFTPServer server(globals, [&](const std::string& line) {
             std::scoped_lock lock(mutex);
             seen.push_back(line);
-        };
+        });
         server.SetActive(true);
         sockaddr_in address{};
         address.sin_family = AF_INET;
