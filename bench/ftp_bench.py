@@ -432,8 +432,8 @@ def bench_idle_memory(server, args, count=500):
             "pss_kib_per_connection": (after[1] - before[1]) / count}
 
 
-def flood_session(port, user, password, index, go, stop, results):
-    """Pipelines refused CWDs on one session until stop; puts the number of 550 replies."""
+def flood_session(port, user, password, index, command, go, stop, results):
+    """Pipelines command on one session until stop; puts the number of its replies."""
     refused = 0
     try:
         with socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT,
@@ -450,13 +450,14 @@ def flood_session(port, user, password, index, go, stop, results):
             s.sendall(f"USER {user}\r\nPASS {password}\r\n".encode())
             if reply() != b"331" or reply() != b"230":
                 raise RuntimeError("login failed")
-            burst = b"CWD /flood_none\r\n" * 200
+            line, code = command
+            burst = line.encode() * 200
             go.wait(TIMEOUT)
             while not stop.is_set():
                 s.sendall(burst)
                 for _ in range(200):
-                    if reply() != b"550":
-                        raise RuntimeError("not refused")
+                    if reply() != code:
+                        raise RuntimeError("unexpected reply")
                     refused += 1
             s.sendall(b"QUIT\r\n")
     except Exception as e:
@@ -486,29 +487,37 @@ def count_in_log(server, text):
         return f.read().count(text.encode())
 
 
-def bench_log_flood(server, args, sessions=50, seconds=5):
-    """50 sessions pipelining refused CWDs for 5 s: how long a refused CWD of an ordinary session
-    takes (each logs a line) before and during the flood, and whether the log file holds every
-    refusal."""
-    if not isinstance(server, Ours):
-        return None
-    ordinary = connect(server, index=sessions)
-    quiet = logging_latencies(ordinary, 2)
+def flood(server, sessions, seconds, command, ordinary):
+    """sessions pipelining command for seconds while ordinary is timed; (latencies, replies)."""
     context = multiprocessing.get_context("fork")
     go, stop = context.Event(), context.Event()
     results = context.Queue()
     procs = [context.Process(target=flood_session, args=(server.port, server.user, server.password,
-                                                         i, go, stop, results))
+                                                         i, command, go, stop, results))
              for i in range(sessions)]
     for p in procs:
         p.start()
     time.sleep(1.0)
     go.set()
-    flooded = logging_latencies(ordinary, seconds)
+    latencies = logging_latencies(ordinary, seconds)
     stop.set()
-    refused = sum(results.get(timeout=600) for _ in procs)
+    replies = sum(results.get(timeout=600) for _ in procs)
     for p in procs:
         p.join(timeout=30)
+    return latencies, replies
+
+
+def bench_log_flood(server, args, sessions=50, seconds=5):
+    """50 sessions pipelining refused CWDs for 5 s (each refusal logs a line): how long a refused
+    CWD of an ordinary session takes, quiet, during a flood of NOOPs (which log nothing: the cost
+    of the load alone) and during the flood of CWDs (the load and the wait for room in the log
+    queue); and whether the log file holds every refusal."""
+    if not isinstance(server, Ours):
+        return None
+    ordinary = connect(server, index=sessions)
+    quiet = logging_latencies(ordinary, 2)
+    unlogged, _ = flood(server, sessions, seconds, ("NOOP\r\n", b"200"), ordinary)
+    flooded, refused = flood(server, sessions, seconds, ("CWD /flood_none\r\n", b"550"), ordinary)
     ordinary.quit()
     # The host answers SIGUSR1 with "FLUSHED" once the log file has every line so far.
     output = os.path.join(server.base, "host-output.txt")
@@ -519,7 +528,7 @@ def bench_log_flood(server, args, sessions=50, seconds=5):
             if b"FLUSHED" in f.read():
                 break
         time.sleep(0.2)
-    return {"quiet": quiet, "flooded": flooded, "flood_replies": refused,
+    return {"quiet": quiet, "noop_flood": unlogged, "flooded": flooded, "flood_replies": refused,
             "flood_lines_in_log": count_in_log(server, "Directory /flood_none not found"),
             "flood_replies_per_s": refused / seconds}
 

@@ -55,7 +55,8 @@ std::string NonAdminRootOf(std::string_view flat, const TSettings& settings) {
 } // namespace
 
 TFFTPServer::TFFTPServer(TFGlobals& globals, TLogLineEvent onLogLine)
-    : m_globals(globals), m_logWriter(globals.GetLogFileName(), std::move(onLogLine)),
+    : OnLogLine(std::move(onLogLine)), m_globals(globals),
+      m_logWriter(globals.GetLogFileName(), OnLogLine),
       m_dataModule(std::make_unique<TVFTPServerDataModule>()) {
     m_dataModule->OnAccessQuery = [this](TFtpEventKind kind, std::string& rootDir, bool& allowed,
                                          const std::string& path, const std::string& peerIP,

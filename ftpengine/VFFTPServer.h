@@ -18,13 +18,8 @@ class TVFTPServerDataModule;
 class TFFTPServer {
 public:
     // Creates the data module, wires its events to this object, switches it
-    // off (nothing is logged) and applies a copy of the live settings.
-    // onLogLine receives every log line, in the order of the log file, after
-    // the file has it, and the reports of lines that did not reach the file;
-    // it is raised on a thread of its own (see TLogWriter), so it hands the
-    // line to its own thread (the main window does) and must not call
-    // FlushLog. It may skip lines when it falls behind (counted and told);
-    // the file never waits on it.
+    // off (nothing is logged) and applies a copy of the live settings;
+    // onLogLine becomes OnLogLine.
     explicit TFFTPServer(TFGlobals& globals, TLogLineEvent onLogLine = {});
     // The data module's events hold this object's address.
     TFFTPServer(const TFFTPServer&) = delete;
@@ -35,14 +30,23 @@ public:
 
     TVFTPServerDataModule& DataModule() { return *m_dataModule; }
 
+    // Receives every log line, in the order of the log file, after the file
+    // has it, and the reports of lines that did not reach the file. Raised on
+    // a thread of the log writer, one line at a time, so no connection runs
+    // it: it hands the line to its own thread (the main window does) and must
+    // not call FlushLog. When it falls behind it skips lines (counted and
+    // told); the file never waits on it. Fixed at construction, as that
+    // thread reads it from the start.
+    const TLogLineEvent OnLogLine;
+
     // Switches the FTP component on or off; its errors (a port in use) reach the caller.
     void SetActive(bool value);
 
     void HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bool& allowed,
                            const std::string& path, const std::string& peerIP,
                            const std::string& password, const std::string& userName);
-    // The data module's log lines: AppendToLogFile; the receiver given at
-    // construction gets the line from the log writer once the file has it.
+    // The data module's log lines: AppendToLogFile; OnLogLine gets the line
+    // from the log writer once the file has it.
     void HandleLogLine(const std::string& line);
     // Appends the line and CR LF to the log file, whole or not at all, on the
     // log writer's thread: the caller does not wait on the disk, only for
@@ -50,7 +54,7 @@ public:
     // inside the line become blanks. Nothing about it throws.
     void AppendToLogFile(const std::string& line);
     // Waits until every line logged before the call was appended (or counted
-    // as lost) and passed on to the receiver (or counted as skipped).
+    // as lost) and passed on to OnLogLine (or counted as skipped).
     void FlushLog();
 
     // Rights of a user name as the client gave it, from the users table as
