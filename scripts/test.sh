@@ -26,10 +26,14 @@ cmake --build build-tsan -j "$jobs" --target change_watch_tests os_tests ftp_ser
 
 echo "== thread sanitizer build =="
 TSAN_OPTIONS=halt_on_error=1 build-tsan/tests/shell/change_watch_tests
+# Left out: the fuzz target (built for AddressSanitizer only) and three tests
+# of time bounds (1,100 connections greeted within 5 s, peers cut off after
+# 500 ms, a slow download kept past a 300 ms data timeout), which the
+# sanitizer's slowdown breaks; their threads run in the other tests here.
+tsan_skip='^(FtpFuzz|HostileTest\.BurstOfConnections|HostileTest\.SlowAndDeafPeers|RawServerTest\.SlowButSteady)'
 for dir in tests/os tests/ftp tests/ftpengine tests/served; do
-    # The fuzz target is built for AddressSanitizer only.
     TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-        ctest --test-dir "build-tsan/$dir" -j "$jobs" --timeout 300 -E '^FtpFuzz'
+        ctest --test-dir "build-tsan/$dir" -j "$jobs" --timeout 300 -E "$tsan_skip"
 done
 echo "== sanitizer build =="
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
