@@ -67,11 +67,21 @@ std::string NonAdminRootOf(std::string_view flat, const TSettings& settings) {
     return os::IncludeTrailingPathDelimiter(root);
 }
 
+// The receiver, for lines logged once created is set.
+TLogLineEvent OnceCreated(const TLogLineEvent& receiver, const std::atomic<bool>& created) {
+    if (!receiver)
+        return {};
+    return [&receiver, &created](const std::string& line) {
+        if (created.load(std::memory_order_acquire))
+            receiver(line);
+    };
+}
+
 } // namespace
 
 TFFTPServer::TFFTPServer(TFGlobals& globals, TLogLineEvent onLogLine)
     : OnLogLine(std::move(onLogLine)), m_globals(globals),
-      m_logWriter(globals.GetLogFileName(), OnLogLine),
+      m_logWriter(globals.GetLogFileName(), OnceCreated(OnLogLine, m_created)),
       m_dataModule(std::make_unique<TVFTPServerDataModule>()) {
     m_dataModule->OnAccessQuery = [this](TFtpEventKind kind, std::string& rootDir, bool& allowed,
                                          const std::string& path, const std::string& peerIP,
@@ -81,6 +91,7 @@ TFFTPServer::TFFTPServer(TFGlobals& globals, TLogLineEvent onLogLine)
     m_dataModule->OnLogLine = [this](const std::string& line) { HandleLogLine(line); };
     m_dataModule->SetActive(false);
     m_dataModule->ApplySettings(m_globals.Settings());
+    m_created.store(true, std::memory_order_release);
 }
 
 // The data module goes first: it logs Stopped through this object; the

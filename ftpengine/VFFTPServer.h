@@ -7,6 +7,7 @@
 #include "ftpengine/VFLogWriter.h"
 #include "ftpengine/VdxFtpEvents.h"
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -76,6 +77,9 @@ public:
 
 private:
     TFGlobals& m_globals;
+    // Set when the constructor is done: a server whose construction failed
+    // still logs Stopped to the file, but its receiver never had a server.
+    std::atomic<bool> m_created = false;
     // Declared before the data module: it takes Stopped when that goes.
     TLogWriter m_logWriter;
     std::unique_ptr<TVFTPServerDataModule> m_dataModule;
