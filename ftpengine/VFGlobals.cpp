@@ -106,25 +106,26 @@ std::shared_ptr<const TUsersXML> TUsersCache::Current() const {
 }
 
 std::shared_ptr<const TUsersTable> TUsersCache::LoadTable() {
+    const std::uint64_t arrived = ++m_arrivals;
     std::optional<os::FileVersion> now;
     try {
         now = os::StatFileVersion(m_path, m_shownName);
     } catch (...) {
         std::scoped_lock lock(m_mutex);
-        Install({std::nullopt, nullptr, std::current_exception()}, ++m_loadsBegun);
+        Install({std::nullopt, nullptr, std::current_exception(), arrived}, ++m_loadsBegun);
         throw;
     }
     std::unique_lock lock(m_mutex);
     if (!now) {
-        const Loaded none{std::nullopt, EmptyTable(), nullptr};
+        const Loaded none{std::nullopt, EmptyTable(), nullptr, arrived};
         Install(none, ++m_loadsBegun);
         return none.Table;
     }
-    const std::uint64_t arrived = m_loadsBegun;
     for (;;) {
         // The version found, or a read that began after this load did: either
-        // is the file as it is now.
-        if ((m_current.Version && *m_current.Version == *now) || m_currentLoad > arrived)
+        // is the file as it is during this load. A login thus waits for at
+        // most the read running and one more, which all waiting logins share.
+        if ((m_current.Version && *m_current.Version == *now) || m_current.ReadFrom >= arrived)
             return Result(m_current);
         if (!m_reading)
             break;
@@ -145,6 +146,7 @@ std::shared_ptr<const TUsersTable> TUsersCache::LoadTable() {
 }
 
 TUsersCache::Loaded TUsersCache::ReadAndParse() const {
+    const std::uint64_t readFrom = m_arrivals.load();
     std::optional<os::VersionedBytes> read;
     try {
         read = os::ReadFileBytesVersioned(m_path, kMaxXmlDocumentBytes, m_shownName);
@@ -152,22 +154,23 @@ TUsersCache::Loaded TUsersCache::ReadAndParse() const {
         // Whether a read fails may change without the file changing (no
         // descriptor left, say): the next load tries again.
         if (e.Error() != EFBIG)
-            return {std::nullopt, nullptr, std::current_exception()};
+            return {std::nullopt, nullptr, std::current_exception(), readFrom};
         return {std::nullopt, nullptr,
                 std::make_exception_ptr(
                     XmlParseError("\"" + m_shownName +
-                                  "\" is not a readable XML file: The XML document is too large"))};
+                                  "\" is not a readable XML file: The XML document is too large")),
+                readFrom};
     } catch (...) {
-        return {std::nullopt, nullptr, std::current_exception()};
+        return {std::nullopt, nullptr, std::current_exception(), readFrom};
     }
     if (!read) // gone since it was looked at
-        return {std::nullopt, EmptyTable(), nullptr};
+        return {std::nullopt, EmptyTable(), nullptr, readFrom};
     try {
         auto table = std::make_shared<const TUsersTable>(ParseUsersXml(m_shownName, read->Bytes));
-        return {read->Version, std::move(table), nullptr};
+        return {read->Version, std::move(table), nullptr, readFrom};
     } catch (...) {
         // A damaged version stays damaged: it is not parsed again.
-        return {read->Version, nullptr, std::current_exception()};
+        return {read->Version, nullptr, std::current_exception(), readFrom};
     }
 }
 

@@ -7,6 +7,7 @@
 #include "shared/VdxSettingsXML.h"
 #include "shared/VdxXmlDoc.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -42,7 +43,8 @@ private:
 // version (device, inode, size, modification and change times) is the one
 // last read is not read again; a load that finds another version waits while
 // a read is running and takes that read's result when it is of the version it
-// found, or began after the load did; otherwise it reads the file itself.
+// found, or whose read of the file began after the load did; otherwise it
+// reads the file itself, and every load waiting then takes that read.
 // Reads run one at a time, so a file replaced faster than it can be parsed
 // costs one parse at a time, not one per login. Thread-safe; a table never
 // changes once handed out.
@@ -76,6 +78,9 @@ private:
         std::optional<os::FileVersion> Version;
         std::shared_ptr<const TUsersTable> Table; // nullptr with Error
         std::exception_ptr Error;
+        // The loads numbered up to this one began before the file was looked
+        // at, so the result is the file as it was during each of them.
+        std::uint64_t ReadFrom = 0;
     };
     Loaded ReadAndParse() const;
     // Makes loaded current unless a load that began later is current already.
@@ -87,8 +92,9 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_readDone;
     Loaded m_current;
-    std::uint64_t m_currentLoad = 0; // the number of the load behind m_current
-    std::uint64_t m_loadsBegun = 0;  // loads that read, or found no file
+    std::uint64_t m_currentLoad = 0;           // the number of the load behind m_current
+    std::uint64_t m_loadsBegun = 0;            // loads that read, or found no file
+    std::atomic<std::uint64_t> m_arrivals = 0; // numbers every load as it begins
     bool m_reading = false;
     std::uint64_t m_reads = 0;
 };

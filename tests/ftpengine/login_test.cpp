@@ -337,6 +337,40 @@ TEST(UsersCache, FileFlippingUnderConcurrentLoginsIsParsedOncePerVersion) {
     for (std::thread& t : logins)
         t.join();
 
+    // Rewritten once while half of a round's logins are under way: the read
+    // running and one more serve them all, and the logins that began after
+    // the rewrite all get the new version.
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(round);
+        const bool admin = round % 2 == 1;
+        os::WriteFileAtomically(root.UsersPath(), versions[admin ? 0 : 1]);
+        const std::uint64_t reads = cache.Reads();
+        std::barrier rewritten(kThreads + 1);
+        for (int t = 0; t < kThreads; ++t)
+            logins[t] = std::thread([&, t] {
+                if (t % 2 == 1)
+                    rewritten.arrive_and_wait();
+                try {
+                    tables[t] = cache.Load();
+                } catch (...) {
+                    tables[t] = nullptr;
+                }
+                if (t % 2 == 0)
+                    rewritten.arrive_and_wait();
+            });
+        os::WriteFileAtomically(root.UsersPath(), versions[admin ? 1 : 0]);
+        rewritten.arrive_and_wait();
+        for (std::thread& t : logins)
+            t.join();
+        EXPECT_LE(cache.Reads() - reads, 2u);
+        for (int t = 0; t < kThreads; ++t) {
+            ASSERT_NE(tables[t], nullptr);
+            if (t % 2 == 1) {
+                EXPECT_EQ(tables[t]->back().Admin, admin) << "a login after the rewrite";
+            }
+        }
+    }
+
     // Rewritten while the logins run: never more reads than versions, and
     // every table one whole version.
     const std::uint64_t before = cache.Reads();
