@@ -191,7 +191,12 @@ void ControlChannel::CmdClnt(const std::string&) {
 }
 
 void ControlChannel::CmdRein(const std::string&) {
+    // The time to log in runs from the start, or from the end of the login undone here: a REIN
+    // before any login must not renew it.
+    const bool loggedIn = m_ctx.Authenticated;
     ResetSession();
+    if (loggedIn)
+        m_loginDeadline = Clock::now() + m_options.LoginTimeout;
     Reply(Code(Reply::ServiceReady), "Service ready for new user.");
 }
 

@@ -156,23 +156,32 @@ TEST_F(HostileTest, OneAddressCannotTakeEverySlot) {
 
 TEST_F(HostileTest, ConnectionThatDoesNotLogInInTimeIsClosed) {
     // Chatting without logging in does not keep the connection: only the idle time is renewed
-    // by commands, the time to log in is not.
+    // by commands, the time to log in is not, nor by a REIN before any login.
     m_server.Server().LoginTimeout = 1s;
     Restart();
-    RawFtpClient chatty(m_server.Port());
-    ASSERT_EQ(chatty.Read().code, 220);
+    // The time from the start (or from the REIN) until the connection is closed.
+    auto closedAfter = [](RawFtpClient& client, const char* chat) {
+        const auto start = std::chrono::steady_clock::now();
+        FtpReply reply;
+        for (int i = 0; i < 30 && reply.code != 421; ++i) {
+            std::this_thread::sleep_for(100ms);
+            reply = client.Command(chat);
+        }
+        EXPECT_EQ(reply.text, "421 Login timeout (1 seconds): closing control connection.\n");
+        EXPECT_EQ(client.Read(2s).code, 0); // closed
+        return std::chrono::steady_clock::now() - start;
+    };
     RawFtpClient user = LoggedIn();
-    const auto start = std::chrono::steady_clock::now();
-    FtpReply reply;
-    for (int i = 0; i < 30 && reply.code != 421; ++i) {
-        std::this_thread::sleep_for(100ms);
-        reply = chatty.Command("NOOP");
+    for (const char* chat : {"NOOP", "REIN"}) {
+        SCOPED_TRACE(chat);
+        RawFtpClient chatty(m_server.Port());
+        ASSERT_EQ(chatty.Read().code, 220);
+        EXPECT_LT(closedAfter(chatty, chat), 2s);
     }
-    EXPECT_EQ(reply.text, "421 Login timeout (1 seconds): closing control connection.\n");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_EQ(chatty.Read(2s).code, 0); // closed
-    // A connection that logged in stays past that time.
+    // A connection that logged in stays past that time; its REIN gives it the time anew.
     EXPECT_EQ(user.Command("NOOP").code, 200);
+    EXPECT_EQ(user.Command("REIN").code, 220);
+    EXPECT_LT(closedAfter(user, "REIN"), 2s);
 }
 
 TEST_F(HostileTest, RefusedLoginsAreSlowedDownAndEndTheConnectionAfterThree) {
