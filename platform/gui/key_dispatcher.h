@@ -10,6 +10,7 @@
 
 #include <Qt>
 
+#include <functional>
 #include <string_view>
 
 class QWidget;
@@ -34,6 +35,9 @@ void AttachKeyDispatcher(QWidget& control);
 // Tells every control of window that the focus is on now (as a focus move
 // does).
 void BroadcastFocusChanged(QWidget& window, QWidget* now);
+// Walks the controls of window in the order the dialog keys go to them,
+// until offer answers true; whether one did.
+bool OfferToControls(QWidget& window, const std::function<bool(TDialogKeyTarget&)>& offer);
 
 // Whether ch is the accelerator of caption: the character after its first
 // single "&" ("&&" is a plain "&"), compared without regard to case.
