@@ -10,6 +10,7 @@
 
 #include "IsolatedEnv.h"
 #include "RecordedMounts.h"
+#include "ShellDragData.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -48,20 +49,8 @@ void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-IdList ListOf(const std::string& path) {
-    IdList list;
-    EXPECT_EQ(shell::ParsePath(path, list), shell::S_OK) << path;
-    return list;
-}
-
-// The data a drag of items of one folder carries.
-std::unique_ptr<QMimeData> DataOf(const std::string& folder,
-                                  const std::vector<std::string>& names) {
-    std::vector<IdList> items;
-    for (const std::string& n : names)
-        items.push_back(ListOf(folder + n).Last());
-    return TDataObject_shlv(ListOf(folder.substr(0, folder.size() - 1)), items).MimeData();
-}
+using test::DataOf;
+using test::ListOf;
 
 // ---- formats, enumerator, drop source -------------------------------------
 
