@@ -6,6 +6,7 @@
 
 #include "controls/shell/FcChangeHandler.h"
 #include "controls/shell/FcPidlList.h"
+#include "controls/shell/FcShellItemRules.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
 #include "platform/gui/update_guard.h"
@@ -71,16 +72,13 @@ TFcCustomShellList::TFcCustomShellList(QWidget* parent)
     DeviceChangeHandler().AddHandler(
         this, [this](QObject*, TFcDeviceChangeMessage& msg) { DeviceChanged(msg); });
     // With sloAutoFill the list fills once the owner has set it up.
-    QMetaObject::invokeMethod(
-        this,
+    PostShellFill(
+        *this,
         [this] {
-            gui::Guard([this] {
-                if (!IsLoading() && m_options.Contains(TFcShellListOption::sloAutoFill) &&
-                    Items().Count() == 0)
-                    Fill();
-            });
+            return !IsLoading() && m_options.Contains(TFcShellListOption::sloAutoFill) &&
+                   Items().Count() == 0;
         },
-        Qt::QueuedConnection);
+        [this] { Fill(); });
 }
 
 TFcCustomShellList::~TFcCustomShellList() {
@@ -519,15 +517,8 @@ void TFcCustomShellList::RefreshList() {
 
 void TFcCustomShellList::Loaded() {
     if (IsLoading() && m_options.Contains(TFcShellListOption::sloAutoFill) && Items().Count() == 0)
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                gui::Guard([this] {
-                    if (Items().Count() == 0)
-                        Fill();
-                });
-            },
-            Qt::QueuedConnection);
+        PostShellFill(
+            *this, [this] { return Items().Count() == 0; }, [this] { Fill(); });
     TFcCustomListView::Loaded();
 }
 

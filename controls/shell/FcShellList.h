@@ -215,7 +215,6 @@ private:
     void RefreshWhenPending();
     bool NetworkFolder() const;
     bool EnterOpens() const;
-    std::string EditingName(const TListItem& item) const;
     // Runs the default command of menu; false when it has none.
     void RunDefaultCommand(const shell::ContextMenu& menu);
     // The shell's drop target serving pt, and the item to highlight.

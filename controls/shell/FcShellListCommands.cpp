@@ -5,6 +5,7 @@
 #include "controls/buttons/FcButton.h"
 #include "controls/shell/FcChangeHandler.h"
 #include "controls/shell/FcShellDragDrop.h"
+#include "controls/shell/FcShellItemRules.h"
 #include "controls/shell/FcShellKeys.h"
 #include "controls/shell/FcShellList.h"
 #include "controls/shell/FcShellSendTo.h"
@@ -229,32 +230,34 @@ void TFcCustomShellList::ShowShellContextMenu(TPoint pos) {
 
 // Renaming.
 
-std::string TFcCustomShellList::EditingName(const TListItem& item) const {
-    TFcShellListData* data = ItemData(&item);
-    if (!data)
-        return item.Caption();
-    return GetIdListDisplayName(m_currentFolder.get(), data->RelativeIdList(),
-                                TFcDisplayNameKind::dnkForEditing);
-}
+namespace {
+
+// The list's items for the rename rules: all of them in the current folder.
+struct TShellListItems {
+    using Item = TListItem;
+    using Data = TFcShellListData;
+    const TFcCustomShellList& List;
+    Data* DataOf(const Item* item) const { return List.ItemData(item); }
+    ShellFolderPtr FolderOf(Data&) const { return List.CurrentFolder(); }
+};
+
+} // namespace
 
 QString TFcCustomShellList::EditStartText(const TListItem& item) const {
-    if (!ItemData(&item))
-        return TFcCustomListView::EditStartText(item);
-    return gui::FileNameToQString(EditingName(item));
+    if (std::optional<QString> text = ShellEditStartText(TShellListItems{*this}, item))
+        return *std::move(text);
+    return TFcCustomListView::EditStartText(item);
 }
 
 std::string TFcCustomShellList::EditedText(const TListItem& item, const QString& typed) const {
-    if (!ItemData(&item))
-        return TFcCustomListView::EditedText(item, typed);
-    // Trimmed as the user sees it; an untouched name keeps its bytes.
-    return gui::QStringToFileName(typed.trimmed(), EditingName(item));
+    if (std::optional<std::string> name = ShellEditedText(TShellListItems{*this}, item, typed))
+        return *std::move(name);
+    return TFcCustomListView::EditedText(item, typed);
 }
 
 bool TFcCustomShellList::CanEdit(TListItem* item) {
-    TFcShellListData* data = ItemData(item);
-    if (!data)
-        return TFcCustomListView::CanEdit(item);
-    return data->CanRename() && TFcCustomListView::CanEdit(item);
+    const std::optional<bool> rename = ShellCanRename(TShellListItems{*this}, item);
+    return rename.value_or(true) && TFcCustomListView::CanEdit(item);
 }
 
 void TFcCustomShellList::Edit(TListItem* item, const std::optional<std::string>& text) {
@@ -270,14 +273,11 @@ void TFcCustomShellList::Edit(TListItem* item, const std::optional<std::string>&
     {
         const TFcHourglass hourglass;
         m_suppressNextChange = true;
-        IdList renamed;
-        const HRESULT hr = m_currentFolder
-                               ? m_currentFolder->SetNameOf(data->RelativeIdList(), name, renamed)
-                               : shell::E_FAIL;
+        TFcShellRenamed renamed;
+        const HRESULT hr = ShellRename(TShellListItems{*this}, *data, name, renamed);
         if (shell::Succeeded(hr)) {
-            item->SetCaption(GetIdListDisplayName(m_currentFolder.get(), renamed,
-                                                  TFcDisplayNameKind::dnkInFolder));
-            data->SetRelativeIdList(renamed);
+            item->SetCaption(renamed.Caption);
+            data->SetRelativeIdList(std::move(renamed.Relative));
         } else {
             m_suppressNextChange = false;
             gui::ShowRenameError(data->DisplayName(), name, shell::ErrnoOf(hr), OwnerWindow());

@@ -4,6 +4,7 @@
 #include "controls/shell/FcShellTree.h"
 
 #include "controls/shell/FcPidlList.h"
+#include "controls/shell/FcShellItemRules.h"
 #include "controls/shell/FcShellList.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
@@ -40,16 +41,13 @@ TFcCustomShellTree::TFcCustomShellTree(QWidget* parent)
         this, [this](QObject*, TFcDeviceChangeMessage& msg) { DeviceChanged(msg); });
     // The window exists: with stoAutoFill the tree fills once the owner has
     // set it up (the platform's posted fill message).
-    QMetaObject::invokeMethod(
-        this,
+    PostShellFill(
+        *this,
         [this] {
-            gui::Guard([this] {
-                if (!IsLoading() && m_options.Contains(TFcShellTreeOption::stoAutoFill) &&
-                    !Items().GetFirstNode())
-                    FillTree();
-            });
+            return !IsLoading() && m_options.Contains(TFcShellTreeOption::stoAutoFill) &&
+                   !Items().GetFirstNode();
         },
-        Qt::QueuedConnection);
+        [this] { FillTree(); });
     UpdateDropTarget();
 }
 

@@ -239,7 +239,6 @@ private:
     // Whether node is (still) one of this tree's nodes.
     bool HasNode(const TTreeNode* node) const;
     // The editing name of a shell node, as bytes.
-    std::string EditingName(const TTreeNode& node) const;
     // The shell's drop target of the node at pt (nullptr for none).
     shell::DropTargetPtr DropTargetAt(TPoint pt, TTreeNode*& node);
     // Opens the node at the hover point when the mouse rested long enough.

@@ -2,6 +2,7 @@
 // items' context menu, the default keys, change notification and device
 // changes.
 
+#include "controls/shell/FcShellItemRules.h"
 #include "controls/shell/FcShellKeys.h"
 #include "controls/shell/FcShellList.h"
 #include "controls/shell/FcShellSendTo.h"
@@ -32,37 +33,34 @@ void ResetBelow(const TFcCustomShellTree& tree, TTreeNode* node) {
     }
 }
 
+// The tree's nodes for the rename rules: each in its parent's folder.
+struct TShellTreeNodes {
+    using Item = TTreeNode;
+    using Data = TFcShellTreeData;
+    const TFcCustomShellTree& Tree;
+    Data* DataOf(const Item* node) const { return Tree.NodeData(node); }
+    ShellFolderPtr FolderOf(Data& data) const { return data.ParentFolder(); }
+};
+
 } // namespace
 
 // Renaming.
 
-std::string TFcCustomShellTree::EditingName(const TTreeNode& node) const {
-    TFcShellTreeData* data = NodeData(&node);
-    if (!data)
-        return node.Text();
-    const ShellFolderPtr parent = data->ParentFolder();
-    return GetIdListDisplayName(parent.get(), data->RelativeIdList(),
-                                TFcDisplayNameKind::dnkForEditing);
-}
-
 QString TFcCustomShellTree::EditStartText(const TTreeNode& node) const {
-    if (!NodeData(&node))
-        return TFcCustomTreeView::EditStartText(node);
-    return gui::FileNameToQString(EditingName(node));
+    if (std::optional<QString> text = ShellEditStartText(TShellTreeNodes{*this}, node))
+        return *std::move(text);
+    return TFcCustomTreeView::EditStartText(node);
 }
 
 std::string TFcCustomShellTree::EditedText(const TTreeNode& node, const QString& typed) const {
-    if (!NodeData(&node))
-        return TFcCustomTreeView::EditedText(node, typed);
-    // Trimmed as the user sees it; an untouched name keeps its bytes.
-    return gui::QStringToFileName(typed.trimmed(), EditingName(node));
+    if (std::optional<std::string> name = ShellEditedText(TShellTreeNodes{*this}, node, typed))
+        return *std::move(name);
+    return TFcCustomTreeView::EditedText(node, typed);
 }
 
 bool TFcCustomShellTree::CanEdit(TTreeNode* node) {
-    TFcShellTreeData* data = NodeData(node);
-    if (!data)
-        return TFcCustomTreeView::CanEdit(node);
-    return data->CanRename() && TFcCustomTreeView::CanEdit(node);
+    const std::optional<bool> rename = ShellCanRename(TShellTreeNodes{*this}, node);
+    return rename.value_or(true) && TFcCustomTreeView::CanEdit(node);
 }
 
 void TFcCustomShellTree::Edit(TTreeNode* node, const std::optional<std::string>& text) {
@@ -79,15 +77,12 @@ void TFcCustomShellTree::Edit(TTreeNode* node, const std::optional<std::string>&
         const TFcHourglass hourglass;
         m_suppressNextChange = true;
         const TRaised busy(m_busy);
-        const ShellFolderPtr parent = data->ParentFolder();
-        IdList renamed;
-        const HRESULT hr =
-            parent ? parent->SetNameOf(data->RelativeIdList(), name, renamed) : shell::E_FAIL;
+        TFcShellRenamed renamed;
+        const HRESULT hr = ShellRename(TShellTreeNodes{*this}, *data, name, renamed);
         if (shell::Succeeded(hr)) {
             ResetBelow(*this, node);
-            node->SetText(
-                GetIdListDisplayName(parent.get(), renamed, TFcDisplayNameKind::dnkInFolder));
-            data->ReplaceRelativeIdList(renamed);
+            node->SetText(renamed.Caption);
+            data->ReplaceRelativeIdList(renamed.Relative);
             // SelectedFolder and the linked list follow the selection, which
             // the rename moved when it lies at or below the node.
             if (TTreeNode* selected = Selected();
