@@ -21,19 +21,21 @@ namespace vdx::gui {
 
 namespace {
 
-// The classic faces with metric-compatible outlines installed by fonts-wine:
-// captions and controls are placed in pixels for exactly these faces.
+// The classic faces with metric-compatible outlines installed by fonts-wine
+// (and Arial's by fonts-liberation): captions and controls are placed in
+// pixels for exactly these faces.
 struct MetricFace {
     std::string_view name;   // the face name the forms use
     std::string_view family; // the family that paints it
 };
-constexpr std::array<MetricFace, 6> kMetricFaces = {{
+constexpr std::array<MetricFace, 7> kMetricFaces = {{
     {"Tahoma", "Tahoma"},
     {"MS Shell Dlg 2", "Tahoma"},
     {"MS Sans Serif", "MS Sans Serif"},
     {"MS Shell Dlg", "MS Sans Serif"},
     {"Microsoft Sans Serif", "MS Sans Serif"},
     {"Marlett", "Marlett"},
+    {"Arial", "Liberation Sans"},
 }};
 constexpr std::array<MetricFace, 4> kWineFontFiles = {{
     {"tahoma.ttf", "Tahoma"},
@@ -43,7 +45,7 @@ constexpr std::array<MetricFace, 4> kWineFontFiles = {{
 }};
 constexpr std::string_view kWineFontFolder = "/usr/share/wine/fonts/";
 
-constexpr std::array<std::string_view, 4> kSansFaces = {"Arial", "Segoe UI", "Verdana", "System"};
+constexpr std::array<std::string_view, 3> kSansFaces = {"Segoe UI", "Verdana", "System"};
 constexpr std::array<std::string_view, 5> kMonoFaces = {"Courier New", "Courier", "Fixedsys",
                                                         "Terminal", "Lucida Console"};
 constexpr std::string_view kFallback = "DejaVu Sans";
@@ -78,9 +80,11 @@ public:
             } else if (std::find(m_missing.begin(), m_missing.end(), face.family) ==
                        m_missing.end()) {
                 m_missing.emplace_back(face.family);
-                std::fprintf(stderr, "font \"%.*s\" is not installed (fonts-wine); using %.*s\n",
-                             int(face.family.size()), face.family.data(), int(kFallback.size()),
-                             kFallback.data());
+                std::fprintf(
+                    stderr,
+                    "font \"%.*s\" is not installed (fonts-wine, fonts-liberation); using %.*s\n",
+                    int(face.family.size()), face.family.data(), int(kFallback.size()),
+                    kFallback.data());
             }
         }
     }

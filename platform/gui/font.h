@@ -1,8 +1,8 @@
 #pragma once
 // Fonts as the class library describes them. Height < 0 is the character
 // (em) height in pixels, Height > 0 the cell height. Tahoma, "MS Sans Serif"
-// and Marlett paint in their metric-compatible faces (fonts-wine), the other
-// classic faces in DejaVu Sans.
+// and Marlett paint in their metric-compatible faces (fonts-wine), Arial in
+// Liberation Sans (fonts-liberation), the other classic faces in DejaVu Sans.
 
 #include "platform/gui/color.h"
 
