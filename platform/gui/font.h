@@ -65,6 +65,9 @@ struct TFont {
 // application object; before it they map to DejaVu Sans).
 std::string MappedFontFamily(const std::string& name);
 QFont ToQFont(const TFont& font);
+// Whether the installed family at that em height (pixels) paints from the
+// face's own bitmap strikes: such text is drawn unsmoothed (ToQFont sets it).
+bool PaintsFromStrikes(const std::string& family, int pixels);
 
 // Bits of TTextMetric::tmPitchAndFamily.
 inline constexpr std::uint8_t TMPF_FIXED_PITCH = 1; // set for a VARIABLE pitch font
