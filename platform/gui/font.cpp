@@ -2,11 +2,14 @@
 
 #include "platform/os/ascii.h"
 
+#include <QByteArray>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 
@@ -54,13 +57,14 @@ constexpr std::string_view kFallback = "DejaVu Sans";
 constexpr std::string_view kBitmapFace = "MS Sans Serif";
 constexpr int kStrikeEm = 11;
 constexpr int kStrikeCell = 13;
-// fonts-wine's Tahoma carries bitmap strikes of 8 to 16 pixels. Drawn from
-// them, unsmoothed as the classic look draws small text, captions take the
-// widths the forms were laid out for; smoothed outlines on the strikes'
-// advances run about 10 % wider and space bold letters apart.
+// fonts-wine's Tahoma carries bitmap strikes (regular 8 to 13, 15 and 16
+// pixels; bold ones only from 9 to 12 hold bold glyphs). Drawn from them,
+// unsmoothed as the classic look draws small text, captions take the widths
+// the forms were laid out for; smoothed outlines on the strikes' advances
+// run about 10 % wider and space bold letters apart.
 constexpr std::string_view kStrikeFace = "Tahoma";
-constexpr int kStrikeMinEm = 8;
-constexpr int kStrikeMaxEm = 16;
+constexpr std::array<int, 8> kRegularStrikes = {8, 9, 10, 11, 12, 13, 15, 16};
+constexpr std::array<int, 4> kBoldStrikes = {9, 10, 11, 12};
 
 QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
@@ -141,8 +145,13 @@ std::string MappedFontFamily(const std::string& name) {
     return name.empty() ? std::string(kFallback) : name;
 }
 
-bool PaintsFromStrikes(const std::string& family, int pixels) {
-    return family == kStrikeFace && pixels >= kStrikeMinEm && pixels <= kStrikeMaxEm;
+bool PaintsFromStrikes(const std::string& family, int pixels, bool bold) {
+    if (family != kStrikeFace)
+        return false;
+    if (bold)
+        return std::find(kBoldStrikes.begin(), kBoldStrikes.end(), pixels) != kBoldStrikes.end();
+    return std::find(kRegularStrikes.begin(), kRegularStrikes.end(), pixels) !=
+           kRegularStrikes.end();
 }
 
 QFont ToQFont(const TFont& font) {
@@ -179,9 +188,35 @@ QFont ToQFont(const TFont& font) {
         f.setFixedPitch(true);
     f.setKerning(false);
     f.setHintingPreference(QFont::PreferFullHinting);
-    if (PaintsFromStrikes(family, f.pixelSize()))
+    if (PaintsFromStrikes(family, f.pixelSize(), bold))
         f.setStyleStrategy(QFont::NoAntialias);
     return f;
+}
+
+int LineHeight(const QFont& font) {
+    const double pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    // The platform's cell comes from the face's Windows ascent and descent
+    // (OS/2 table); Qt's own metrics follow the typographic ones, or a
+    // bitmap strike's ink.
+    QFont outline = font;
+    outline.setPixelSize(100);
+    outline.setStyleStrategy(QFont::PreferDefault);
+    const QRawFont raw = QRawFont::fromFont(outline);
+    const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
+    double ascent = 0;
+    double descent = 0;
+    if (os2.size() >= 78 && raw.unitsPerEm() > 0) {
+        const auto word = [&os2](int at) {
+            return (unsigned(std::uint8_t(os2[at])) << 8) | std::uint8_t(os2[at + 1]);
+        };
+        ascent = word(74) * pixels / raw.unitsPerEm();
+        descent = word(76) * pixels / raw.unitsPerEm();
+    } else {
+        const QFontMetricsF m(outline);
+        ascent = m.ascent() * pixels / 100.0;
+        descent = m.descent() * pixels / 100.0;
+    }
+    return int(std::lround(ascent) + std::lround(descent));
 }
 
 TTextMetric GetTextMetrics(const TFont& font) {

@@ -65,9 +65,14 @@ struct TFont {
 // application object; before it they map to DejaVu Sans).
 std::string MappedFontFamily(const std::string& name);
 QFont ToQFont(const TFont& font);
-// Whether the installed family at that em height (pixels) paints from the
-// face's own bitmap strikes: such text is drawn unsmoothed (ToQFont sets it).
-bool PaintsFromStrikes(const std::string& family, int pixels);
+// Whether the installed family at that em height (pixels) and weight paints
+// from the face's own bitmap strikes: such text is drawn unsmoothed (ToQFont
+// sets it).
+bool PaintsFromStrikes(const std::string& family, int pixels, bool bold);
+// The height of a line of single-spaced text in font: ascent and descent of
+// its outlines, each rounded to pixels as the platform rounds them (Tahoma
+// of 11 pixels: 13).
+int LineHeight(const QFont& font);
 
 // Bits of TTextMetric::tmPitchAndFamily.
 inline constexpr std::uint8_t TMPF_FIXED_PITCH = 1; // set for a VARIABLE pitch font
