@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -37,31 +38,31 @@ public:
         }
     }
 
-    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
-                           const QWidget* widget) const override {
-        if (type == CT_TabBarTab) {
-            // The tab control's tabs: the caption's width and a margin on
-            // either side, nothing for a close button or icon.
-            if (const auto* tab = qstyleoption_cast<const QStyleOptionTab*>(option)) {
-                const int text = tab->fontMetrics.horizontalAdvance(tab->text);
-                return QSize(text + 2 * kTabTextMargin + 2, size.height());
-            }
-        }
-        return QProxyStyle::sizeFromContents(type, option, size, widget);
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override {
+        // The tab control's tabs: the caption's width and a margin on either
+        // side.
+        if (metric == PM_TabBarTabHSpace)
+            return 2 * kTabTextMargin;
+        return QProxyStyle::pixelMetric(metric, option, widget);
     }
 
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
-        if (element == CE_PushButtonBevel) {
+        const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
+        if (element == CE_PushButtonBevel && button && (button->state & State_HasFocus) &&
+            !(button->state & State_Sunken) && !(button->features & QStyleOptionButton::Flat)) {
             // A focused push button is the one Enter clicks: it takes the
-            // default button's black frame.
-            if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option);
-                button && (button->state & State_HasFocus)) {
-                QStyleOptionButton framed = *button;
-                framed.features |= QStyleOptionButton::DefaultButton;
-                QProxyStyle::drawControl(element, &framed, painter, widget);
-                return;
-            }
+            // default button's black frame, its bevel inside.
+            QStyleOptionButton inside = *button;
+            inside.rect = button->rect.adjusted(1, 1, -1, -1);
+            QProxyStyle::drawControl(element, &inside, painter, widget);
+            painter->save();
+            painter->setPen(ToQColor(cl3DDkShadow));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(button->rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+            return;
         }
         QProxyStyle::drawControl(element, option, painter, widget);
     }
