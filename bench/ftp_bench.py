@@ -128,6 +128,12 @@ class Server:
         """Switches to a users table of count users for the login test."""
         return False
 
+    def users_versions(self, count):
+        """Two versions of a users file of count users for the changing-file test: the files,
+        the file the server reads, and the login that works in both; None when the server has
+        no such file."""
+        return None
+
 
 class Ours(Server):
     user, password = "bench", "benchpw"
@@ -158,6 +164,17 @@ class Ours(Server):
         self.write_users(users)
         self.login_user = users[-1]
         return True
+
+    def users_versions(self, count):
+        users = [(f"user{i:05d}", f"pw{i:05d}") for i in range(count - 1)]
+        target = os.path.join(self.app, "Users.xml")
+        files = []
+        for version in range(2):
+            # The versions differ in the first user's password.
+            self.write_users([(users[0][0], f"v{version}")] + users[1:])
+            files.append(os.path.join(self.base, f"Users.{version}.xml"))
+            shutil.copyfile(target, files[-1])
+        return {"files": files, "target": target, "login": users[-1]}
 
 
 class Vsftpd(Server):
@@ -407,6 +424,90 @@ def bench_logins(server, args, users=10_000, workers=4, per_worker=250):
             "users_table": users if many else 0}
 
 
+BIG_USERS = 130_000
+
+
+def bench_logins_big(server, args):
+    """Logins per second with a users table of 130,000 that does not change."""
+    return bench_logins(server, args, users=BIG_USERS)
+
+
+def timed_login_worker(server, user, password, stop, results):
+    times, failed = [], 0
+    while not stop.is_set():
+        started = time.perf_counter()
+        try:
+            ftp = ftplib.FTP()
+            ftp.connect("127.0.0.1", server.port, timeout=TIMEOUT)
+            ftp.login(user, password)
+            ftp.quit()
+            times.append(time.perf_counter() - started)
+        except Exception as e:
+            failed += 1
+            print(f"changing login: {e!r}", file=sys.stderr)
+    results.put((times, failed))
+
+
+def peak_rss_reset(pids):
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/clear_refs", "w") as f:
+                f.write("5")  # resets the peak resident size
+        except OSError:
+            pass
+
+
+def peak_rss_kib(pids):
+    peak = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/status") as f:
+                for line in f:
+                    if line.startswith("VmHWM:"):
+                        peak += int(line.split()[1])
+        except OSError:
+            pass
+    return peak
+
+
+def bench_logins_changing(server, args, users=BIG_USERS, clients=40, seconds=10.0, every=0.05):
+    """40 clients logging in for 10 s while the users file of 130,000 users is replaced every
+    50 ms by another version (as the user administration program does: a new file renamed over
+    the old one): the server's peak resident memory and the median login."""
+    versions = server.users_versions(users)
+    if not versions:
+        return {"unsupported": True}
+    target, (user, password) = versions["target"], versions["login"]
+    context = multiprocessing.get_context("fork")
+    stop = context.Event()
+    results = context.Queue()
+    peak_rss_reset(server.pids())
+    before = memory_kib(server.pids())[0]
+    procs = [context.Process(target=timed_login_worker,
+                             args=(server, user, password, stop, results)) for _ in range(clients)]
+    for p in procs:
+        p.start()
+    replaced = 0
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        source = versions["files"][replaced % 2]
+        shutil.copyfile(source, target + ".new")
+        os.replace(target + ".new", target)
+        replaced += 1
+        time.sleep(every)
+    stop.set()
+    outcomes = [results.get(timeout=600) for _ in procs]
+    for p in procs:
+        p.join(timeout=30)
+    times = sorted(t for got, _ in outcomes for t in got)
+    failed = sum(f for _, f in outcomes)
+    median = times[len(times) // 2] if times else None
+    return {"logins": len(times), "failed": failed, "replaced": replaced,
+            "median_login_s": median, "max_login_s": times[-1] if times else None,
+            "rss_kib_before": before, "peak_rss_kib": peak_rss_kib(server.pids()),
+            "users_table": users}
+
+
 def bench_idle_memory(server, args, count=500):
     """Resident memory of the server with 500 idle logged-in connections (KiB per connection)."""
     time.sleep(0.5)
@@ -432,6 +533,107 @@ def bench_idle_memory(server, args, count=500):
             "pss_kib_per_connection": (after[1] - before[1]) / count}
 
 
+def flood_session(port, user, password, index, command, go, stop, results):
+    """Pipelines command on one session until stop; puts the number of its replies."""
+    refused = 0
+    try:
+        with socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT,
+                                      source_address=client_address(index)) as s:
+            reader = s.makefile("rb")
+
+            def reply():
+                line = reader.readline()
+                while line[3:4] == b"-":
+                    line = reader.readline()
+                return line[:3]
+
+            reply()
+            s.sendall(f"USER {user}\r\nPASS {password}\r\n".encode())
+            if reply() != b"331" or reply() != b"230":
+                raise RuntimeError("login failed")
+            line, code = command
+            burst = line.encode() * 200
+            go.wait(TIMEOUT)
+            while not stop.is_set():
+                s.sendall(burst)
+                for _ in range(200):
+                    if reply() != code:
+                        raise RuntimeError("unexpected reply")
+                    refused += 1
+            s.sendall(b"QUIT\r\n")
+    except Exception as e:
+        print(f"flood {index}: {e!r}", file=sys.stderr)
+    results.put(refused)
+
+
+def logging_latencies(ftp, seconds):
+    """Reply times (ms) of a refused CWD, which logs an Error line, one every 20 ms."""
+    times = []
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        started = time.perf_counter()
+        try:
+            ftp.cwd("/ordinary_none")
+        except ftplib.error_perm:
+            pass
+        times.append((time.perf_counter() - started) * 1000)
+        time.sleep(0.02)
+    times.sort()
+    return {"median_ms": times[len(times) // 2], "p99_ms": times[int(len(times) * 0.99)],
+            "max_ms": times[-1], "samples": len(times)}
+
+
+def count_in_log(server, text):
+    with open(os.path.join(server.app, "VdxFtpServer.log"), "rb") as f:
+        return f.read().count(text.encode())
+
+
+def flood(server, sessions, seconds, command, ordinary):
+    """sessions pipelining command for seconds while ordinary is timed; (latencies, replies)."""
+    context = multiprocessing.get_context("fork")
+    go, stop = context.Event(), context.Event()
+    results = context.Queue()
+    procs = [context.Process(target=flood_session, args=(server.port, server.user, server.password,
+                                                         i, command, go, stop, results))
+             for i in range(sessions)]
+    for p in procs:
+        p.start()
+    time.sleep(1.0)
+    go.set()
+    latencies = logging_latencies(ordinary, seconds)
+    stop.set()
+    replies = sum(results.get(timeout=600) for _ in procs)
+    for p in procs:
+        p.join(timeout=30)
+    return latencies, replies
+
+
+def bench_log_flood(server, args, sessions=50, seconds=5):
+    """50 sessions pipelining refused CWDs for 5 s (each refusal logs a line): how long a refused
+    CWD of an ordinary session takes, quiet, during a flood of NOOPs (which log nothing: the cost
+    of the load alone) and during the flood of CWDs (the load and the wait for room in the log
+    queue); and whether the log file holds every refusal."""
+    if not isinstance(server, Ours):
+        return None
+    ordinary = connect(server, index=sessions)
+    quiet = logging_latencies(ordinary, 2)
+    unlogged, _ = flood(server, sessions, seconds, ("NOOP\r\n", b"200"), ordinary)
+    flooded, refused = flood(server, sessions, seconds, ("CWD /flood_none\r\n", b"550"), ordinary)
+    ordinary.quit()
+    # The host answers SIGUSR1 with "FLUSHED" once the log file has every line so far.
+    output = os.path.join(server.base, "host-output.txt")
+    server.process.send_signal(signal.SIGUSR1)
+    deadline = time.monotonic() + 120
+    while time.monotonic() < deadline:
+        with open(output, "rb") as f:
+            if b"FLUSHED" in f.read():
+                break
+        time.sleep(0.2)
+    return {"quiet": quiet, "noop_flood": unlogged, "flooded": flooded, "flood_replies": refused,
+            "flood_lines_in_log": count_in_log(server, "Directory /flood_none not found"),
+            "flood_replies_per_s": refused / seconds}
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", choices=SERVERS, required=True)
@@ -448,7 +650,9 @@ def main():
     figures = {"server": args.server}
     steps = [("retr_mb_s", bench_retr), ("stor_mb_s", bench_stor),
              ("small_files_per_s", bench_small_files), ("concurrent", bench_concurrent),
-             ("idle", bench_idle_memory), ("logins", bench_logins)]
+             ("idle", bench_idle_memory), ("log_flood", bench_log_flood),
+             ("logins", bench_logins), ("logins_big", bench_logins_big),
+             ("logins_changing", bench_logins_changing)]
     try:
         for name, step in steps:
             if args.only and name not in args.only.split(","):

@@ -1,10 +1,11 @@
 #include "ftpengine/VFGlobals.h"
 
 #include "platform/os/ascii.h"
+#include "platform/os/file_error.h"
 #include "platform/os/paths.h"
 #include "shared/VdxXmlDoc.h"
 
-#include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace vdx {
@@ -13,7 +14,7 @@ TFGlobals::TFGlobals(const std::string& programPath)
     : AppDir(os::ExtractFilePath(programPath)), ExeName(os::ExtractFileName(programPath)),
       ExeBaseName(os::ChangeFileExt(ExeName, "")),
       BaseDir(os::ExtractFilePath(os::ExcludeTrailingPathDelimiter(AppDir))),
-      m_users(os::IncludeTrailingPathDelimiter(AppDir) + "Users.xml") {
+      m_users(os::IncludeTrailingPathDelimiter(AppDir) + kUsersFileName, kUsersFileName) {
     LoadSettings();
     LoadUsers();
 }
@@ -44,38 +45,157 @@ void TFGlobals::SaveSettings(const TSettings& settings) const {
     SaveSettingsXml(AppDir + kSettingsFileName, settings);
 }
 
-std::shared_ptr<const TUsersXML> TUsersCache::Load() {
-    std::uint64_t ticket = 0;
-    {
-        std::scoped_lock lock(m_mutex);
-        ticket = ++m_loadsStarted;
-    }
-    std::optional<std::string> bytes = m_read(m_path);
-    {
-        std::scoped_lock lock(m_mutex);
-        if (bytes && m_table && m_bytes && *m_bytes == *bytes) {
-            // This load is the newest word on the file even though it parsed nothing.
-            m_tableLoad = std::max(m_tableLoad, ticket);
-            return m_table;
+namespace {
+
+std::shared_ptr<const TUsersTable> EmptyTable() {
+    return std::make_shared<const TUsersTable>();
+}
+
+// FNV-1a over the name as folded to lower case.
+std::size_t FoldedHash(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037u;
+    for (char c : name)
+        hash = (hash ^ static_cast<unsigned char>(os::AsciiLower(c))) * 1099511628211u;
+    return static_cast<std::size_t>(hash);
+}
+
+// The table as handed to callers that need no index.
+std::shared_ptr<const TUsersXML> UsersOf(std::shared_ptr<const TUsersTable> table) {
+    const TUsersXML* users = &table->Users();
+    return {std::move(table), users};
+}
+
+} // namespace
+
+TUsersTable::TUsersTable(TUsersXML users) : m_users(std::move(users)) {
+    std::size_t slots = 16;
+    while (slots < 2 * m_users.size())
+        slots *= 2;
+    m_slots.assign(slots, 0);
+    const std::size_t mask = slots - 1;
+    for (std::size_t i = 0; i < m_users.size(); ++i) {
+        const std::string& name = m_users[i].Name;
+        for (std::size_t at = FoldedHash(name) & mask;; at = (at + 1) & mask) {
+            if (m_slots[at] == 0) {
+                m_slots[at] = static_cast<std::uint32_t>(i + 1);
+                break;
+            }
+            // A later user of the same name is never found: the first one is.
+            if (os::EqualsIgnoringAsciiCase(m_users[m_slots[at] - 1].Name, name))
+                break;
         }
     }
-    // Parsed outside the lock: a big table must not hold up the other logins.
-    auto table =
-        std::make_shared<const TUsersXML>(bytes ? ParseUsersXml(m_path, *bytes) : TUsersXML());
-    auto key = bytes ? std::make_shared<const std::string>(std::move(*bytes)) : nullptr;
-    std::scoped_lock lock(m_mutex);
-    // A slower load of an older file must not undo a newer one.
-    if (ticket > m_tableLoad) {
-        m_table = table;
-        m_bytes = std::move(key);
-        m_tableLoad = ticket;
+}
+
+const TUserXML* TUsersTable::Find(std::string_view name) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = FoldedHash(name) & mask; m_slots[at] != 0; at = (at + 1) & mask) {
+        const TUserXML& user = m_users[m_slots[at] - 1];
+        if (os::EqualsIgnoringAsciiCase(user.Name, name))
+            return &user;
     }
-    return table;
+    return nullptr;
+}
+
+std::shared_ptr<const TUsersXML> TUsersCache::Load() {
+    return UsersOf(LoadTable());
 }
 
 std::shared_ptr<const TUsersXML> TUsersCache::Current() const {
+    return UsersOf(CurrentTable());
+}
+
+std::shared_ptr<const TUsersTable> TUsersCache::LoadTable() {
+    const std::uint64_t arrived = ++m_arrivals;
+    std::optional<os::FileVersion> now;
+    try {
+        now = os::StatFileVersion(m_path, m_shownName);
+    } catch (...) {
+        std::scoped_lock lock(m_mutex);
+        Install({std::nullopt, nullptr, std::current_exception(), arrived}, ++m_loadsBegun);
+        throw;
+    }
+    std::unique_lock lock(m_mutex);
+    if (!now) {
+        const Loaded none{std::nullopt, EmptyTable(), nullptr, arrived};
+        Install(none, ++m_loadsBegun);
+        return none.Table;
+    }
+    for (;;) {
+        // The version found, or a read that began after this load did: either
+        // is the file as it is during this load. A login thus waits for at
+        // most the read running and one more, which all waiting logins share.
+        if ((m_current.Version && *m_current.Version == *now) || m_current.ReadFrom >= arrived)
+            return Result(m_current);
+        if (!m_reading)
+            break;
+        m_readDone.wait(lock);
+    }
+    m_reading = true;
+    ++m_reads;
+    const std::uint64_t load = ++m_loadsBegun;
+    lock.unlock();
+    // Read and parsed outside the lock: the current table stays at hand for FindUser.
+    const Loaded loaded = ReadAndParse();
+    lock.lock();
+    m_reading = false;
+    Install(loaded, load);
+    lock.unlock();
+    m_readDone.notify_all();
+    return Result(loaded);
+}
+
+TUsersCache::Loaded TUsersCache::ReadAndParse() const {
+    const std::uint64_t readFrom = m_arrivals.load();
+    std::optional<os::VersionedBytes> read;
+    try {
+        read = os::ReadFileBytesVersioned(m_path, kMaxXmlDocumentBytes, m_shownName);
+    } catch (const os::FileError& e) {
+        // Whether a read fails may change without the file changing (no
+        // descriptor left, say): the next load tries again.
+        if (e.Error() != EFBIG)
+            return {std::nullopt, nullptr, std::current_exception(), readFrom};
+        return {std::nullopt, nullptr,
+                std::make_exception_ptr(
+                    XmlParseError("\"" + m_shownName +
+                                  "\" is not a readable XML file: The XML document is too large")),
+                readFrom};
+    } catch (...) {
+        return {std::nullopt, nullptr, std::current_exception(), readFrom};
+    }
+    if (!read) // gone since it was looked at
+        return {std::nullopt, EmptyTable(), nullptr, readFrom};
+    try {
+        auto table = std::make_shared<const TUsersTable>(ParseUsersXml(m_shownName, read->Bytes));
+        return {read->Version, std::move(table), nullptr, readFrom};
+    } catch (...) {
+        // A damaged version stays damaged: it is not parsed again.
+        return {read->Version, nullptr, std::current_exception(), readFrom};
+    }
+}
+
+void TUsersCache::Install(const Loaded& loaded, std::uint64_t load) {
+    // A slower load that began earlier must not undo a later one.
+    if (load > m_currentLoad) {
+        m_current = loaded;
+        m_currentLoad = load;
+    }
+}
+
+std::shared_ptr<const TUsersTable> TUsersCache::Result(const Loaded& loaded) {
+    if (loaded.Error)
+        std::rethrow_exception(loaded.Error);
+    return loaded.Table;
+}
+
+std::shared_ptr<const TUsersTable> TUsersCache::CurrentTable() const {
     std::scoped_lock lock(m_mutex);
-    return m_table ? m_table : std::make_shared<const TUsersXML>();
+    return m_current.Table ? m_current.Table : EmptyTable();
+}
+
+std::uint64_t TUsersCache::Reads() const {
+    std::scoped_lock lock(m_mutex);
+    return m_reads;
 }
 
 void TFGlobals::LoadUsers() {
@@ -86,31 +206,20 @@ std::shared_ptr<const TUsersXML> TFGlobals::Users() const {
     return m_users.Current();
 }
 
-namespace {
-
-const TUserXML* FindIn(const TUsersXML& users, const std::string& name) {
-    for (const TUserXML& user : users)
-        if (os::EqualsIgnoringAsciiCase(user.Name, name))
-            return &user;
-    return nullptr;
-}
-
-} // namespace
-
 std::optional<TUserXML> TFGlobals::FindUser(const std::string& name) const {
-    const auto users = Users();
-    if (const TUserXML* user = FindIn(*users, name))
+    const auto users = m_users.CurrentTable();
+    if (const TUserXML* user = users->Find(name))
         return *user;
     return std::nullopt;
 }
 
 bool TFGlobals::CheckLogin(const std::string& userName, const std::string& password) {
-    const auto users = m_users.Load();
+    const auto users = m_users.LoadTable();
     // A comment inside "Users" reads as a user without name or password; it
     // must never let an empty login in.
     if (userName.empty())
         return false;
-    const TUserXML* user = FindIn(*users, userName);
+    const TUserXML* user = users->Find(userName);
     return user && user->PassWord == password;
 }
 

@@ -144,6 +144,10 @@ void BroadcastFocusChanged(QWidget& window, QWidget* now) {
     });
 }
 
+bool OfferToControls(QWidget& window, const std::function<bool(TDialogKeyTarget&)>& offer) {
+    return Offer(window, offer);
+}
+
 bool IsAccel(char ch, std::string_view caption) {
     for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&')
