@@ -2,6 +2,7 @@
 
 #include "platform/gui/class_errors.h"
 #include "platform/gui/exception_guard.h"
+#include "platform/gui/list_model.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
@@ -23,133 +24,6 @@
 #include <algorithm>
 
 namespace vdx::gui {
-
-// The model both views show: one row an item, one column a list column.
-class TListModel final : public QAbstractTableModel {
-public:
-    explicit TListModel(TCustomListView& list) : m_list(list) {}
-
-    int rowCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : m_list.Items().Count();
-    }
-    int columnCount(const QModelIndex& parent) const override {
-        return parent.isValid() ? 0 : std::max(1, m_list.ColumnCount());
-    }
-    TListItem* ItemOf(const QModelIndex& index) const {
-        return index.isValid() ? m_list.Items().Item(index.row()) : nullptr;
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        const TListItem* item = ItemOf(index);
-        if (!item)
-            return {};
-        const int c = index.column();
-        switch (role) {
-        case Qt::DisplayRole:
-            return m_list.ItemDisplayText(*item, c);
-        case Qt::EditRole:
-            return c == 0 ? m_list.EditStartText(*item) : m_list.ItemDisplayText(*item, c);
-        case Qt::DecorationRole:
-            return c == 0 ? Icon(*item) : QVariant();
-        case Qt::CheckStateRole:
-            if (c == 0 && m_list.Checkboxes())
-                return item->Checked() ? Qt::Checked : Qt::Unchecked;
-            return {};
-        case Qt::TextAlignmentRole:
-            if (c < m_list.ColumnCount()) {
-                switch (m_list.Column(c).Alignment) {
-                case TColumnAlignment::taRightJustify:
-                    return int(Qt::AlignRight | Qt::AlignVCenter);
-                case TColumnAlignment::taCenter:
-                    return int(Qt::AlignCenter);
-                default:
-                    break;
-                }
-            }
-            return int(Qt::AlignLeft | Qt::AlignVCenter);
-        case Qt::ForegroundRole:
-            return ToQColor(item == m_list.DropHighlight() ? clHighlightText : clWindowText);
-        case Qt::BackgroundRole:
-            if (item == m_list.DropHighlight())
-                return ToQColor(clHighlight);
-            return {};
-        default:
-            return {};
-        }
-    }
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
-        TListItem* item = ItemOf(index);
-        if (!item)
-            return false;
-        if (role == Qt::CheckStateRole) {
-            item->SetChecked(value.toInt() == Qt::Checked);
-            return true;
-        }
-        if (role == Qt::EditRole && index.column() == 0) {
-            m_list.Edit(item, m_list.EditedText(*item, value.toString()));
-            return true;
-        }
-        return false;
-    }
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        if (!index.isValid())
-            return Qt::NoItemFlags;
-        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (index.column() == 0) {
-            if (m_list.Checkboxes())
-                f |= Qt::ItemIsUserCheckable;
-            if (!m_list.ReadOnly())
-                f |= Qt::ItemIsEditable;
-        }
-        return f;
-    }
-    QVariant headerData(int section, Qt::Orientation o, int role) const override {
-        if (o == Qt::Horizontal && role == Qt::DisplayRole && section < m_list.ColumnCount())
-            return QString::fromLatin1(m_list.Column(section).Caption);
-        return {};
-    }
-    void Reset() {
-        beginResetModel();
-        endResetModel();
-    }
-    // An edit closed without taking its text.
-    void EditCancelled(const QModelIndex& index) {
-        if (TListItem* item = ItemOf(index))
-            m_list.Edit(item, std::nullopt);
-    }
-    void BeginReset() { beginResetModel(); }
-    void EndReset() { endResetModel(); }
-    void BeginInsert(int row) { beginInsertRows({}, row, row); }
-    void EndInsert() { endInsertRows(); }
-    void BeginRemove(int row) { beginRemoveRows({}, row, row); }
-    void EndRemove() { endRemoveRows(); }
-    void RowChanged(int row) { emit dataChanged(index(row, 0), index(row, columnCount({}) - 1)); }
-
-private:
-    // The image with its overlay; a cut item's half shown.
-    QVariant Icon(const TListItem& item) const {
-        const TCustomImageList* images =
-            m_list.ViewStyle() == TViewStyle::vsIcon ? m_list.LargeImages() : m_list.SmallImages();
-        const int image = m_list.ItemImageIndex(item);
-        if (!images || image < 0)
-            return {};
-        QPixmap pixmap(images->Width(), images->Height());
-        pixmap.fill(Qt::transparent);
-        {
-            QPainter p(&pixmap);
-            TCanvas canvas(p);
-            p.save();
-            if (item.Cut())
-                p.setOpacity(0.5);
-            images->Draw(canvas, 0, 0, image);
-            p.restore();
-            if (item.OverlayIndex() >= 0)
-                images->Draw(canvas, 0, 0, images->OverlayImage(item.OverlayIndex() + 1));
-        }
-        return pixmap;
-    }
-
-    TCustomListView& m_list;
-};
 
 // The report view's header: sections painted by the list view.
 class TListViewHeader final : public QHeaderView {
@@ -348,172 +222,6 @@ private:
 
 } // namespace
 
-// Items.
-
-void TListItem::Changed() {
-    m_owner.Owner().ItemChanged(this);
-}
-
-void TListItem::SetCaption(std::string value) {
-    m_caption = std::move(value);
-    Changed();
-}
-
-void TListItem::SetSubItems(std::vector<std::string> value) {
-    m_subItems = std::move(value);
-    Changed();
-}
-
-void TListItem::SetImageIndex(int value) {
-    m_imageIndex = value;
-    Changed();
-}
-
-void TListItem::SetOverlayIndex(int value) {
-    m_overlayIndex = value;
-    Changed();
-}
-
-void TListItem::SetCut(bool value) {
-    m_cut = value;
-    Changed();
-}
-
-void TListItem::SetChecked(bool value) {
-    if (m_checked == value)
-        return;
-    TCustomListView& list = m_owner.Owner();
-    if (!list.CanChangeCheck(this, value))
-        return;
-    m_checked = value;
-    Changed();
-    list.CheckChanged(this);
-}
-
-int TListItem::Index() const {
-    return m_owner.IndexOf(this);
-}
-
-bool TListItem::Selected() const {
-    const QAbstractItemView& v = m_owner.Owner().View();
-    return v.selectionModel()->isSelected(v.model()->index(Index(), 0));
-}
-
-void TListItem::SetSelected(bool value) {
-    QAbstractItemView& v = m_owner.Owner().View();
-    v.selectionModel()->select(
-        v.model()->index(Index(), 0),
-        (value ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
-            QItemSelectionModel::Rows);
-}
-
-bool TListItem::Focused() const {
-    return m_owner.Owner().View().currentIndex().row() == Index();
-}
-
-void TListItem::SetFocused(bool value) {
-    QAbstractItemView& v = m_owner.Owner().View();
-    if (value)
-        v.selectionModel()->setCurrentIndex(v.model()->index(Index(), 0),
-                                            QItemSelectionModel::NoUpdate);
-    else if (Focused())
-        v.selectionModel()->setCurrentIndex({}, QItemSelectionModel::NoUpdate);
-}
-
-TRect TListItem::DisplayRect(TDisplayCode code) const {
-    const TCustomListView& list = m_owner.Owner();
-    QAbstractItemView& v = list.View();
-    const QRect cell = v.visualRect(v.model()->index(Index(), 0));
-    if (!cell.isValid())
-        return {};
-    const TCustomImageList* images =
-        list.ViewStyle() == TViewStyle::vsIcon ? list.LargeImages() : list.SmallImages();
-    const int iw = images ? images->Width() : 0;
-    const int ih = images ? images->Height() : 0;
-    switch (code) {
-    case TDisplayCode::drIcon:
-        if (list.ViewStyle() == TViewStyle::vsIcon)
-            return FromQRect(QRect(cell.left() + (cell.width() - iw) / 2, cell.top(), iw, ih));
-        return FromQRect(QRect(cell.left(), cell.top() + (cell.height() - ih) / 2, iw, ih));
-    case TDisplayCode::drLabel:
-        if (list.ViewStyle() == TViewStyle::vsIcon)
-            return FromQRect(cell.adjusted(0, ih, 0, 0));
-        return FromQRect(cell.adjusted(iw, 0, 0, 0));
-    case TDisplayCode::drSelectBounds:
-    case TDisplayCode::drBounds:
-        break;
-    }
-    if (list.ViewStyle() == TViewStyle::vsReport)
-        return FromQRect(
-            QRect(cell.left(), cell.top(), v.viewport()->width() - cell.left(), cell.height()));
-    return FromQRect(cell);
-}
-
-bool TListItem::EditCaption() {
-    QAbstractItemView& v = m_owner.Owner().View();
-    const QModelIndex i = v.model()->index(Index(), 0);
-    v.setCurrentIndex(i);
-    auto* editing = dynamic_cast<TEditingState*>(&v);
-    return editing && editing->StartEdit(i);
-}
-
-TListItems::~TListItems() = default;
-
-int TListItems::IndexOf(const TListItem* item) const {
-    for (std::size_t i = 0; i < m_items.size(); ++i)
-        if (m_items[i].get() == item)
-            return int(i);
-    return -1;
-}
-
-TListItem* TListItems::Item(int index) const {
-    if (index < 0 || index >= Count())
-        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-    return m_items[std::size_t(index)].get();
-}
-
-TListItem* TListItems::Add(std::string caption) {
-    return Insert(Count(), std::move(caption));
-}
-
-TListItem* TListItems::Insert(int index, std::string caption) {
-    index = std::clamp(index, 0, Count());
-    TListModel& model = *m_owner.m_model;
-    model.BeginInsert(index);
-    auto* item = new TListItem(*this, std::move(caption));
-    m_items.insert(m_items.begin() + index, std::unique_ptr<TListItem>(item));
-    model.EndInsert();
-    return item;
-}
-
-void TListItems::Delete(int index) {
-    TListItem* item = Item(index);
-    m_owner.Delete(item);
-    if (m_owner.m_dropHighlight == item)
-        m_owner.m_dropHighlight = nullptr;
-    index = IndexOf(item); // the hook may have moved it
-    if (index < 0)
-        return;
-    TListModel& model = *m_owner.m_model;
-    model.BeginRemove(index);
-    m_items.erase(m_items.begin() + index);
-    model.EndRemove();
-}
-
-void TListItems::Clear() {
-    for (const auto& item : m_items)
-        m_owner.Delete(item.get());
-    m_owner.m_dropHighlight = nullptr;
-    m_owner.m_model->BeginReset();
-    m_items.clear();
-    m_owner.m_model->EndReset();
-}
-
-void TListItems::EndUpdate() {
-    if (m_updates > 0 && --m_updates == 0)
-        m_owner.InvalidateView();
-}
-
 // The list view.
 
 TCustomListView::TCustomListView(QWidget& host)
@@ -561,6 +269,14 @@ TCustomListView::~TCustomListView() {
     // The views go with the host; they must not reach the model meanwhile.
     m_report->setModel(nullptr);
     m_icons->setModel(nullptr);
+}
+
+bool TCustomListView::StartItemEdit(TListItem& item) {
+    QAbstractItemView& v = View();
+    const QModelIndex i = v.model()->index(item.Index(), 0);
+    v.setCurrentIndex(i);
+    auto* editing = dynamic_cast<TEditingState*>(&v);
+    return editing && editing->StartEdit(i);
 }
 
 QAbstractItemView& TCustomListView::View() const noexcept {
