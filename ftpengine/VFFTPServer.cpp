@@ -18,15 +18,18 @@ struct UserFacts {
 
 // The facts of one user from one snapshot of the users table and of the
 // settings, so a reload in between cannot mix two tables within one decision.
-UserFacts FactsOf(const TFGlobals& globals, const std::string& user, const TSettings& settings) {
+UserFacts FactsOf(const std::optional<TUserXML>& entry, const TSettings& settings) {
     UserFacts facts;
-    const auto entry = globals.FindUser(user);
     if (!entry)
         return facts;
     facts.admin = entry->Admin;
     facts.info = settings.UseVdxInfo && entry->Info;
     facts.text = settings.UseVdxText && entry->TXT;
     return facts;
+}
+
+UserFacts FactsOf(const TFGlobals& globals, const std::string& user, const TSettings& settings) {
+    return FactsOf(globals.FindUser(user), settings);
 }
 
 UserFacts FactsOf(const TFGlobals& globals, const std::string& user) {
@@ -83,10 +86,8 @@ TFFTPServer::TFFTPServer(TFGlobals& globals, TLogLineEvent onLogLine)
     : OnLogLine(std::move(onLogLine)), m_globals(globals),
       m_logWriter(globals.GetLogFileName(), OnceCreated(OnLogLine, m_created)),
       m_dataModule(std::make_unique<TVFTPServerDataModule>()) {
-    m_dataModule->OnAccessQuery = [this](TFtpEventKind kind, std::string& rootDir, bool& allowed,
-                                         const std::string& path, const std::string& peerIP,
-                                         const std::string& password, const std::string& userName) {
-        HandleAccessQuery(kind, rootDir, allowed, path, peerIP, password, userName);
+    m_dataModule->OnAccessQuery = [this](const TAccessRequest& request, TAccessReply& reply) {
+        HandleAccessQuery(request, reply);
     };
     m_dataModule->OnLogLine = [this](const std::string& line) { HandleLogLine(line); };
     m_dataModule->SetActive(false);
@@ -104,33 +105,39 @@ void TFFTPServer::SetActive(bool value) {
     m_dataModule->SetActive(value);
 }
 
-void TFFTPServer::HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bool& allowed,
-                                    const std::string& path, const std::string& /*peerIP*/,
-                                    const std::string& password, const std::string& userName) {
-    if (kind == TFtpEventKind::Login)
-        allowed = m_globals.CheckLogin(userName, password);
-    // Permission and root from one look at the user and the settings.
+void TFFTPServer::HandleAccessQuery(const TAccessRequest& request, TAccessReply& reply) {
+    const std::string userName(request.UserName);
+    // Permission and root from one look at the user and the settings; a
+    // login looks at the user it matched in the table it just read.
     const TSettings settings = m_globals.Settings();
-    const UserFacts facts = FactsOf(m_globals, userName, settings);
-    const std::string flat = FlattenPath(path);
-    switch (kind) {
+    UserFacts facts;
+    if (request.Kind == TFtpEventKind::Login) {
+        const std::optional<TUserXML> user =
+            m_globals.CheckLogin(userName, std::string(request.Password));
+        reply.Allowed = user.has_value();
+        facts = FactsOf(user, settings);
+    } else {
+        facts = FactsOf(m_globals, userName, settings);
+    }
+    const std::string flat = FlattenPath(request.Path);
+    switch (request.Kind) {
     case TFtpEventKind::MkDir:
     case TFtpEventKind::RmDir:
-        allowed = facts.admin;
+        reply.Allowed = facts.admin;
         break;
     case TFtpEventKind::Read:
-        allowed = ReadAllowed(facts, flat);
+        reply.Allowed = ReadAllowed(facts, flat);
         break;
     case TFtpEventKind::Write:
-        allowed = WriteAllowed(facts, flat);
+        reply.Allowed = WriteAllowed(facts, flat);
         break;
     case TFtpEventKind::Delete:
-        allowed = DeleteAllowed(facts, flat);
+        reply.Allowed = DeleteAllowed(facts, flat);
         break;
     default:
         break;
     }
-    rootDir = facts.admin ? settings.AdminRootDir : NonAdminRootOf(flat, settings);
+    reply.RootDir = facts.admin ? settings.AdminRootDir : NonAdminRootOf(flat, settings);
 }
 
 void TFFTPServer::HandleLogLine(const std::string& line) {

@@ -43,9 +43,7 @@ public:
     // Switches the FTP component on or off; its errors (a port in use) reach the caller.
     void SetActive(bool value);
 
-    void HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bool& allowed,
-                           const std::string& path, const std::string& peerIP,
-                           const std::string& password, const std::string& userName);
+    void HandleAccessQuery(const TAccessRequest& request, TAccessReply& reply);
     // The data module's log lines: AppendToLogFile; OnLogLine gets the line
     // from the log writer once the file has it.
     void HandleLogLine(const std::string& line);

@@ -213,14 +213,17 @@ std::optional<TUserXML> TFGlobals::FindUser(const std::string& name) const {
     return std::nullopt;
 }
 
-bool TFGlobals::CheckLogin(const std::string& userName, const std::string& password) {
+std::optional<TUserXML> TFGlobals::CheckLogin(const std::string& userName,
+                                              const std::string& password) {
     const auto users = m_users.LoadTable();
     // A comment inside "Users" reads as a user without name or password; it
     // must never let an empty login in.
     if (userName.empty())
-        return false;
+        return std::nullopt;
     const TUserXML* user = users->Find(userName);
-    return user && user->PassWord == password;
+    if (!user || user->PassWord != password)
+        return std::nullopt;
+    return *user;
 }
 
 } // namespace vdx

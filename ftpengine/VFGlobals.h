@@ -146,11 +146,11 @@ public:
     // The first user whose Name equals name without regard to ASCII case,
     // from the table as last loaded; nullopt when there is none.
     std::optional<TUserXML> FindUser(const std::string& name) const;
-    // Loads "Users.xml" as LoadUsers does, then true exactly when the first
-    // user whose Name equals userName without regard to ASCII case has this
-    // password, byte for byte. An empty user name is always refused. Throws
-    // as LoadUsers does.
-    bool CheckLogin(const std::string& userName, const std::string& password);
+    // Loads "Users.xml" as LoadUsers does, then the first user whose Name
+    // equals userName without regard to ASCII case when that user has this
+    // password, byte for byte; nullopt otherwise. An empty user name is
+    // always refused. Throws as LoadUsers does.
+    std::optional<TUserXML> CheckLogin(const std::string& userName, const std::string& password);
 
 private:
     mutable std::mutex m_settingsMutex;

@@ -233,21 +233,25 @@ void TVFTPServerDataModule::ApplySettings(const TSettings& settings) {
 
 bool TVFTPServerDataModule::CheckAccess(TFtpEventKind kind, const TContext& context,
                                         std::string& rootDir, const std::string& path) {
-    bool allowed = false;
+    TAccessReply reply;
     if (OnAccessQuery)
-        OnAccessQuery(kind, rootDir, allowed, path, context.PeerIP, context.Password,
-                      context.UserName);
-    return allowed;
+        OnAccessQuery(
+            {.Kind = kind, .UserName = context.UserName, .Path = path, .PeerIP = context.PeerIP},
+            reply);
+    rootDir = std::move(reply.RootDir);
+    return reply.Allowed;
 }
 
 bool TVFTPServerDataModule::QueryLogin(const std::string& userName, const std::string& password,
                                        const std::string& peerIP) {
-    std::string rootDir;
-    bool allowed = false;
+    TAccessReply reply;
     if (OnAccessQuery)
-        OnAccessQuery(TFtpEventKind::Login, rootDir, allowed, std::string(), peerIP, password,
-                      userName);
-    return allowed;
+        OnAccessQuery({.Kind = TFtpEventKind::Login,
+                       .UserName = userName,
+                       .PeerIP = peerIP,
+                       .Password = password},
+                      reply);
+    return reply.Allowed;
 }
 
 std::string TVFTPServerDataModule::QueryRootDir(const TContext& context, const std::string& path) {

@@ -26,12 +26,22 @@ enum class TFtpEventKind {
 // The seven-character label a log line carries ("MkDir  ", "Read   " ...).
 std::string_view FtpEventLabel(TFtpEventKind kind);
 
-// Asks for the root folder of userName's FTP path and, for Login, Read,
-// Write, Delete, MkDir and RmDir, for the permission; rootDir and allowed are
-// out-parameters (allowed keeps the caller's value for the other kinds).
-using TAccessQueryEvent = std::function<void(
-    TFtpEventKind kind, std::string& rootDir, bool& allowed, const std::string& path,
-    const std::string& peerIP, const std::string& password, const std::string& userName)>;
+// One access query: Kind for UserName on Path from PeerIP. Password is
+// sent with Login only; the session does not keep it past the login.
+struct TAccessRequest {
+    TFtpEventKind Kind = TFtpEventKind::RootDir;
+    std::string_view UserName{};
+    std::string_view Path{};
+    std::string_view PeerIP{};
+    std::string_view Password{};
+};
+// The answer: the root folder of the user's path and, for Login, Read,
+// Write, Delete, MkDir and RmDir, the permission (false for the others).
+struct TAccessReply {
+    std::string RootDir;
+    bool Allowed = false;
+};
+using TAccessQueryEvent = std::function<void(const TAccessRequest& request, TAccessReply& reply)>;
 // A finished log line. The data module raises it on the thread that produced
 // the line; the server object's OnLogLine comes from its log writer thread.
 using TLogLineEvent = std::function<void(const std::string& line)>;

@@ -18,7 +18,7 @@ enum class TIdIPVersion { Id_IPv4, Id_IPv6 };
 class TIdFTPServerContext {
 public:
     std::string UserName; // as sent with USER
-    std::string Password; // as sent with PASS; never logged
+    std::string Password; // as sent with PASS, while the login handler decides; never logged
     bool Authenticated = false;
     // Absolute FTP paths ("/"-separated, "/" for the root). Handlers may change both, e.g. in
     // OnAfterUserLogin; every path argument is resolved against CurrentDir.

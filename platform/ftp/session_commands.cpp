@@ -48,8 +48,9 @@ void ControlChannel::CmdPass(const std::string& arg) {
     if (!anonymous && m_events.OnUserLogin)
         failure = Caught(Code(Reply::BadSequence),
                          [&] { m_events.OnUserLogin(m_ctx, user, arg, authenticated); });
+    // Decided: nothing after the login needs the password.
+    m_ctx.Password.clear();
     if (failure || !authenticated) {
-        m_ctx.Password.clear();
         m_ctx.UserName.clear();
         // Guessing passwords takes time, and a connection gets only a few guesses.
         if (!WaitFailedLoginDelay())
@@ -71,7 +72,6 @@ void ControlChannel::CmdPass(const std::string& arg) {
     if (m_events.OnAfterUserLogin &&
         !Guard(Code(Reply::BadSequence), [&] { m_events.OnAfterUserLogin(m_ctx); })) {
         m_ctx.Authenticated = false;
-        m_ctx.Password.clear();
         m_ctx.UserName.clear();
         return;
     }

@@ -7,7 +7,10 @@
 
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace vdx::test {
 namespace {
@@ -274,6 +277,37 @@ public:
     std::int64_t Size() override { return 100; }
     void SetSize(std::int64_t) override {}
 };
+
+TEST(SessionPassword, KeptOnlyWhileTheLoginIsDecided) {
+    // The login handler sees the password; nothing after it does, whether
+    // the login was refused or let in.
+    std::mutex mutex;
+    std::vector<std::string> seen; // "event:password"
+    auto record = [&](const char* event, const TIdFTPServerContext& ctx) {
+        const std::lock_guard lock(mutex);
+        seen.push_back(std::string(event) + ":" + ctx.Password);
+    };
+    TIdFTPServer s;
+    s.DefaultPort = 0;
+    s.OnUserLogin = [&](TIdFTPServerContext& ctx, const std::string&, const std::string& password,
+                        bool& authenticated) {
+        record("login", ctx);
+        authenticated = password == "right";
+    };
+    s.OnAfterUserLogin = [&](TIdFTPServerContext& ctx) { record("after", ctx); };
+    s.OnChangeDirectory = [&](TIdFTPServerContext& ctx, std::string&) { record("cwd", ctx); };
+    s.SetActive(true);
+    RawFtpClient c(s.BoundPort());
+    ASSERT_EQ(c.Read().code, 220);
+    ASSERT_EQ(c.Command("USER anna").code, 331);
+    ASSERT_EQ(c.Command("PASS wrong").code, 530);
+    ASSERT_EQ(c.Command("USER anna").code, 331);
+    ASSERT_EQ(c.Command("PASS right").code, 230);
+    c.Command("CWD /");
+    s.SetActive(false);
+    const std::lock_guard lock(mutex);
+    EXPECT_EQ(seen, (std::vector<std::string>{"login:wrong", "login:right", "after:", "cwd:"}));
+}
 
 TEST(EventFailures, EveryFailingEventIsAnsweredWithAnErrorReply) {
     // Each event throws: the command is answered with an error reply carrying the message (or

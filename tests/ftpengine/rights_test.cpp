@@ -42,10 +42,14 @@ protected:
     };
     Answer Query(TFtpEventKind kind, const std::string& user, const std::string& path,
                  bool allowedBefore = false, const std::string& password = {}) {
-        Answer answer{"unset", allowedBefore};
-        server.HandleAccessQuery(kind, answer.root, answer.allowed, path, "127.0.0.1", password,
-                                 user);
-        return answer;
+        TAccessReply reply{"unset", allowedBefore};
+        server.HandleAccessQuery({.Kind = kind,
+                                  .UserName = user,
+                                  .Path = path,
+                                  .PeerIP = "127.0.0.1",
+                                  .Password = password},
+                                 reply);
+        return {reply.RootDir, reply.Allowed};
     }
 
     InstallRoot root;
