@@ -3,6 +3,7 @@
 // Application.MessageBox), with one replaceable handler so tests can script
 // the answer and see what would have been shown.
 
+#include "platform/gui/enum_set.h"
 #include "platform/gui/modal_result.h"
 
 #include <cstdint>
@@ -36,22 +37,7 @@ enum class TMsgDlgBtn : std::uint8_t {
     mbClose
 };
 
-class TMsgDlgButtons {
-public:
-    constexpr TMsgDlgButtons() noexcept = default;
-    constexpr TMsgDlgButtons(TMsgDlgBtn b) noexcept : m_bits(1u << unsigned(b)) {}
-    constexpr bool Contains(TMsgDlgBtn b) const noexcept { return (m_bits >> unsigned(b)) & 1u; }
-    constexpr TMsgDlgButtons operator|(TMsgDlgButtons o) const noexcept {
-        TMsgDlgButtons r;
-        r.m_bits = m_bits | o.m_bits;
-        return r;
-    }
-    constexpr std::uint32_t Bits() const noexcept { return m_bits; }
-    friend constexpr bool operator==(TMsgDlgButtons, TMsgDlgButtons) noexcept = default;
-
-private:
-    std::uint32_t m_bits = 0;
-};
+using TMsgDlgButtons = TOrdinalSet<TMsgDlgBtn, 12>;
 constexpr TMsgDlgButtons operator|(TMsgDlgBtn a, TMsgDlgBtn b) noexcept {
     return TMsgDlgButtons(a) | TMsgDlgButtons(b);
 }
