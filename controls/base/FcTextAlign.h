@@ -21,12 +21,6 @@ constexpr unsigned AlignmentTextFlags(gui::TAlignment alignment, bool mirrored =
 }
 
 // The same mirroring on flags that already hold an alignment.
-constexpr unsigned MirroredTextFlags(unsigned flags) noexcept {
-    if ((flags & gui::DT_RIGHT) == gui::DT_RIGHT)
-        return flags & ~gui::DT_RIGHT;
-    if ((flags & gui::DT_CENTER) != gui::DT_CENTER)
-        return flags | gui::DT_RIGHT;
-    return flags;
-}
+using gui::MirroredTextFlags;
 
 } // namespace vdx

@@ -38,6 +38,16 @@ inline constexpr unsigned DT_WORD_ELLIPSIS = 0x40000;
 inline constexpr unsigned DT_HIDEPREFIX = 0x100000;
 inline constexpr unsigned DT_PREFIXONLY = 0x200000;
 
+// The mirroring of a right-to-left alignment on DrawText flags: left and
+// right swap, centred stays.
+constexpr unsigned MirroredTextFlags(unsigned flags) noexcept {
+    if ((flags & DT_RIGHT) == DT_RIGHT)
+        return flags & ~DT_RIGHT;
+    if ((flags & DT_CENTER) != DT_CENTER)
+        return flags | DT_RIGHT;
+    return flags;
+}
+
 struct TTextMeasurer {
     std::function<int(std::string_view)> Width; // advance width of a text run
     int LineHeight = 0;                         // tmHeight
