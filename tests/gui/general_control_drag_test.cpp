@@ -1,6 +1,6 @@
-// Drag and drop of framed controls: the events a sequence of presses, moves,
+// Drag and drop of controls: the events a sequence of presses, moves,
 // releases and keys raises, in order and with their arguments.
-#include "controls/base/FcFramedControl.h"
+#include "platform/gui/general_control.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace vdx {
+namespace vdx::gui {
 namespace {
 
 using Log = std::vector<std::string>;
@@ -36,9 +36,9 @@ const char* StateName(TDragState s) {
 
 // A control with a frame margin of 2, so client positions differ from
 // widget positions.
-class Control : public TFcFramedControl {
+class Control : public TGeneralControl {
 public:
-    Control(QWidget* parent, const char* name, QRect bounds) : TFcFramedControl(parent) {
+    Control(QWidget* parent, const char* name, QRect bounds) : TGeneralControl(parent) {
         setObjectName(name);
         setGeometry(bounds);
         SetFrameMargins(QMargins(2, 2, 2, 2));
@@ -295,4 +295,4 @@ TEST_F(DragForm, DestroyedSourceEndsTheDrag) {
 }
 
 } // namespace
-} // namespace vdx
+} // namespace vdx::gui
