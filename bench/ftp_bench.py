@@ -350,7 +350,8 @@ def one_session(server, index, source, go, results):
 
 
 def bench_concurrent(server, args, clients=200):
-    """200 clients at once, each logging in, storing and retrieving 10 files of 1 MiB, quitting."""
+    """200 clients at once, each logging in, storing and retrieving 10 files of 1 MiB, quitting;
+    each client from a loopback address of its own (client_address)."""
     source = os.path.join(args.work, "mib.bin")
     with open(source, "wb") as f:
         f.write(os.urandom(MiB))
