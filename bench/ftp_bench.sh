@@ -3,6 +3,7 @@
 # on 127.0.0.1 and high ports, and prints each server's figures (the median of RUNS rounds, each
 # round running the three servers in turn) and the ratio ours/theirs.
 # Not a test and not run by CI: it needs several GiB of /dev/shm and a few minutes per round.
+# A busy machine shows in every figure: compare the servers of one run, not runs of two days.
 #
 #   bench/ftp_bench.sh [BUILD_DIR] [RUNS]
 #
@@ -50,8 +51,23 @@ head -c 1G /dev/urandom >"$work/files/big.bin"
 chmod 644 "$work/files/big.bin"
 chmod 755 "$work" "$work/files"
 
+# The connections of a server's run linger in TIME_WAIT for a minute; thousands of them slow the
+# next server's connects and passive listens, so every server waits for them to go first.
+settle() {
+    local deadline=$((SECONDS + 70))
+    while ((SECONDS < deadline)) && (($(ss -tan state time-wait | wc -l) > 2000)); do
+        sleep 2
+    done
+}
+
 for ((run = 1; run <= runs; ++run)); do
-    for server in "${servers[@]}"; do
+    # Each round starts with the next server, so that none always comes first or last.
+    order=()
+    for ((i = 0; i < ${#servers[@]}; ++i)); do
+        order+=("${servers[(i + run - 1) % ${#servers[@]}]}")
+    done
+    for server in "${order[@]}"; do
+        settle
         echo "== round $run of $runs: $server" >&2
         if ! python3 "$here/ftp_bench.py" --server "$server" --work "$work" --files "$work/files" \
             --host "$build/tests/served/ftp_testhost" --users "$build/tests/served/served_users" \
