@@ -128,6 +128,12 @@ class Server:
         """Switches to a users table of count users for the login test."""
         return False
 
+    def users_versions(self, count):
+        """Two versions of a users file of count users for the changing-file test: the files,
+        the file the server reads, and the login that works in both; None when the server has
+        no such file."""
+        return None
+
 
 class Ours(Server):
     user, password = "bench", "benchpw"
@@ -158,6 +164,17 @@ class Ours(Server):
         self.write_users(users)
         self.login_user = users[-1]
         return True
+
+    def users_versions(self, count):
+        users = [(f"user{i:05d}", f"pw{i:05d}") for i in range(count - 1)]
+        target = os.path.join(self.app, "Users.xml")
+        files = []
+        for version in range(2):
+            # The versions differ in the first user's password.
+            self.write_users([(users[0][0], f"v{version}")] + users[1:])
+            files.append(os.path.join(self.base, f"Users.{version}.xml"))
+            shutil.copyfile(target, files[-1])
+        return {"files": files, "target": target, "login": users[-1]}
 
 
 class Vsftpd(Server):
@@ -408,6 +425,90 @@ def bench_logins(server, args, users=10_000, workers=4, per_worker=250):
             "users_table": users if many else 0}
 
 
+BIG_USERS = 130_000
+
+
+def bench_logins_big(server, args):
+    """Logins per second with a users table of 130,000 that does not change."""
+    return bench_logins(server, args, users=BIG_USERS)
+
+
+def timed_login_worker(server, user, password, stop, results):
+    times, failed = [], 0
+    while not stop.is_set():
+        started = time.perf_counter()
+        try:
+            ftp = ftplib.FTP()
+            ftp.connect("127.0.0.1", server.port, timeout=TIMEOUT)
+            ftp.login(user, password)
+            ftp.quit()
+            times.append(time.perf_counter() - started)
+        except Exception as e:
+            failed += 1
+            print(f"changing login: {e!r}", file=sys.stderr)
+    results.put((times, failed))
+
+
+def peak_rss_reset(pids):
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/clear_refs", "w") as f:
+                f.write("5")  # resets the peak resident size
+        except OSError:
+            pass
+
+
+def peak_rss_kib(pids):
+    peak = 0
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/status") as f:
+                for line in f:
+                    if line.startswith("VmHWM:"):
+                        peak += int(line.split()[1])
+        except OSError:
+            pass
+    return peak
+
+
+def bench_logins_changing(server, args, users=BIG_USERS, clients=40, seconds=10.0, every=0.05):
+    """40 clients logging in for 10 s while the users file of 130,000 users is replaced every
+    50 ms by another version (as the user administration program does: a new file renamed over
+    the old one): the server's peak resident memory and the median login."""
+    versions = server.users_versions(users)
+    if not versions:
+        return {"unsupported": True}
+    target, (user, password) = versions["target"], versions["login"]
+    context = multiprocessing.get_context("fork")
+    stop = context.Event()
+    results = context.Queue()
+    peak_rss_reset(server.pids())
+    before = memory_kib(server.pids())[0]
+    procs = [context.Process(target=timed_login_worker,
+                             args=(server, user, password, stop, results)) for _ in range(clients)]
+    for p in procs:
+        p.start()
+    replaced = 0
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        source = versions["files"][replaced % 2]
+        shutil.copyfile(source, target + ".new")
+        os.replace(target + ".new", target)
+        replaced += 1
+        time.sleep(every)
+    stop.set()
+    outcomes = [results.get(timeout=600) for _ in procs]
+    for p in procs:
+        p.join(timeout=30)
+    times = sorted(t for got, _ in outcomes for t in got)
+    failed = sum(f for _, f in outcomes)
+    median = times[len(times) // 2] if times else None
+    return {"logins": len(times), "failed": failed, "replaced": replaced,
+            "median_login_s": median, "max_login_s": times[-1] if times else None,
+            "rss_kib_before": before, "peak_rss_kib": peak_rss_kib(server.pids()),
+            "users_table": users}
+
+
 def bench_idle_memory(server, args, count=500):
     """Resident memory of the server with 500 idle logged-in connections (KiB per connection)."""
     time.sleep(0.5)
@@ -449,7 +550,8 @@ def main():
     figures = {"server": args.server}
     steps = [("retr_mb_s", bench_retr), ("stor_mb_s", bench_stor),
              ("small_files_per_s", bench_small_files), ("concurrent", bench_concurrent),
-             ("idle", bench_idle_memory), ("logins", bench_logins)]
+             ("idle", bench_idle_memory), ("logins", bench_logins),
+             ("logins_big", bench_logins_big), ("logins_changing", bench_logins_changing)]
     try:
         for name, step in steps:
             if args.only and name not in args.only.split(","):

@@ -1,5 +1,6 @@
 #include "ftpdesktop/VdxFtpServerProgram.h"
 
+#include "controls/base/FcDisplayFacts.h"
 #include "ftpdesktop/VFMain.h"
 #include "ftpdesktop/VdxVersionInfo.h"
 #include "ftpengine/VFGlobals.h"
@@ -12,6 +13,7 @@ namespace vdx {
 
 int RunVdxFtpServer(int argc, char** argv) {
     gui::TProgram program(argc, argv);
+    FcCommonStartup();
 
     std::unique_ptr<TFGlobals> globals;
     try {

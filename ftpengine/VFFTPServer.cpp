@@ -63,6 +63,21 @@ bool WriteAllowed(const UserFacts& facts, std::string_view flat) {
            (facts.text && flat.starts_with("vdxtxtservertransfer"));
 }
 
+// The upload areas, flattened: what a non-administrator may write begins with one of them.
+constexpr std::string_view kUploadAreas[] = {"vdxinfotransfer", "vdxtxtservertransfer"};
+
+// An area itself and every folder above it hold the uploads of every user and
+// the teletext server's pickup: only an administrator takes them away (by a
+// rename or a remove); what lies inside stays the users' to change.
+bool DeleteAllowed(const UserFacts& facts, std::string_view flat) {
+    if (facts.admin)
+        return true;
+    for (const std::string_view area : kUploadAreas)
+        if (area.starts_with(flat))
+            return false;
+    return WriteAllowed(facts, flat);
+}
+
 bool ReadAllowed(const UserFacts& facts, std::string_view flat) {
     return WriteAllowed(facts, flat) || (facts.info && flat.starts_with("vdxinfolog")) ||
            (facts.text && flat.starts_with("vdxtxtserverlog"));
@@ -312,8 +327,10 @@ void TFFTPServer::HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bo
         allowed = ReadAllowed(facts, flat);
         break;
     case TFtpEventKind::Write:
-    case TFtpEventKind::Delete:
         allowed = WriteAllowed(facts, flat);
+        break;
+    case TFtpEventKind::Delete:
+        allowed = DeleteAllowed(facts, flat);
         break;
     default:
         break;
@@ -350,7 +367,7 @@ bool TFFTPServer::CanWrite(const std::string& user, const std::string& path) con
 }
 
 bool TFFTPServer::CanDelete(const std::string& user, const std::string& path) const {
-    return CanWrite(user, path);
+    return DeleteAllowed(FactsOf(m_globals, user), FlattenPath(path));
 }
 
 bool TFFTPServer::CanRead(const std::string& user, const std::string& path) const {

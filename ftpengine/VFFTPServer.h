@@ -64,6 +64,8 @@ public:
     bool HasInfoRight(const std::string& user) const;
     bool HasTextRight(const std::string& user) const;
     bool CanWrite(const std::string& user, const std::string& path) const;
+    // CanWrite, except for an upload area folder itself and the folders above
+    // it: only administrators take those away.
     bool CanDelete(const std::string& user, const std::string& path) const;
     bool CanRead(const std::string& user, const std::string& path) const;
 

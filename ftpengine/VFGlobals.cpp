@@ -1,10 +1,11 @@
 #include "ftpengine/VFGlobals.h"
 
 #include "platform/os/ascii.h"
+#include "platform/os/file_error.h"
 #include "platform/os/paths.h"
 #include "shared/VdxXmlDoc.h"
 
-#include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace vdx {
@@ -13,7 +14,7 @@ TFGlobals::TFGlobals(const std::string& programPath)
     : AppDir(os::ExtractFilePath(programPath)), ExeName(os::ExtractFileName(programPath)),
       ExeBaseName(os::ChangeFileExt(ExeName, "")),
       BaseDir(os::ExtractFilePath(os::ExcludeTrailingPathDelimiter(AppDir))),
-      m_users(os::IncludeTrailingPathDelimiter(AppDir) + "Users.xml") {
+      m_users(os::IncludeTrailingPathDelimiter(AppDir) + kUsersFileName, kUsersFileName) {
     LoadSettings();
     LoadUsers();
 }
@@ -44,38 +45,102 @@ void TFGlobals::SaveSettings(const TSettings& settings) const {
     SaveSettingsXml(AppDir + kSettingsFileName, settings);
 }
 
+namespace {
+
+std::shared_ptr<const TUsersXML> EmptyTable() {
+    return std::make_shared<const TUsersXML>();
+}
+
+} // namespace
+
 std::shared_ptr<const TUsersXML> TUsersCache::Load() {
-    std::uint64_t ticket = 0;
-    {
+    std::optional<os::FileVersion> now;
+    try {
+        now = os::StatFileVersion(m_path, m_shownName);
+    } catch (...) {
         std::scoped_lock lock(m_mutex);
-        ticket = ++m_loadsStarted;
+        Install({std::nullopt, nullptr, std::current_exception()}, ++m_loadsBegun);
+        throw;
     }
-    std::optional<std::string> bytes = m_read(m_path);
-    {
-        std::scoped_lock lock(m_mutex);
-        if (bytes && m_table && m_bytes && *m_bytes == *bytes) {
-            // This load is the newest word on the file even though it parsed nothing.
-            m_tableLoad = std::max(m_tableLoad, ticket);
-            return m_table;
-        }
+    std::unique_lock lock(m_mutex);
+    if (!now) {
+        const Loaded none{std::nullopt, EmptyTable(), nullptr};
+        Install(none, ++m_loadsBegun);
+        return none.Table;
     }
-    // Parsed outside the lock: a big table must not hold up the other logins.
-    auto table =
-        std::make_shared<const TUsersXML>(bytes ? ParseUsersXml(m_path, *bytes) : TUsersXML());
-    auto key = bytes ? std::make_shared<const std::string>(std::move(*bytes)) : nullptr;
-    std::scoped_lock lock(m_mutex);
-    // A slower load of an older file must not undo a newer one.
-    if (ticket > m_tableLoad) {
-        m_table = table;
-        m_bytes = std::move(key);
-        m_tableLoad = ticket;
+    const std::uint64_t arrived = m_loadsBegun;
+    for (;;) {
+        // The version found, or a read that began after this load did: either
+        // is the file as it is now.
+        if ((m_current.Version && *m_current.Version == *now) || m_currentLoad > arrived)
+            return Result(m_current);
+        if (!m_reading)
+            break;
+        m_readDone.wait(lock);
     }
-    return table;
+    m_reading = true;
+    ++m_reads;
+    const std::uint64_t load = ++m_loadsBegun;
+    lock.unlock();
+    // Read and parsed outside the lock: the current table stays at hand for FindUser.
+    const Loaded loaded = ReadAndParse();
+    lock.lock();
+    m_reading = false;
+    Install(loaded, load);
+    lock.unlock();
+    m_readDone.notify_all();
+    return Result(loaded);
+}
+
+TUsersCache::Loaded TUsersCache::ReadAndParse() const {
+    std::optional<os::VersionedBytes> read;
+    try {
+        read = os::ReadFileBytesVersioned(m_path, kMaxXmlDocumentBytes, m_shownName);
+    } catch (const os::FileError& e) {
+        // Whether a read fails may change without the file changing (no
+        // descriptor left, say): the next load tries again.
+        if (e.Error() != EFBIG)
+            return {std::nullopt, nullptr, std::current_exception()};
+        return {std::nullopt, nullptr,
+                std::make_exception_ptr(
+                    XmlParseError("\"" + m_shownName +
+                                  "\" is not a readable XML file: The XML document is too large"))};
+    } catch (...) {
+        return {std::nullopt, nullptr, std::current_exception()};
+    }
+    if (!read) // gone since it was looked at
+        return {std::nullopt, EmptyTable(), nullptr};
+    try {
+        auto table = std::make_shared<const TUsersXML>(ParseUsersXml(m_shownName, read->Bytes));
+        return {read->Version, std::move(table), nullptr};
+    } catch (...) {
+        // A damaged version stays damaged: it is not parsed again.
+        return {read->Version, nullptr, std::current_exception()};
+    }
+}
+
+void TUsersCache::Install(const Loaded& loaded, std::uint64_t load) {
+    // A slower load that began earlier must not undo a later one.
+    if (load > m_currentLoad) {
+        m_current = loaded;
+        m_currentLoad = load;
+    }
+}
+
+std::shared_ptr<const TUsersXML> TUsersCache::Result(const Loaded& loaded) {
+    if (loaded.Error)
+        std::rethrow_exception(loaded.Error);
+    return loaded.Table;
 }
 
 std::shared_ptr<const TUsersXML> TUsersCache::Current() const {
     std::scoped_lock lock(m_mutex);
-    return m_table ? m_table : std::make_shared<const TUsersXML>();
+    return m_current.Table ? m_current.Table : EmptyTable();
+}
+
+std::uint64_t TUsersCache::Reads() const {
+    std::scoped_lock lock(m_mutex);
+    return m_reads;
 }
 
 void TFGlobals::LoadUsers() {

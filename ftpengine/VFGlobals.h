@@ -2,12 +2,14 @@
 // The FTP server's globals: program folder and install root, the settings
 // with their file "Settings.xml", and the users table with the login check.
 
+#include "platform/os/read_file.h"
 #include "shared/VardexUsersXML.h"
 #include "shared/VdxSettingsXML.h"
 #include "shared/VdxXmlDoc.h"
 
+#include <condition_variable>
 #include <cstdint>
-#include <functional>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -15,36 +17,56 @@
 
 namespace vdx {
 
-// The users table of the logins, keyed by the exact bytes it was parsed from:
-// bytes equal to the current table's give that table, other bytes are parsed
-// once. Thread-safe; a table never changes once handed out.
+// The users table of the logins, one per version of the file. A file whose
+// version (device, inode, size, modification and change times) is the one
+// last read is not read again; a load that finds another version waits while
+// a read is running and takes that read's result when it is of the version it
+// found, or began after the load did; otherwise it reads the file itself.
+// Reads run one at a time, so a file replaced faster than it can be parsed
+// costs one parse at a time, not one per login. Thread-safe; a table never
+// changes once handed out.
 class TUsersCache {
 public:
-    // The bytes of the file at path in one read: nullopt when there is no
-    // file; throws when it cannot be read.
-    using Reader = std::function<std::optional<std::string>(const std::string& path)>;
+    // path is the file; errors name it as shownName (clients see them).
+    TUsersCache(std::string path, std::string shownName)
+        : m_path(std::move(path)), m_shownName(std::move(shownName)) {}
+    TUsersCache(const TUsersCache&) = delete;
+    TUsersCache& operator=(const TUsersCache&) = delete;
 
-    explicit TUsersCache(std::string path, Reader read = ReadXmlFileBytes)
-        : m_path(std::move(path)), m_read(std::move(read)) {}
-
-    // Reads the file once and returns the table of exactly those bytes (empty
-    // when there is no file). It becomes the current table unless a load that
-    // started later has set one already. Throws what the read or the parse
-    // throws; the current table then stays.
+    // The table of the file as it is now (empty when there is no file); it
+    // becomes the current table unless a load that began later has set one.
+    // A file that cannot be read or parsed throws (XmlParseError or
+    // vdx::os::FileError) and leaves an empty current table: nobody logs in
+    // and nobody has rights until the file is good again. A damaged version is
+    // not parsed again; its error is thrown again.
     std::shared_ptr<const TUsersXML> Load();
     // The current table; an empty one before the first load.
     std::shared_ptr<const TUsersXML> Current() const;
+    // How often the file was read and parsed.
+    std::uint64_t Reads() const;
 
 private:
+    struct Loaded {
+        // The version read; nullopt when no later load may take the result
+        // (no file, a read that failed, a file that changed while read).
+        std::optional<os::FileVersion> Version;
+        std::shared_ptr<const TUsersXML> Table; // nullptr with Error
+        std::exception_ptr Error;
+    };
+    Loaded ReadAndParse() const;
+    // Makes loaded current unless a load that began later is current already.
+    void Install(const Loaded& loaded, std::uint64_t load);
+    static std::shared_ptr<const TUsersXML> Result(const Loaded& loaded);
+
     const std::string m_path;
-    const Reader m_read;
+    const std::string m_shownName;
     mutable std::mutex m_mutex;
-    std::shared_ptr<const TUsersXML> m_table;
-    std::shared_ptr<const std::string> m_bytes; // behind m_table; nullptr: no file
-    // Loads overlap on connection threads: each takes a number before it
-    // reads, and a table never replaces one from a load that started later.
-    std::uint64_t m_loadsStarted = 0;
-    std::uint64_t m_tableLoad = 0;
+    std::condition_variable m_readDone;
+    Loaded m_current;
+    std::uint64_t m_currentLoad = 0; // the number of the load behind m_current
+    std::uint64_t m_loadsBegun = 0;  // loads that read, or found no file
+    bool m_reading = false;
+    std::uint64_t m_reads = 0;
 };
 
 // One per program. Settings and the users table are read by the connection
@@ -85,19 +107,19 @@ public:
     // live once the file holds them.
     void SaveSettings(const TSettings& settings) const;
 
-    // Replaces the users table by a fresh read of AppDir + "Users.xml" (a
-    // missing file gives an empty table). Throws for a damaged file; the old
-    // table then stays in force.
+    // Replaces the users table by the table of AppDir + "Users.xml" as it is
+    // now (a missing file gives an empty table). Throws for a file that cannot
+    // be read or parsed, naming it "Users.xml"; the table is then empty.
     void LoadUsers();
     // The table of the latest load; it never changes once handed out.
     std::shared_ptr<const TUsersXML> Users() const;
     // The first user whose Name equals name without regard to ASCII case,
     // from the table as last loaded; nullopt when there is none.
     std::optional<TUserXML> FindUser(const std::string& name) const;
-    // Rereads "Users.xml", then true exactly when the first user whose Name
-    // equals userName without regard to ASCII case has this password, byte
-    // for byte. An empty user name is always refused. Throws when the file
-    // cannot be read.
+    // Loads "Users.xml" as LoadUsers does, then true exactly when the first
+    // user whose Name equals userName without regard to ASCII case has this
+    // password, byte for byte. An empty user name is always refused. Throws
+    // as LoadUsers does.
     bool CheckLogin(const std::string& userName, const std::string& password);
 
 private:

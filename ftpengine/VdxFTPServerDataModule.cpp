@@ -78,6 +78,37 @@ void AppendClientField(std::string& line, std::string_view text) {
     throw os::FileError(os::SysErrorMessage(ENOENT), ENOENT);
 }
 
+// A path that a link stands in the way of names nothing the user can act on:
+// a command on it did nothing and must not be answered or logged as done.
+void ThrowMissingWhereBlocked(const std::optional<os::RootedPath>& disk) {
+    if (disk && os::BlockedByLink(*disk))
+        ThrowMissing();
+}
+
+// The name of the file that COMB writes to, opened exclusively at its end;
+// created tells whether this open made it.
+os::File OpenCombineTarget(const os::RootedPath& target, bool& created) {
+    for (int attempt = 0;; ++attempt) {
+        if (auto file = os::File::TryOpen(target, os::Access::ReadWrite, os::Share::None,
+                                          os::Disposition::OpenExisting)) {
+            created = false;
+            return std::move(*file);
+        }
+        if (errno != ENOENT || attempt == 8)
+            break;
+        if (auto file = os::File::TryOpen(target, os::Access::ReadWrite, os::Share::None,
+                                          os::Disposition::CreateNew)) {
+            created = true;
+            return std::move(*file);
+        }
+        if (errno != EEXIST) // made by another meanwhile: open that one
+            break;
+    }
+    // The reason, as the open that failed gives it.
+    return os::File::Open(target, os::Access::ReadWrite, os::Share::None,
+                          os::Disposition::OpenAlways);
+}
+
 // 550 "Permission denied." for a command the user has no right to.
 [[noreturn]] void RefusePermission() {
     throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::FileUnavailable),
@@ -289,17 +320,20 @@ std::uint16_t TVFTPServerDataModule::RandomPort(std::uint16_t min, std::uint16_t
 //   RETR                       Read            action aborted: ..."
 //   DELE                       Delete          answered as done, no log    done, logged
 //   MKD / RMD                  MkDir / RmDir   answered as done, no log    done, Error logged
-//   RNFR+RNTO, MFMT, MFCT,     Write           550 "Permission denied."    550 with the reason
-//   MDTM with a time                           (AskOrRefuse)               (ThrowMissing)
+//   RNFR+RNTO                  Delete, both    550 "Permission denied."    550 with the reason
+//   MFMT, MFCT,                Write           (AskOrRefuse)               (ThrowMissing)
+//   MDTM with a time
 //   COMB                       Write, parts    as above                    as above
-//                              Read
+//                              Read, Delete
 //   XCRC, XMD5, XSHA...        Read            as above                    as above
 //   SITE UTIME                 Write           authorized false: 550       550 with the reason
 //                                              "Permission denied."
 //   SITE ATTRIB                Write           as SITE UTIME               550 "File not found."
 //
 // Every other handler asks only for the root (RootedDiskPath): a path that
-// cannot exist there is missing.
+// cannot exist there is missing. A DELE, MKD or RMD that failed because a link
+// stands in the way acted on nothing the user can reach: 550 with the reason,
+// and no Delete line (ThrowMissingWhereBlocked).
 
 TVFTPServerDataModule::TAccess
 TVFTPServerDataModule::Ask(TFtpEventKind kind, const TContext& context, const std::string& path) {
@@ -429,8 +463,8 @@ void TVFTPServerDataModule::IdFTPServerDeleteFile(TContext& context, const std::
     const TAccess access = Ask(TFtpEventKind::Delete, context, pathName);
     if (!access.allowed)
         return;
-    if (access.disk)
-        os::DeleteFile(*access.disk); // answered as done either way; the attempt is logged
+    if (access.disk && !os::DeleteFile(*access.disk))
+        ThrowMissingWhereBlocked(access.disk); // else answered as done; the attempt is logged
     Log(TFtpEventKind::Delete, context, pathName);
 }
 
@@ -438,30 +472,35 @@ void TVFTPServerDataModule::IdFTPServerMakeDirectory(TContext& context, std::str
     const TAccess access = Ask(TFtpEventKind::MkDir, context, directory);
     if (!access.allowed)
         return;
-    if (access.disk && os::ForceDirectories(*access.disk))
+    if (access.disk && os::ForceDirectories(*access.disk)) {
         Log(TFtpEventKind::MkDir, context, directory);
-    else
-        Log(TFtpEventKind::Error, context, "Unable to create directory " + directory);
+        return;
+    }
+    Log(TFtpEventKind::Error, context, "Unable to create directory " + directory);
+    ThrowMissingWhereBlocked(access.disk);
 }
 
 void TVFTPServerDataModule::IdFTPServerRemoveDirectory(TContext& context, std::string& directory) {
     const TAccess access = Ask(TFtpEventKind::RmDir, context, directory);
     if (!access.allowed)
         return;
-    if (access.disk && os::RemoveDir(*access.disk))
+    if (access.disk && os::RemoveDir(*access.disk)) {
         Log(TFtpEventKind::RmDir, context, directory);
-    else
-        Log(TFtpEventKind::Error, context, "Unable to remove directory " + directory);
+        return;
+    }
+    Log(TFtpEventKind::Error, context, "Unable to remove directory " + directory);
+    ThrowMissingWhereBlocked(access.disk);
 }
 
 void TVFTPServerDataModule::IdFTPServerRenameFile(TContext& context,
                                                   const std::string& renameFromFile,
                                                   const std::string& renameToFile) {
-    // Both names must be writable, each below the root of its own path: a
-    // rename must not carry a file into or out of a tree the user may not
-    // write.
-    const auto from = AskOrRefuse(TFtpEventKind::Write, context, renameFromFile);
-    const auto to = AskOrRefuse(TFtpEventKind::Write, context, renameToFile);
+    // A rename takes one name away and puts another in place: both take the
+    // right to delete, each below the root of its own path, so a rename
+    // carries nothing into or out of a tree the user may not write, and an
+    // upload area itself stays where it is.
+    const auto from = AskOrRefuse(TFtpEventKind::Delete, context, renameFromFile);
+    const auto to = AskOrRefuse(TFtpEventKind::Delete, context, renameToFile);
     if (!from || !to)
         ThrowMissing();
     if (!os::MoveFile(*from, *to)) {
@@ -475,35 +514,80 @@ void TVFTPServerDataModule::IdFTPServerCombineFiles(TContext& context,
                                                     const std::string& targetFileName,
                                                     const std::vector<std::string>& parts) {
     const auto target = AskOrRefuse(TFtpEventKind::Write, context, targetFileName);
-    // Every part readable and open before the target is touched, so a
-    // refused or missing part changes nothing.
-    std::vector<os::File> sources;
+    // Every part readable and there before the target is touched; they are
+    // opened one at a time, so a COMB of many parts holds two descriptors.
+    std::vector<os::RootedPath> sources;
     sources.reserve(parts.size());
     for (const std::string& part : parts) {
         const auto disk = AskOrRefuse(TFtpEventKind::Read, context, part);
         if (!disk || !target)
             ThrowMissing();
-        sources.push_back(os::File::Open(*disk, os::Access::Read, os::Share::Read,
-                                         os::Disposition::OpenExisting));
+        if (!os::FileExists(*disk))
+            os::File::Open(*disk, os::Access::Read, os::Share::Read,
+                           os::Disposition::OpenExisting); // throws the reason
+        sources.push_back(*disk);
     }
     if (!target)
         ThrowMissing();
+    // Each part as it was copied, so that only that file is deleted.
+    std::vector<os::FileIdentity> copied;
+    copied.reserve(sources.size());
     {
-        os::File out = os::FileExists(*target)
-                           ? os::File::Open(*target, os::Access::ReadWrite, os::Share::None,
-                                            os::Disposition::OpenExisting)
-                           : os::File::Open(*target, os::Access::Write, os::Share::None,
-                                            os::Disposition::CreateAlways);
-        out.Seek(0, SEEK_END);
-        std::vector<char> buffer(kCombineBufferSize);
-        for (os::File& source : sources) {
-            while (const std::size_t n = source.Read(buffer.data(), buffer.size()))
-                out.WriteAll(buffer.data(), n);
-            source.Close();
+        bool created = false;
+        os::File out = OpenCombineTarget(*target, created);
+        const std::int64_t start = out.Seek(0, SEEK_END);
+        try {
+            std::vector<char> buffer(kCombineBufferSize);
+            for (const os::RootedPath& disk : sources) {
+                os::File source = os::File::Open(disk, os::Access::Read, os::Share::Read,
+                                                 os::Disposition::OpenExisting);
+                while (const std::size_t n = source.Read(buffer.data(), buffer.size()))
+                    out.WriteAll(buffer.data(), n);
+                copied.push_back(source.Identity());
+            }
+        } catch (...) {
+            // A part that vanished or is held meanwhile: the target is put back as it was.
+            try {
+                out.Truncate(start);
+                if (created) {
+                    const os::FileIdentity empty = out.Identity();
+                    out.Close();
+                    os::DeleteFileIfUnchanged(*target, empty);
+                }
+            } catch (const os::FileError&) {
+            }
+            throw;
         }
     }
-    for (const std::string& part : parts)
-        IdFTPServerDeleteFile(context, part);
+    std::vector<std::string> left;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (DeleteCopiedPart(context, parts[i], copied[i]) == TPartDelete::LeftChanged)
+            left.push_back(parts[i]);
+    }
+    if (!left.empty()) {
+        // Combined all the same: a client that took this for a failure and sent
+        // the COMB again would append the parts twice.
+        std::string text = "File Operation Successful; changed meanwhile, not deleted: " + left[0];
+        if (left.size() > 1)
+            text += " and " + std::to_string(left.size() - 1) + " more";
+        throw ftp::EFTPReplyError(ftp::Code(ftp::Reply::FileActionOk), text);
+    }
+}
+
+TVFTPServerDataModule::TPartDelete
+TVFTPServerDataModule::DeleteCopiedPart(TContext& context, const std::string& part,
+                                        const os::FileIdentity& identity) {
+    const TAccess access = Ask(TFtpEventKind::Delete, context, part);
+    if (!access.allowed)
+        return TPartDelete::Refused;
+    if (access.disk && !os::DeleteFileIfUnchanged(*access.disk, identity)) {
+        // Written or replaced since it was copied (another session's upload,
+        // perhaps still running): what it holds now is not in the target.
+        if (errno == ESTALE || errno == EBUSY)
+            return TPartDelete::LeftChanged;
+    }
+    Log(TFtpEventKind::Delete, context, part);
+    return TPartDelete::Done;
 }
 
 void TVFTPServerDataModule::IdFTPServerCRCFile(TContext& context, const std::string& fileName,

@@ -171,6 +171,12 @@ private:
                                               const std::string& path);
     // Where path lies on disk below the user's root; no permission is asked.
     std::optional<os::RootedPath> RootedDiskPath(const TContext& context, const std::string& path);
+    // How a permitted delete of a part of COMB went.
+    enum class TPartDelete { Done, Refused, LeftChanged };
+    // Deletes a part that COMB copied, as DELE would, but only while it is still
+    // the file as it was copied (identity).
+    TPartDelete DeleteCopiedPart(TContext& context, const std::string& part,
+                                 const os::FileIdentity& identity);
 
     bool m_active = false;
     bool m_portValid = true; // Port of the settings fits a port number

@@ -1,5 +1,6 @@
 #include "shared/VardexUsersXML.h"
 
+#include "platform/os/ascii.h"
 #include "platform/os/atomic_file.h"
 #include "platform/os/paths.h"
 #include "shared/VdxMisc.h"
@@ -14,6 +15,11 @@ namespace vdx {
 namespace {
 
 constexpr const char* kFileName = kUsersFileName;
+
+// What a table may take. A file of the largest size read holds about 130,000
+// users written as the programs write them, some 50 MiB as a table; entries
+// of a few bytes each (empty elements, comments) would take far more.
+constexpr std::size_t kMaxTableBytes = 128u << 20;
 
 bool FlagValue(const XmlNode& node, const char* name) {
     const std::optional<std::string> text = node.Attribute(name);
@@ -31,15 +37,22 @@ void TVUsersXML::Load() {
 }
 
 TUsersXML ParseUsersXml(const std::string& path, std::string_view bytes) {
-    const XmlNode root = ParseXmlFile(path, bytes);
-    const XmlNode* users = root.FindChild("Users");
-    if (!users)
-        return {};
-
+    // Read as a stream: a table of 130,000 users must not cost a tree of them.
+    enum class At { BeforeUsers, InUsers, PastUsers } at = At::BeforeUsers;
     TUsersXML list;
-    for (const XmlNode& node : users->Children) {
-        if (node.Kind == XmlNodeKind::BlankText)
-            continue;
+    std::size_t cost = 0;
+    ReadXmlFileNodes(path, bytes, 2, [&](int depth, const XmlNode& node) {
+        if (depth == 1) {
+            // The root's first child element named "Users" holds the list.
+            if (at == At::InUsers)
+                at = At::PastUsers;
+            else if (at == At::BeforeUsers && node.IsElement() &&
+                     os::EqualsIgnoringAsciiCase(node.Name, "Users"))
+                at = At::InUsers;
+            return;
+        }
+        if (depth != 2 || at != At::InUsers || node.Kind == XmlNodeKind::BlankText)
+            return;
         // Any other node is an entry; one that is not an element has no
         // attributes and gives an empty user.
         TUserXML user;
@@ -50,8 +63,11 @@ TUsersXML ParseUsersXml(const std::string& path, std::string_view bytes) {
         user.Info = FlagValue(node, "Info");
         user.Admin = FlagValue(node, "Admin");
         user.SkipWebTxtPages = FlagValue(node, "skipwebtxtpages");
+        cost += sizeof(TUserXML) + user.Name.size() + user.PassWord.size();
+        if (cost > kMaxTableBytes)
+            throw XmlParseError("The XML document is too large");
         list.push_back(std::move(user));
-    }
+    });
     return list;
 }
 

@@ -8,6 +8,7 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlreader.h>
 #include <libxml/xmlversion.h>
 
 #include <cerrno>
@@ -130,6 +131,29 @@ bool HasTooManyAttributes(std::string_view doc) {
     return false;
 }
 
+// Whether the prolog holds a DOCTYPE, told before the parser sees it and
+// parses its internal subset. Only the declaration, comments, processing
+// instructions and blanks may stand before it.
+bool HasDoctype(std::string_view doc) {
+    std::size_t i = 0;
+    for (;;) {
+        while (i < doc.size() &&
+               (doc[i] == ' ' || doc[i] == '\t' || doc[i] == '\r' || doc[i] == '\n'))
+            ++i;
+        const std::string_view rest = doc.substr(i);
+        const auto past = [&](std::string_view end) {
+            const std::size_t at = doc.find(end, i);
+            return at == std::string_view::npos ? doc.size() : at + end.size();
+        };
+        if (rest.starts_with("<?"))
+            i = past("?>");
+        else if (rest.starts_with("<!--"))
+            i = past("-->");
+        else
+            return rest.starts_with("<!DOCTYPE");
+    }
+}
+
 // What copying src takes, nodes and strings, counted on the parser's tree
 // before anything is copied. textCopies is how many strings will hold each
 // byte of text: the text node itself and every element above it.
@@ -226,6 +250,67 @@ std::string ParseErrorText(const xmlParserCtxt* ctxt) {
     return message;
 }
 
+struct ReaderDeleter {
+    void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
+};
+
+// The first error of a streaming read. Namespace errors do not count: the
+// tree parse accepts a document with an undeclared prefix too.
+struct ReaderErrors {
+    bool failed = false;
+    std::string message;
+};
+
+#if LIBXML_VERSION >= 21200
+void CollectReaderError(void* arg, const xmlError* err) {
+#else
+void CollectReaderError(void* arg, xmlErrorPtr err) {
+#endif
+    auto* errors = static_cast<ReaderErrors*>(arg);
+    if (!err || err->level < XML_ERR_ERROR || err->domain == XML_FROM_NAMESPACE || errors->failed)
+        return;
+    errors->failed = true;
+    errors->message = err->message ? err->message : "the document is not well-formed";
+    while (!errors->message.empty() &&
+           (errors->message.back() == '\n' || errors->message.back() == ' '))
+        errors->message.pop_back();
+    if (err->line > 0)
+        errors->message += " (line " + std::to_string(err->line) + ")";
+}
+
+// The node the reader stands on, as the tree parse would copy it, without children.
+XmlNode ReaderNode(xmlTextReader* reader, int type) {
+    XmlNode node;
+    switch (type) {
+    case XML_READER_TYPE_ELEMENT:
+        node.Kind = XmlNodeKind::Element;
+        node.Name = ToLatin1(xmlTextReaderConstName(reader));
+        while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
+            // The tree keeps namespace declarations apart from the attributes.
+            if (xmlTextReaderIsNamespaceDecl(reader) == 1)
+                continue;
+            node.Attributes.push_back({ToLatin1(xmlTextReaderConstName(reader)),
+                                       ToLatin1(xmlTextReaderConstValue(reader))});
+        }
+        xmlTextReaderMoveToElement(reader);
+        break;
+    case XML_READER_TYPE_TEXT:
+    case XML_READER_TYPE_WHITESPACE:
+    case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
+        node.Text = ToLatin1(xmlTextReaderConstValue(reader));
+        node.Kind = IsBlank(node.Text) ? XmlNodeKind::BlankText : XmlNodeKind::Other;
+        break;
+    case XML_READER_TYPE_CDATA:
+        node.Kind = XmlNodeKind::Other;
+        node.Text = ToLatin1(xmlTextReaderConstValue(reader));
+        break;
+    default:
+        node.Kind = XmlNodeKind::Other;
+        break;
+    }
+    return node;
+}
+
 // ------------------------------------------------------------ writing
 
 void AppendIndent(std::string& out, int level) {
@@ -278,7 +363,11 @@ std::optional<std::string> XmlNode::Attribute(std::string_view name) const {
     return std::nullopt;
 }
 
-XmlNode ParseXml(std::string_view bytes) {
+namespace {
+
+// What both reads check before the parser sees the bytes; returns the bytes
+// to parse.
+std::string_view CheckedDocument(std::string_view bytes) {
     std::call_once(g_parserInit, [] { xmlInitParser(); });
     if (bytes.size() > kMaxXmlDocumentBytes)
         throw XmlParseError("The XML document is too large");
@@ -289,6 +378,19 @@ XmlNode ParseXml(std::string_view bytes) {
     if (HasTooManyAttributes(bytes))
         throw XmlParseError("An XML element has more than " + std::to_string(kMaxAttributes) +
                             " attributes");
+    return bytes;
+}
+
+constexpr const char* kDoctypeRefused = "XML documents with a DOCTYPE are not accepted";
+
+// No recovery, no network, no DTD loading, no entity substitution; the
+// declared encoding is ignored so every byte maps to one code point.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_IGNORE_ENC;
+
+} // namespace
+
+XmlNode ParseXml(std::string_view bytes) {
+    bytes = CheckedDocument(bytes);
 
     std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt || !ctxt->sax)
@@ -299,13 +401,11 @@ XmlNode ParseXml(std::string_view bytes) {
     ctxt->sax->serror = IgnoreError;
     ctxt->sax->initialized = XML_SAX2_MAGIC;
 
-    // No recovery, no network, no DTD loading, no entity substitution; the
-    // declared encoding is ignored so every byte maps to one code point.
-    const int options = XML_PARSE_NONET | XML_PARSE_IGNORE_ENC;
-    std::unique_ptr<xmlDoc, DocDeleter> doc(xmlCtxtReadMemory(
-        ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, "ISO-8859-1", options));
+    std::unique_ptr<xmlDoc, DocDeleter> doc(
+        xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                          "ISO-8859-1", kParseOptions));
     if (state.doctype || (doc && (doc->intSubset || doc->extSubset)))
-        throw XmlParseError("XML documents with a DOCTYPE are not accepted");
+        throw XmlParseError(kDoctypeRefused);
     if (!doc || !ctxt->wellFormed)
         throw XmlParseError(ParseErrorText(ctxt.get()));
     const xmlNode* root = xmlDocGetRootElement(doc.get());
@@ -315,6 +415,42 @@ XmlNode ParseXml(std::string_view bytes) {
     if (CopyCost(root, 1) > kMaxCopiedBytes)
         throw XmlParseError("The XML document is too large");
     return CopyNode(root);
+}
+
+void ReadXmlNodes(std::string_view bytes, int maxDepth,
+                  const std::function<void(int depth, const XmlNode& node)>& visit) {
+    bytes = CheckedDocument(bytes);
+    // The tree parse refuses a DOCTYPE from its parser's callback; the reader
+    // has none, so the prolog is looked at first.
+    if (HasDoctype(bytes))
+        throw XmlParseError(kDoctypeRefused);
+    std::unique_ptr<xmlTextReader, ReaderDeleter> reader(xmlReaderForMemory(
+        bytes.data(), static_cast<int>(bytes.size()), nullptr, "ISO-8859-1", kParseOptions));
+    if (!reader)
+        throw XmlParseError("Out of memory while parsing an XML document");
+    ReaderErrors errors;
+    xmlTextReaderSetStructuredErrorHandler(reader.get(), CollectReaderError, &errors);
+    bool root = false;
+    int result = 0;
+    while ((result = xmlTextReaderRead(reader.get())) == 1 && !errors.failed) {
+        const int type = xmlTextReaderNodeType(reader.get());
+        const int depth = xmlTextReaderDepth(reader.get());
+        if (type == XML_READER_TYPE_DOCUMENT_TYPE)
+            throw XmlParseError(kDoctypeRefused);
+        if (type == XML_READER_TYPE_END_ELEMENT || depth > maxDepth)
+            continue;
+        // Comments and instructions beside the root are no part of it.
+        if (depth == 0 && type != XML_READER_TYPE_ELEMENT)
+            continue;
+        root = true;
+        visit(depth, ReaderNode(reader.get(), type));
+    }
+    if (errors.failed)
+        throw XmlParseError(errors.message);
+    if (result != 0)
+        throw XmlParseError("the document is not well-formed");
+    if (!root)
+        throw XmlParseError("The XML document has no root element");
 }
 
 namespace {
@@ -338,6 +474,15 @@ std::optional<std::string> ReadXmlFileBytes(const std::string& path) {
 XmlNode ParseXmlFile(const std::string& path, std::string_view bytes) {
     try {
         return ParseXml(bytes);
+    } catch (const XmlParseError& e) {
+        ThrowNamingPath(path, e);
+    }
+}
+
+void ReadXmlFileNodes(const std::string& path, std::string_view bytes, int maxDepth,
+                      const std::function<void(int depth, const XmlNode& node)>& visit) {
+    try {
+        ReadXmlNodes(bytes, maxDepth, visit);
     } catch (const XmlParseError& e) {
         ThrowNamingPath(path, e);
     }

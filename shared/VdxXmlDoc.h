@@ -7,6 +7,7 @@
 // one TAB per level, CR LF after every line.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -88,6 +89,18 @@ std::optional<XmlNode> LoadXmlFile(const std::string& path);
 // path.
 std::optional<std::string> ReadXmlFileBytes(const std::string& path);
 XmlNode ParseXmlFile(const std::string& path, std::string_view bytes);
+
+// Reads bytes as ParseXml does, without keeping a tree: visit(depth, node) is
+// called for every node of the root element down to maxDepth levels below it
+// (the root itself is depth 0), in document order. Each node comes without its
+// children, an element also without its Text. Throws XmlParseError as ParseXml
+// does, also after visits, when the document proves not to be one we accept;
+// what visit throws goes through.
+void ReadXmlNodes(std::string_view bytes, int maxDepth,
+                  const std::function<void(int depth, const XmlNode& node)>& visit);
+// ReadXmlNodes with errors that name path.
+void ReadXmlFileNodes(const std::string& path, std::string_view bytes, int maxDepth,
+                      const std::function<void(int depth, const XmlNode& node)>& visit);
 
 // ---------------------------------------------------------------- writing
 

@@ -8,8 +8,19 @@
 
 namespace vdx {
 
+namespace {
+
+// What an earlier save killed midway left beside the two files.
+void RemoveLeftovers(const TUAGlobals& globals) {
+    os::RemoveStaleTemporaries(globals.Settings.FtpServerDir + kUsersFileName);
+    os::RemoveStaleTemporaries(globals.Settings.UsersIniPath);
+}
+
+} // namespace
+
 void SaveUsersAndRights(TUAGlobals& globals, const TUsersXML& users) {
     globals.Users = users;
+    RemoveLeftovers(globals);
     const std::string xml = FormatUsersXml(users);
     const std::string ini = FormatUsersIni(users);
     os::StagedFile usersXml(globals.Settings.FtpServerDir + kUsersFileName, xml);
@@ -20,6 +31,7 @@ void SaveUsersAndRights(TUAGlobals& globals, const TUsersXML& users) {
 }
 
 void SavePageRights(const TUAGlobals& globals, const TUsersXML& users) {
+    RemoveLeftovers(globals);
     os::WriteFileAtomically(globals.Settings.UsersIniPath, FormatUsersIni(users));
     SyncTransferFolders(globals.Settings.TransferDir, users);
 }

@@ -2,6 +2,7 @@
 // What a confirmed change writes: "Users.xml", "users.ini" and the upload
 // folders. Both files are formatted and written beside themselves first, then
 // put in place one after the other, so a failure before that changes neither.
+// Each save first removes the temporaries a save killed midway left there.
 
 #include "shared/VardexUsersXML.h"
 #include "useradmin/VUAGlobals.h"

@@ -164,18 +164,27 @@ void TFEditUserDlg::BtnOKClick() {
         NameEdit->setFocus();
         return;
     }
-    User.Name = name;
-    User.PassWord = gui::QStringToAnsi(PasswordEdit->text());
-    User.TXT = TxtCheckBox->Checked();
-    User.SkipWebTxtPages = SkipWebTxtPagesCheckBox->Checked();
-    User.WebTXT = WebTxtCheckBox->Checked();
-    User.Info = InfoCheckBox->Checked();
-    User.Admin = AdminCheckBox->Checked();
+    // Taken into a copy: a failure on the way leaves User as it came in.
+    TUserXML edited = User;
+    edited.Name = name;
+    edited.PassWord = gui::QStringToAnsi(PasswordEdit->text());
+    edited.TXT = TxtCheckBox->Checked();
+    edited.SkipWebTxtPages = SkipWebTxtPagesCheckBox->Checked();
+    edited.WebTXT = WebTxtCheckBox->Checked();
+    edited.Info = InfoCheckBox->Checked();
+    edited.Admin = AdminCheckBox->Checked();
+    User = std::move(edited);
 }
 
 void TFEditUserDlg::done(int result) {
     if (result == gui::mrOk) {
-        gui::Guard([&] { BtnOKClick(); });
+        // An error shown by the guard keeps the dialog open as a refused
+        // name does: closing with OK would hand the caller values not taken.
+        if (!gui::Guard([&] { BtnOKClick(); })) {
+            gui::SetFormModalResult(*this, gui::mrNone);
+            NameEdit->setFocus();
+            return;
+        }
         if (gui::FormModalResult(*this) == gui::mrNone)
             return;
     }

@@ -60,13 +60,14 @@ public:
     // Another user (not EditIndex) has name, without regard to case.
     bool NameExists(const std::string& name) const;
     // Trims the name, then warns and keeps the dialog open, or takes the
-    // values into User.
+    // values into User, all of them or, when it throws, none.
     void BtnOKClick();
     void BtnHelpClick();
 
 protected:
     void FormShow() override;
-    // OK checks the values first: a refused name keeps the dialog open.
+    // OK checks the values first: a refused name, or an error the guard
+    // shows, keeps the dialog open.
     void done(int result) override;
 
 private:

@@ -245,9 +245,21 @@ bool TUAMainForm::UserExists(const std::string& name) const {
 }
 
 void TUAMainForm::SaveChain() {
-    gui::Guard([&] { SaveUsersAndRights(m_globals, m_users); });
+    m_chainPending = !gui::Guard([&] { SaveUsersAndRights(m_globals, m_users); });
     FillGrid();
     UpdateButtons();
+}
+
+void TUAMainForm::SavePagesChain() {
+    // Page rights alone would bring "users.ini" and the folders to a users
+    // table that "Users.xml" does not hold: the FTP server would still let in
+    // a user the teletext server no longer knows.
+    if (m_chainPending) {
+        SaveChain();
+        return;
+    }
+    gui::Guard([&] { SavePageRights(m_globals, m_users); });
+    FillGrid();
 }
 
 void TUAMainForm::NewUserButtonClick() {
@@ -315,9 +327,9 @@ void TUAMainForm::EditPages(int magazine) {
     if (dlg->ShowModal() != gui::mrOk)
         return;
     user.Allow = dlg->AllowStrings;
-    // Page rights live only in "users.ini": "Users.xml" stays as it is.
-    gui::Guard([&] { SavePageRights(m_globals, m_users); });
-    FillGrid();
+    // Page rights live only in "users.ini": "Users.xml" stays as it is
+    // unless an earlier change has yet to reach it.
+    SavePagesChain();
 }
 
 void TUAMainForm::HelpButtonClick() {

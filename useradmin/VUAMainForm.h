@@ -89,11 +89,17 @@ private:
     // the folders; a failure shows its box. Grid and buttons are refreshed
     // in every case; the working copy keeps the change.
     void SaveChain();
+    // After the page-rights editor: "users.ini" and the folders, or the
+    // whole chain while an earlier change has not reached both files.
+    void SavePagesChain();
 
     TUAGlobals& m_globals;
     int m_mouseRow = -1;
     int m_mouseCol = -1;
     TUsersXML m_users;
+    // The last chain failed: "Users.xml" or "users.ini" may lack a change of
+    // m_users, so no save may write one file without the other.
+    bool m_chainPending = false;
     bool m_placed = false; // centred on the screen at the first showing
 };
 

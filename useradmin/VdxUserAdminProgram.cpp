@@ -1,5 +1,6 @@
 #include "useradmin/VdxUserAdminProgram.h"
 
+#include "controls/base/FcDisplayFacts.h"
 #include "platform/gui/program.h"
 #include "platform/os/paths.h"
 #include "useradmin/VUAGlobals.h"
@@ -11,6 +12,7 @@ namespace vdx {
 
 int RunVdxUserAdmin(int argc, char** argv) {
     gui::TProgram program(argc, argv);
+    FcCommonStartup();
 
     // Every start reads the files, also one that then finds the first
     // instance and ends.

@@ -53,8 +53,9 @@ void TFcBorderedControl::UpdateFromFrameController(const TFcFrameController&,
         m_borders.BorderHighlight = LightenColor(fc->Color(), 100);
         m_borders.BorderShadow = DarkenColor(fc->Color(), 50);
     }
-    // The outer style moves the area inside the borders.
-    BorderLayoutChanged();
+    // The borders are written without BorderLayoutChanged: what they move
+    // follows at the next layout (the panel's next resize, the label's
+    // next sizing), as the class library's controls have it.
     update();
 }
 

@@ -23,9 +23,9 @@ public:
     // FrameStyle as BorderOuter, FrameSides as BorderSides, FrameColor as
     // FlatColor (unadjusted), Color and ParentColor, and from Color the
     // border highlight and shadow; each as FrameControllerNotifications
-    // allows. The borders are written directly, then BorderLayoutChanged
-    // and a repaint. The settings come from the linked controller; the
-    // arguments are not used.
+    // allows. The borders are written directly, without
+    // BorderLayoutChanged, then the control repaints. The settings come from the linked controller;
+    // the arguments are not used.
     void UpdateFromFrameController(const TFcFrameController& controller,
                                    TFcFrameControllerProperty property) override;
 

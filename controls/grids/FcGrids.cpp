@@ -1,9 +1,14 @@
 #include "controls/grids/FcGrids.h"
 
+#include "platform/gui/ansi_text.h"
 #include "platform/gui/exception_guard.h"
+#include "platform/gui/font.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -18,6 +23,26 @@ namespace {
 constexpr int kScrollBarSize = 16;
 
 } // namespace
+
+// The class library's in-place editor: the keys it does not keep go to its
+// grid.
+class TFcStringGrid::InplaceEdit : public QLineEdit {
+public:
+    explicit InplaceEdit(TFcStringGrid& grid) : QLineEdit(&grid), m_grid(grid) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        bool taken = false;
+        gui::Guard([&] { taken = m_grid.EditorKey(*event); });
+        if (taken)
+            event->accept();
+        else
+            QLineEdit::keyPressEvent(event);
+    }
+
+private:
+    TFcStringGrid& m_grid;
+};
 
 // Axes.
 
@@ -219,6 +244,10 @@ void TFcStringGrid::SetOptions(TGridOptions value) {
     if (value == m_options)
         return;
     m_options = value;
+    if (!m_options.Contains(TGridOption::goEditing))
+        HideEditor();
+    else if (AlwaysShowEditor() && FocusInside())
+        ShowEditor();
     update();
 }
 
@@ -281,6 +310,13 @@ void TFcStringGrid::MoveCurrent(int col, int row) {
     m_col = col;
     m_row = row;
     ScrollIntoView();
+    // The editor moves along only where it always shows.
+    if (m_editorMode) {
+        if (AlwaysShowEditor())
+            PlaceEditor(true);
+        else
+            HideEditor();
+    }
     update();
 }
 
@@ -291,6 +327,7 @@ void TFcStringGrid::SetTopRow(int value) {
         return;
     m_topRow = value;
     UpdateScrollBars();
+    PlaceEditor(false);
     update();
 }
 
@@ -301,6 +338,7 @@ void TFcStringGrid::SetLeftCol(int value) {
         return;
     m_leftCol = value;
     UpdateScrollBars();
+    PlaceEditor(false);
     update();
 }
 
@@ -332,6 +370,7 @@ void TFcStringGrid::ClampScroll() {
     // Shrinking may leave rows scrolled in that now fit.
     SetTopRow(m_topRow);
     SetLeftCol(m_leftCol);
+    PlaceEditor(false);
     update();
 }
 
@@ -342,6 +381,8 @@ TGridRect TFcStringGrid::Selection() const {
 }
 
 void TFcStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
+    if (UseRightToLeftAlignment())
+        x = ClientWidth() - 1 - x;
     col = Cols().At(x);
     row = Rows().At(y);
     if (col < 0 || row < 0)
@@ -353,7 +394,123 @@ TRect TFcStringGrid::CellRect(int col, int row) const {
     const int y = Rows().Offset(row);
     if (x < 0 || y < 0)
         return {};
-    return gui::Rect(x, y, x + ColWidths(col), y + RowHeights(row));
+    return Shown(gui::Rect(x, y, x + ColWidths(col), y + RowHeights(row)));
+}
+
+TRect TFcStringGrid::Shown(TRect r) const {
+    if (!UseRightToLeftAlignment())
+        return r;
+    const int w = ClientWidth();
+    return gui::Rect(w - r.Right, r.Top, w - r.Left, r.Bottom);
+}
+
+// The in-place editor.
+
+bool TFcStringGrid::AlwaysShowEditor() const {
+    return m_options.Contains(TGridOption::goEditing) &&
+           m_options.Contains(TGridOption::goAlwaysShowEditor);
+}
+
+bool TFcStringGrid::EditorMode() const {
+    return m_editorMode;
+}
+
+void TFcStringGrid::SetEditorMode(bool value) {
+    if (value)
+        ShowEditor();
+    else
+        HideEditor();
+}
+
+QLineEdit* TFcStringGrid::CreateEditor() {
+    auto* editor = new InplaceEdit(*this);
+    editor->setFrame(false);
+    editor->hide();
+    QPalette palette = editor->palette();
+    palette.setColor(QPalette::Base, gui::ToQColor(Color()));
+    editor->setPalette(palette);
+    return editor;
+}
+
+void TFcStringGrid::ShowEditor() {
+    if (!m_options.Contains(TGridOption::goEditing))
+        return;
+    if (!m_editor) {
+        m_editor = CreateEditor();
+        // The grid and its editor share the focus: moving between them is
+        // neither an exit nor an enter.
+        SetFocusWidget(m_editor, false);
+        connect(m_editor, &QLineEdit::textEdited, this, [this](const QString& text) {
+            gui::Guard([&] { SetCells(m_col, m_row, gui::QStringToAnsi(text)); });
+        });
+    }
+    const bool wasOpen = m_editorMode;
+    m_editorMode = true;
+    PlaceEditor(!wasOpen);
+    if (hasFocus() && m_editor->isVisible())
+        m_editor->setFocus(Qt::OtherFocusReason);
+}
+
+void TFcStringGrid::HideEditor() {
+    if (!m_editorMode)
+        return;
+    m_editorMode = false;
+    if (!m_editor)
+        return;
+    // The focus goes back to the grid before the editor goes, so it stays
+    // inside.
+    if (m_editor->hasFocus())
+        setFocus(Qt::OtherFocusReason);
+    m_editor->hide();
+    update();
+}
+
+void TFcStringGrid::PlaceEditor(bool loadText) {
+    if (!m_editor || !m_editorMode)
+        return;
+    if (loadText) {
+        m_editorOriginal = Cells(m_col, m_row);
+        const QSignalBlocker block(m_editor);
+        m_editor->setText(gui::AnsiToQString(m_editorOriginal));
+        m_editor->selectAll();
+    }
+    const TRect cell = CellRect(m_col, m_row);
+    if (cell.IsEmpty()) {
+        m_editor->hide();
+        return;
+    }
+    const QPoint origin = contentsRect().topLeft();
+    m_editor->setFont(gui::ToQFont(Font()));
+    m_editor->setGeometry(origin.x() + cell.Left, origin.y() + cell.Top, cell.Width(),
+                          cell.Height());
+    m_editor->show();
+}
+
+bool TFcStringGrid::EditorKey(QKeyEvent& event) {
+    switch (event.key()) {
+    case Qt::Key_Escape:
+        SetCells(m_col, m_row, m_editorOriginal);
+        if (AlwaysShowEditor())
+            PlaceEditor(true);
+        else
+            HideEditor();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (AlwaysShowEditor())
+            m_editor->selectAll();
+        else
+            HideEditor();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        keyPressEvent(&event);
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TFcStringGrid::GetSelectionRect(TRect& rect) const {
@@ -434,6 +591,11 @@ void TFcStringGrid::UpdateColors() {
 }
 
 void TFcStringGrid::ColorChanged() {
+    if (m_editor) {
+        QPalette palette = m_editor->palette();
+        palette.setColor(QPalette::Base, gui::ToQColor(Color()));
+        m_editor->setPalette(palette);
+    }
     TakeNormalColor();
     if (FrameVisible() && !UseThemedFrame())
         RedrawFrame();
@@ -515,13 +677,15 @@ void TFcStringGrid::DrawLines(TCanvas& canvas, const Axis& cols, const Axis& row
         canvas.Brush.SetColor(vertOn ? on : off);
         for (int c = colFrom; c < colTo; ++c)
             if (const int x = cols.Offset(c); x >= 0)
-                canvas.FillRect(gui::Rect(x + ColWidths(c), top, x + ColWidths(c) + lw, bottom));
+                canvas.FillRect(
+                    Shown(gui::Rect(x + ColWidths(c), top, x + ColWidths(c) + lw, bottom)));
     };
     auto horizontal = [&] {
         canvas.Brush.SetColor(horzOn ? on : off);
         for (int r = rowFrom; r < rowTo; ++r)
             if (const int y = rows.Offset(r); y >= 0)
-                canvas.FillRect(gui::Rect(left, y + RowHeights(r), right, y + RowHeights(r) + lw));
+                canvas.FillRect(
+                    Shown(gui::Rect(left, y + RowHeights(r), right, y + RowHeights(r) + lw)));
     };
     // At the crossings the set drawn later wins.
     if (horzOn) {
@@ -536,7 +700,8 @@ void TFcStringGrid::DrawLines(TCanvas& canvas, const Axis& cols, const Axis& row
 void TFcStringGrid::DrawCells(TCanvas& canvas, const Axis& cols, const Axis& rows, int colFrom,
                               int colTo, int rowFrom, int rowTo, bool fixedArea) {
     const TGridRect sel = Selection();
-    const bool active = hasFocus();
+    const bool active = hasFocus() || (m_editor && m_editor->hasFocus());
+    const bool editing = m_editorMode && m_editor && m_editor->isVisible();
     const bool rowSelect = m_options.Contains(TGridOption::goRowSelect);
     for (int r = rowFrom; r < rowTo; ++r) {
         const int y = rows.Offset(r);
@@ -546,7 +711,7 @@ void TFcStringGrid::DrawCells(TCanvas& canvas, const Axis& cols, const Axis& row
             const int x = cols.Offset(c);
             if (x < 0)
                 continue;
-            const TRect rect = gui::Rect(x, y, x + ColWidths(c), y + RowHeights(r));
+            const TRect rect = Shown(gui::Rect(x, y, x + ColWidths(c), y + RowHeights(r)));
             TGridDrawState state;
             bool focused = false;
             bool selected = false;
@@ -560,6 +725,9 @@ void TFcStringGrid::DrawCells(TCanvas& canvas, const Axis& cols, const Axis& row
                 if (selected)
                     state = state | TGridDrawStateItem::gdSelected;
             }
+            // The open editor stands over the current cell.
+            if (editing && c == m_col && r == m_row)
+                continue;
             if (m_defaultDrawing)
                 canvas.Font = Font();
             if (selected &&
@@ -610,9 +778,9 @@ void TFcStringGrid::PaintClient(TCanvas& canvas) {
     const int right = cols.End(), bottom = rows.End();
     canvas.Brush.SetColor(Color());
     if (right < ClientWidth())
-        canvas.FillRect(gui::Rect(right, 0, ClientWidth(), ClientHeight()));
+        canvas.FillRect(Shown(gui::Rect(right, 0, ClientWidth(), ClientHeight())));
     if (bottom < ClientHeight())
-        canvas.FillRect(gui::Rect(0, bottom, right, ClientHeight()));
+        canvas.FillRect(Shown(gui::Rect(0, bottom, right, ClientHeight())));
 }
 
 // Input.
@@ -620,11 +788,17 @@ void TFcStringGrid::PaintClient(TCanvas& canvas) {
 void TFcStringGrid::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         gui::Guard([&] {
+            const bool wasFocused = FocusInside();
             setFocus(Qt::MouseFocusReason);
             const QPoint p = event->position().toPoint() - contentsRect().topLeft();
             int col = -1, row = -1;
             MouseToCell(p.x(), p.y(), col, row);
-            if (col >= m_fixedCols && row >= m_fixedRows)
+            if (col < m_fixedCols || row < m_fixedRows)
+                return;
+            // A press on the current cell of the focused grid edits it.
+            if (wasFocused && col == m_col && row == m_row)
+                ShowEditor();
+            else
                 MoveCurrent(col, row);
         });
     }
@@ -633,6 +807,24 @@ void TFcStringGrid::mousePressEvent(QMouseEvent* event) {
 
 void TFcStringGrid::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
+    if (m_options.Contains(TGridOption::goEditing) && !m_editorMode) {
+        const bool open = key == Qt::Key_F2 ||
+                          ((key == Qt::Key_Return || key == Qt::Key_Enter) && !AlwaysShowEditor());
+        const QString text = event->text();
+        const bool typed = !text.isEmpty() && text.front().isPrint() &&
+                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (open || typed) {
+            if (!KeyDown(*event))
+                return;
+            gui::Guard([&] { ShowEditor(); });
+            // The typed character replaces the text, which the editor
+            // opened selected.
+            if (typed && m_editor && m_editor->isVisible())
+                QCoreApplication::sendEvent(m_editor, event);
+            event->accept();
+            return;
+        }
+    }
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     const int page = std::max(1, VisibleRowCount());
     int col = m_col, row = m_row;
@@ -696,30 +888,38 @@ void TFcStringGrid::resizeEvent(QResizeEvent* event) {
     UpdateScrollBars();
     SetTopRow(m_topRow);
     SetLeftCol(m_leftCol);
+    PlaceEditor(false);
     if (FrameVisible() && !UseThemedFrame())
         RedrawFrame();
 }
 
 void TFcStringGrid::MouseEnter() {
-    UpdateFrameHotState(true, true);
     TFcFramedControl::MouseEnter();
+    // While the editor has the focus the mouse does not change the frame.
+    if (!(m_editor && m_editor->hasFocus()))
+        UpdateFrameHotState(true, true);
 }
 
 void TFcStringGrid::MouseLeave() {
-    UpdateFrameHotState(true, false);
     TFcFramedControl::MouseLeave();
+    if (!(m_editor && m_editor->hasFocus()))
+        UpdateFrameHotState(true, false);
 }
 
 void TFcStringGrid::FocusEnter() {
     UpdateFrameHotState(false, true);
     update();
     TFcFramedControl::FocusEnter();
+    if (AlwaysShowEditor())
+        ShowEditor();
 }
 
 void TFcStringGrid::FocusExit() {
+    TFcFramedControl::FocusExit();
     UpdateFrameHotState(false, false);
     update();
-    TFcFramedControl::FocusExit();
+    if (!AlwaysShowEditor())
+        HideEditor();
 }
 
 void TFcStringGrid::EnabledChanged() {

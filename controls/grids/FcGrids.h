@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+class QLineEdit;
 class QScrollBar;
 
 namespace vdx {
@@ -119,6 +120,7 @@ public:
     // The cell at a client point; -1, -1 outside the cells.
     void MouseToCell(int x, int y, int& col, int& row) const;
     // The client rectangle of a shown cell; empty for one scrolled away.
+    // Right to left (bdRightToLeft) the columns run from the right edge.
     TRect CellRect(int col, int row) const;
     // The client rectangle the whole-row focus rectangle goes around.
     virtual void GetSelectionRect(TRect& rect) const;
@@ -128,6 +130,18 @@ public:
     void SetLineColor(TColor value);
     TColor FixedLineColor() const noexcept { return m_fixedLineColor; }
     void SetFixedLineColor(TColor value);
+
+    // The in-place editor over the current cell, with goEditing: F2, Enter,
+    // a typed character (which replaces the text) or a press on the
+    // current cell of the focused grid opens it; with goAlwaysShowEditor as
+    // well it is open whenever the grid has the focus. Typing reaches the
+    // cell at once; Escape gives the cell back its text, Enter closes the
+    // editor, and the keys that move the current cell close it too (with
+    // goAlwaysShowEditor it moves along). The editor is built on first use
+    // and kept; null before.
+    bool EditorMode() const;
+    void SetEditorMode(bool value);
+    QLineEdit* InplaceEditor() const noexcept { return m_editor; }
 
     void UpdateColors() override;
     void SetFrameController(TFcFrameController* value) override;
@@ -141,6 +155,10 @@ public:
     std::function<void(QObject* sender, int col, int row, bool& canSelect)> OnSelectCell;
 
 protected:
+    // The class library's in-place editor: no frame, the grid's font, and
+    // the grid's colour as its background.
+    virtual QLineEdit* CreateEditor();
+
     void PaintFrame(TCanvas& canvas) override;
     void PaintClient(TCanvas& canvas) override;
     void ColorChanged() override;
@@ -180,6 +198,19 @@ private:
     Axis Cols() const;
     Axis Rows() const;
 
+    class InplaceEdit;
+
+    // The cell rectangle as shown: mirrored right to left.
+    TRect Shown(TRect rect) const;
+    void ShowEditor();
+    void HideEditor();
+    // The editor over the current cell with its text; hidden while the
+    // cell is scrolled away.
+    void PlaceEditor(bool loadText);
+    // A key the editor passes on; true when the grid took it.
+    bool EditorKey(QKeyEvent& event);
+    bool AlwaysShowEditor() const;
+
     void Initialize();
     void MoveCurrent(int col, int row);
     void ScrollIntoView();
@@ -214,6 +245,9 @@ private:
     TColor m_fixedLineColor = gui::clBtnShadow;
     QScrollBar* m_vertBar = nullptr; // children, owned by Qt's parent tree
     QScrollBar* m_horzBar = nullptr;
+    QLineEdit* m_editor = nullptr;
+    bool m_editorMode = false;
+    std::string m_editorOriginal; // the cell's text when editing began
 };
 
 } // namespace vdx

@@ -7,7 +7,9 @@
 #include "platform/gui/text_layout.h"
 
 #include <QApplication>
+#include <QChildEvent>
 #include <QCursor>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QResizeEvent>
@@ -94,6 +96,75 @@ TRect TFcCustomPanel::AdjustClientRect(TRect r) const {
     return r;
 }
 
+void TFcCustomPanel::SetAutoSize(bool value) {
+    if (StoreChanged(m_autoSize, value))
+        AdjustSize();
+}
+
+void TFcCustomPanel::AdjustSize() {
+    if (!m_autoSize || m_autoSizing)
+        return;
+    m_autoSizing = true;
+    gui::Guard([this] {
+        const QMargins m = contentsMargins();
+        QSize size;
+        if (layout()) {
+            size = layout()->totalSizeHint();
+        } else {
+            QRect extents;
+            std::vector<QWidget*> shown;
+            for (QObject* o : children())
+                if (auto* w = qobject_cast<QWidget*>(o); w && !w->isWindow() && !w->isHidden()) {
+                    extents = extents.united(w->geometry());
+                    shown.push_back(w);
+                }
+            if (shown.empty())
+                return;
+            const QPoint shift = QPoint(m.left(), m.top()) - extents.topLeft();
+            for (QWidget* w : shown)
+                w->move(w->pos() + shift);
+            size = extents.size() + QSize(m.left() + m.right(), m.top() + m.bottom());
+        }
+        if (size != this->size())
+            SetBounds(x(), y(), size.width(), size.height());
+    });
+    m_autoSizing = false;
+}
+
+bool TFcCustomPanel::event(QEvent* event) {
+    const bool result = TFcBorderedControl::event(event);
+    switch (event->type()) {
+    case QEvent::ChildAdded:
+        if (auto* w = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()))
+            w->installEventFilter(this);
+        AdjustSize();
+        break;
+    case QEvent::ChildRemoved:
+    case QEvent::LayoutRequest:
+        AdjustSize();
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+bool TFcCustomPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched->parent() == this) {
+        switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+            AdjustSize();
+            break;
+        default:
+            break;
+        }
+    }
+    return TFcBorderedControl::eventFilter(watched, event);
+}
+
 void TFcCustomPanel::Realign() {
     // The margins do not depend on the size (the rectangle may even turn
     // inside out on a small panel).
@@ -102,6 +173,7 @@ void TFcCustomPanel::Realign() {
     SetFrameMargins(QMargins(std::max(0, r.Left - panel.Left), std::max(0, r.Top - panel.Top),
                              std::max(0, panel.Right - r.Right),
                              std::max(0, panel.Bottom - r.Bottom)));
+    AdjustSize();
 }
 
 void TFcCustomPanel::EnableChildControls(bool enable) {
@@ -234,6 +306,13 @@ void TFcCustomPanel::FollowFocus(QWidget* now) {
         TFcBorderedControl::FocusEnter();
     else
         TFcBorderedControl::FocusExit();
+}
+
+void TFcCustomPanel::Resize() {
+    // Every change of size aligns the children anew, also to borders a
+    // frame controller wrote without moving them.
+    Realign();
+    TFcBorderedControl::Resize();
 }
 
 void TFcCustomPanel::Loaded() {

@@ -131,6 +131,15 @@ public:
     void SetFullRepaint(bool value) noexcept { m_fullRepaint = value; }
     QMargins Padding() const noexcept { return m_padding; }
     void SetPadding(const QMargins& value);
+    // The class library's AutoSize: the panel takes the smallest size that
+    // holds its shown children, with its borders, padding and band around
+    // them; children it places itself move so that the first starts at
+    // the client area's corner, and a panel with a layout takes the
+    // layout's size. It follows every move, resize, showing and hiding of
+    // a child. Off, the size is the program's.
+    bool AutoSize() const noexcept { return m_autoSize; }
+    virtual void SetAutoSize(bool value);
+
     TAlign Align() const noexcept { return m_align; }
     // A dock site lays its clients out anew (the grabbers change sides).
     void SetAlign(TAlign value);
@@ -187,6 +196,9 @@ protected:
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void Resize() override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void EnabledChanged() override;
     // A container: OnEnter and OnExit follow the focus into and out of the
@@ -199,6 +211,8 @@ private:
     // transparent panel that paints its client area, the panel colour under
     // an opaque one.
     void EraseBackground(TCanvas& canvas);
+    // The AutoSize step (nothing while off).
+    void AdjustSize();
 
     TAlignmentVertical m_alignmentVertical = TAlignmentVertical::avCenter;
     TFcGradientColorStyle m_gradientColorStyle = TFcGradientColorStyle::gcsSystem;
@@ -217,6 +231,8 @@ private:
     TFcVisualStyle m_visualStyle = TFcVisualStyle::vsWinXP;
 
     bool m_fullRepaint = true;
+    bool m_autoSize = false;
+    bool m_autoSizing = false; // AdjustSize moves the children now
     QMargins m_padding;
     TAlign m_align = TAlign::alNone;
 

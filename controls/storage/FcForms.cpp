@@ -116,12 +116,11 @@ bool TFcFormState::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_hookedForm) {
         switch (event->type()) {
         case QEvent::Show:
-            // Qt shows a window again when it is restored from minimised;
-            // the placement is taken over on the first showing only.
-            if (!m_shown) {
-                m_shown = true;
+            // Every showing by the program restores the placement. The
+            // window system's own show of a window restored from minimised
+            // is no showing of the form: it keeps where the user had it.
+            if (!event->spontaneous())
                 gui::Guard([this] { RestoreState(); });
-            }
             break;
         case QEvent::Close:
             gui::Guard([this] { SaveState(); });

@@ -3,10 +3,11 @@
 // TFcRegIniFile section named after the form ("FMainFormState" for FMain).
 //
 // A form (a top-level QWidget) that carries one calls Loaded() at the end of
-// building itself; from then on the component restores the placement when
-// the form is first shown and saves it whenever the form is asked to close,
-// and passes each event on to the form. A component that Loaded() was never
-// called for acts only through explicit RestoreState and SaveState calls.
+// building itself; from then on the component restores the placement each
+// time the program shows the form and saves it whenever the form is asked to
+// close, and passes each event on to the form. A component that Loaded() was
+// never called for acts only through explicit RestoreState and SaveState
+// calls.
 
 #include "controls/storage/FcRegIniFile.h"
 
@@ -75,7 +76,6 @@ private:
     std::string m_section;
     QPointer<TFcRegIniFile> m_regIniFile;
     QPointer<QWidget> m_hookedForm;
-    bool m_shown = false;
 };
 
 } // namespace vdx

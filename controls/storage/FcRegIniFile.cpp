@@ -355,9 +355,10 @@ public:
         : m_root(Root(rootKey)), m_path(Normalise(path)), m_writable((access & (0x2u | 0x4u)) != 0),
           m_rootName(RootName(rootKey)) {
         os::TRegistry reg(m_root);
+        // Read access cannot create the key: a missing key fails as one that
+        // cannot be opened.
         const bool opened = m_writable ? reg.OpenKey(m_path, true) : reg.OpenKeyReadOnly(m_path);
-        // A key that is only read may be missing: its values read as defaults.
-        if (!opened && (m_writable || reg.KeyExists(m_path)))
+        if (!opened)
             throw os::ERegistryException("Failed to open registry key \"" + m_rootName + "\\" +
                                          m_path + "\"");
     }

@@ -191,7 +191,8 @@ public:
 
     // Readers give def for an absent value. All four throw
     // vdx::os::ERegistryException when the registry key cannot be opened
-    // for the requested access; writes to ini storage reach the file at
+    // for the requested access (with read access only, also when it does
+    // not exist: reading cannot create it); writes to ini storage reach the file at
     // once and throw EIniFileException when it cannot be written.
     bool ReadBool(const std::string& section, const std::string& name, bool def);
     void WriteBool(const std::string& section, const std::string& name, bool value);

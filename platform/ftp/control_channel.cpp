@@ -135,6 +135,7 @@ void ControlChannel::Run() noexcept {
         m_ctx.PeerIP = m_peer.Ip();
         m_ctx.PeerPort = m_peer.Port();
         ResetSession();
+        m_loginDeadline = Clock::now() + m_options.LoginTimeout;
 
         Reply(m_options.Greeting);
         Flush();
@@ -188,7 +189,6 @@ void ControlChannel::ResetSession() {
     m_ctx.MLSFacts = OfferedFacts(m_options.MLSDFacts);
     m_data.Reset();
     m_epsvAll = false;
-    m_loginDeadline = Clock::now() + m_options.LoginTimeout;
 }
 
 void ControlChannel::ReportException(const std::exception& error) noexcept {

@@ -11,10 +11,12 @@
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vdx::ftp {
@@ -85,6 +87,8 @@ private:
     // Runs fn; an exception from it is answered (EFTPReplyError with its own code, others with
     // errorCode and the message) and gives false.
     template <typename Fn> bool Guard(int errorCode, Fn&& fn);
+    // The reply Guard would send for what fn throws; nullopt when it returns.
+    template <typename Fn> std::optional<TIdReply> Caught(int errorCode, Fn&& fn) const;
     // The argument resolved against the current folder, or nullopt after a 501 reply (also for
     // an empty argument unless emptyIsCurrent).
     std::optional<std::string> PathArg(std::string_view arg, bool emptyIsCurrent = false);
@@ -197,19 +201,26 @@ private:
     int m_transferWaits = 0; // waits of the running transfer so far
 };
 
-template <typename Fn> bool ControlChannel::Guard(int errorCode, Fn&& fn) {
+template <typename Fn>
+std::optional<TIdReply> ControlChannel::Caught(int errorCode, Fn&& fn) const {
     try {
         fn();
-        return true;
+        return std::nullopt;
     } catch (const EFTPReplyError& e) {
         const int code = e.Code() >= 100 && e.Code() <= 599 ? e.Code() : errorCode;
-        Reply(code, *e.what() ? e.what() : m_options.ExceptionReply.Text.c_str());
+        return TIdReply{code, *e.what() ? e.what() : m_options.ExceptionReply.Text};
     } catch (const std::exception& e) {
-        Reply(errorCode, *e.what() ? e.what() : m_options.ExceptionReply.Text.c_str());
+        return TIdReply{errorCode, *e.what() ? e.what() : m_options.ExceptionReply.Text};
     } catch (...) {
-        Reply(m_options.ExceptionReply);
+        return m_options.ExceptionReply;
     }
-    return false;
+}
+
+template <typename Fn> bool ControlChannel::Guard(int errorCode, Fn&& fn) {
+    const std::optional<TIdReply> reply = Caught(errorCode, std::forward<Fn>(fn));
+    if (reply)
+        Reply(*reply);
+    return !reply;
 }
 
 } // namespace vdx::ftp

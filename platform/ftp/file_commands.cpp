@@ -5,8 +5,11 @@
 #include "platform/ftp/command_args.h"
 #include "platform/ftp/control_channel.h"
 #include "platform/ftp/ftp_time.h"
+#include "platform/ftp/limits.h"
 #include "platform/ftp/path_resolver.h"
+#include "platform/os/ascii.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -211,12 +214,28 @@ void ControlChannel::CmdComb(const std::string& arg) {
         Reply(Code(Reply::ArgumentSyntaxError), kReplySyntaxArgs);
         return;
     }
+    if (names.size() - 1 > kMaxCombineParts) {
+        Reply(Code(Reply::ArgumentSyntaxError),
+              "Too many parts (at most " + std::to_string(kMaxCombineParts) + ").");
+        return;
+    }
     std::vector<std::string> paths;
     for (const std::string& name : names) {
         const auto path = PathArg(name);
         if (!path)
             return;
         paths.push_back(*path);
+    }
+    // Names are matched without regard to case: two spellings may be one file. A part named
+    // twice would be copied twice and deleted once; the target as a part would read itself.
+    std::vector<std::string> folded;
+    folded.reserve(paths.size());
+    for (const std::string& path : paths)
+        folded.push_back(os::AsciiLower(path));
+    std::sort(folded.begin(), folded.end());
+    if (std::adjacent_find(folded.begin(), folded.end()) != folded.end()) {
+        Reply(Code(Reply::ArgumentSyntaxError), "A file is named more than once.");
+        return;
     }
     if (!Require(bool(m_events.OnCombineFiles)))
         return;

@@ -118,6 +118,10 @@ inline constexpr int kSpinTransferWaits = 2;
 // Connections taken from the control listener per wake-up before stop and reaping are looked at.
 inline constexpr int kAcceptBurst = 64;
 
+// Parts one COMB may name (the target aside). Each is read and deleted in turn, so the bound
+// keeps one command line from holding a connection's thread for long.
+inline constexpr std::size_t kMaxCombineParts = 1000;
+
 // Unique names STOU tries before it gives up.
 inline constexpr int kMaxStouAttempts = 100;
 

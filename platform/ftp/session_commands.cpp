@@ -42,20 +42,22 @@ void ControlChannel::CmdPass(const std::string& arg) {
             [&](const std::string& name) { return os::EqualsIgnoringAsciiCase(name, user); });
     m_ctx.Password = arg;
     bool authenticated = anonymous;
-    if (!anonymous && m_events.OnUserLogin && !Guard(Code(Reply::BadSequence), [&] {
-            m_events.OnUserLogin(m_ctx, user, arg, authenticated);
-        })) {
-        m_ctx.Password.clear();
-        m_ctx.UserName.clear();
-        return;
-    }
-    if (!authenticated) {
+    // A login handler that fails (a users file that cannot be read) refuses the login like a
+    // wrong password: otherwise its reply would be a way to guess without the delay.
+    std::optional<TIdReply> failure;
+    if (!anonymous && m_events.OnUserLogin)
+        failure = Caught(Code(Reply::BadSequence),
+                         [&] { m_events.OnUserLogin(m_ctx, user, arg, authenticated); });
+    if (failure || !authenticated) {
         m_ctx.Password.clear();
         m_ctx.UserName.clear();
         // Guessing passwords takes time, and a connection gets only a few guesses.
         if (!WaitFailedLoginDelay())
             return; // the server stops: the session ends before the next command
-        Reply(Code(Reply::NotLoggedIn), kReplyNotLoggedIn);
+        if (failure)
+            Reply(*failure);
+        else
+            Reply(Code(Reply::NotLoggedIn), kReplyNotLoggedIn);
         if (++m_failedLogins >= kMaxFailedLogins) {
             Reply(Code(Reply::ServiceNotAvailable),
                   "Too many failed logins: closing control connection.");
@@ -189,7 +191,12 @@ void ControlChannel::CmdClnt(const std::string&) {
 }
 
 void ControlChannel::CmdRein(const std::string&) {
+    // The time to log in runs from the start, or from the end of the login undone here: a REIN
+    // before any login must not renew it.
+    const bool loggedIn = m_ctx.Authenticated;
     ResetSession();
+    if (loggedIn)
+        m_loginDeadline = Clock::now() + m_options.LoginTimeout;
     Reply(Code(Reply::ServiceReady), "Service ready for new user.");
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/gui/exception_guard.h"
 
+#include <QApplication>
 #include <QEnterEvent>
 #include <QEvent>
 #include <QFocusEvent>
@@ -75,13 +76,13 @@ void TFramedHost::NotifyChildrenParentColor() {
             host->TakeParentColor();
 }
 
-void TFramedHost::SetFocusWidget(QWidget* widget) {
+void TFramedHost::SetFocusWidget(QWidget* widget, bool handsOnFocus) {
     if (m_focusWidget == widget)
         return;
     if (m_focusWidget)
         m_focusWidget->removeEventFilter(this);
     m_focusWidget = widget;
-    setFocusProxy(widget);
+    setFocusProxy(handsOnFocus ? widget : nullptr);
     if (widget)
         widget->installEventFilter(this);
 }
@@ -143,14 +144,16 @@ void TFramedHost::focusInEvent(QFocusEvent* event) {
 
 void TFramedHost::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    SetFocusInside(false, event->reason());
+    // Qt names the new focus widget before the old one hears of the move.
+    if (!m_focusWidget || QApplication::focusWidget() != m_focusWidget)
+        SetFocusInside(false, event->reason());
 }
 
 bool TFramedHost::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_focusWidget) {
         if (event->type() == QEvent::FocusIn)
             SetFocusInside(true, static_cast<QFocusEvent*>(event)->reason());
-        else if (event->type() == QEvent::FocusOut)
+        else if (event->type() == QEvent::FocusOut && QApplication::focusWidget() != this)
             SetFocusInside(false, static_cast<QFocusEvent*>(event)->reason());
     }
     return QWidget::eventFilter(watched, event);

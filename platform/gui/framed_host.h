@@ -57,7 +57,11 @@ public:
     // of the last change; Qt::OtherFocusReason before any).
     Qt::FocusReason FocusChangeReason() const noexcept { return m_focusReason; }
     // The child that takes the focus for this control (an inner editor).
-    void SetFocusWidget(QWidget* widget);
+    // With handsOnFocus the control gives the focus it is given to the
+    // widget (its focus proxy); without, both take the focus in turn (a
+    // grid and its cell editor). A move of the focus between the two stays
+    // inside the control.
+    void SetFocusWidget(QWidget* widget, bool handsOnFocus = true);
 
 protected:
     // Painting: the frame first, in widget coordinates and clipped to the

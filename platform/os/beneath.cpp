@@ -213,12 +213,19 @@ std::optional<UniqueFd> HoldForRemoval(const Place& place) {
                              O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | place.OpenFlags()));
         if (fd.Get() < 0)
             return UniqueFd(); // unreadable to us: whether it is held cannot be told
+        struct stat opened {};
+        if (::fstat(fd.Get(), &opened) != 0)
+            return std::nullopt;
+        if (place.confined && HiddenBelowRoot(opened)) {
+            errno = ENOENT;
+            return std::nullopt;
+        }
         const int error = AcquireShareLocks(fd.Get(), true, Access::ReadWrite, Share::None);
         if (error != 0) {
             errno = error;
             return std::nullopt;
         }
-        if (IsSameEntry(fd.Get(), place))
+        if (IsSameEntry(opened, place))
             return fd;
     }
     errno = EBUSY;
@@ -226,3 +233,35 @@ std::optional<UniqueFd> HoldForRemoval(const Place& place) {
 }
 
 } // namespace vdx::os::detail
+
+namespace vdx::os {
+
+bool BlockedByLink(const RootedPath& path) {
+    std::vector<std::string> parts;
+    std::string root;
+    UniqueFd dir = detail::OpenBeneath(path, parts, root);
+    if (!dir)
+        return false;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        std::string name = parts[i];
+        struct stat st {};
+        if (::fstatat(dir.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            const auto found = detail::FindEntryIgnoringCase(dir.Get(), name);
+            if (!found || ::fstatat(dir.Get(), found->c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+                return false; // simply not there
+            name = *found;
+        }
+        if (detail::HiddenBelowRoot(st))
+            return true;
+        if (i + 1 == parts.size() || !S_ISDIR(st.st_mode))
+            return false;
+        UniqueFd next(
+            ::openat(dir.Get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!next)
+            return false;
+        dir = std::move(next);
+    }
+    return false;
+}
+
+} // namespace vdx::os

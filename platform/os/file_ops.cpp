@@ -25,11 +25,12 @@ bool IsDir(const std::string& path) {
 
 using detail::Place;
 
-// Below a root a link at the name is missing, whatever flags say.
+// Below a root a link at the name is missing, whatever flags say, and so is
+// a file with another name.
 bool StatOf(const Place& place, struct stat& st, int flags) {
     if (::fstatat(place.DirFd(), place.name.c_str(), &st, flags) != 0)
         return false;
-    return !(place.confined && S_ISLNK(st.st_mode)) || Fail(ENOENT);
+    return !(place.confined && detail::HiddenBelowRoot(st)) || Fail(ENOENT);
 }
 
 bool RenameNoReplace(const Place& from, const Place& to, bool isDir) {
@@ -58,9 +59,17 @@ bool RenameNoReplace(const Place& from, const Place& to, bool isDir) {
 }
 
 bool SetAttributesAt(const Place& place, std::uint32_t attributes) {
-    struct stat st {};
-    if (!StatOf(place, st, place.StatFlags()))
+    // The mode goes to the entry opened here, checked on its descriptor: a name
+    // swapped for a link meanwhile cannot pass the change on to another file.
+    UniqueFd entry(
+        ::openat(place.DirFd(), place.name.c_str(), O_PATH | O_CLOEXEC | place.OpenFlags()));
+    if (!entry)
         return false;
+    struct stat st {};
+    if (::fstat(entry.Get(), &st) != 0)
+        return false;
+    if (place.confined && detail::HiddenBelowRoot(st))
+        return Fail(ENOENT);
     mode_t mode = st.st_mode & 07777;
     if ((attributes & FILE_ATTRIBUTE_READONLY) == 0)
         mode |= S_IWUSR;
@@ -70,8 +79,9 @@ bool SetAttributesAt(const Place& place, std::uint32_t attributes) {
         mode &= ~static_cast<mode_t>(0222);
     if (mode == (st.st_mode & 07777))
         return true;
-    // Should a link take the name meanwhile, the change is refused, not passed on.
-    return ::fchmodat(place.DirFd(), place.name.c_str(), mode, place.StatFlags()) == 0;
+    // No fchmod on an O_PATH descriptor: its link in /proc reaches the same inode.
+    const std::string opened = "/proc/self/fd/" + std::to_string(entry.Get());
+    return ::chmod(opened.c_str(), mode) == 0;
 }
 
 bool FileExistsAt(const Place& place) {
@@ -88,12 +98,16 @@ bool DirectoryExistsAt(const Place& place) {
     return S_ISDIR(st.st_mode) || Fail(ENOTDIR);
 }
 
-bool DeleteFileAt(const Place& place) {
+// Deletes the file at place; with unchanged, only while the name still stands
+// for that state of the file.
+bool DeleteFileAt(const Place& place, const FileIdentity* unchanged = nullptr) {
     struct stat st {};
     if (!StatOf(place, st, AT_SYMLINK_NOFOLLOW))
         return false;
     if (S_ISDIR(st.st_mode))
         return Fail(EISDIR);
+    if (unchanged && !S_ISREG(st.st_mode))
+        return Fail(ESTALE);
     std::optional<UniqueFd> held;
     if (S_ISREG(st.st_mode)) {
         if ((st.st_mode & S_IWUSR) == 0)
@@ -101,6 +115,14 @@ bool DeleteFileAt(const Place& place) {
         held = detail::HoldForRemoval(place);
         if (!held)
             return false;
+    }
+    if (unchanged) {
+        // Looked at while held: no open of ours can write it until the name is gone.
+        struct stat now {};
+        if (!StatOf(place, now, AT_SYMLINK_NOFOLLOW))
+            return false;
+        if (detail::IdentityOf(now) != *unchanged)
+            return Fail(ESTALE);
     }
     return ::unlinkat(place.DirFd(), place.name.c_str(), 0) == 0;
 }
@@ -180,11 +202,19 @@ bool DirectoryExists(const RootedPath& path) {
 }
 
 bool DeleteFile(const std::string& path) {
-    return AtPlace(path, DeleteFileAt);
+    return AtPlace(path, [](const Place& p) { return DeleteFileAt(p); });
 }
 
 bool DeleteFile(const RootedPath& path) {
-    return AtPlace(path, DeleteFileAt);
+    return AtPlace(path, [](const Place& p) { return DeleteFileAt(p); });
+}
+
+bool DeleteFileIfUnchanged(const std::string& path, const FileIdentity& identity) {
+    return AtPlace(path, [&](const Place& p) { return DeleteFileAt(p, &identity); });
+}
+
+bool DeleteFileIfUnchanged(const RootedPath& path, const FileIdentity& identity) {
+    return AtPlace(path, [&](const Place& p) { return DeleteFileAt(p, &identity); });
 }
 
 bool CreateDir(const std::string& path) {

@@ -50,18 +50,20 @@ std::optional<FindData> FromStat(const struct stat& st, std::string name) {
 } // namespace
 
 std::optional<FindData> StatFacts(int dirFd, const std::string& name,
-                                  const std::string& displayName, bool noFollow) {
-    const int follow = noFollow ? AT_SYMLINK_NOFOLLOW : 0;
+                                  const std::string& displayName, bool confined) {
+    const int follow = confined ? AT_SYMLINK_NOFOLLOW : 0;
     struct statx stx {};
     if (::statx(dirFd, name.c_str(), AT_NO_AUTOMOUNT | follow, STATX_BASIC_STATS | STATX_BTIME,
                 &stx) != 0) {
         if (errno != ENOSYS)
             return std::nullopt;
         struct stat st {};
-        if (::fstatat(dirFd, name.c_str(), &st, follow) != 0)
+        if (::fstatat(dirFd, name.c_str(), &st, follow) != 0 || (confined && HiddenBelowRoot(st)))
             return std::nullopt;
         return FromStat(st, displayName);
     }
+    if (confined && HiddenBelowRoot(stx.stx_mode, stx.stx_nlink))
+        return std::nullopt;
     struct stat st {};
     st.st_mode = stx.stx_mode;
     st.st_size = static_cast<off_t>(stx.stx_size);
@@ -84,8 +86,8 @@ struct DirCloser {
 };
 
 // The entries of the folder open at fd that match mask; below a root
-// (noFollow) a link is left out, as nothing could be opened through it.
-std::vector<FindData> ListFolder(int fd, const std::string& mask, bool noFollow) {
+// (confined) links are left out, as nothing could be opened through them.
+std::vector<FindData> ListFolder(int fd, const std::string& mask, bool confined) {
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
     if (!dir) {
         ::close(fd);
@@ -102,7 +104,7 @@ std::vector<FindData> ListFolder(int fd, const std::string& mask, bool noFollow)
         const std::string name = entry->d_name;
         if (name == "." || name == ".." || !MatchesMask(mask, name))
             continue;
-        if (auto data = detail::StatFacts(fd, name, name, noFollow))
+        if (auto data = detail::StatFacts(fd, name, name, confined))
             result.push_back(std::move(*data));
     }
     return result;

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vdx::os {
 
@@ -17,42 +18,87 @@ namespace {
     throw FileError(std::string(what) + " \"" + path + "\". " + SysErrorMessage(error), error);
 }
 
-} // namespace
+FileVersion VersionOf(const struct stat& st) {
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
+}
 
-std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+// The bytes of the file at path, read through file, which stays open; before is the file's
+// version as the read began.
+std::optional<std::string> Read(const std::string& path, std::size_t maxBytes,
+                                const std::string& shownName, UniqueFd& file, FileVersion& before) {
+    file.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const int fd = file.Get();
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             return std::nullopt;
-        Fail("Cannot open file", path, errno);
+        Fail("Cannot open file", shownName, errno);
     }
-    const UniqueFd closer(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0)
-        Fail("Cannot open file", path, errno);
+        Fail("Cannot open file", shownName, errno);
     if (S_ISDIR(st.st_mode))
         return std::nullopt;
     if (!S_ISREG(st.st_mode))
-        Fail("Cannot open file", path, EACCES);
+        Fail("Cannot open file", shownName, EACCES);
     if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
-        Fail("Cannot read file", path, EFBIG);
+        Fail("Cannot read file", shownName, EFBIG);
+    before = VersionOf(st);
 
     std::string data;
+    data.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            Fail("Cannot read file", path, errno);
+            Fail("Cannot read file", shownName, errno);
         }
         if (n == 0)
             break;
         data.append(buffer, static_cast<std::size_t>(n));
         if (data.size() > maxBytes) // grown while we read
-            Fail("Cannot read file", path, EFBIG);
+            Fail("Cannot read file", shownName, EFBIG);
     }
     return data;
+}
+
+} // namespace
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
+    UniqueFd file;
+    FileVersion before;
+    return Read(path, maxBytes, path, file, before);
+}
+
+std::optional<FileVersion> StatFileVersion(const std::string& path, const std::string& shownName) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        Fail("Cannot open file", shownName, errno);
+    }
+    if (S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return VersionOf(st);
+}
+
+std::optional<VersionedBytes> ReadFileBytesVersioned(const std::string& path, std::size_t maxBytes,
+                                                     const std::string& shownName) {
+    UniqueFd file;
+    FileVersion before;
+    std::optional<std::string> bytes = Read(path, maxBytes, shownName, file, before);
+    if (!bytes)
+        return std::nullopt;
+    VersionedBytes result{std::move(*bytes), std::nullopt};
+    struct stat st {};
+    if (::fstat(file.Get(), &st) == 0 && VersionOf(st) == before)
+        result.Version = before;
+    return result;
 }
 
 } // namespace vdx::os

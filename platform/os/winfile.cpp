@@ -85,6 +85,10 @@ int OpenFd(const detail::Place& place, Access access, Share share, Disposition d
         struct stat st {};
         if (::fstat(fd, &st) != 0)
             return -errno;
+        // A file with another name is not the root's to open, nor may one be
+        // created in its place; checked here, on what was opened.
+        if (place.confined && detail::HiddenBelowRoot(st))
+            return (flags & O_CREAT) != 0 ? -EACCES : -ENOENT;
         if (S_ISDIR(st.st_mode)) {
             if (!allowDirectory)
                 return -EISDIR;
@@ -111,6 +115,23 @@ int OpenFd(const detail::Place& place, Access access, Share share, Disposition d
 }
 
 } // namespace
+
+namespace detail {
+
+FileIdentity IdentityOf(const struct stat& st) {
+    auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    FileIdentity identity;
+    identity.device = st.st_dev;
+    identity.inode = st.st_ino;
+    identity.size = st.st_size;
+    identity.modifiedNs = ns(st.st_mtim);
+    identity.changedNs = ns(st.st_ctim);
+    return identity;
+}
+
+} // namespace detail
 
 template <class P>
 std::optional<File> File::OpenAt(const P& path, Access access, Share share, Disposition disposition,
@@ -225,6 +246,18 @@ FileTimes File::Times() const {
     times.lastAccess = TimespecToFileTime(st.st_atim);
     times.creation = times.lastWrite;
     return times;
+}
+
+FileIdentity File::Identity() const {
+    struct stat st {};
+    if (::fstat(m_fd.Get(), &st) != 0)
+        Throw("Cannot read file", m_shown, errno);
+    return detail::IdentityOf(st);
+}
+
+void File::Truncate(std::int64_t size) {
+    if (::ftruncate(m_fd.Get(), static_cast<off_t>(size)) != 0)
+        Throw("Cannot write file", m_shown, errno);
 }
 
 bool File::SetTimes(std::optional<FileTime> lastWrite, std::optional<FileTime> lastAccess,

@@ -32,8 +32,10 @@ std::string ResolveCase(const std::string& path);
 
 // A path below a root folder, for callers that must keep a user inside it.
 // The root is trusted as it is named (links in it are followed); below it no
-// symbolic link is ever followed: a link there is treated as missing, so
-// nothing can lead out of the root or around the rights given by path. path
+// symbolic link is ever followed: a link there is treated as missing, and so
+// is a file with more than one name (a hard link may lead to any file of the
+// file system), so nothing can lead out of the root or around the rights
+// given by path. path
 // has "/" separators; empty components are skipped, and a "." or ".."
 // component makes the path invalid (EINVAL). Names are matched as ResolveCase
 // does. Messages name path, never the disk path of the root.
@@ -52,6 +54,19 @@ enum class Disposition {
     CreateAlways, // create or truncate
     OpenAlways,   // open or create
     CreateNew     // fail when it exists
+};
+
+// One state of one file: the entry, its size and the times of its last
+// change of data and of anything else. A write, a rename onto the name or a
+// change of mode gives another identity.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+
+    bool operator==(const FileIdentity&) const = default;
 };
 
 struct FileTimes {
@@ -113,6 +128,8 @@ public:
     std::size_t Read(void* buffer, std::size_t count);    // 0 at end; throws FileError
     void WriteAll(const void* buffer, std::size_t count); // throws FileError (disk full ...)
     FileTimes Times() const;                              // throws FileError
+    FileIdentity Identity() const;                        // throws FileError
+    void Truncate(std::int64_t size);                     // throws FileError
     // Sets the given times; creation cannot be set on Linux and is ignored.
     // Returns false when the system refuses.
     bool SetTimes(std::optional<FileTime> lastWrite, std::optional<FileTime> lastAccess,
@@ -146,7 +163,8 @@ struct FindData {
 // entries no Windows program could have (FIFOs, devices, sockets) are left
 // out. A missing folder or an empty mask gives nothing.
 std::vector<FindData> FindFiles(const std::string& pattern);
-// The same below a root: links are left out like dangling ones.
+// The same below a root: links, and files with another name as well, are
+// left out like dangling ones.
 std::vector<FindData> FindFiles(const RootedPath& pattern);
 // Facts of one path (resolved without regard to case, a trailing "/"
 // ignored); nullopt when missing.
@@ -184,9 +202,19 @@ bool MoveFile(const std::string& from, const std::string& to);
 bool FileExists(const RootedPath& path);
 bool DirectoryExists(const RootedPath& path);
 bool DeleteFile(const RootedPath& path);
+// DeleteFile, but only while path still names the file as it was when
+// identity was taken (checked while the file is held, so nothing can change it
+// between the check and the delete); ESTALE when it changed or was replaced.
+bool DeleteFileIfUnchanged(const std::string& path, const FileIdentity& identity);
+bool DeleteFileIfUnchanged(const RootedPath& path, const FileIdentity& identity);
 bool CreateDir(const RootedPath& path);
 bool ForceDirectories(const RootedPath& path);
 bool RemoveDir(const RootedPath& path);
 bool MoveFile(const RootedPath& from, const RootedPath& to);
+// Whether path is missing below its root only because a symbolic link, or a
+// file that has another name as well, stands at it or on the way to it: the
+// root does not show either, so every function above takes such a path as
+// missing. For telling such a path from a name that is simply not there.
+bool BlockedByLink(const RootedPath& path);
 
 } // namespace vdx::os

@@ -5,6 +5,7 @@
 #include "platform/os/unique_fd.h"
 #include "platform/os/winfile.h"
 
+#include <cstdint>
 #include <fcntl.h>
 #include <optional>
 #include <string>
@@ -48,11 +49,27 @@ std::optional<std::string> FindEntryIgnoringCase(int dirFd, const std::string& n
 // byte: no file has such a name, and the system calls would cut it short.
 std::optional<std::string> DiskPath(const std::string& path);
 
+// What a root does not show below it: a symbolic link, and a file that has
+// another name as well. That name may lie anywhere on the file system (a hard
+// link to a file outside the root, or to one the server keeps for itself),
+// so the file is not the root's to hand out. Checked on the facts of an open
+// descriptor where the file is then used, so a name swapped meanwhile cannot
+// slip through.
+inline bool HiddenBelowRoot(mode_t mode, std::uint64_t links) {
+    return S_ISLNK(mode) || (S_ISREG(mode) && links > 1);
+}
+inline bool HiddenBelowRoot(const struct stat& st) {
+    return HiddenBelowRoot(st.st_mode, st.st_nlink);
+}
+
+FileIdentity IdentityOf(const struct stat& st);
+
 // Facts of name in the folder dirFd (AT_FDCWD for a plain path), following
-// symbolic links unless noFollow (a link is then missing); nullopt when
-// missing or not a file or folder. The name in the result is displayName.
+// symbolic links unless confined (what HiddenBelowRoot names is then
+// missing); nullopt when missing or not a file or folder. The name in the
+// result is displayName.
 std::optional<FindData> StatFacts(int dirFd, const std::string& name,
-                                  const std::string& displayName, bool noFollow = false);
+                                  const std::string& displayName, bool confined = false);
 
 // Share-mode locks on an open descriptor (see File). canHold is false for a
 // descriptor that cannot take read locks (opened write-only): it only probes.

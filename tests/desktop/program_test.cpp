@@ -2,6 +2,8 @@
 // root: it serves, stays single, survives a crash of its predecessor and
 // stops as a user would close it.
 
+#include "platform/os/registry.h"
+
 #include "ChildProcess.h"
 #include "DesktopSupport.h"
 
@@ -109,6 +111,28 @@ TEST_F(ProgramTest, CrashedInstanceDoesNotBlockTheNextStart) {
     EXPECT_EQ(Login(), 230);
     next.Signal(SIGTERM);
     EXPECT_EQ(next.WaitExit(20s), 0);
+}
+
+TEST_F(ProgramTest, StartMeasuresTheColourSchemeAndTheScreen) {
+    // The probe runs the program's start and run, then tells the facts.
+    std::filesystem::remove(root.ProgramPath());
+    std::error_code ec;
+    std::filesystem::create_hard_link(VDX_FTPSERVER_STARTUP_PROBE, root.ProgramPath(), ec);
+    if (ec)
+        std::filesystem::copy_file(VDX_FTPSERVER_STARTUP_PROBE, root.ProgramPath());
+    {
+        os::TRegistry reg(os::RootKey::CurrentUser);
+        ASSERT_TRUE(
+            reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", true));
+        reg.WriteString("ColorName", "Metallic");
+    }
+    Child program(root.ProgramPath(), Output());
+    ASSERT_TRUE(WaitForLabel("Started", 1)) << test::ReadFileBytes(Output());
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitExit(20s), 0) << test::ReadFileBytes(Output());
+    EXPECT_NE(test::ReadFileBytes(Output()).find("XPColorScheme=2 FullColorScreen=1"),
+              std::string::npos)
+        << test::ReadFileBytes(Output());
 }
 
 } // namespace

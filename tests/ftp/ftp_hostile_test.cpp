@@ -156,23 +156,32 @@ TEST_F(HostileTest, OneAddressCannotTakeEverySlot) {
 
 TEST_F(HostileTest, ConnectionThatDoesNotLogInInTimeIsClosed) {
     // Chatting without logging in does not keep the connection: only the idle time is renewed
-    // by commands, the time to log in is not.
+    // by commands, the time to log in is not, nor by a REIN before any login.
     m_server.Server().LoginTimeout = 1s;
     Restart();
-    RawFtpClient chatty(m_server.Port());
-    ASSERT_EQ(chatty.Read().code, 220);
+    // The time from the start (or from the REIN) until the connection is closed.
+    auto closedAfter = [](RawFtpClient& client, const char* chat) {
+        const auto start = std::chrono::steady_clock::now();
+        FtpReply reply;
+        for (int i = 0; i < 30 && reply.code != 421; ++i) {
+            std::this_thread::sleep_for(100ms);
+            reply = client.Command(chat);
+        }
+        EXPECT_EQ(reply.text, "421 Login timeout (1 seconds): closing control connection.\n");
+        EXPECT_EQ(client.Read(2s).code, 0); // closed
+        return std::chrono::steady_clock::now() - start;
+    };
     RawFtpClient user = LoggedIn();
-    const auto start = std::chrono::steady_clock::now();
-    FtpReply reply;
-    for (int i = 0; i < 30 && reply.code != 421; ++i) {
-        std::this_thread::sleep_for(100ms);
-        reply = chatty.Command("NOOP");
+    for (const char* chat : {"NOOP", "REIN"}) {
+        SCOPED_TRACE(chat);
+        RawFtpClient chatty(m_server.Port());
+        ASSERT_EQ(chatty.Read().code, 220);
+        EXPECT_LT(closedAfter(chatty, chat), 2s);
     }
-    EXPECT_EQ(reply.text, "421 Login timeout (1 seconds): closing control connection.\n");
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_EQ(chatty.Read(2s).code, 0); // closed
-    // A connection that logged in stays past that time.
+    // A connection that logged in stays past that time; its REIN gives it the time anew.
     EXPECT_EQ(user.Command("NOOP").code, 200);
+    EXPECT_EQ(user.Command("REIN").code, 220);
+    EXPECT_LT(closedAfter(user, "REIN"), 2s);
 }
 
 TEST_F(HostileTest, RefusedLoginsAreSlowedDownAndEndTheConnectionAfterThree) {
@@ -180,11 +189,20 @@ TEST_F(HostileTest, RefusedLoginsAreSlowedDownAndEndTheConnectionAfterThree) {
     Restart();
     RawFtpClient c(m_server.Port());
     ASSERT_EQ(c.Read().code, 220);
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        SCOPED_TRACE(attempt);
-        ASSERT_EQ(c.Command("USER user").code, 331);
+    // A login handler that fails (as for a damaged users file) is a refusal like any other.
+    const struct {
+        const char* user;
+        const char* reply;
+    } attempts[] = {
+        {"user", "530 Not logged in.\n"},
+        {"broken", "503 Users file damaged\n"},
+        {"user", "530 Not logged in.\n"},
+    };
+    for (const auto& attempt : attempts) {
+        SCOPED_TRACE(attempt.user);
+        ASSERT_EQ(c.Command(std::string("USER ") + attempt.user).code, 331);
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(c.Command("PASS guess").code, 530);
+        EXPECT_EQ(c.Command("PASS guess").text, attempt.reply);
         EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
     }
     EXPECT_EQ(c.Read(2s).text, "421 Too many failed logins: closing control connection.\n");

@@ -1,7 +1,8 @@
-// The users table and the login check: every attempt rereads "Users.xml".
+// The users table and the login check: every attempt looks at "Users.xml" again.
 
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
+#include "platform/os/atomic_file.h"
 #include "shared/VdxXmlDoc.h"
 
 #include "InstallRoot.h"
@@ -9,9 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <barrier>
+#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -63,18 +68,44 @@ TEST(CheckLogin, EmptyNameIsRefusedEvenWhenACommentReadsAsAnEmptyUser) {
     EXPECT_FALSE(globals.CheckLogin("", ""));
 }
 
-TEST(CheckLogin, DamagedFileThrowsAndKeepsTheTableInForce) {
+TEST(CheckLogin, DamagedOrUnreadableFileLetsNobodyInUntilItIsGoodAgain) {
     InstallRoot root;
     TUserXML admin = MakeUser("admin", "pw");
     admin.Admin = true;
     root.WriteUsers({admin});
     TFGlobals globals(root.ProgramPath());
     TFFTPServer server(globals);
-    for (const char* damaged :
-         {"<Vardex><Users><User Name=\"admin\"/>", "<Vardex>\r\n\t<Users>\r\n\t\t<User Name=\"x"}) {
-        SCOPED_TRACE(damaged);
-        WriteFileBytes(root.UsersPath(), damaged);
-        EXPECT_ANY_THROW(globals.CheckLogin("admin", "pw"));
+    const struct {
+        const char* name;
+        const char* damaged; // nullptr: a FIFO, which is no file to read
+    } rows[] = {
+        {"truncated", "<Vardex><Users><User Name=\"admin\"/>"},
+        {"cut in a value", "<Vardex>\r\n\t<Users>\r\n\t\t<User Name=\"x"},
+        {"unreadable", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove(root.UsersPath());
+        if (row.damaged)
+            WriteFileBytes(root.UsersPath(), row.damaged);
+        else
+            ASSERT_EQ(::mkfifo(root.UsersPath().c_str(), 0600), 0);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                globals.CheckLogin("admin", "pw");
+                ADD_FAILURE() << "logged in";
+            } catch (const std::exception& e) {
+                // Clients see this text: the file by its name, never where it lies.
+                const std::string what = e.what();
+                EXPECT_NE(what.find("\"Users.xml\""), std::string::npos) << what;
+                EXPECT_EQ(what.find(root.Root()), std::string::npos) << what;
+            }
+        }
+        EXPECT_FALSE(server.IsAdmin("admin")) << "no falling back to the last good table";
+        EXPECT_FALSE(globals.FindUser("admin").has_value());
+
+        root.WriteUsers({admin});
+        EXPECT_TRUE(globals.CheckLogin("admin", "pw"));
         EXPECT_TRUE(server.IsAdmin("admin"));
     }
     // The file is missing now: an empty table, every login fails.
@@ -99,7 +130,7 @@ TEST(CheckLogin, HugeFileIsRefusedWithoutBeingReadIntoMemory) {
     EXPECT_THROW(globals.CheckLogin("anna", "a"), XmlParseError);
     EXPECT_THROW(globals.LoadUsers(), XmlParseError);
     EXPECT_LT(PeakResidentKiB() - before, 256L << 10) << "KiB more at peak";
-    EXPECT_TRUE(globals.FindUser("anna").has_value()) << "the old table stays in force";
+    EXPECT_FALSE(globals.FindUser("anna").has_value()) << "a file not read lets nobody in";
 }
 
 TEST(CheckLogin, RightsFollowTheFileAsOfTheLatestLoginOfAnybody) {
@@ -163,36 +194,133 @@ std::string UsersBytes(bool admin) {
            "\"/></Users></Vardex>";
 }
 
-TEST(UsersCache, EveryLoadReadsOnceAndGivesTheTableOfExactlyTheBytesRead) {
-    // The file at each read, as administrator or not, or missing (nullopt); a
-    // load that read it twice would meet the next file and file the wrong table.
-    const std::optional<bool> files[] = {true, false, true, true, std::nullopt, true, false};
-    std::size_t reads = 0;
-    TUsersCache cache("Users.xml", [&](const std::string&) -> std::optional<std::string> {
-        const std::size_t at = reads++;
-        if (at >= std::size(files))
-            return "<damaged";
-        return files[at] ? std::optional(UsersBytes(*files[at])) : std::nullopt;
-    });
+TEST(UsersCache, EachVersionOfTheFileIsReadOnce) {
+    InstallRoot root;
+    TUsersCache cache(root.UsersPath(), kUsersFileName);
+    // The file at each load: written anew as administrator or not (a new
+    // version even with the same bytes), left as it is, or removed.
+    enum Step { Admin, NotAdmin, Unchanged, Removed, Rewritten };
+    const Step steps[] = {Admin,     NotAdmin, Unchanged, Unchanged, Admin,
+                          Rewritten, Removed,  Removed,   NotAdmin,  Unchanged};
+    bool admin = false;
     std::shared_ptr<const TUsersXML> previous;
-    for (std::size_t i = 0; i < std::size(files); ++i) {
+    for (std::size_t i = 0; i < std::size(steps); ++i) {
         SCOPED_TRACE(i);
-        const auto table = cache.Load();
-        EXPECT_EQ(reads, i + 1);
-        EXPECT_EQ(cache.Current(), table);
-        if (!files[i]) {
-            EXPECT_TRUE(table->empty());
-        } else {
-            ASSERT_EQ(table->size(), 1u);
-            EXPECT_EQ(table->front().Admin, *files[i]);
+        const std::uint64_t reads = cache.Reads();
+        switch (steps[i]) {
+        case Admin:
+        case NotAdmin:
+            admin = steps[i] == Admin;
+            [[fallthrough]];
+        case Rewritten:
+            os::WriteFileAtomically(root.UsersPath(), UsersBytes(admin));
+            break;
+        case Removed:
+            std::filesystem::remove(root.UsersPath());
+            break;
+        case Unchanged:
+            break;
         }
-        if (i > 0 && files[i] && files[i] == files[i - 1]) {
-            EXPECT_EQ(table, previous) << "the same bytes are not parsed again";
+        const auto table = cache.Load();
+        EXPECT_EQ(cache.Current(), table);
+        if (steps[i] == Removed) {
+            EXPECT_TRUE(table->empty());
+            EXPECT_EQ(cache.Reads(), reads);
+            continue;
+        }
+        ASSERT_EQ(table->size(), 1u);
+        EXPECT_EQ(table->front().Admin, admin);
+        if (steps[i] == Unchanged) {
+            EXPECT_EQ(cache.Reads(), reads) << "an unchanged file is not read again";
+            EXPECT_EQ(table, previous);
+        } else {
+            EXPECT_EQ(cache.Reads(), reads + 1);
         }
         previous = table;
     }
-    EXPECT_THROW(cache.Load(), XmlParseError);
-    EXPECT_EQ(cache.Current(), previous) << "a damaged file leaves the table in force";
+    // A damaged version: read once, refused at every load, and nobody in meanwhile.
+    os::WriteFileAtomically(root.UsersPath(), "<damaged");
+    const std::uint64_t reads = cache.Reads();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        EXPECT_THROW(cache.Load(), XmlParseError);
+        EXPECT_TRUE(cache.Current()->empty());
+    }
+    EXPECT_EQ(cache.Reads(), reads + 1);
+}
+
+// 20,000 users (about 2.5 MB), the one who changes last: a parse long enough
+// for the logins released together to meet it running.
+std::string BigUsersBytes(bool admin) {
+    TUsersXML users;
+    for (int i = 0; i < 20000; ++i)
+        users.push_back(MakeUser("user" + std::to_string(i), "pw"));
+    users.back().Admin = admin;
+    return FormatUsersXml(users);
+}
+
+TEST(UsersCache, FileFlippingUnderConcurrentLoginsIsParsedOncePerVersion) {
+    InstallRoot root;
+    const std::string versions[] = {BigUsersBytes(false), BigUsersBytes(true)};
+    TUsersCache cache(root.UsersPath(), kUsersFileName);
+    constexpr int kThreads = 8;
+    constexpr int kRounds = 6;
+    std::vector<std::shared_ptr<const TUsersXML>> tables(kThreads);
+    std::barrier start(kThreads + 1);
+    std::barrier done(kThreads + 1);
+    std::vector<std::thread> logins;
+    for (int t = 0; t < kThreads; ++t)
+        logins.emplace_back([&, t] {
+            for (int round = 0; round < kRounds; ++round) {
+                start.arrive_and_wait();
+                try {
+                    tables[t] = cache.Load();
+                } catch (...) {
+                    tables[t] = nullptr;
+                }
+                done.arrive_and_wait();
+            }
+        });
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(round);
+        os::WriteFileAtomically(root.UsersPath(), versions[round % 2]);
+        start.arrive_and_wait(); // every login of the round at once
+        done.arrive_and_wait();
+        EXPECT_EQ(cache.Reads(), static_cast<std::uint64_t>(round + 1));
+        for (const auto& table : tables) {
+            ASSERT_NE(table, nullptr);
+            EXPECT_EQ(table, tables.front()) << "one table shared by the round";
+            EXPECT_EQ(table->back().Admin, round % 2 == 1);
+        }
+    }
+    for (std::thread& t : logins)
+        t.join();
+
+    // Rewritten while the logins run: never more reads than versions, and
+    // every table one whole version.
+    const std::uint64_t before = cache.Reads();
+    std::atomic<bool> stop = false;
+    std::atomic<int> bad = 0;
+    for (int t = 0; t < kThreads; ++t)
+        logins[t] = std::thread([&] {
+            while (!stop) {
+                try {
+                    if (cache.Load()->size() != 20000u)
+                        ++bad;
+                } catch (...) {
+                    ++bad;
+                }
+            }
+        });
+    constexpr int kRewrites = 20;
+    for (int i = 0; i < kRewrites; ++i) {
+        os::WriteFileAtomically(root.UsersPath(), versions[i % 2]);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    stop = true;
+    for (std::thread& t : logins)
+        t.join();
+    EXPECT_EQ(bad, 0);
+    EXPECT_LE(cache.Reads() - before, static_cast<std::uint64_t>(kRewrites));
 }
 
 TEST(CheckLogin, FileFlippingBetweenLoginsGivesEachLoginTheFileAsItIsThen) {

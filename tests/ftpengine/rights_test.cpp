@@ -100,6 +100,37 @@ TEST_F(Rights, ReadWriteDeleteAndRootByUserSettingAndPath) {
     }
 }
 
+TEST_F(Rights, UploadAreasThemselvesAreTakenAwayByAdministratorsOnly) {
+    // The area folder and those above it may be written (their times) but not deleted or
+    // renamed by its users; everything inside may.
+    Switch(true, true);
+    struct Row {
+        const char* user;
+        const char* path;
+        bool write, remove;
+    };
+    const Row rows[] = {
+        {"anna", "/VdxTxtServer/transfer", true, false},
+        {"anna", "/vdxtxtserver\\TRANSFER\\", true, false},
+        {"anna", "/Vdx/TxtServer/transfer", true, false},
+        {"anna", "/VdxTxtServer", false, false},
+        {"anna", "/", false, false},
+        {"anna", "/VdxTxtServer/transfer/anna", true, true},
+        {"anna", "/VdxTxtServer/transfer_gone", true, true},
+        {"ivo", "/VdxInfo/transfer", true, false},
+        {"ivo", "/VdxInfo/transfer/x", true, true},
+        {"admin", "/VdxTxtServer/transfer", true, true},
+        {"admin", "/VdxInfo", true, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.user) + " " + row.path);
+        EXPECT_EQ(server.CanWrite(row.user, row.path), row.write);
+        EXPECT_EQ(server.CanDelete(row.user, row.path), row.remove);
+        EXPECT_EQ(Query(TFtpEventKind::Write, row.user, row.path).allowed, row.write);
+        EXPECT_EQ(Query(TFtpEventKind::Delete, row.user, row.path, true).allowed, row.remove);
+    }
+}
+
 TEST_F(Rights, FolderCreationAndRemovalForAdministratorsOnly) {
     Switch(true, true);
     for (const auto kind : {TFtpEventKind::MkDir, TFtpEventKind::RmDir}) {

@@ -38,6 +38,8 @@ protected:
         fs::create_symlink(m_dir.Path() / "outside/none.txt", up / "dangling");
         fs::create_symlink("Real.txt", up / "inner");
         fs::create_directory_symlink("/etc", up / "etc");
+        // A second name of a file outside: it may reach anything the file system holds.
+        fs::create_hard_link(m_dir.Path() / "outside/secret.txt", up / "hard");
     }
 
     RootedPath R(const std::string& path) const { return {m_dir.Folder() + "root/", path}; }
@@ -70,6 +72,7 @@ std::set<std::string> Names(const std::vector<FindData>& found) {
 TEST_F(Beneath, NoLinkIsFollowedBelowTheRoot) {
     const auto before = Outside();
     const std::vector<std::string> links = {"Up/file",
+                                            "Up/HARD",
                                             "Up/dir",
                                             "Up/dangling",
                                             "up/INNER",
@@ -93,18 +96,67 @@ TEST_F(Beneath, NoLinkIsFollowedBelowTheRoot) {
         EXPECT_FALSE(DeleteFile(R(path)));
         EXPECT_FALSE(RemoveDir(R(path)));
         EXPECT_FALSE(MoveFile(R(path), R("Up/taken.txt")));
+        EXPECT_TRUE(BlockedByLink(R(path)));
         EXPECT_FALSE(CreateDir(R(path + "/new")));
         EXPECT_FALSE(ForceDirectories(R(path + "/a/b")));
         EXPECT_TRUE(FindFiles(R(path + "/*.*")).empty());
     }
     EXPECT_FALSE(MoveFile(R("Up/Real.txt"), R("Up/dir/Real.txt")));
     EXPECT_FALSE(MoveFile(R("Up/Real.txt"), R("Up/dangling")));
+    EXPECT_FALSE(MoveFile(R("Up/Real.txt"), R("Up/hard")));
 
     EXPECT_EQ(Outside(), before);
     EXPECT_EQ(ReadFileBytes(m_dir.Path() / "root/Up/Real.txt"), "real");
     for (const char* link : {"file", "dir", "dangling", "inner", "etc"})
         EXPECT_TRUE(fs::is_symlink(m_dir.Path() / "root/Up" / link)) << link;
+    EXPECT_EQ(fs::hard_link_count(m_dir.Path() / "root/Up/hard"), 2u);
     EXPECT_FALSE(fs::exists(m_dir.Path() / "root/Up/taken.txt"));
+    // What is simply not there is no link in the way.
+    for (const char* path :
+         {"Up/Real.txt", "Up/Missing.txt", "Up/Sub", "Up/Sub/none/x", "up/real.TXT"})
+        EXPECT_FALSE(BlockedByLink(R(path))) << path;
+    // Outside a root the file is an ordinary one.
+    const std::string plain = m_dir.Folder() + "root/Up/hard";
+    EXPECT_TRUE(FileExists(plain));
+    EXPECT_TRUE(File::TryOpen(plain, Access::Read, Share::Read, Disposition::OpenExisting));
+}
+
+// The check is made on what was opened: a name that turns into a second name of
+// an outside file between a look and the act never passes the act on to it.
+TEST_F(Beneath, AHardLinkSwappedInIsNeverActedOn) {
+    const fs::path up = m_dir.Path() / "root/Up";
+    fs::create_hard_link(m_dir.Path() / "outside/secret.txt", up / "spare");
+    const auto before = Outside();
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+        // Up/Swap is, in turn, a file of its own and a second name of the secret.
+        while (!done) {
+            WriteFileBytes(up / "tmp", "own");
+            ::rename((up / "tmp").c_str(), (up / "Swap").c_str());
+            fs::create_hard_link(up / "spare", up / "tmp");
+            ::rename((up / "tmp").c_str(), (up / "Swap").c_str());
+        }
+    });
+    int leaks = 0;
+    int opened = 0;
+    for (int round = 0; round < 2000; ++round) {
+        if (auto file = File::TryOpen(R("Up/Swap"), Access::Read, Share::ReadWrite,
+                                      Disposition::OpenExisting)) {
+            ++opened;
+            char buffer[16] = {};
+            if (file->Read(buffer, sizeof buffer) > 0 && std::string(buffer) == "secret")
+                ++leaks;
+        }
+        if (auto file = File::TryOpen(R("Up/Swap"), Access::Write, Share::ReadWrite,
+                                      Disposition::OpenAlways))
+            file->WriteAll("x", 1);
+        SetFileAttributes(R("Up/Swap"), FILE_ATTRIBUTE_READONLY);
+    }
+    done = true;
+    swapper.join();
+    EXPECT_GT(opened, 0);
+    EXPECT_EQ(leaks, 0);
+    EXPECT_EQ(Outside(), before);
 }
 
 TEST_F(Beneath, ListingsShowOnlyWhatCanBeOpened) {
@@ -198,4 +250,52 @@ TEST_F(Beneath, DeleteAndRenameNeverTakeAFileFromUnderAnOpen) {
         EXPECT_GT(opened, 0);
         EXPECT_EQ(lost, 0) << (rename ? "rename" : "delete");
     }
+}
+
+// A file is deleted for a caller that read it only while it is still that file as read.
+TEST_F(Beneath, DeleteIfUnchangedLeavesAFileThatChanged) {
+    const RootedPath part = R("Up/part");
+    auto identityNow = [&] {
+        return File::Open(part, Access::Read, Share::ReadWrite, Disposition::OpenExisting)
+            .Identity();
+    };
+    struct Row {
+        const char* name;
+        std::function<void()> meanwhile;
+        int error; // 0: deleted
+    };
+    const Row rows[] = {
+        {"unchanged", [] {}, 0},
+        {"written", [&] { WriteFileBytes(m_dir.Path() / "root/Up/part", "new!"); }, ESTALE},
+        {"replaced",
+         [&] {
+             WriteFileBytes(m_dir.Path() / "root/Up/other", "part");
+             fs::rename(m_dir.Path() / "root/Up/other", m_dir.Path() / "root/Up/part");
+         },
+         ESTALE},
+        {"made read-only", [&] { SetFileAttributes(part, FILE_ATTRIBUTE_READONLY); }, EACCES},
+        {"renamed away",
+         [&] { fs::rename(m_dir.Path() / "root/Up/part", m_dir.Path() / "root/Up/x"); }, ENOENT},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteFileBytes(m_dir.Path() / "root/Up/part", "part");
+        const FileIdentity identity = identityNow();
+        row.meanwhile();
+        errno = 0;
+        EXPECT_EQ(DeleteFileIfUnchanged(part, identity), row.error == 0);
+        EXPECT_EQ(errno, row.error);
+        EXPECT_EQ(fs::exists(m_dir.Path() / "root/Up/part"), row.error != 0 && row.error != ENOENT);
+        SetFileAttributes(part, 0);
+        fs::remove(m_dir.Path() / "root/Up/part");
+        fs::remove(m_dir.Path() / "root/Up/x");
+    }
+    // Held open by another (an upload that has not written yet): left alone too.
+    WriteFileBytes(m_dir.Path() / "root/Up/part", "part");
+    const FileIdentity identity = identityNow();
+    auto upload = File::Open(part, Access::Write, Share::None, Disposition::OpenAlways);
+    EXPECT_FALSE(DeleteFileIfUnchanged(part, identity));
+    EXPECT_EQ(errno, EBUSY);
+    upload.Close();
+    EXPECT_TRUE(DeleteFileIfUnchanged(part, identity));
 }

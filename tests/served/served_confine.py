@@ -34,7 +34,7 @@ class Confined(s.ServedCase):
         cls.write(cls.install.path("VdxTxtServer/users/users.ini"), b"[anna]\r\npassword=plain\r\n")
         cls.write(cls.install.path("VdxTxtServer/log/x.log"), b"log")
         cls.install.write_settings(AdminRootDir=cls.admin_root + "/")
-        cls.install.write_users(USERS)
+        cls.install.write_users(USERS + [("ivo", "ivopw", "I")])
 
     @staticmethod
     def write(path, data):
@@ -209,6 +209,53 @@ class Confined(s.ServedCase):
         self.assertTrue(str(e.exception).startswith("550"))
         self.assertEqual(s.read_bytes(os.path.join(up, "keep2.txt")), b"keep2.txt")
         ftp.quit()
+
+    def test_upload_areas_stay_where_they_are(self):
+        # The folder that is an upload area, and every folder above it, holds every user's
+        # uploads and the teletext server's pickup: its users cannot rename or remove it.
+        os.makedirs(self.install.path(UPLOAD + "/mine"), exist_ok=True)
+        refused = [("anna", ["RNFR /VdxTxtServer/transfer", "RNTO /VdxTxtServer/transfer_gone"]),
+                   ("anna", ["RNFR /vdxtxtserver\\TRANSFER\\", "RNTO " + UPLOAD + "/inner"]),
+                   ("anna", ["RNFR " + UPLOAD + "/mine", "RNTO /Vdx/TxtServer/transfer"]),
+                   ("anna", ["RNFR /VdxTxtServer", "RNTO /VdxTxtServer/transfer/x"]),
+                   ("ivo", ["RNFR /VdxInfo/transfer", "RNTO /VdxInfo/transfer_gone"]),
+                   ("ivo", ["RNFR /VdxInfo/transfer/", "RNTO /VdxInfo/transfer2"])]
+        skip = {self.admin_root}
+        before = self.snapshot(skip)
+        for user, commands in refused:
+            with self.subTest(user=user, commands=commands):
+                ftp = self.host.ftp(user, user + "pw")
+                ftp.sendcmd(commands[0])
+                with self.assertRaises(ftplib.error_perm) as e:
+                    ftp.sendcmd(commands[1])
+                self.assertEqual(str(e.exception), "550 Permission denied.")
+                ftp.quit()
+        # Removing: refused as the other refusals of these commands are, silently.
+        ftp = self.host.ftp("anna", "annapw")
+        mark = len(self.install.log_lines())
+        for command in ["DELE /VdxTxtServer/transfer", "RMD /VdxTxtServer/transfer",
+                        "RMD /VdxTxtServer", "DELE /VdxTxtServer/transfer/"]:
+            ftp.sendcmd(command)
+        self.assertEqual([f for f in self.install.log_lines()[mark:] if f[3] != "Login  "], [])
+        self.assertEqual(self.snapshot(skip), before)
+        # What lies inside stays the user's to change.
+        self.assertEqual(ftp.sendcmd(f"RNFR {UPLOAD}/mine")[:3], "350")
+        self.assertEqual(ftp.sendcmd(f"RNTO {UPLOAD}/yours")[:3], "250")
+        self.assertEqual(ftp.sendcmd(f"RNFR {UPLOAD}")[:3], "350")
+        self.assertEqual(ftp.sendcmd("RNTO /VdxTxtServer/transfer/anna2")[:3], "250")
+        self.assertTrue(os.path.isdir(self.install.path("VdxTxtServer/transfer/anna2/yours")))
+        ftp.sendcmd("RNFR /VdxTxtServer/transfer/anna2")
+        ftp.sendcmd(f"RNTO {UPLOAD}")
+        ftp.quit()
+        # An administrator renames and removes such folders as any other.
+        os.makedirs(os.path.join(self.admin_root, "VdxInfo", "transfer"))
+        ftp = self.host.ftp("admin", "adminpw")
+        for command, code in [("RNFR /VdxInfo/transfer", "350"), ("RNTO /VdxInfo/moved", "250"),
+                              ("RMD /VdxInfo/moved", "250")]:
+            with self.subTest(command=command):
+                self.assertEqual(ftp.sendcmd(command)[:3], code)
+        ftp.quit()
+        self.assertEqual(os.listdir(os.path.join(self.admin_root, "VdxInfo")), [])
 
     def test_administrators_keep_every_right(self):
         self.write(os.path.join(self.admin_root, "f1"), b"admin")

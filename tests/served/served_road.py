@@ -92,6 +92,38 @@ class Served(s.ServedCase):
                 self.assertEqual(self.install.log_lines()[mark][1:3],
                                  [user.replace("\t", " "), "127.0.0.1"])
 
+    def test_users_file_that_cannot_be_read_lets_nobody_in(self):
+        users = os.path.join(self.install.app_dir, "Users.xml")
+        # Damaged while the server runs (written whole, as a rename would), then no file to read.
+        rows = [("damaged", lambda: self.write(users + ".new", b"<Vardex><Users><User Name=")),
+                ("unreadable", lambda: os.mkfifo(users + ".new"))]
+        try:
+            for name, make in rows:
+                with self.subTest(name):
+                    make()
+                    os.replace(users + ".new", users)
+                    mark = self.mark()
+                    ftp = self.host.ftp()
+                    for _ in range(3):
+                        started = time.monotonic()
+                        with self.assertRaises(ftplib.error_perm) as caught:
+                            ftp.login("Anna", "annapw")
+                        reply = str(caught.exception)
+                        self.assertTrue(reply.startswith("503 "), reply)
+                        self.assertIn('"Users.xml"', reply)
+                        self.assertNotIn(self.install.root, reply)
+                        self.assertGreaterEqual(time.monotonic() - started, 0.9)
+                    # The third refusal closes the connection, as for wrong passwords.
+                    with self.assertRaises(ftplib.error_temp) as caught:
+                        ftp.getresp()
+                    self.assertTrue(str(caught.exception).startswith("421 "))
+                    ftp.close()
+                    self.assertEqual(self.since(mark), [("Login  ", "FAILED")] * 3)
+                    self.install.write_users(USERS)
+                    self.host.ftp("Anna", "annapw").quit()
+        finally:
+            self.install.write_users(USERS)
+
     # ---- The non-administrator's root and refusals ---------------------------------------
 
     def test_non_admin_at_root(self):

@@ -8,6 +8,7 @@ import ftplib
 import os
 import queue
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -112,9 +113,10 @@ def remove_tree(path):
 class Host:
     """The test host on an install root; use as a context manager."""
 
-    def __init__(self, install, cwd=None):
+    def __init__(self, install, cwd=None, nofile=None):
         self.install = install
         self.cwd = cwd
+        self.nofile = nofile  # the host's limit of open descriptors, when given
         self.lines = queue.Queue()
         self.output = []
         self.port = None
@@ -129,8 +131,14 @@ class Host:
         self.stop()
 
     def start(self):
+        limit = None
+        if self.nofile is not None:
+            def limit():
+                hard = resource.getrlimit(resource.RLIMIT_NOFILE)[1]
+                resource.setrlimit(resource.RLIMIT_NOFILE, (self.nofile, hard))
         self.process = subprocess.Popen([ARGS.host, self.install.app_dir], cwd=self.cwd,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                        preexec_fn=limit)
         self.reader = threading.Thread(target=self._read, daemon=True)
         self.reader.start()
         deadline = time.monotonic() + TIMEOUT
@@ -217,6 +225,7 @@ class ServedCase(unittest.TestCase):
 
     OUTER = None
     cwd = None
+    NOFILE = None  # the host's limit of open descriptors, when given
 
     @classmethod
     def prepare(cls):
@@ -234,7 +243,7 @@ class ServedCase(unittest.TestCase):
         cls.host = None
         try:
             cls.prepare()
-            host = Host(cls.install, cwd=cls.cwd)
+            host = Host(cls.install, cwd=cls.cwd, nofile=cls.NOFILE)
             host.start()
             cls.host = host
         except BaseException:

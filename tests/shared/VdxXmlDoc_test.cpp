@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace vdx {
 namespace {
@@ -193,8 +196,61 @@ TEST(XmlRead, RefusesDamagedAndDoctypeDocuments) {
              return doc;
          }()},
     };
-    for (const auto& r : rows)
+    for (const auto& r : rows) {
         EXPECT_THROW(ParseXml(r.doc), XmlParseError) << r.name;
+        // A stream keeps no copies: deep text costs it nothing.
+        if (r.name != std::string_view("deep text")) {
+            EXPECT_THROW(ReadXmlNodes(r.doc, 2, [](int, const XmlNode&) {}), XmlParseError)
+                << r.name;
+        }
+    }
+}
+
+// The nodes the tree holds down to maxDepth, as a stream gives them: without
+// children, elements without their text.
+void Flatten(const XmlNode& node, int depth, int maxDepth,
+             std::vector<std::pair<int, XmlNode>>& out) {
+    XmlNode shallow = node;
+    shallow.Children.clear();
+    if (shallow.IsElement())
+        shallow.Text.clear();
+    out.emplace_back(depth, std::move(shallow));
+    if (depth < maxDepth)
+        for (const XmlNode& child : node.Children)
+            Flatten(child, depth + 1, maxDepth, out);
+}
+
+TEST(XmlRead, StreamGivesTheNodesOfTheTree) {
+    const char* docs[] = {
+        "<?xml version=\"1.0\"?>\r\n<!-- before --><?pi before?>\r\n"
+        "<Root a=\"1\">\r\n"
+        "\t<first Name=\"one\" NAME=\"dup\" other=\"&lt;&amp;&#65;&gt;&quot;&apos;\"/>\r\n"
+        "\t<!-- note -->\r\n\ttext &amp; more\r\n\t<?pi data?>\r\n\t<![CDATA[<raw>]]>\r\n"
+        "\t<Second>  a<b c=\"d\">b<deep x=\"y\"/></b><![CDATA[c]]><!--x-->d  </Second>\r\n"
+        "</Root>\r\n<!-- after -->",
+        "\xEF\xBB\xBF<V xmlns=\"urn:x\" xmlns:p=\"urn:p\"><p:Users p:Name=\"n\" q:b=\"1\">"
+        "<p:User Name=\"\xE9&#233;&#8364;\" v=\"x\ty\"/></p:Users><Users/></V>",
+        "<a>\xE9<b/>&#10;<c>&#32;</c> \t\r\n</a>",
+        "<only/>",
+    };
+    for (const char* doc : docs) {
+        SCOPED_TRACE(doc);
+        for (int maxDepth : {0, 1, 2, 3}) {
+            std::vector<std::pair<int, XmlNode>> tree, stream;
+            Flatten(ParseXml(doc), 0, maxDepth, tree);
+            ReadXmlNodes(doc, maxDepth,
+                         [&](int depth, const XmlNode& node) { stream.emplace_back(depth, node); });
+            ASSERT_EQ(stream.size(), tree.size()) << "depth " << maxDepth;
+            for (std::size_t i = 0; i < tree.size(); ++i) {
+                SCOPED_TRACE(i);
+                EXPECT_EQ(stream[i].first, tree[i].first);
+                EXPECT_EQ(stream[i].second.Kind, tree[i].second.Kind);
+                EXPECT_EQ(stream[i].second.Name, tree[i].second.Name);
+                EXPECT_EQ(stream[i].second.Text, tree[i].second.Text);
+                EXPECT_EQ(stream[i].second.Attributes, tree[i].second.Attributes);
+            }
+        }
+    }
 }
 
 TEST(XmlRead, FileMissingUnreadableOrDamaged) {

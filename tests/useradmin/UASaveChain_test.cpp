@@ -10,11 +10,15 @@
 
 #include <chrono>
 #include <csignal>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace vdx {
 namespace {
@@ -120,6 +124,37 @@ TEST_F(AdminRoot, AFailureBeforeTheRenamesChangesNeitherFileNorFolders) {
     // No temporary file is left beside them.
     for (const auto& e : fs::directory_iterator(root.Root() + "VdxTxtServer/users"))
         EXPECT_EQ(e.path().filename(), "users.ini");
+}
+
+TEST_F(AdminRoot, EachSaveRemovesWhatAKilledSaveLeftBesideTheFiles) {
+    TUAGlobals g(Program());
+    const std::string usersDir = root.Root() + "VdxTxtServer/users/";
+    const std::vector<std::string> leftovers = {root.AppDir() + ".Users.xml.q7Rt2Z",
+                                                usersDir + ".users.ini.Ab12Cd"};
+    const std::vector<std::string> others = {root.AppDir() + ".Users.xml.bak",
+                                             usersDir + ".users.ini.old1",
+                                             usersDir + ".Users.xml.Ab12Cd"};
+    const auto leave = [&] {
+        const timespec longAgo[2] = {{std::time(nullptr) - 3600, 0},
+                                     {std::time(nullptr) - 3600, 0}};
+        for (const std::vector<std::string>* list : {&leftovers, &others})
+            for (const std::string& p : *list) {
+                test::WriteFileBytes(p, "left over");
+                ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), longAgo, 0), 0);
+            }
+    };
+    const std::function<void()> saves[] = {
+        [&] { SaveUsersAndRights(g, {User("Anna", true)}); },
+        [&] { SavePageRights(g, {User("Anna", true)}); },
+    };
+    for (const auto& save : saves) {
+        leave();
+        save();
+        for (const std::string& p : leftovers)
+            EXPECT_FALSE(fs::exists(p)) << p;
+        for (const std::string& p : others)
+            EXPECT_TRUE(fs::exists(p)) << p;
+    }
 }
 
 TEST_F(AdminRoot, AKilledChainLeavesEachFileWholeOldOrNew) {

@@ -13,6 +13,8 @@
 
 #include <memory>
 #include <optional>
+#include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace vdx {
@@ -141,6 +143,45 @@ TEST_F(UserDialog, OkTrimsTheNameAndWarnsOrTakesTheValues) {
             EXPECT_EQ(dlg->User.PassWord, "") << "an empty password is accepted";
         }
     }
+}
+
+TEST_F(UserDialog, AnErrorInOkKeepsTheDialogOpenAndTheUserAsItWas) {
+    // The warning box itself fails once; the error box that follows works.
+    bool failed = false;
+    boxes.emplace([&](const gui::TMessageBoxRequest& r) {
+        shown.push_back(r);
+        if (r.Type == gui::TMsgDlgType::mtWarning && !std::exchange(failed, true))
+            throw std::runtime_error("No box today");
+        return gui::mrOk;
+    });
+    TUserXML anna = test::AdminUser("Anna", true);
+    anna.Allow[3] = "05..07;";
+    const auto dlg = Make({anna, test::AdminUser("Bob", false)}, 0);
+    bool openAfterError = false;
+    TUserXML afterError;
+    QTimer::singleShot(0, dlg.get(), [&] {
+        dlg->NameEdit->setText(QStringLiteral("bob"));
+        dlg->PasswordEdit->setText(QStringLiteral("changed"));
+        dlg->AdminCheckBox->SetChecked(true);
+        dlg->BtnOK->click();
+        QTimer::singleShot(0, dlg.get(), [&] {
+            openAfterError = dlg->isVisible();
+            afterError = dlg->User;
+            dlg->NameEdit->setText(QStringLiteral("Anne"));
+            dlg->BtnOK->click();
+        });
+    });
+    EXPECT_EQ(dlg->ShowModal(), gui::mrOk);
+    EXPECT_TRUE(openAfterError);
+    EXPECT_EQ(afterError, anna) << "nothing taken";
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].Type, gui::TMsgDlgType::mtError);
+    EXPECT_EQ(shown[1].Text, "No box today.");
+    // Once OK succeeds the values are taken, the page rights kept.
+    EXPECT_EQ(dlg->User.Name, "Anne");
+    EXPECT_EQ(dlg->User.PassWord, "changed");
+    EXPECT_TRUE(dlg->User.Admin);
+    EXPECT_EQ(dlg->User.Allow, anna.Allow);
 }
 
 TEST_F(UserDialog, SwitchesAndTheTeletextBoxDecideTheOtherBoxes) {

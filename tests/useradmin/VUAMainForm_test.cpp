@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -446,6 +447,94 @@ TEST_F(MainForm, AFailedChainShowsItsErrorAndTheNextChainWritesTheChange) {
     w.EditPages(1);
     EXPECT_TRUE(shown.empty());
     EXPECT_EQ(test::ReadFileBytes(root.IniPath()), "[Anna]\r\n");
+}
+
+TEST_F(MainForm, AfterAFailedChainThePagesEditorWritesBothFilesToo) {
+    // Each way a chain can fail: before either file is replaced, or once
+    // "Users.xml" is and "users.ini" cannot be (an immutable file).
+    struct Case {
+        const char* what;
+        std::function<void(const test::AdminInstall&)> breakIt;
+        std::function<void(const test::AdminInstall&, const std::string&)> mend;
+        bool xmlChanged;
+    };
+    const Case cases[] = {
+        {"users folder missing",
+         [](const test::AdminInstall& r) { fs::remove_all(r.Root() + "VdxTxtServer/users"); },
+         [](const test::AdminInstall& r, const std::string&) {
+             fs::create_directories(r.Root() + "VdxTxtServer/users");
+         },
+         false},
+        {"users.ini not replaceable",
+         [](const test::AdminInstall& r) {
+             fs::remove(r.IniPath());
+             fs::create_directory(r.IniPath());
+         },
+         [](const test::AdminInstall& r, const std::string& ini) {
+             fs::remove(r.IniPath());
+             test::WriteFileBytes(r.IniPath(), ini);
+         },
+         true},
+    };
+    const TUsersXML three = {test::AdminUser("Anna", true), test::AdminUser("Bob", true),
+                             test::AdminUser("Carl", true)};
+    const TUsersXML two = {three[0], three[2]};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        root.WriteUsers(three);
+        const std::string xml3 = test::ReadFileBytes(root.UsersPath());
+        const std::string ini3 = "[Anna]\r\n[Bob]\r\n[Carl]\r\n";
+        test::WriteFileBytes(root.IniPath(), ini3);
+        for (const char* name : {"Anna", "Bob", "Carl"})
+            fs::create_directories(root.Transfer() + name);
+        TUAMainForm& w = Open();
+        w.show();
+
+        c.breakIt(root);
+        AnswerBoxes(gui::mrOk);
+        w.UsersStringGrid->SetRow(2);
+        w.DeleteUserButton->Click();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_NE(shown[1].Text.find("users.ini"), std::string::npos) << shown[1].Text;
+        EXPECT_EQ(test::ReadFileBytes(root.UsersPath()), c.xmlChanged ? FormatUsersXml(two) : xml3);
+        EXPECT_TRUE(fs::is_directory(root.Transfer() + "Bob")) << "the folders come last";
+
+        // The folder back, then only a page right changes: Bob goes from both
+        // files and loses his folder together.
+        c.mend(root, ini3);
+        shown.clear();
+        w.UsersStringGrid->SetRow(1);
+        test::OnNextModal([](QWidget* modal) {
+            auto* dlg = qobject_cast<TUATxtUserPagesDlg*>(modal);
+            ASSERT_NE(dlg, nullptr);
+            TTxtUserPagesDlg::PaintCell(*dlg->Cells[1], true);
+            dlg->BtnOK->click();
+        });
+        w.EditTxtPageNumbersButton->Click();
+        EXPECT_TRUE(shown.empty());
+        EXPECT_EQ(test::ReadFileBytes(root.UsersPath()), FormatUsersXml(two));
+        EXPECT_EQ(test::ReadFileBytes(root.IniPath()), "[Anna]\r\nmag1=01;\r\n[Carl]\r\n");
+        EXPECT_FALSE(fs::exists(root.Transfer() + "Bob"));
+        EXPECT_EQ(globals->Users, w.Users());
+
+        // Both written: the editor is back to "users.ini" alone, so a
+        // "Users.xml" that cannot be replaced does not stop it.
+        fs::remove(root.UsersPath());
+        fs::create_directory(root.UsersPath());
+        test::OnNextModal([](QWidget* modal) {
+            auto* dlg = qobject_cast<TUATxtUserPagesDlg*>(modal);
+            ASSERT_NE(dlg, nullptr);
+            dlg->BtnOK->click();
+        });
+        w.EditTxtPageNumbersButton->Click();
+        EXPECT_TRUE(shown.empty());
+        EXPECT_EQ(test::ReadFileBytes(root.IniPath()), "[Anna]\r\nmag1=01;\r\n[Carl]\r\n");
+
+        form.reset();
+        fs::remove_all(root.UsersPath());
+        fs::remove_all(root.Transfer());
+        fs::create_directories(root.Transfer());
+    }
 }
 
 TEST_F(MainForm, HelpShowsTheManualOrTheFileErrorAndCloseEndsTheWindow) {

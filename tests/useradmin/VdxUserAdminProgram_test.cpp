@@ -3,6 +3,7 @@
 // read at start.
 
 #include "controls/storage/FcVersionInfo.h"
+#include "platform/os/registry.h"
 
 #include "ChildProcess.h"
 #include "IsolatedEnv.h"
@@ -90,6 +91,28 @@ TEST_F(Program, AFileThatCannotBeReadEndsTheStartWithItsError) {
     EXPECT_FALSE(fs::exists(SocketPath())) << "no instance was claimed";
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitExit(20s), 1) << OutputText();
+}
+
+TEST_F(Program, StartMeasuresTheColourSchemeAndTheScreen) {
+    // The probe runs the program's start and run, then tells the facts.
+    fs::remove(root.Program());
+    std::error_code ec;
+    fs::create_hard_link(VDX_USERADMIN_STARTUP_PROBE, root.Program(), ec);
+    if (ec)
+        fs::copy_file(VDX_USERADMIN_STARTUP_PROBE, root.Program());
+    {
+        os::TRegistry reg(os::RootKey::CurrentUser);
+        ASSERT_TRUE(
+            reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", true));
+        reg.WriteString("ColorName", "homestead");
+    }
+    Child program(root.Program(), Output());
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(SocketPath()); }, 20s)) << OutputText();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitExit(20s), 0) << OutputText();
+    EXPECT_NE(OutputText().find("XPColorScheme=1 FullColorScreen=1"), std::string::npos)
+        << OutputText();
 }
 
 TEST(ProgramFile, CarriesItsVersionBlock) {

@@ -3,7 +3,11 @@
 #include "WidgetPictures.h"
 
 #include <QApplication>
+#include <QEnterEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPalette>
 #include <QScrollBar>
 
 #include <gtest/gtest.h>
@@ -188,6 +192,198 @@ TEST_F(UserGrid, StateColoursAndFrame) {
     grid.SetBorderStyle(TBorderStyle::bsNone);
     image = RenderWidget(grid);
     EXPECT_EQ(PixelAt(image, 0, 50), Shown(gui::clInfoBk)); // no frame at all: cells to the edge
+}
+
+// Keys as a user types them: the key and its text.
+void Type(QWidget& w, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&w, &press);
+}
+
+void Click(QWidget& w, QPoint at) {
+    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w.mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &release);
+}
+
+// The focus on the grid (or its editor) in a shown, active window.
+bool Focus(TFcStringGrid& grid) {
+    grid.show();
+    grid.activateWindow();
+    QApplication::processEvents();
+    grid.setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    return grid.FocusInside();
+}
+
+// The class library's string grid with editing on: five by five cells of
+// 60 x 18, one fixed row and column.
+class EditingGrid : public ::testing::Test {
+protected:
+    EditingGrid() {
+        grid.SetCells(1, 1, "anna");
+        grid.SetCells(2, 1, "bob");
+        grid.SetCells(1, 2, "carl");
+        grid.SetOptions(TGridOption::goFixedVertLine | TGridOption::goFixedHorzLine |
+                        TGridOption::goVertLine | TGridOption::goHorzLine | TGridOption::goEditing);
+    }
+    // Where the editor stands, in grid client coordinates.
+    QRect EditorCell() const {
+        const QLineEdit* e = grid.InplaceEditor();
+        return e ? e->geometry().translated(-grid.contentsRect().topLeft()) : QRect();
+    }
+    bool EditorShown() const { return grid.InplaceEditor() && grid.InplaceEditor()->isVisible(); }
+    TFcStringGrid grid;
+};
+
+TEST_F(EditingGrid, KeysOpenTheEditorTypingReachesTheCellEscapeUndoes) {
+    ASSERT_TRUE(Focus(grid));
+    EXPECT_EQ(grid.InplaceEditor(), nullptr); // built on first use
+
+    // F2 opens it over the current cell with the cell's text.
+    Press(grid, Qt::Key_F2);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_TRUE(grid.EditorMode());
+    EXPECT_EQ(EditorCell(), gui::ToQRect(grid.CellRect(1, 1)));
+    EXPECT_EQ(grid.InplaceEditor()->text(), "anna");
+    EXPECT_TRUE(grid.InplaceEditor()->hasFocus());
+    EXPECT_TRUE(grid.FocusInside()); // moving into the editor is no exit
+
+    // Typing reaches the cell at once; Escape gives it its text back.
+    Type(*grid.InplaceEditor(), Qt::Key_End, QString());
+    Type(*grid.InplaceEditor(), Qt::Key_S, "s");
+    EXPECT_EQ(grid.Cells(1, 1), "annas");
+    Press(*grid.InplaceEditor(), Qt::Key_Escape);
+    EXPECT_EQ(grid.Cells(1, 1), "anna");
+    EXPECT_FALSE(EditorShown());
+    EXPECT_TRUE(grid.hasFocus());
+
+    // A typed character opens it and replaces the text; Enter keeps it.
+    Type(grid, Qt::Key_Z, "z");
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(grid.Cells(1, 1), "z");
+    Press(*grid.InplaceEditor(), Qt::Key_Return);
+    EXPECT_FALSE(EditorShown());
+    EXPECT_EQ(grid.Cells(1, 1), "z");
+
+    // Enter opens it too; a key that moves the current cell closes it.
+    Press(grid, Qt::Key_Return);
+    ASSERT_TRUE(EditorShown());
+    Press(*grid.InplaceEditor(), Qt::Key_Down);
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_FALSE(EditorShown());
+    EXPECT_EQ(grid.Cells(1, 1), "z");
+
+    // A press on the current cell of the focused grid edits it; one on
+    // another cell only moves there.
+    const QPoint origin = grid.contentsRect().topLeft();
+    Click(grid, origin + gui::ToQRect(grid.CellRect(2, 2)).center());
+    EXPECT_EQ(grid.Col(), 2);
+    EXPECT_FALSE(EditorShown());
+    Click(grid, origin + gui::ToQRect(grid.CellRect(2, 2)).center());
+    EXPECT_TRUE(EditorShown());
+    EXPECT_EQ(EditorCell(), gui::ToQRect(grid.CellRect(2, 2)));
+
+    // Leaving the grid closes it.
+    QWidget other;
+    other.setFocusPolicy(Qt::StrongFocus);
+    other.show();
+    other.activateWindow();
+    other.setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(grid.FocusInside());
+    EXPECT_FALSE(EditorShown());
+}
+
+TEST_F(EditingGrid, AlwaysShownEditorFollowsTheCurrentCell) {
+    grid.SetOptions(grid.Options() | TGridOption::goAlwaysShowEditor);
+    ASSERT_TRUE(Focus(grid));
+    ASSERT_TRUE(EditorShown()); // the focus opened it
+    EXPECT_EQ(grid.InplaceEditor()->text(), "anna");
+    Press(*grid.InplaceEditor(), Qt::Key_Down);
+    ASSERT_TRUE(EditorShown());
+    EXPECT_EQ(EditorCell(), gui::ToQRect(grid.CellRect(1, 2)));
+    EXPECT_EQ(grid.InplaceEditor()->text(), "carl");
+    // Escape and Enter keep it open.
+    Press(*grid.InplaceEditor(), Qt::Key_Escape);
+    Press(*grid.InplaceEditor(), Qt::Key_Return);
+    EXPECT_TRUE(EditorShown());
+    // The focus rectangle is left out where the editor always shows: the
+    // current cell under the editor is not painted at all.
+    grid.OnDrawCell = [](QObject*, TCanvas&, int col, int row, TRect, TGridDrawState) {
+        EXPECT_FALSE(col == 1 && row == 2) << "the cell under the editor was drawn";
+    };
+    RenderWidget(grid);
+    // Taking editing away closes it.
+    grid.SetOptions(grid.Options().Without(TGridOption::goEditing));
+    EXPECT_FALSE(EditorShown());
+}
+
+TEST_F(EditingGrid, EditorTakesTheGridColourAndKeepsTheFrameWhileFocused) {
+    grid.SetColor(gui::clInfoBk);
+    grid.SetFrameHotTrack(true);
+    ASSERT_TRUE(Focus(grid));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&grid, &leave);
+    ASSERT_FALSE(grid.MouseOver());
+    Press(grid, Qt::Key_F2);
+    ASSERT_TRUE(EditorShown());
+    QLineEdit& editor = *grid.InplaceEditor();
+    EXPECT_EQ(gui::FromQColor(editor.palette().color(QPalette::Base)), Shown(gui::clInfoBk));
+    EXPECT_FALSE(editor.hasFrame());
+    grid.SetColor(gui::clYellow); // a new colour reaches the editor
+    EXPECT_EQ(gui::FromQColor(editor.palette().color(QPalette::Base)), Shown(gui::clYellow));
+
+    // While the editor has the focus the mouse does not make the frame hot.
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(grid.mapToGlobal(QPoint(5, 5))));
+    QCoreApplication::sendEvent(&grid, &enter);
+    EXPECT_FALSE(grid.MouseOver());
+    Press(editor, Qt::Key_Return); // the grid has the focus again
+    QCoreApplication::sendEvent(&grid, &enter);
+    EXPECT_TRUE(grid.MouseOver());
+}
+
+TEST_F(UserGrid, NeverEdits) {
+    grid.SetCells(0, 1, "Anna");
+    ASSERT_TRUE(Focus(grid));
+    Press(grid, Qt::Key_F2);
+    Press(grid, Qt::Key_Return);
+    Type(grid, Qt::Key_X, "x");
+    const QPoint cell = grid.contentsRect().topLeft() + gui::ToQRect(grid.CellRect(0, 1)).center();
+    Click(grid, cell);
+    Click(grid, cell);
+    EXPECT_EQ(grid.InplaceEditor(), nullptr);
+    EXPECT_FALSE(grid.EditorMode());
+    EXPECT_EQ(grid.Cells(0, 1), "Anna");
+}
+
+// Right to left the columns run from the right edge, for painting, hit
+// tests and the editor; the text in a cell still reads left to right.
+TEST_F(UserGrid, RightToLeftMirrorsTheColumns) {
+    grid.SetBiDiMode(TBiDiMode::bdRightToLeft);
+    grid.SetLineColor(gui::clRed);
+    const int w = grid.ClientWidth();
+    EXPECT_EQ(grid.CellRect(0, 1), gui::Rect(w - 80, 19, w, 37));
+    EXPECT_EQ(grid.CellRect(1, 2), gui::Rect(w - 115, 38, w - 81, 56));
+    int col = -1, row = -1;
+    grid.MouseToCell(w - 1, 20, col, row);
+    EXPECT_EQ(col, 0);
+    grid.MouseToCell(w - 90, 40, col, row);
+    EXPECT_EQ(col, 1);
+    grid.MouseToCell(5, 40, col, row); // left of the last column
+    EXPECT_EQ(col, -1);
+
+    const QImage image = RenderWidget(grid);
+    const int ox = 2, oy = 2;
+    // Lines after the columns at w - 81, w - 116 and w - 151 (not 80, 115, 150).
+    EXPECT_EQ(PixelAt(image, ox + w - 81, oy + 40), Shown(gui::clRed));
+    EXPECT_EQ(PixelAt(image, ox + w - 151, oy + 40), Shown(gui::clRed));
+    EXPECT_EQ(PixelAt(image, ox + 150, oy + 40), Shown(gui::clWindow));
+    EXPECT_EQ(PixelAt(image, ox + 5, oy + 40), Shown(gui::clWindow));        // beyond the columns
+    EXPECT_EQ(PixelAt(image, ox + w - 5, oy + 25), Shown(gui::clHighlight)); // the selected row
 }
 
 } // namespace

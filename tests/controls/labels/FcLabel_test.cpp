@@ -1,6 +1,7 @@
 #include "controls/labels/FcLabel.h"
 
 #include "controls/base/FcCommon.h"
+#include "controls/base/FcFrameController.h"
 
 #include "WidgetPictures.h"
 
@@ -140,6 +141,23 @@ TEST(FcLabelGeometry, AutoSizeAddsBordersAndMargin) {
     EXPECT_EQ(plain, QSize(r.Width(), r.Height()));
 }
 
+TEST(FcLabelGeometry, FrameControllerBordersWaitForTheNextSizing) {
+    TFcFrameController controller;
+    controller.SetFrameStyle(TFrameStyleEx::fsFlat);
+    controller.SetFrameVisible(true);
+    TFcLabel label;
+    label.SetCaption("Server name:");
+    const QSize plain = label.size();
+    label.SetFrameController(&controller);
+    // The border is written without sizing the label again...
+    EXPECT_EQ(label.BorderOuter(), TFrameStyleEx::fsFlat);
+    EXPECT_EQ(label.size(), plain);
+    // ...which the next sizing does.
+    label.SetCaption("Server name: ");
+    label.SetCaption("Server name:");
+    EXPECT_EQ(label.size(), plain + QSize(2, 2));
+}
+
 TEST(FcLabelGeometry, RightJustifiedAutoSizeKeepsTheRightEdge) {
     TFcLabel label;
     label.setGeometry(100, 10, 200, 17);
@@ -275,6 +293,133 @@ TEST(FcLabelPicture, DisabledLabelDrawsOnlyGrayText) {
         for (int x = 0; x < raised.width() && !red; ++x)
             red = PixelAt(raised, x, y) == clRed;
     EXPECT_TRUE(red);
+}
+
+// A label of black text on white with red and blue for the 3-D copies,
+// room around the text for them, straight or curved round its centre.
+std::unique_ptr<TFcLabel> StyledLabel(TRotation rotation, const std::string& caption) {
+    auto label = std::make_unique<TFcLabel>();
+    label->SetAutoSize(false);
+    label->resize(120, 120);
+    label->SetTextMargin(8);
+    label->SetColor(gui::clWhite);
+    label->SetHighlightColor(clRed);
+    label->SetShadowColor(gui::clBlue);
+    TFont font = label->Font();
+    font.Name = "Verdana";
+    font.Height = -24;
+    font.Color = gui::clBlack;
+    label->SetFont(font);
+    label->SetRotation(rotation);
+    label->SetCaption(caption);
+    return label;
+}
+
+// The ink of one colour family: gray (black text blended with white), red
+// or blue (copies, also where the black text blends over them).
+enum class Ink { Gray, Red, Blue };
+QRect InkOf(const QImage& image, Ink kind) {
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const gui::TColor c = PixelAt(image, x, y);
+            const int r = gui::GetRValue(c), g = gui::GetGValue(c), b = gui::GetBValue(c);
+            if (c == gui::clWhite)
+                continue;
+            const bool gray = r == g && g == b;
+            if ((kind == Ink::Gray && gray) || (kind == Ink::Red && !gray && r > b) ||
+                (kind == Ink::Blue && !gray && b > r))
+                ink = ink.united(QRect(x, y, 1, 1));
+        }
+    return ink;
+}
+
+// Each 3-D style draws the text again in its colours, moved: the copy
+// moved up-left shows beyond the text's top-left, the copy moved down-right
+// beyond its bottom-right; straight text and curved text alike.
+TEST(FcLabelPicture, RaisedRecessedAndShadowCopies) {
+    struct Case {
+        const char* name;
+        TTextStyle style;
+        bool light;
+        Ink upLeft;    // the colour of the copy at (-1, -1), if any
+        Ink downRight; // the colour of the copy at (+d, +d), if any
+        int depth;     // d
+    };
+    const Case cases[] = {
+        {"raised", TTextStyle::tsRaised, false, Ink::Red, Ink::Blue, 1},
+        {"raised light", TTextStyle::tsRaised, true, Ink::Red, Ink::Gray, 0},
+        {"recessed", TTextStyle::tsRecessed, false, Ink::Blue, Ink::Red, 1},
+        {"recessed light", TTextStyle::tsRecessed, true, Ink::Gray, Ink::Red, 1},
+        {"shadow", TTextStyle::tsShadow, false, Ink::Gray, Ink::Blue, 4},
+    };
+    for (const TRotation rotation : {TRotation::roNone, TRotation::roCurve}) {
+        auto label = StyledLabel(rotation, "HI");
+        label->SetShadowDepth(4);
+        const QRect text = InkOf(RenderWidget(*label), Ink::Gray);
+        ASSERT_FALSE(text.isEmpty());
+        ASSERT_TRUE(InkOf(RenderWidget(*label), Ink::Red).isEmpty());
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (rotation == TRotation::roCurve ? " curved" : ""));
+            label->SetTextStyle(c.style);
+            label->SetLightTextStyle(c.light);
+            const QImage image = RenderWidget(*label);
+            if (c.upLeft != Ink::Gray) {
+                const QRect copy = InkOf(image, c.upLeft);
+                EXPECT_EQ(copy.topLeft(), text.topLeft() - QPoint(1, 1));
+            }
+            if (c.downRight != Ink::Gray) {
+                const QRect copy = InkOf(image, c.downRight);
+                EXPECT_EQ(copy.bottomRight(), text.bottomRight() + QPoint(c.depth, c.depth));
+            }
+            // A light style leaves its dark copy out.
+            for (const Ink colour : {Ink::Red, Ink::Blue}) {
+                if (colour != c.upLeft && colour != c.downRight) {
+                    EXPECT_TRUE(InkOf(image, colour).isEmpty()) << int(colour);
+                }
+            }
+        }
+    }
+}
+
+// Curved text runs round the centre: each character stands upright on the
+// circle at its angle, the baseline a character height inside the radius,
+// and the characters follow clockwise.
+TEST(FcLabelPicture, CurvedTextRunsRoundTheCentre) {
+    auto label = StyledLabel(TRotation::roCurve, "I");
+    label->SetTextMargin(0);
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    TCanvas measure(scratch);
+    measure.Font = label->Font();
+    const int yy = measure.TextHeight("Yy");
+
+    // At 0 degrees: at the top, centred on the centre's column, standing on
+    // the baseline yy pixels below the top.
+    QRect ink = InkOf(RenderWidget(*label), Ink::Gray);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_LE(std::abs(ink.center().x() - 60), 1) << ink.center().x();
+    EXPECT_LE(ink.bottom(), yy);
+    EXPECT_GE(ink.bottom(), yy - 3);
+    EXPECT_GT(ink.height(), ink.width()); // upright
+
+    // At 90 degrees: at the left, turned on its side, centred on the
+    // centre's row, its top towards the edge.
+    label->SetAngle(90);
+    EXPECT_EQ(label->Rotation(), TRotation::roCurve);
+    ink = InkOf(RenderWidget(*label), Ink::Gray);
+    EXPECT_LE(std::abs(ink.center().y() - 60), 1) << ink.center().y();
+    EXPECT_LE(ink.right(), yy);
+    EXPECT_GE(ink.right(), yy - 3);
+    EXPECT_GT(ink.width(), ink.height()); // on its side
+
+    // From the top, the next characters go right and down along the circle.
+    label->SetAngle(0);
+    label->SetCaption("IIIIII");
+    const QImage run = RenderWidget(*label);
+    const QRect first = InkOf(run.copy(0, 0, 64, 120), Ink::Gray);
+    const QRect later = InkOf(run.copy(70, 0, 50, 120), Ink::Gray).translated(70, 0);
+    ASSERT_FALSE(later.isEmpty());
+    EXPECT_GT(later.bottom(), first.bottom());
 }
 
 class BlinkingLabels : public ::testing::Test {

@@ -322,6 +322,48 @@ TEST(FcPanelGeometry, ResizeWithoutFullRepaintRepaintsTheStripsOnly) {
     EXPECT_EQ(strips[0], (TRect{0, 27, 50, 40}));
 }
 
+TEST(FcPanelBehaviour, AutoSizeHoldsTheShownChildrenInsideTheBorders) {
+    QWidget form;
+    form.resize(400, 300);
+    auto& panel = *new TFcPanel(&form);
+    panel.resize(300, 200);
+    auto* a = new QWidget(&panel);
+    a->setGeometry(20, 30, 40, 10);
+    auto* b = new QWidget(&panel);
+    b->setGeometry(50, 15, 30, 20);
+    form.show();                              // hidden children tell nothing of their moves
+    EXPECT_EQ(panel.size(), QSize(300, 200)); // off: the program's size
+
+    // The children span (20, 15)-(80, 40); fsRaised adds 2 on every side.
+    panel.SetAutoSize(true);
+    EXPECT_EQ(panel.size(), QSize(64, 29));
+    EXPECT_EQ(a->pos(), QPoint(2, 17));
+    EXPECT_EQ(b->pos(), QPoint(32, 2));
+
+    // It follows the children and the borders.
+    b->hide();
+    EXPECT_EQ(panel.size(), QSize(44, 14));
+    EXPECT_EQ(a->pos(), QPoint(2, 2));
+    a->resize(50, 12);
+    EXPECT_EQ(panel.size(), QSize(54, 16));
+    panel.SetBorderOuter(TFrameStyleEx::fsNone);
+    panel.SetBorderWidth(3);
+    EXPECT_EQ(panel.size(), QSize(56, 18));
+    EXPECT_EQ(a->pos(), QPoint(3, 3));
+    panel.SetBounds(0, 0, 200, 100); // the size stays the children's
+    EXPECT_EQ(panel.size(), QSize(56, 18));
+
+    // With a layout the panel takes the layout's size.
+    TFcPanel laidOut;
+    auto* layout = new QVBoxLayout(&laidOut);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* button = new QPushButton("OK");
+    button->setFixedSize(75, 25);
+    layout->addWidget(button);
+    laidOut.SetAutoSize(true);
+    EXPECT_EQ(laidOut.size(), QSize(79, 29));
+}
+
 TEST(FcPanelBehaviour, FrameControllerSettingsArriveOnlyWhileFramesShow) {
     TFcFrameController controller;
     TFcPanel panel;
@@ -338,6 +380,10 @@ TEST(FcPanelBehaviour, FrameControllerSettingsArriveOnlyWhileFramesShow) {
     EXPECT_EQ(panel.Color(), clRed);
     EXPECT_EQ(panel.BorderHighlight(), LightenColor(clRed, 100));
     EXPECT_EQ(panel.BorderShadow(), DarkenColor(clRed, 50));
+    // The borders were written without moving the children; the next
+    // resize aligns them to the new borders.
+    EXPECT_EQ(panel.contentsMargins(), QMargins(2, 2, 2, 2));
+    panel.SetBounds(0, 0, panel.width() + 1, panel.height());
     EXPECT_EQ(panel.contentsMargins(), QMargins(1, 1, 1, 1));
 
     // Without fcpColor in the mask the panel keeps its colour.

@@ -6,6 +6,7 @@
 
 #include "IsolatedEnv.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QShowEvent>
 #include <QWidget>
@@ -13,6 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// Qt lets this class mark an event as the window system's own (the same
+// way its test library does), so a show by the window system can be sent.
+class QSpontaneKeyEvent {
+public:
+    static void MakeSpontaneous(QEvent& event) { event.setSpontaneous(); }
+};
 
 namespace vdx {
 namespace {
@@ -128,12 +136,39 @@ TEST_F(FormStateTest, RoundTrip) {
     EXPECT_EQ(Placement(*form), QRect(150, 120, 500, 350));
     EXPECT_EQ(restored, 1);
 
-    // Shown again (as after a restore from minimised): the placement stays.
+    // Every showing restores again: hidden, moved and shown.
     Place(*form, 10, 20, 300, 200);
     form->hide();
     form->show();
+    EXPECT_EQ(Placement(*form), QRect(150, 120, 500, 350));
+    EXPECT_EQ(restored, 2);
+
+    // The window system's show of a window restored from minimised is no
+    // showing by the program: the window stays where the user put it.
+    Place(*form, 10, 20, 300, 200);
+    QShowEvent restoredFromMinimised;
+    QSpontaneKeyEvent::MakeSpontaneous(restoredFromMinimised);
+    // notify, not sendEvent: sending makes every event the program's own.
+    QApplication::instance()->notify(form.get(), &restoredFromMinimised);
     EXPECT_EQ(Placement(*form), QRect(10, 20, 300, 200));
-    EXPECT_EQ(restored, 1);
+    EXPECT_EQ(restored, 2);
+    EXPECT_EQ(form->shows, 3); // the form's own handler saw all three
+}
+
+TEST_F(FormStateTest, ReadOnlyStorageWithoutItsKeyFailsOnShow) {
+    // Read access cannot create the key; its absence is a read failure the
+    // showing reports, and the form still opens where it was designed.
+    TFcRegIniFile registry;
+    registry.SetPathType(TFcPathType::ptRegistry);
+    registry.SetPath("Software\\Vardex\\Missing");
+    registry.SetRegAccess({TFcRegAccessKey::keyRead});
+    auto form = MakeForm();
+    state->SetRegIniFile(&registry);
+    form->show();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Placement(*form), QRect(100, 80, 400, 300));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("Software\\Vardex\\Missing"), std::string::npos) << messages[0];
 }
 
 TEST_F(FormStateTest, OffEveryMonitorOpensAtTheOrigin) {

@@ -237,13 +237,33 @@ TEST(FcRegIniFile, RegistryDefaultKeyAndAccess) {
     EXPECT_EQ(store.ReadInteger("S", "K", 3), 3);
     EXPECT_EQ(store.Path(), "\\Software\\Temp\\controls_tests");
 
-    // Read access only: reading a missing key gives defaults, writing fails.
+    // Read access only cannot create the key: a missing key fails at the
+    // first access, read or write, and is not created by it.
     TFcRegIniFile readOnly;
     readOnly.SetPathType(TFcPathType::ptRegistry);
     readOnly.SetPath("Software\\Nothing\\Here");
     readOnly.SetRegAccess({TFcRegAccessKey::keyRead});
-    EXPECT_EQ(readOnly.ReadInteger("S", "K", 9), 9);
+    try {
+        readOnly.ReadInteger("S", "K", 9);
+        ADD_FAILURE() << "a missing key read as defaults";
+    } catch (const os::ERegistryException& e) {
+        EXPECT_NE(std::string(e.what()).find("HKEY_CURRENT_USER\\Software\\Nothing\\Here"),
+                  std::string::npos)
+            << e.what();
+    }
     EXPECT_THROW(readOnly.WriteInteger("S", "K", 1), os::ERegistryException);
+    EXPECT_FALSE(os::TRegistry(os::RootKey::CurrentUser).KeyExists("Software\\Nothing\\Here"));
+
+    // Once the key exists, read access reads it (a missing section gives
+    // defaults) and still cannot write.
+    store.SetPath("Software\\Nothing\\Here");
+    store.WriteInteger("S", "K", 4);
+    readOnly.SetPath("Software\\Nothing"); // any change: opened afresh
+    readOnly.SetPath("Software\\Nothing\\Here");
+    EXPECT_EQ(readOnly.ReadInteger("S", "K", 9), 4);
+    EXPECT_EQ(readOnly.ReadInteger("Other", "K", 9), 9);
+    EXPECT_THROW(readOnly.WriteInteger("S", "K", 1), os::ERegistryException);
+    EXPECT_EQ(store.ReadInteger("S", "K", 0), 4);
 
     // A hive the store does not have fails at the first access.
     TFcRegIniFile users;
