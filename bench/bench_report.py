@@ -31,7 +31,9 @@ def median(runs, keys):
     if not values:
         return None
     value = statistics.median(values)
-    return float(value) if any(isinstance(v, float) for v in values) else value
+    if all(isinstance(v, int) for v in values) and value == int(value):
+        return int(value)
+    return float(value)
 
 
 ROWS = [
