@@ -56,6 +56,14 @@ ROWS = [
     ("  failed logins", ("logins_changing", "failed"), "lower", "0"),
     ("idle: RSS KiB per connection", ("idle", "rss_kib_per_connection"), "lower", "< 64"),
     ("idle: PSS KiB per connection", ("idle", "pss_kib_per_connection"), "lower", ""),
+    ("log flood: quiet CWD median (ms)", ("log_flood", "quiet", "median_ms"), "lower", ""),
+    ("  NOOP flood: median (ms)", ("log_flood", "noop_flood", "median_ms"), "lower", ""),
+    ("  p99 (ms)", ("log_flood", "noop_flood", "p99_ms"), "lower", ""),
+    ("  CWD flood: median (ms)", ("log_flood", "flooded", "median_ms"), "lower", ""),
+    ("  p99 (ms)", ("log_flood", "flooded", "p99_ms"), "lower", ""),
+    ("  max (ms)", ("log_flood", "flooded", "max_ms"), "lower", ""),
+    ("  flood replies", ("log_flood", "flood_replies"), "", ""),
+    ("  flood lines in the log", ("log_flood", "flood_lines_in_log"), "", "= flood replies"),
 ]
 
 

@@ -536,6 +536,107 @@ def bench_idle_memory(server, args, count=500):
             "pss_kib_per_connection": (after[1] - before[1]) / count}
 
 
+def flood_session(port, user, password, index, command, go, stop, results):
+    """Pipelines command on one session until stop; puts the number of its replies."""
+    refused = 0
+    try:
+        with socket.create_connection(("127.0.0.1", port), timeout=TIMEOUT,
+                                      source_address=client_address(index)) as s:
+            reader = s.makefile("rb")
+
+            def reply():
+                line = reader.readline()
+                while line[3:4] == b"-":
+                    line = reader.readline()
+                return line[:3]
+
+            reply()
+            s.sendall(f"USER {user}\r\nPASS {password}\r\n".encode())
+            if reply() != b"331" or reply() != b"230":
+                raise RuntimeError("login failed")
+            line, code = command
+            burst = line.encode() * 200
+            go.wait(TIMEOUT)
+            while not stop.is_set():
+                s.sendall(burst)
+                for _ in range(200):
+                    if reply() != code:
+                        raise RuntimeError("unexpected reply")
+                    refused += 1
+            s.sendall(b"QUIT\r\n")
+    except Exception as e:
+        print(f"flood {index}: {e!r}", file=sys.stderr)
+    results.put(refused)
+
+
+def logging_latencies(ftp, seconds):
+    """Reply times (ms) of a refused CWD, which logs an Error line, one every 20 ms."""
+    times = []
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        started = time.perf_counter()
+        try:
+            ftp.cwd("/ordinary_none")
+        except ftplib.error_perm:
+            pass
+        times.append((time.perf_counter() - started) * 1000)
+        time.sleep(0.02)
+    times.sort()
+    return {"median_ms": times[len(times) // 2], "p99_ms": times[int(len(times) * 0.99)],
+            "max_ms": times[-1], "samples": len(times)}
+
+
+def count_in_log(server, text):
+    with open(os.path.join(server.app, "VdxFtpServer.log"), "rb") as f:
+        return f.read().count(text.encode())
+
+
+def flood(server, sessions, seconds, command, ordinary):
+    """sessions pipelining command for seconds while ordinary is timed; (latencies, replies)."""
+    context = multiprocessing.get_context("fork")
+    go, stop = context.Event(), context.Event()
+    results = context.Queue()
+    procs = [context.Process(target=flood_session, args=(server.port, server.user, server.password,
+                                                         i, command, go, stop, results))
+             for i in range(sessions)]
+    for p in procs:
+        p.start()
+    time.sleep(1.0)
+    go.set()
+    latencies = logging_latencies(ordinary, seconds)
+    stop.set()
+    replies = sum(results.get(timeout=600) for _ in procs)
+    for p in procs:
+        p.join(timeout=30)
+    return latencies, replies
+
+
+def bench_log_flood(server, args, sessions=50, seconds=5):
+    """50 sessions pipelining refused CWDs for 5 s (each refusal logs a line): how long a refused
+    CWD of an ordinary session takes, quiet, during a flood of NOOPs (which log nothing: the cost
+    of the load alone) and during the flood of CWDs (the load and the wait for room in the log
+    queue); and whether the log file holds every refusal."""
+    if not isinstance(server, Ours):
+        return None
+    ordinary = connect(server, index=sessions)
+    quiet = logging_latencies(ordinary, 2)
+    unlogged, _ = flood(server, sessions, seconds, ("NOOP\r\n", b"200"), ordinary)
+    flooded, refused = flood(server, sessions, seconds, ("CWD /flood_none\r\n", b"550"), ordinary)
+    ordinary.quit()
+    # The host answers SIGUSR1 with "FLUSHED" once the log file has every line so far.
+    output = os.path.join(server.base, "host-output.txt")
+    server.process.send_signal(signal.SIGUSR1)
+    deadline = time.monotonic() + 120
+    while time.monotonic() < deadline:
+        with open(output, "rb") as f:
+            if b"FLUSHED" in f.read():
+                break
+        time.sleep(0.2)
+    return {"quiet": quiet, "noop_flood": unlogged, "flooded": flooded, "flood_replies": refused,
+            "flood_lines_in_log": count_in_log(server, "Directory /flood_none not found"),
+            "flood_replies_per_s": refused / seconds}
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", choices=SERVERS, required=True)
@@ -552,8 +653,9 @@ def main():
     figures = {"server": args.server}
     steps = [("retr_mb_s", bench_retr), ("stor_mb_s", bench_stor),
              ("small_files_per_s", bench_small_files), ("concurrent", bench_concurrent),
-             ("idle", bench_idle_memory), ("logins", bench_logins),
-             ("logins_big", bench_logins_big), ("logins_changing", bench_logins_changing)]
+             ("idle", bench_idle_memory), ("log_flood", bench_log_flood),
+             ("logins", bench_logins), ("logins_big", bench_logins_big),
+             ("logins_changing", bench_logins_changing)]
     try:
         for name, step in steps:
             if args.only and name not in args.only.split(","):

@@ -147,8 +147,8 @@ void TFMain::BuildMenu() {
 
 void TFMain::FormCreate() {
     try {
-        m_server = std::make_unique<TFFTPServer>(m_globals);
-        m_server->OnLogLine = [this](const std::string& line) { AddLogLine(line); };
+        m_server = std::make_unique<TFFTPServer>(
+            m_globals, [this](const std::string& line) { AddLogLine(line); });
     } catch (const std::exception& e) {
         m_server.reset();
         m_createError = e.what();

@@ -1,29 +1,27 @@
 #pragma once
 // The server object: owns the FTP data module, answers its access queries
-// (root folder and permission of a user's FTP path) and writes its log lines
-// through one log writer thread, so no connection waits on the log file.
+// (root folder and permission of a user's FTP path) and appends its log lines
+// to the log file through its log writer, which passes them on after.
 
 #include "ftpengine/VFGlobals.h"
+#include "ftpengine/VFLogWriter.h"
 #include "ftpengine/VdxFtpEvents.h"
 
-#include <cstddef>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace vdx {
 
-// Log lines waiting for the log writer at most; a line beyond is dropped,
-// counted and reported like a line the file refused.
-inline constexpr std::size_t kMaxQueuedLogLines = 4096;
-
 class TVFTPServerDataModule;
 
 class TFFTPServer {
 public:
     // Creates the data module, wires its events to this object, switches it
-    // off (nothing is logged) and applies a copy of the live settings.
-    explicit TFFTPServer(TFGlobals& globals);
+    // off (nothing is logged) and applies a copy of the live settings;
+    // onLogLine becomes OnLogLine.
+    explicit TFFTPServer(TFGlobals& globals, TLogLineEvent onLogLine = {});
     // The data module's events hold this object's address.
     TFFTPServer(const TFFTPServer&) = delete;
     TFFTPServer& operator=(const TFFTPServer&) = delete;
@@ -33,15 +31,14 @@ public:
 
     TVFTPServerDataModule& DataModule() { return *m_dataModule; }
 
-    // Receives every log line, in the order of the log file, after its append
-    // was tried, and the reports of lines that did not reach the file. Raised
-    // on the log writer thread only, one line at a time, so it sees the
-    // file's order and no connection runs the receiver: the receiver hands
-    // the line to its own thread (the main window does) and must not call
-    // FlushLog from it. A line
-    // dropped because the queue was full never reaches it; the report counts
-    // it. Set it before the server is switched on and leave it then.
-    TLogLineEvent OnLogLine;
+    // Receives every log line, in the order of the log file, after the file
+    // has it, and the reports of lines that did not reach the file. Raised on
+    // a thread of the log writer, one line at a time, so no connection runs
+    // it: it hands the line to its own thread (the main window does) and must
+    // not call FlushLog. When it falls behind it skips lines (counted and
+    // told); the file never waits on it. Fixed at construction, as that
+    // thread reads it from the start.
+    const TLogLineEvent OnLogLine;
 
     // Switches the FTP component on or off; its errors (a port in use) reach the caller.
     void SetActive(bool value);
@@ -49,13 +46,16 @@ public:
     void HandleAccessQuery(TFtpEventKind kind, std::string& rootDir, bool& allowed,
                            const std::string& path, const std::string& peerIP,
                            const std::string& password, const std::string& userName);
-    // Queues the line for the log writer and returns at once: no caller
-    // waits on the log file, and nothing about it throws. CR and LF inside
-    // the line become blanks, so one event stays one line. With
-    // kMaxQueuedLogLines lines waiting the line is dropped and counted.
+    // The data module's log lines: AppendToLogFile; OnLogLine gets the line
+    // from the log writer once the file has it.
     void HandleLogLine(const std::string& line);
-    // Waits until every line queued before the call was appended (or counted
-    // as lost) and passed to OnLogLine.
+    // Appends the line and CR LF to the log file, whole or not at all, on the
+    // log writer's thread: the caller does not wait on the disk, only for
+    // room while kMaxQueuedLogLines lines wait (TLogWriter::Push). CR and LF
+    // inside the line become blanks. Nothing about it throws.
+    void AppendToLogFile(const std::string& line);
+    // Waits until every line logged before the call was appended (or counted
+    // as lost) and passed on to OnLogLine (or counted as skipped).
     void FlushLog();
 
     // Rights of a user name as the client gave it, from the users table as
@@ -76,12 +76,12 @@ public:
     std::string NonAdminRoot(const std::string& path) const;
 
 private:
-    // Appends each line and CR LF to the log file, whole or not at all.
-    class TLogWriter;
-
     TFGlobals& m_globals;
+    // Set when the constructor is done: a server whose construction failed
+    // still logs Stopped to the file, but its receiver never had a server.
+    std::atomic<bool> m_created = false;
     // Declared before the data module: it takes Stopped when that goes.
-    std::unique_ptr<TLogWriter> m_logWriter;
+    TLogWriter m_logWriter;
     std::unique_ptr<TVFTPServerDataModule> m_dataModule;
 };
 

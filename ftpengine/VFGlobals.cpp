@@ -47,32 +47,85 @@ void TFGlobals::SaveSettings(const TSettings& settings) const {
 
 namespace {
 
-std::shared_ptr<const TUsersXML> EmptyTable() {
-    return std::make_shared<const TUsersXML>();
+std::shared_ptr<const TUsersTable> EmptyTable() {
+    return std::make_shared<const TUsersTable>();
+}
+
+// FNV-1a over the name as folded to lower case.
+std::size_t FoldedHash(std::string_view name) {
+    std::uint64_t hash = 14695981039346656037u;
+    for (char c : name)
+        hash = (hash ^ static_cast<unsigned char>(os::AsciiLower(c))) * 1099511628211u;
+    return static_cast<std::size_t>(hash);
+}
+
+// The table as handed to callers that need no index.
+std::shared_ptr<const TUsersXML> UsersOf(std::shared_ptr<const TUsersTable> table) {
+    const TUsersXML* users = &table->Users();
+    return {std::move(table), users};
 }
 
 } // namespace
 
+TUsersTable::TUsersTable(TUsersXML users) : m_users(std::move(users)) {
+    std::size_t slots = 16;
+    while (slots < 2 * m_users.size())
+        slots *= 2;
+    m_slots.assign(slots, 0);
+    const std::size_t mask = slots - 1;
+    for (std::size_t i = 0; i < m_users.size(); ++i) {
+        const std::string& name = m_users[i].Name;
+        for (std::size_t at = FoldedHash(name) & mask;; at = (at + 1) & mask) {
+            if (m_slots[at] == 0) {
+                m_slots[at] = static_cast<std::uint32_t>(i + 1);
+                break;
+            }
+            // A later user of the same name is never found: the first one is.
+            if (os::EqualsIgnoringAsciiCase(m_users[m_slots[at] - 1].Name, name))
+                break;
+        }
+    }
+}
+
+const TUserXML* TUsersTable::Find(std::string_view name) const {
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t at = FoldedHash(name) & mask; m_slots[at] != 0; at = (at + 1) & mask) {
+        const TUserXML& user = m_users[m_slots[at] - 1];
+        if (os::EqualsIgnoringAsciiCase(user.Name, name))
+            return &user;
+    }
+    return nullptr;
+}
+
 std::shared_ptr<const TUsersXML> TUsersCache::Load() {
+    return UsersOf(LoadTable());
+}
+
+std::shared_ptr<const TUsersXML> TUsersCache::Current() const {
+    return UsersOf(CurrentTable());
+}
+
+std::shared_ptr<const TUsersTable> TUsersCache::LoadTable() {
+    const std::uint64_t arrived = ++m_arrivals;
     std::optional<os::FileVersion> now;
     try {
         now = os::StatFileVersion(m_path, m_shownName);
     } catch (...) {
         std::scoped_lock lock(m_mutex);
-        Install({std::nullopt, nullptr, std::current_exception()}, ++m_loadsBegun);
+        Install({std::nullopt, nullptr, std::current_exception(), arrived}, ++m_loadsBegun);
         throw;
     }
     std::unique_lock lock(m_mutex);
     if (!now) {
-        const Loaded none{std::nullopt, EmptyTable(), nullptr};
+        const Loaded none{std::nullopt, EmptyTable(), nullptr, arrived};
         Install(none, ++m_loadsBegun);
         return none.Table;
     }
-    const std::uint64_t arrived = m_loadsBegun;
     for (;;) {
         // The version found, or a read that began after this load did: either
-        // is the file as it is now.
-        if ((m_current.Version && *m_current.Version == *now) || m_currentLoad > arrived)
+        // is the file as it is during this load. A login thus waits for at
+        // most the read running and one more, which all waiting logins share.
+        if ((m_current.Version && *m_current.Version == *now) || m_current.ReadFrom >= arrived)
             return Result(m_current);
         if (!m_reading)
             break;
@@ -93,6 +146,7 @@ std::shared_ptr<const TUsersXML> TUsersCache::Load() {
 }
 
 TUsersCache::Loaded TUsersCache::ReadAndParse() const {
+    const std::uint64_t readFrom = m_arrivals.load();
     std::optional<os::VersionedBytes> read;
     try {
         read = os::ReadFileBytesVersioned(m_path, kMaxXmlDocumentBytes, m_shownName);
@@ -100,22 +154,23 @@ TUsersCache::Loaded TUsersCache::ReadAndParse() const {
         // Whether a read fails may change without the file changing (no
         // descriptor left, say): the next load tries again.
         if (e.Error() != EFBIG)
-            return {std::nullopt, nullptr, std::current_exception()};
+            return {std::nullopt, nullptr, std::current_exception(), readFrom};
         return {std::nullopt, nullptr,
                 std::make_exception_ptr(
                     XmlParseError("\"" + m_shownName +
-                                  "\" is not a readable XML file: The XML document is too large"))};
+                                  "\" is not a readable XML file: The XML document is too large")),
+                readFrom};
     } catch (...) {
-        return {std::nullopt, nullptr, std::current_exception()};
+        return {std::nullopt, nullptr, std::current_exception(), readFrom};
     }
     if (!read) // gone since it was looked at
-        return {std::nullopt, EmptyTable(), nullptr};
+        return {std::nullopt, EmptyTable(), nullptr, readFrom};
     try {
-        auto table = std::make_shared<const TUsersXML>(ParseUsersXml(m_shownName, read->Bytes));
-        return {read->Version, std::move(table), nullptr};
+        auto table = std::make_shared<const TUsersTable>(ParseUsersXml(m_shownName, read->Bytes));
+        return {read->Version, std::move(table), nullptr, readFrom};
     } catch (...) {
         // A damaged version stays damaged: it is not parsed again.
-        return {read->Version, nullptr, std::current_exception()};
+        return {read->Version, nullptr, std::current_exception(), readFrom};
     }
 }
 
@@ -127,13 +182,13 @@ void TUsersCache::Install(const Loaded& loaded, std::uint64_t load) {
     }
 }
 
-std::shared_ptr<const TUsersXML> TUsersCache::Result(const Loaded& loaded) {
+std::shared_ptr<const TUsersTable> TUsersCache::Result(const Loaded& loaded) {
     if (loaded.Error)
         std::rethrow_exception(loaded.Error);
     return loaded.Table;
 }
 
-std::shared_ptr<const TUsersXML> TUsersCache::Current() const {
+std::shared_ptr<const TUsersTable> TUsersCache::CurrentTable() const {
     std::scoped_lock lock(m_mutex);
     return m_current.Table ? m_current.Table : EmptyTable();
 }
@@ -151,31 +206,20 @@ std::shared_ptr<const TUsersXML> TFGlobals::Users() const {
     return m_users.Current();
 }
 
-namespace {
-
-const TUserXML* FindIn(const TUsersXML& users, const std::string& name) {
-    for (const TUserXML& user : users)
-        if (os::EqualsIgnoringAsciiCase(user.Name, name))
-            return &user;
-    return nullptr;
-}
-
-} // namespace
-
 std::optional<TUserXML> TFGlobals::FindUser(const std::string& name) const {
-    const auto users = Users();
-    if (const TUserXML* user = FindIn(*users, name))
+    const auto users = m_users.CurrentTable();
+    if (const TUserXML* user = users->Find(name))
         return *user;
     return std::nullopt;
 }
 
 bool TFGlobals::CheckLogin(const std::string& userName, const std::string& password) {
-    const auto users = m_users.Load();
+    const auto users = m_users.LoadTable();
     // A comment inside "Users" reads as a user without name or password; it
     // must never let an empty login in.
     if (userName.empty())
         return false;
-    const TUserXML* user = FindIn(*users, userName);
+    const TUserXML* user = users->Find(userName);
     return user && user->PassWord == password;
 }
 

@@ -10,5 +10,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     libgtest-dev libgmock-dev \
     libxml2-dev zlib1g-dev libssl-dev \
     qt6-base-dev libgl-dev \
-    fonts-dejavu-core fonts-wine locales \
+    fonts-dejavu-core fonts-liberation fonts-wine locales \
     python3 curl lftp procps >/dev/null

@@ -7,6 +7,7 @@
 #include "shared/VdxNumberText.h"
 #include "shared/VdxXmlDoc.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -21,9 +22,33 @@ constexpr const char* kFileName = kUsersFileName;
 // of a few bytes each (empty elements, comments) would take far more.
 constexpr std::size_t kMaxTableBytes = 128u << 20;
 
-bool FlagValue(const XmlNode& node, const char* name) {
-    const std::optional<std::string> text = node.Attribute(name);
-    return text && TextToInt(*text) == 1; // anything else, not an integer too, is 0
+bool FlagValue(std::string_view text) {
+    return TextToInt(text) == 1; // anything else, not an integer too, is 0
+}
+
+// The fields of one entry, each from the first attribute of its name
+// without regard to case, in one pass over the attributes.
+TUserXML UserOf(const XmlNode& node) {
+    enum Field { Name, PassWord, TXT, WebTXT, Info, Admin, Skip, Fields };
+    static constexpr std::string_view kNames[Fields] = {
+        "Name", "PassWord", "TXT", "WebTXT", "Info", "Admin", "skipwebtxtpages"};
+    const std::string* values[Fields] = {};
+    for (const XmlAttribute& a : node.Attributes)
+        for (int f = 0; f < Fields; ++f)
+            if (!values[f] && os::EqualsIgnoringAsciiCase(a.Name, kNames[f])) {
+                values[f] = &a.Value;
+                break;
+            }
+    const auto text = [&](Field f) { return values[f] ? std::string_view(*values[f]) : ""; };
+    TUserXML user;
+    user.Name = text(Name);
+    user.PassWord = ScrambleString(std::string(text(PassWord)), ScrambleKeyNumber);
+    user.TXT = FlagValue(text(TXT));
+    user.WebTXT = FlagValue(text(WebTXT));
+    user.Info = FlagValue(text(Info));
+    user.Admin = FlagValue(text(Admin));
+    user.SkipWebTxtPages = FlagValue(text(Skip));
+    return user;
 }
 
 std::string FlagText(bool value) {
@@ -40,6 +65,11 @@ TUsersXML ParseUsersXml(const std::string& path, std::string_view bytes) {
     // Read as a stream: a table of 130,000 users must not cost a tree of them.
     enum class At { BeforeUsers, InUsers, PastUsers } at = At::BeforeUsers;
     TUsersXML list;
+    // Every entry but a text one starts with "<": room for them all at once
+    // keeps the table from being copied as it grows.
+    list.reserve(
+        std::min<std::size_t>(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '<')),
+                              kMaxTableBytes / sizeof(TUserXML)));
     std::size_t cost = 0;
     ReadXmlFileNodes(path, bytes, 2, [&](int depth, const XmlNode& node) {
         if (depth == 1) {
@@ -55,14 +85,7 @@ TUsersXML ParseUsersXml(const std::string& path, std::string_view bytes) {
             return;
         // Any other node is an entry; one that is not an element has no
         // attributes and gives an empty user.
-        TUserXML user;
-        user.Name = node.Attribute("Name").value_or("");
-        user.PassWord = ScrambleString(node.Attribute("PassWord").value_or(""), ScrambleKeyNumber);
-        user.TXT = FlagValue(node, "TXT");
-        user.WebTXT = FlagValue(node, "WebTXT");
-        user.Info = FlagValue(node, "Info");
-        user.Admin = FlagValue(node, "Admin");
-        user.SkipWebTxtPages = FlagValue(node, "skipwebtxtpages");
+        TUserXML user = UserOf(node);
         cost += sizeof(TUserXML) + user.Name.size() + user.PassWord.size();
         if (cost > kMaxTableBytes)
             throw XmlParseError("The XML document is too large");

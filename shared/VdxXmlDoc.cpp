@@ -8,12 +8,12 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <libxml/xmlreader.h>
 #include <libxml/xmlversion.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -250,65 +250,217 @@ std::string ParseErrorText(const xmlParserCtxt* ctxt) {
     return message;
 }
 
-struct ReaderDeleter {
-    void operator()(xmlTextReader* r) const { xmlFreeTextReader(r); }
-};
-
-// The first error of a streaming read. Namespace errors do not count: the
-// tree parse accepts a document with an undeclared prefix too.
-struct ReaderErrors {
-    bool failed = false;
-    std::string message;
-};
-
-#if LIBXML_VERSION >= 21200
-void CollectReaderError(void* arg, const xmlError* err) {
-#else
-void CollectReaderError(void* arg, xmlErrorPtr err) {
-#endif
-    auto* errors = static_cast<ReaderErrors*>(arg);
-    if (!err || err->level < XML_ERR_ERROR || err->domain == XML_FROM_NAMESPACE || errors->failed)
-        return;
-    errors->failed = true;
-    errors->message = err->message ? err->message : "the document is not well-formed";
-    while (!errors->message.empty() &&
-           (errors->message.back() == '\n' || errors->message.back() == ' '))
-        errors->message.pop_back();
-    if (err->line > 0)
-        errors->message += " (line " + std::to_string(err->line) + ")";
+// ToLatin1 for a string of known length, into out (its capacity kept): most
+// of a users file is ASCII, which needs no decoding.
+void AssignLatin1(std::string& out, const xmlChar* utf8, std::size_t length) {
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
+    const auto* end = p + length;
+    out.clear();
+    const auto* ascii = p;
+    while (ascii != end && *ascii < 0x80)
+        ++ascii;
+    out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(ascii - p));
+    for (p = ascii; p != end;) {
+        unsigned cp = *p++;
+        int extra = cp >= 0xF0 ? 3 : cp >= 0xE0 ? 2 : cp >= 0xC0 ? 1 : 0;
+        cp &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0xFF;
+        for (; extra > 0 && p != end && (*p & 0xC0) == 0x80; --extra, ++p)
+            cp = (cp << 6) | (*p & 0x3F);
+        out += cp <= 0xFF ? static_cast<char>(cp) : '?';
+    }
 }
 
-// The node the reader stands on, as the tree parse would copy it, without children.
-XmlNode ReaderNode(xmlTextReader* reader, int type) {
-    XmlNode node;
-    switch (type) {
-    case XML_READER_TYPE_ELEMENT:
-        node.Kind = XmlNodeKind::Element;
-        node.Name = ToLatin1(xmlTextReaderConstName(reader));
-        while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
-            // The tree keeps namespace declarations apart from the attributes.
-            if (xmlTextReaderIsNamespaceDecl(reader) == 1)
-                continue;
-            node.Attributes.push_back({ToLatin1(xmlTextReaderConstName(reader)),
-                                       ToLatin1(xmlTextReaderConstValue(reader))});
-        }
-        xmlTextReaderMoveToElement(reader);
-        break;
-    case XML_READER_TYPE_TEXT:
-    case XML_READER_TYPE_WHITESPACE:
-    case XML_READER_TYPE_SIGNIFICANT_WHITESPACE:
-        node.Text = ToLatin1(xmlTextReaderConstValue(reader));
-        node.Kind = IsBlank(node.Text) ? XmlNodeKind::BlankText : XmlNodeKind::Other;
-        break;
-    case XML_READER_TYPE_CDATA:
-        node.Kind = XmlNodeKind::Other;
-        node.Text = ToLatin1(xmlTextReaderConstValue(reader));
-        break;
-    default:
-        node.Kind = XmlNodeKind::Other;
-        break;
+void AssignQualifiedName(std::string& out, const xmlChar* prefix, const xmlChar* local) {
+    const auto length = [](const xmlChar* s) {
+        return std::strlen(reinterpret_cast<const char*>(s));
+    };
+    AssignLatin1(out, local, length(local));
+    if (prefix) {
+        std::string qualified;
+        AssignLatin1(qualified, prefix, length(prefix));
+        qualified += ':';
+        out.insert(0, qualified);
     }
-    return node;
+}
+
+// The parser hands an attribute's "&" on as "&#38;" for the tree builder to
+// resolve again; no other reference is left in a value.
+void ResolveAmpersands(std::string& value) {
+    constexpr std::string_view kRef = "&#38;";
+    std::size_t at = value.find(kRef);
+    if (at == std::string::npos)
+        return;
+    std::size_t out = at;
+    while (at < value.size()) {
+        if (value.compare(at, kRef.size(), kRef) == 0) {
+            value[out++] = '&';
+            at += kRef.size();
+        } else {
+            value[out++] = value[at++];
+        }
+    }
+    value.resize(out);
+}
+
+// A streaming read: libxml2's SAX callbacks turned into the nodes the tree
+// parse would build, one at a time, down to maxDepth. One node is reused for
+// every visit, so a file of many users costs no allocation per node.
+struct StreamState {
+    const std::function<void(int, const XmlNode&)>* visit = nullptr;
+    int maxDepth = 0;
+    int depth = 0; // elements open
+    bool root = false;
+    bool doctype = false;
+    bool failed = false; // the first error is kept
+    std::string message;
+    std::exception_ptr visitError;
+    // Text and CDATA gather until another node starts: the tree joins
+    // adjacent pieces of one kind into one node.
+    enum class Pending { None, Text, CData } pending = Pending::None;
+    std::string pendingBytes; // UTF-8 as the parser gives it
+    XmlNode node;
+};
+
+StreamState& StateOf(void* ctx) {
+    return *static_cast<StreamState*>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+}
+
+void StopWith(void* ctx, StreamState& state) {
+    state.visitError = std::current_exception();
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+}
+
+void Visit(void* ctx, StreamState& state, int depth) {
+    if (state.visitError || state.failed)
+        return;
+    try {
+        (*state.visit)(depth, state.node);
+    } catch (...) {
+        StopWith(ctx, state);
+    }
+}
+
+void FlushText(void* ctx, StreamState& state) {
+    if (state.pending == StreamState::Pending::None)
+        return;
+    const bool cdata = state.pending == StreamState::Pending::CData;
+    state.pending = StreamState::Pending::None;
+    if (state.depth == 0 || state.depth > state.maxDepth)
+        return;
+    XmlNode& node = state.node;
+    node.Name.clear();
+    node.Attributes.clear();
+    AssignLatin1(node.Text, reinterpret_cast<const xmlChar*>(state.pendingBytes.data()),
+                 state.pendingBytes.size());
+    node.Kind = !cdata && IsBlank(node.Text) ? XmlNodeKind::BlankText : XmlNodeKind::Other;
+    Visit(ctx, state, state.depth);
+}
+
+void AddText(void* ctx, const xmlChar* text, int length, StreamState::Pending kind) {
+    StreamState& state = StateOf(ctx);
+    if (state.pending != kind) {
+        FlushText(ctx, state);
+        state.pending = kind;
+        state.pendingBytes.clear();
+    }
+    if (state.depth <= state.maxDepth) {
+        try {
+            state.pendingBytes.append(reinterpret_cast<const char*>(text),
+                                      static_cast<std::size_t>(length));
+        } catch (...) {
+            StopWith(ctx, state);
+        }
+    }
+}
+
+void OnCharacters(void* ctx, const xmlChar* text, int length) {
+    AddText(ctx, text, length, StreamState::Pending::Text);
+}
+
+void OnCData(void* ctx, const xmlChar* text, int length) {
+    AddText(ctx, text, length, StreamState::Pending::CData);
+}
+
+void OnStartElement(void* ctx, const xmlChar* localName, const xmlChar* prefix,
+                    const xmlChar* /*uri*/, int /*namespaces*/, const xmlChar** /*nsDecls*/,
+                    int attributeCount, int /*defaulted*/, const xmlChar** attributes) {
+    StreamState& state = StateOf(ctx);
+    FlushText(ctx, state);
+    const int depth = state.depth++;
+    state.root = true;
+    if (depth > state.maxDepth || state.visitError)
+        return;
+    XmlNode& node = state.node;
+    try {
+        node.Kind = XmlNodeKind::Element;
+        node.Text.clear();
+        AssignQualifiedName(node.Name, prefix, localName);
+        // Namespace declarations come apart from the attributes, as in the tree.
+        node.Attributes.resize(static_cast<std::size_t>(attributeCount));
+        for (int i = 0; i < attributeCount; ++i) {
+            const xmlChar* const* a = attributes + 5 * i; // local, prefix, URI, value, end
+            XmlAttribute& attribute = node.Attributes[static_cast<std::size_t>(i)];
+            AssignQualifiedName(attribute.Name, a[1], a[0]);
+            AssignLatin1(attribute.Value, a[3], static_cast<std::size_t>(a[4] - a[3]));
+            ResolveAmpersands(attribute.Value);
+        }
+    } catch (...) {
+        StopWith(ctx, state);
+        return;
+    }
+    Visit(ctx, state, depth);
+}
+
+void OnEndElement(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+    StreamState& state = StateOf(ctx);
+    FlushText(ctx, state);
+    --state.depth;
+}
+
+// Comments and instructions: nodes without name or text. Beside the root
+// they are no part of it.
+void OnOtherNode(void* ctx) {
+    StreamState& state = StateOf(ctx);
+    FlushText(ctx, state);
+    if (state.depth == 0 || state.depth > state.maxDepth)
+        return;
+    XmlNode& node = state.node;
+    node.Kind = XmlNodeKind::Other;
+    node.Name.clear();
+    node.Text.clear();
+    node.Attributes.clear();
+    Visit(ctx, state, state.depth);
+}
+
+void OnComment(void* ctx, const xmlChar*) {
+    OnOtherNode(ctx);
+}
+
+void OnInstruction(void* ctx, const xmlChar*, const xmlChar*) {
+    OnOtherNode(ctx);
+}
+
+void OnDoctype(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+    StateOf(ctx).doctype = true;
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+}
+
+// The first error. Namespace errors do not count: the tree parse accepts a
+// document with an undeclared prefix too.
+#if LIBXML_VERSION >= 21200
+void OnStreamError(void* ctx, const xmlError* err) {
+#else
+void OnStreamError(void* ctx, xmlErrorPtr err) {
+#endif
+    StreamState& state = StateOf(ctx);
+    if (!err || err->level < XML_ERR_ERROR || err->domain == XML_FROM_NAMESPACE || state.failed)
+        return;
+    state.failed = true;
+    state.message = err->message ? err->message : "the document is not well-formed";
+    while (!state.message.empty() && (state.message.back() == '\n' || state.message.back() == ' '))
+        state.message.pop_back();
+    if (err->line > 0)
+        state.message += " (line " + std::to_string(err->line) + ")";
 }
 
 // ------------------------------------------------------------ writing
@@ -420,36 +572,41 @@ XmlNode ParseXml(std::string_view bytes) {
 void ReadXmlNodes(std::string_view bytes, int maxDepth,
                   const std::function<void(int depth, const XmlNode& node)>& visit) {
     bytes = CheckedDocument(bytes);
-    // The tree parse refuses a DOCTYPE from its parser's callback; the reader
-    // has none, so the prolog is looked at first.
+    // Looked at first as well, so that no callback runs for such a document.
     if (HasDoctype(bytes))
         throw XmlParseError(kDoctypeRefused);
-    std::unique_ptr<xmlTextReader, ReaderDeleter> reader(xmlReaderForMemory(
-        bytes.data(), static_cast<int>(bytes.size()), nullptr, "ISO-8859-1", kParseOptions));
-    if (!reader)
+    std::unique_ptr<xmlParserCtxt, CtxtDeleter> ctxt(xmlNewParserCtxt());
+    if (!ctxt || !ctxt->sax)
         throw XmlParseError("Out of memory while parsing an XML document");
-    ReaderErrors errors;
-    xmlTextReaderSetStructuredErrorHandler(reader.get(), CollectReaderError, &errors);
-    bool root = false;
-    int result = 0;
-    while ((result = xmlTextReaderRead(reader.get())) == 1 && !errors.failed) {
-        const int type = xmlTextReaderNodeType(reader.get());
-        const int depth = xmlTextReaderDepth(reader.get());
-        if (type == XML_READER_TYPE_DOCUMENT_TYPE)
-            throw XmlParseError(kDoctypeRefused);
-        if (type == XML_READER_TYPE_END_ELEMENT || depth > maxDepth)
-            continue;
-        // Comments and instructions beside the root are no part of it.
-        if (depth == 0 && type != XML_READER_TYPE_ELEMENT)
-            continue;
-        root = true;
-        visit(depth, ReaderNode(reader.get(), type));
-    }
-    if (errors.failed)
-        throw XmlParseError(errors.message);
-    if (result != 0)
-        throw XmlParseError("the document is not well-formed");
-    if (!root)
+    StreamState state;
+    state.visit = &visit;
+    state.maxDepth = maxDepth;
+    ctxt->_private = &state;
+    // No tree: only the callbacks below run.
+    xmlSAXHandler sax{};
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.internalSubset = OnDoctype;
+    sax.startElementNs = OnStartElement;
+    sax.endElementNs = OnEndElement;
+    sax.characters = OnCharacters;
+    sax.ignorableWhitespace = OnCharacters;
+    sax.cdataBlock = OnCData;
+    sax.comment = OnComment;
+    sax.processingInstruction = OnInstruction;
+    sax.serror = OnStreamError;
+    *ctxt->sax = sax;
+    std::unique_ptr<xmlDoc, DocDeleter> doc(
+        xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                          "ISO-8859-1", kParseOptions));
+    if (state.visitError)
+        std::rethrow_exception(state.visitError);
+    if (state.doctype)
+        throw XmlParseError(kDoctypeRefused);
+    if (state.failed)
+        throw XmlParseError(state.message);
+    if (!ctxt->wellFormed)
+        throw XmlParseError(ParseErrorText(ctxt.get()));
+    if (!state.root)
         throw XmlParseError("The XML document has no root element");
 }
 

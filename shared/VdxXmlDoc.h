@@ -93,9 +93,9 @@ XmlNode ParseXmlFile(const std::string& path, std::string_view bytes);
 // Reads bytes as ParseXml does, without keeping a tree: visit(depth, node) is
 // called for every node of the root element down to maxDepth levels below it
 // (the root itself is depth 0), in document order. Each node comes without its
-// children, an element also without its Text. Throws XmlParseError as ParseXml
-// does, also after visits, when the document proves not to be one we accept;
-// what visit throws goes through.
+// children, an element also without its Text, and lives only for the call.
+// Throws XmlParseError as ParseXml does, also after visits, when the document
+// proves not to be one we accept; what visit throws goes through.
 void ReadXmlNodes(std::string_view bytes, int maxDepth,
                   const std::function<void(int depth, const XmlNode& node)>& visit);
 // ReadXmlNodes with errors that name path.

@@ -106,6 +106,10 @@ TFEditUserDlg::TFEditUserDlg(QWidget* owner, const TUAGlobals& globals)
     setTabOrder(WebTxtCheckBox, InfoCheckBox);
     setTabOrder(InfoCheckBox, AdminCheckBox);
     setTabOrder(AdminCheckBox, SkipWebTxtPagesCheckBox);
+    // Then the base dialog's buttons in its order.
+    setTabOrder(SkipWebTxtPagesCheckBox, BtnHelp);
+    setTabOrder(BtnHelp, BtnOK);
+    setTabOrder(BtnOK, BtnCancel);
 
     TxtCheckBox->OnClick = [this](QObject*) { TxtCheckBoxClick(); };
     connect(BtnHelp, &QPushButton::clicked, this, [this] { gui::Guard([&] { BtnHelpClick(); }); });

@@ -6,6 +6,7 @@
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/font.h"
 #include "platform/gui/message_box.h"
+#include "platform/gui/text_layout.h"
 #include "shared/VdxMisc.h"
 #include "shared/VdxTxtUtils.h"
 #include "shared/gui/VdxCheckMark.h"
@@ -358,7 +359,7 @@ void TUAMainForm::UsersStringGridDrawCell(QObject*, TCanvas& canvas, int col, in
                                           TGridDrawState) {
     if (row < 1)
         return; // the header keeps the grid's own drawing
-    const std::string text(Trim(UsersStringGrid->Cells(col, row)));
+    std::string text(Trim(UsersStringGrid->Cells(col, row)));
     TColor background = gui::clWhite;
     TColor textColor = gui::clBlack;
     int offset = 0;
@@ -376,6 +377,9 @@ void TUAMainForm::UsersStringGridDrawCell(QObject*, TCanvas& canvas, int col, in
     canvas.Brush.SetColor(background);
     canvas.FillRect(rect);
     canvas.Font.Color = textColor;
+    // A value wider than its column shows the whole characters it holds.
+    if (offset >= 0)
+        text.resize(gui::FittingLength(text, rect.Width() - offset, canvas.Measurer()));
     canvas.TextOut(rect.Left + offset, rect.Top + 2, text);
     if (col >= kFirstFlagColumn && col <= kLastFlagColumn && text == BoolToYes(true))
         DrawCheckMark(canvas, rect, gui::clRed);

@@ -25,9 +25,9 @@ using TGlyphPicture = std::array<const char*, 10>;
 
 TGlyphPicture PictureOf(TButtonKind kind) {
     switch (kind) {
-    case TButtonKind::bkLookup: // three dots
-        return {"..........", "..........", "..........", "..........", "..........",
-                "..........", "xx..xx..xx", "xx..xx..xx", "..........", ".........."};
+    case TButtonKind::bkLookup: // three dots; the button puts the cell a pixel low
+        return {"..........", "..........", "..........", "xx..xx..xx", "xx..xx..xx",
+                "..........", "..........", "..........", "..........", ".........."};
     case TButtonKind::bkDropDown: // a downward triangle
         return {"..........", "..........", "..........", ".xxxxxxx..", "..xxxxx...",
                 "...xxx....", "....x.....", "..........", "..........", ".........."};

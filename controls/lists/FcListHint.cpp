@@ -64,17 +64,29 @@ std::string ItemHintText(std::string_view text) {
     return shown;
 }
 
+namespace {
+
+int ScreenWidth(const QWidget& owner) {
+    return owner.screen() ? owner.screen()->geometry().width() : 1024;
+}
+
+} // namespace
+
 void TFcListHint::Show(std::string_view text, const TFont& font, QPoint itemTopLeft, int indent,
                        int itemHeight) {
+    const std::string shown = ItemHintText(text);
+    const gui::TSize size = TItemHintWindow::HintSize(shown, font, ScreenWidth(m_owner));
+    ShowAt(shown, font, ItemHintOrigin(itemTopLeft, indent, itemHeight, size.cy));
+}
+
+void TFcListHint::ShowAt(std::string_view text, const TFont& font, QPoint at) {
     if (!m_window)
         m_window = new TItemHintWindow(&m_owner);
     auto* hint = static_cast<TItemHintWindow*>(m_window.data());
-    const std::string shown = ItemHintText(text);
-    const QRect screen = m_owner.screen() ? m_owner.screen()->geometry() : QRect(0, 0, 1024, 768);
-    const gui::TSize size = TItemHintWindow::HintSize(shown, font, screen.width());
-    const QPoint at = ItemHintOrigin(itemTopLeft, indent, itemHeight, size.cy);
     if (hint->isVisible() && hint->pos() == at)
         return;
+    const std::string shown(text);
+    const gui::TSize size = TItemHintWindow::HintSize(shown, font, ScreenWidth(m_owner));
     hint->SetHint(shown, font);
     hint->setGeometry(at.x(), at.y(), size.cx, size.cy);
     hint->show();

@@ -1,6 +1,7 @@
 #pragma once
 // The item hint of a list box: a small tool-tip window over an item that is
-// wider than the box, showing the whole text in the list's font.
+// wider than the box, showing the whole text in the list's font. The list
+// view's info tip shows in the same window.
 
 #include "controls/base/FcGrafx.h"
 
@@ -40,6 +41,9 @@ public:
     // that place is left alone.
     void Show(std::string_view text, const TFont& font, QPoint itemTopLeft, int indent,
               int itemHeight);
+    // Shows text as it stands in font with its top left corner at (global
+    // coordinates); a hint already showing there is left alone.
+    void ShowAt(std::string_view text, const TFont& font, QPoint at);
     void Hide();
     bool Showing() const;
 

@@ -9,6 +9,8 @@
 #include "platform/gui/virtual_keys.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QCursor>
 #include <QHeaderView>
 #include <QPointer>
 
@@ -113,11 +115,14 @@ void TFcCustomListView::PaintFrame(TCanvas& canvas) {
 void TFcCustomListView::MouseEnter() {
     UpdateFrameHotState(true, true);
     TFcFramedControl::MouseEnter();
+    const QPoint at = View().viewport()->mapFromGlobal(QCursor::pos());
+    UpdateInfoTip({at.x(), at.y()});
 }
 
 void TFcCustomListView::MouseLeave() {
     UpdateFrameHotState(true, false);
     TFcFramedControl::MouseLeave();
+    HideInfoTip();
 }
 
 void TFcCustomListView::FocusEnter() {
@@ -484,6 +489,56 @@ void TFcCustomListView::ContextMenuRequested(std::optional<TPoint> pos) {
         ShowItemContextMenu(*pos);
     else
         RequestContextMenu({0, 0});
+}
+
+// Info tips and the wheel.
+
+void TFcCustomListView::DoInfoTip(TListItem* item, std::string& infoTip) {
+    if (OnInfoTip)
+        OnInfoTip(this, item, infoTip);
+}
+
+void TFcCustomListView::UpdateInfoTip(TPoint pos) {
+    if (!OnInfoTip)
+        return;
+    TListItem* item = GetItemAt(pos.X, pos.Y);
+    if (!item) {
+        HideInfoTip();
+        return;
+    }
+    std::string tip = item->Caption();
+    QPointer<QWidget> alive(this);
+    DoInfoTip(item, tip);
+    if (!alive)
+        return;
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive) {
+        HideInfoTip();
+        return;
+    }
+    const TRect bounds = item->DisplayRect(gui::TDisplayCode::drBounds);
+    const QPoint at =
+        View().viewport()->mapToGlobal(QPoint(bounds.Left + 5, bounds.Top + bounds.Height() - 3));
+    m_infoTip.ShowAt(tip, Font(), at);
+}
+
+void TFcCustomListView::HideInfoTip() {
+    m_infoTip.Hide();
+}
+
+void TFcCustomListView::MouseMoved(TPoint pos) {
+    UpdateInfoTip(pos);
+}
+
+bool TFcCustomListView::MouseWheel(int delta, Qt::KeyboardModifiers shift) {
+    const QPoint at = QCursor::pos();
+    if (DoMouseWheel(shift, delta, {at.x(), at.y()}))
+        return true;
+    const bool icons = ViewStyle() == gui::TViewStyle::vsIcon;
+    const gui::TCustomImageList* images = icons ? LargeImages() : SmallImages();
+    const int line = images && images->Height() > 0 ? images->Height() : icons ? 32 : 16;
+    constexpr int kWheelDelta = 120;
+    Scroll(0, -delta * QApplication::wheelScrollLines() * line / kWheelDelta);
+    return true;
 }
 
 void TFcCustomListView::KeyDown(int& key, Qt::KeyboardModifiers shift) {

@@ -4,7 +4,9 @@
 // by focus and enabled state, a header that paints its own sections with a
 // sort mark, sorting by column click, a last column that takes the rest of
 // the client width, check-change events that may refuse a change, and one
-// context-menu protocol for mouse and keyboard (OnListItemContextMenu).
+// context-menu protocol for mouse and keyboard (OnListItemContextMenu), an
+// info tip of the item under the mouse (OnInfoTip) and wheel scrolling by
+// the images' height.
 //
 // Forms are built in code: no form resource stores properties, so the
 // readers of older properties have no job. The header has no themed look
@@ -12,10 +14,12 @@
 // as every section is painted here: UpdateHeaderFormats repaints the header.
 
 #include "controls/base/FcFramedControl.h"
+#include "controls/lists/FcListHint.h"
 #include "platform/gui/list_view.h"
 
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace vdx {
 
@@ -32,6 +36,9 @@ using TFcLvDrawHeaderSectionEvent =
 // opens nothing.
 using TFcLvListItemContextMenuEvent =
     std::function<void(QObject* aSender, TListItem* aItem, TPoint& aPos, gui::TPopupMenu*& aMenu)>;
+// aInfoTip starts as the item's caption and may be changed.
+using TFcLvInfoTipEvent =
+    std::function<void(QObject* aSender, TListItem* aItem, std::string& aInfoTip)>;
 
 class TFcCustomListView : public TFcFramedControl, public gui::TCustomListView {
     Q_OBJECT
@@ -50,6 +57,12 @@ public:
     // selected) item's icon; otherwise the pop-up menu.
     virtual void RequestContextMenu(TPoint pos);
     virtual void ShowItemContextMenu(TPoint pos);
+    // With OnInfoTip: the tip of the item at pos (view coordinates) below
+    // its top left corner, in a hint window of the list's own; none over no
+    // item or while another program is active.
+    void UpdateInfoTip(TPoint pos);
+    void HideInfoTip();
+    bool InfoTipShowing() const { return m_infoTip.Showing(); }
 
     bool ColumnClickSorts() const noexcept { return m_columnClickSorts; }
     void SetColumnClickSorts(bool value) noexcept { m_columnClickSorts = value; }
@@ -72,12 +85,14 @@ public:
     TFcLvItemCheckChangedEvent OnItemCheckChanged;
     TFcLvDrawHeaderSectionEvent OnDrawHeaderSection;
     TFcLvListItemContextMenuEvent OnListItemContextMenu;
+    TFcLvInfoTipEvent OnInfoTip;
 
 protected:
     virtual void DoDrawHeaderSection(TCanvas& canvas, const TRect& rect, int index);
     virtual void DoItemCheckChanged(TListItem* item);
     virtual void DoItemCheckChanging(TListItem* item, bool newChecked, bool& allow);
     virtual void DoListItemContextMenu(TListItem* item, TPoint& pos, gui::TPopupMenu*& menu);
+    virtual void DoInfoTip(TListItem* item, std::string& infoTip);
     // Opens menu at a screen point for this control.
     virtual void PopupMenuAt(gui::TPopupMenu* menu, TPoint screenPos);
     TPoint ClientToScreen(TPoint pos) const;
@@ -91,6 +106,11 @@ protected:
     void RightClicked(TPoint pos) override;
     void ContextMenuRequested(std::optional<TPoint> pos) override;
     void HeaderResized() override;
+    // OnMouseWheel and the notches' events first; unless they took it the
+    // view scrolls by the wheel lines of the image height (16 pixels
+    // without images, 32 in the icon view).
+    bool MouseWheel(int delta, Qt::KeyboardModifiers shift) override;
+    void MouseMoved(TPoint pos) override;
     void PaintHeaderSection(TCanvas& canvas, const TRect& rect, int index, bool pressed) override;
     TColor ViewColor() const override { return Color(); }
 
@@ -124,6 +144,7 @@ private:
     bool m_inFit = false;
     bool m_rightClick = false;
     bool m_menuHandled = false;
+    TFcListHint m_infoTip{*this};
 };
 
 } // namespace vdx

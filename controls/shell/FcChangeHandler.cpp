@@ -1,6 +1,9 @@
 #include "controls/shell/FcChangeHandler.h"
 
 #include <QCoreApplication>
+#include <QPointer>
+
+#include <memory>
 
 namespace vdx {
 
@@ -17,15 +20,8 @@ public:
     int Slot;
 };
 
-} // namespace
-
-QEvent::Type TFcShellChangeEvent::Type() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
-
 // Lives on the GUI thread; hands each report to the owner while it exists.
-class TChangeHandlerThread::TSink final : public QObject {
+class TSink final : public QObject {
 public:
     TSink(QObject* owner, std::uint32_t msg) : m_owner(owner), m_msg(msg) {}
 
@@ -55,34 +51,37 @@ private:
     bool m_delivering = false;
 };
 
-TChangeHandlerThread::TChangeHandlerThread(QObject* ownerWindow, std::uint32_t messageNumber)
-    : m_sink(std::make_unique<TSink>(ownerWindow, messageNumber)),
-      m_watcher([sink = m_sink.get()](int slot) { sink->Post(slot); }) {}
-
-TChangeHandlerThread::~TChangeHandlerThread() {
-    // The thread is joined before the sink goes, so no report is posted to
-    // a deleted object; deleting the sink removes what is still queued.
-    m_watcher.Stop();
-    if (m_sink->Delivering()) {
-        // Destroyed from the owner's own handler: the sink is still on the
-        // stack and goes once it has returned.
-        QCoreApplication::removePostedEvents(m_sink.get());
-        m_sink->Disown();
-        m_sink.release()->deleteLater();
+// The thread's hand-over to a window: through the sink's event queue.
+class TWindowHandOver final : public TChangeHandOver {
+public:
+    TWindowHandOver(QObject* owner, std::uint32_t msg)
+        : m_sink(std::make_unique<TSink>(owner, msg)) {}
+    // The thread is joined before this goes, so no report is posted to a
+    // deleted sink; deleting the sink removes what is still queued.
+    ~TWindowHandOver() override {
+        if (m_sink->Delivering()) {
+            // Destroyed from the owner's own handler: the sink is still on
+            // the stack and goes once it has returned.
+            QCoreApplication::removePostedEvents(m_sink.get());
+            m_sink->Disown();
+            m_sink.release()->deleteLater();
+        }
     }
+    void Post(std::uint32_t, int slot) override { m_sink->Post(slot); }
+
+private:
+    std::unique_ptr<TSink> m_sink;
+};
+
+} // namespace
+
+QEvent::Type TFcShellChangeEvent::Type() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
 }
 
-bool TChangeHandlerThread::AddWatch(const std::string& path, std::uint32_t notifyFilter, int& index,
-                                    bool watchSubtree) {
-    return m_watcher.AddWatch(path, notifyFilter, index, watchSubtree);
-}
-
-bool TChangeHandlerThread::AddSubtreeFolder(int index, const std::string& path) {
-    return m_watcher.AddSubtreeFolder(index, path);
-}
-
-void TChangeHandlerThread::RemoveAllWatches() {
-    m_watcher.RemoveAllWatches();
-}
+TChangeHandlerThread::TChangeHandlerThread(QObject* ownerWindow, std::uint32_t messageNumber)
+    : TChangeHandlerThread(std::make_unique<TWindowHandOver>(ownerWindow, messageNumber),
+                           messageNumber) {}
 
 } // namespace vdx

@@ -16,7 +16,9 @@
 #include <QMimeData>
 #include <QWidget>
 
+#include <new>
 #include <string_view>
+#include <utility>
 
 namespace vdx {
 
@@ -144,10 +146,24 @@ HRESULT TDropSource_shlvtv::GiveFeedback(std::uint32_t) const noexcept {
 
 // Data objects.
 
+HRESULT BuildShellIdListArray(const IdList& parent, std::span<const IdList> items,
+                              std::vector<std::uint8_t>& block) {
+    block.clear();
+    try {
+        block = shell::BuildIdListArray(parent, items);
+    } catch (const std::bad_alloc&) {
+        return shell::E_OUTOFMEMORY;
+    }
+    return shell::S_OK;
+}
+
 void TFcShellDataObject::Build(const IdList& folder, std::span<const IdList> items) {
     if (items.empty())
         return;
-    m_idListArray = shell::BuildIdListArray(folder, items);
+    std::vector<std::uint8_t> block;
+    if (shell::Failed(BuildShellIdListArray(folder, items, block)))
+        return;
+    m_idListArray = std::move(block);
     for (const IdList& item : items)
         if (std::string path = shell::PathOfIdList(folder + item); !path.empty())
             m_paths.push_back(std::move(path));

@@ -50,6 +50,11 @@ inline constexpr std::uint16_t CF_HDROP = 15;
 std::uint16_t ShellIdListArrayFormat();
 // The mime type that carries a format; empty for one no data object offers.
 QString MimeTypeOfFormat(std::uint16_t format);
+// The "Shell IDList Array" block of items (lists relative to parent), as
+// shell::BuildIdListArray lays it out: S_OK, or E_OUTOFMEMORY with block
+// left empty.
+HRESULT BuildShellIdListArray(const IdList& parent, std::span<const IdList> items,
+                              std::vector<std::uint8_t>& block);
 
 // Aspects (DVASPECT_), storage media (TYMED_) and directions (DATADIR_).
 inline constexpr std::uint32_t DVASPECT_CONTENT = 1;

@@ -210,7 +210,6 @@ protected:
     void Delete(TListItem* item) override;
     void KeyDown(int& key, Qt::KeyboardModifiers shift) override;
     void DoubleClicked(TPoint pos) override;
-    bool MouseWheel(int delta, Qt::KeyboardModifiers shift) override;
     bool DoMouseWheelDown(Qt::KeyboardModifiers shift, TPoint mousePos) override;
     bool DoMouseWheelUp(Qt::KeyboardModifiers shift, TPoint mousePos) override;
     void DoListItemContextMenu(TListItem* item, TPoint& pos, gui::TPopupMenu*& menu) override;

@@ -2,6 +2,7 @@
 // renaming in place, the default keys, the wheel, change notification,
 // device changes; drag and drop is in FcShellListDragDrop.cpp.
 
+#include "controls/buttons/FcButton.h"
 #include "controls/shell/FcChangeHandler.h"
 #include "controls/shell/FcShellDragDrop.h"
 #include "controls/shell/FcShellKeys.h"
@@ -9,13 +10,13 @@
 #include "controls/shell/FcShellSendTo.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/file_name_text.h"
+#include "platform/gui/key_dispatcher.h"
 #include "platform/gui/shell_boxes.h"
 #include "platform/gui/shell_menu.h"
 #include "platform/os/winfile.h"
 #include "platform/shell/mounts.h"
 
 #include <QAbstractItemView>
-#include <QCursor>
 #include <QDialog>
 #include <QMimeData>
 #include <QPushButton>
@@ -66,10 +67,7 @@ void TFcCustomShellList::OpenItem(TListItem* item) {
         return;
     }
     const TFcHourglass hourglass;
-    if (data->IsFolder()) {
-        OpenFolder(IdList(data->AbsoluteIdList()));
-        return;
-    }
+    // A link to a folder is a folder item too; it opens where it points.
     if (data->IsShortcut()) {
         TLinkData link;
         link.NoUserInterface = true;
@@ -80,6 +78,10 @@ void TFcCustomShellList::OpenItem(TListItem* item) {
                 OpenFolder(*target);
             return;
         }
+    }
+    if (data->IsFolder()) {
+        OpenFolder(IdList(data->AbsoluteIdList()));
+        return;
     }
     if (!DoItemOpen())
         return;
@@ -315,10 +317,16 @@ void TFcCustomShellList::PostEditName(const std::string& name) {
 // Keys and the mouse.
 
 bool TFcCustomShellList::EnterOpens() const {
-    // A folder always opens; a document gives Enter to a dialog's default
-    // button when there is one.
+    // A folder always opens; a document gives Enter to the form's default
+    // button when there is one: ours as the dialog keys find it, or a
+    // dialog's own.
     if (TFcShellListData* data = ItemData(Selected()); data && data->IsFolder())
         return true;
+    if (gui::OfferToControls(*window(), [](gui::TDialogKeyTarget& target) {
+            const auto* button = dynamic_cast<const TFcButton*>(&target);
+            return button && button->ActiveDefault() && button->CanFocus();
+        }))
+        return false;
     const auto* dialog = qobject_cast<const QDialog*>(window());
     if (!dialog)
         return true;
@@ -369,11 +377,6 @@ void TFcCustomShellList::KeyDown(int& key, Qt::KeyboardModifiers shift) {
 
 void TFcCustomShellList::DoubleClicked(TPoint) {
     OpenSelection();
-}
-
-bool TFcCustomShellList::MouseWheel(int delta, Qt::KeyboardModifiers shift) {
-    const QPoint at = QCursor::pos();
-    return DoMouseWheel(shift, delta, {at.x(), at.y()});
 }
 
 bool TFcCustomShellList::DoMouseWheelDown(Qt::KeyboardModifiers shift, TPoint mousePos) {

@@ -246,13 +246,7 @@ bool TFcShellListData::CanRename() {
 }
 
 bool TFcShellListData::IsShortcut() {
-    const std::string path = PathName();
-    if (path.size() < 4)
-        return false;
-    std::string ext = path.substr(path.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return ext == ".lnk";
+    return IsShortcutFile(PathName());
 }
 
 const std::string& TFcShellListData::DisplayName() {

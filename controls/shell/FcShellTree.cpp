@@ -73,8 +73,12 @@ void TFcCustomShellTree::SetBaseFolder(const TFcShellLocator& value) {
 }
 
 void TFcCustomShellTree::SetSelectedFolder(const TFcShellLocator& value) {
-    if (IsLoading() || m_busy > 0)
+    if (IsLoading() || m_busy > 0) {
+        // Not now; the list goes back to what the tree shows.
+        if (m_shellList)
+            m_shellList->SetFolder(m_selectedFolder);
         return;
+    }
     m_selectedFolder.Assign(&value);
 }
 

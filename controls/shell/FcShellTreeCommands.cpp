@@ -3,6 +3,7 @@
 // changes.
 
 #include "controls/shell/FcShellKeys.h"
+#include "controls/shell/FcShellList.h"
 #include "controls/shell/FcShellSendTo.h"
 #include "controls/shell/FcShellTree.h"
 #include "platform/gui/exception_guard.h"
@@ -87,12 +88,15 @@ void TFcCustomShellTree::Edit(TTreeNode* node, const std::optional<std::string>&
             node->SetText(
                 GetIdListDisplayName(parent.get(), renamed, TFcDisplayNameKind::dnkInFolder));
             data->ReplaceRelativeIdList(renamed);
-            // SelectedFolder follows the selection, which the rename moved
-            // when it lies at or below the node.
+            // SelectedFolder and the linked list follow the selection, which
+            // the rename moved when it lies at or below the node.
             if (TTreeNode* selected = Selected();
                 selected && (selected == node || selected->HasAsParent(node)))
-                if (TFcShellTreeData* sd = NodeData(selected))
+                if (TFcShellTreeData* sd = NodeData(selected)) {
                     m_selectedFolder.SetIdList(&sd->AbsoluteIdList());
+                    if (m_shellList)
+                        m_shellList->Folder().SetIdList(&sd->AbsoluteIdList());
+                }
             SortChildren(node->Parent());
         } else {
             gui::ShowRenameError(node->Text(), name, shell::ErrnoOf(hr), OwnerWindow());

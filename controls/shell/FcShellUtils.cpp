@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vdx {
@@ -277,6 +278,11 @@ HRESULT ResolveShortcut(const std::string& fileName, TLinkData& link, bool getId
         link.TargetIdList = std::move(list);
     }
     return shell::S_OK;
+}
+
+bool IsShortcutFile(const std::string& fileName) {
+    struct stat st {};
+    return !fileName.empty() && ::lstat(fileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 void ValidateComputerFolder() {

@@ -132,6 +132,9 @@ struct TLinkData {
 };
 // Reads the link at fileName: S_OK, or the errno failure (EINVAL: no link).
 HRESULT ResolveShortcut(const std::string& fileName, TLinkData& link, bool getIdList);
+// Whether fileName is a shortcut, one ResolveShortcut reads: a symbolic
+// link (whatever its name; a ".lnk" file is a plain file here).
+bool IsShortcutFile(const std::string& fileName);
 
 // Makes the Computer read the mount table again, unless suppressed.
 void ValidateComputerFolder();

@@ -2,11 +2,14 @@
 
 #include "platform/os/ascii.h"
 
+#include <QByteArray>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 
@@ -21,19 +24,21 @@ namespace vdx::gui {
 
 namespace {
 
-// The classic faces with metric-compatible outlines installed by fonts-wine:
-// captions and controls are placed in pixels for exactly these faces.
+// The classic faces with metric-compatible outlines installed by fonts-wine
+// (and Arial's by fonts-liberation): captions and controls are placed in
+// pixels for exactly these faces.
 struct MetricFace {
     std::string_view name;   // the face name the forms use
     std::string_view family; // the family that paints it
 };
-constexpr std::array<MetricFace, 6> kMetricFaces = {{
+constexpr std::array<MetricFace, 7> kMetricFaces = {{
     {"Tahoma", "Tahoma"},
     {"MS Shell Dlg 2", "Tahoma"},
     {"MS Sans Serif", "MS Sans Serif"},
     {"MS Shell Dlg", "MS Sans Serif"},
     {"Microsoft Sans Serif", "MS Sans Serif"},
     {"Marlett", "Marlett"},
+    {"Arial", "Liberation Sans"},
 }};
 constexpr std::array<MetricFace, 4> kWineFontFiles = {{
     {"tahoma.ttf", "Tahoma"},
@@ -43,7 +48,7 @@ constexpr std::array<MetricFace, 4> kWineFontFiles = {{
 }};
 constexpr std::string_view kWineFontFolder = "/usr/share/wine/fonts/";
 
-constexpr std::array<std::string_view, 4> kSansFaces = {"Arial", "Segoe UI", "Verdana", "System"};
+constexpr std::array<std::string_view, 3> kSansFaces = {"Segoe UI", "Verdana", "System"};
 constexpr std::array<std::string_view, 5> kMonoFaces = {"Courier New", "Courier", "Fixedsys",
                                                         "Terminal", "Lucida Console"};
 constexpr std::string_view kFallback = "DejaVu Sans";
@@ -52,6 +57,14 @@ constexpr std::string_view kFallback = "DejaVu Sans";
 constexpr std::string_view kBitmapFace = "MS Sans Serif";
 constexpr int kStrikeEm = 11;
 constexpr int kStrikeCell = 13;
+// fonts-wine's Tahoma carries bitmap strikes (regular 8 to 13, 15 and 16
+// pixels; bold ones only from 9 to 12 hold bold glyphs). Drawn from them,
+// unsmoothed as the classic look draws small text, captions take the widths
+// the forms were laid out for; smoothed outlines on the strikes' advances
+// run about 10 % wider and space bold letters apart.
+constexpr std::string_view kStrikeFace = "Tahoma";
+constexpr std::array<int, 8> kRegularStrikes = {8, 9, 10, 11, 12, 13, 15, 16};
+constexpr std::array<int, 4> kBoldStrikes = {9, 10, 11, 12};
 
 QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), qsizetype(text.size()));
@@ -78,9 +91,11 @@ public:
             } else if (std::find(m_missing.begin(), m_missing.end(), face.family) ==
                        m_missing.end()) {
                 m_missing.emplace_back(face.family);
-                std::fprintf(stderr, "font \"%.*s\" is not installed (fonts-wine); using %.*s\n",
-                             int(face.family.size()), face.family.data(), int(kFallback.size()),
-                             kFallback.data());
+                std::fprintf(
+                    stderr,
+                    "font \"%.*s\" is not installed (fonts-wine, fonts-liberation); using %.*s\n",
+                    int(face.family.size()), face.family.data(), int(kFallback.size()),
+                    kFallback.data());
             }
         }
     }
@@ -130,6 +145,15 @@ std::string MappedFontFamily(const std::string& name) {
     return name.empty() ? std::string(kFallback) : name;
 }
 
+bool PaintsFromStrikes(const std::string& family, int pixels, bool bold) {
+    if (family != kStrikeFace)
+        return false;
+    if (bold)
+        return std::find(kBoldStrikes.begin(), kBoldStrikes.end(), pixels) != kBoldStrikes.end();
+    return std::find(kRegularStrikes.begin(), kRegularStrikes.end(), pixels) !=
+           kRegularStrikes.end();
+}
+
 QFont ToQFont(const TFont& font) {
     std::string family = MappedFontFamily(font.Name);
     const bool bold = font.Style.Contains(TFontStyle::fsBold);
@@ -164,7 +188,35 @@ QFont ToQFont(const TFont& font) {
         f.setFixedPitch(true);
     f.setKerning(false);
     f.setHintingPreference(QFont::PreferFullHinting);
+    if (PaintsFromStrikes(family, f.pixelSize(), bold))
+        f.setStyleStrategy(QFont::NoAntialias);
     return f;
+}
+
+int LineHeight(const QFont& font) {
+    const double pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    // The platform's cell comes from the face's Windows ascent and descent
+    // (OS/2 table); Qt's own metrics follow the typographic ones, or a
+    // bitmap strike's ink.
+    QFont outline = font;
+    outline.setPixelSize(100);
+    outline.setStyleStrategy(QFont::PreferDefault);
+    const QRawFont raw = QRawFont::fromFont(outline);
+    const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
+    double ascent = 0;
+    double descent = 0;
+    if (os2.size() >= 78 && raw.unitsPerEm() > 0) {
+        const auto word = [&os2](int at) {
+            return (unsigned(std::uint8_t(os2[at])) << 8) | std::uint8_t(os2[at + 1]);
+        };
+        ascent = word(74) * pixels / raw.unitsPerEm();
+        descent = word(76) * pixels / raw.unitsPerEm();
+    } else {
+        const QFontMetricsF m(outline);
+        ascent = m.ascent() * pixels / 100.0;
+        descent = m.descent() * pixels / 100.0;
+    }
+    return int(std::lround(ascent) + std::lround(descent));
 }
 
 TTextMetric GetTextMetrics(const TFont& font) {

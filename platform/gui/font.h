@@ -1,8 +1,8 @@
 #pragma once
 // Fonts as the class library describes them. Height < 0 is the character
 // (em) height in pixels, Height > 0 the cell height. Tahoma, "MS Sans Serif"
-// and Marlett paint in their metric-compatible faces (fonts-wine), the other
-// classic faces in DejaVu Sans.
+// and Marlett paint in their metric-compatible faces (fonts-wine), Arial in
+// Liberation Sans (fonts-liberation), the other classic faces in DejaVu Sans.
 
 #include "platform/gui/color.h"
 
@@ -65,6 +65,14 @@ struct TFont {
 // application object; before it they map to DejaVu Sans).
 std::string MappedFontFamily(const std::string& name);
 QFont ToQFont(const TFont& font);
+// Whether the installed family at that em height (pixels) and weight paints
+// from the face's own bitmap strikes: such text is drawn unsmoothed (ToQFont
+// sets it).
+bool PaintsFromStrikes(const std::string& family, int pixels, bool bold);
+// The height of a line of single-spaced text in font: ascent and descent of
+// its outlines, each rounded to pixels as the platform rounds them (Tahoma
+// of 11 pixels: 13).
+int LineHeight(const QFont& font);
 
 // Bits of TTextMetric::tmPitchAndFamily.
 inline constexpr std::uint8_t TMPF_FIXED_PITCH = 1; // set for a VARIABLE pitch font

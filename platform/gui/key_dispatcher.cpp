@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QWidget>
 
 #include <functional>
@@ -92,7 +93,41 @@ private:
     QWidget& m_window;
 };
 
+constexpr const char* kButtonEnterName = "vdxButtonEnter";
+
+// Sees every key press first: a push button without auto-default ignores
+// Enter, which would then go on to the window's default button.
+class TButtonEnter : public QObject {
+public:
+    explicit TButtonEnter(QCoreApplication& app) : QObject(&app) {
+        setObjectName(QString::fromLatin1(kButtonEnterName));
+        app.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if (!button || !button->hasFocus() || button->autoDefault() || button->isDefault())
+            return false;
+        const auto& key = static_cast<const QKeyEvent&>(*event);
+        if ((key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) ||
+            (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        if (button->isEnabled())
+            Guard([button] { button->click(); });
+        return true;
+    }
+};
+
 } // namespace
+
+void ClickFocusedButtonOnEnter(QCoreApplication& app) {
+    if (app.findChild<QObject*>(QString::fromLatin1(kButtonEnterName), Qt::FindDirectChildrenOnly))
+        return;
+    new TButtonEnter(app);
+}
 
 void AttachKeyDispatcher(QWidget& control) {
     QWidget* window = control.window();
@@ -107,6 +142,10 @@ void BroadcastFocusChanged(QWidget& window, QWidget* now) {
         t.FocusChanged(now);
         return false;
     });
+}
+
+bool OfferToControls(QWidget& window, const std::function<bool(TDialogKeyTarget&)>& offer) {
+    return Offer(window, offer);
 }
 
 bool IsAccel(char ch, std::string_view caption) {

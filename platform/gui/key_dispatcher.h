@@ -10,8 +10,10 @@
 
 #include <Qt>
 
+#include <functional>
 #include <string_view>
 
+class QCoreApplication;
 class QWidget;
 
 namespace vdx::gui {
@@ -34,6 +36,14 @@ void AttachKeyDispatcher(QWidget& control);
 // Tells every control of window that the focus is on now (as a focus move
 // does).
 void BroadcastFocusChanged(QWidget& window, QWidget* now);
+// Walks the controls of window in the order the dialog keys go to them,
+// until offer answers true; whether one did.
+bool OfferToControls(QWidget& window, const std::function<bool(TDialogKeyTarget&)>& offer);
+
+// Enter (Return or the keypad's) on a focused push button that does not take
+// it itself clicks the button, in every window of app, as on Windows. Once
+// per application object.
+void ClickFocusedButtonOnEnter(QCoreApplication& app);
 
 // Whether ch is the accelerator of caption: the character after its first
 // single "&" ("&&" is a plain "&"), compared without regard to case.

@@ -214,11 +214,14 @@ public:
                     std::function<void(std::optional<TPoint>)> menu,
                     std::function<void(TPoint)> doubleClick,
                     std::function<bool(int, Qt::KeyboardModifiers)> wheel,
-                    std::function<bool(TListItem*, Qt::MouseButton)> beginDrag)
+                    std::function<bool(TListItem*, Qt::MouseButton)> beginDrag,
+                    std::function<void(TPoint)> moved)
         : Base(parent), m_list(list), m_key(std::move(key)), m_rightClick(std::move(rightClick)),
           m_menu(std::move(menu)), m_doubleClick(std::move(doubleClick)), m_wheel(std::move(wheel)),
-          m_beginDrag(std::move(beginDrag)) {
+          m_beginDrag(std::move(beginDrag)), m_moved(std::move(moved)) {
         this->setFrameShape(QFrame::NoFrame);
+        // Moves without a button reach MouseMoved too (info tips).
+        this->setMouseTracking(true);
         this->setEditTriggers(QAbstractItemView::EditKeyPressed |
                               QAbstractItemView::SelectedClicked);
     }
@@ -271,6 +274,8 @@ protected:
             }
         }
         Base::mouseMoveEvent(e);
+        const QPoint p = e->position().toPoint();
+        Guard([&] { m_moved({p.x(), p.y()}); });
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         m_dragButton = Qt::NoButton;
@@ -335,6 +340,7 @@ private:
     std::function<void(TPoint)> m_doubleClick;
     std::function<bool(int, Qt::KeyboardModifiers)> m_wheel;
     std::function<bool(TListItem*, Qt::MouseButton)> m_beginDrag;
+    std::function<void(TPoint)> m_moved;
     Qt::MouseButton m_dragButton = Qt::NoButton; // pressed on an item, no drag yet
     QPoint m_dragStart;
     bool m_skipRelease = false;
@@ -519,7 +525,9 @@ TCustomListView::TCustomListView(QWidget& host)
     auto dbl = [this](TPoint p) { DoubleClicked(p); };
     auto wheel = [this](int d, Qt::KeyboardModifiers s) { return MouseWheel(d, s); };
     auto drag = [this](TListItem* item, Qt::MouseButton b) { return BeginItemDrag(item, b); };
-    auto* report = new TListViewWidget<QTreeView>(*this, &host, key, right, menu, dbl, wheel, drag);
+    auto moved = [this](TPoint p) { MouseMoved(p); };
+    auto* report =
+        new TListViewWidget<QTreeView>(*this, &host, key, right, menu, dbl, wheel, drag, moved);
     m_header = new TListViewHeader(*this, report);
     report->setHeader(m_header);
     report->setRootIsDecorated(false);
@@ -529,8 +537,11 @@ TCustomListView::TCustomListView(QWidget& host)
     report->setModel(m_model.get());
     m_header->setSectionsClickable(true);
     m_report = report;
-    auto* icons = new TListViewWidget<QListView>(*this, &host, key, right, menu, dbl, wheel, drag);
+    auto* icons =
+        new TListViewWidget<QListView>(*this, &host, key, right, menu, dbl, wheel, drag, moved);
     icons->setModel(m_model.get());
+    // The icon views scroll down by pixels in every style (Scroll).
+    icons->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     icons->setSelectionModel(report->selectionModel());
     icons->setResizeMode(QListView::Adjust);
     m_icons = icons;
@@ -849,6 +860,24 @@ void TCustomListView::DoubleClicked(TPoint) {}
 
 bool TCustomListView::MouseWheel(int, Qt::KeyboardModifiers) {
     return false;
+}
+
+void TCustomListView::MouseMoved(TPoint) {}
+
+void TCustomListView::Scroll(int dx, int dy) {
+    QAbstractItemView& v = View();
+    if (v.verticalScrollMode() == QAbstractItemView::ScrollPerItem && dy != 0) {
+        // Whole rows, the nearest to dy.
+        const int row = m_items->Count() > 0 ? v.visualRect(m_model->index(0, 0)).height() : 0;
+        if (row <= 0)
+            return;
+        const int sign = dy < 0 ? -1 : 1;
+        dy = sign * std::max(1, (sign * dy + row / 2) / row);
+    }
+    if (dx != 0)
+        v.horizontalScrollBar()->setValue(v.horizontalScrollBar()->value() + dx);
+    if (dy != 0)
+        v.verticalScrollBar()->setValue(v.verticalScrollBar()->value() + dy);
 }
 
 void TCustomListView::RightClicked(TPoint) {}

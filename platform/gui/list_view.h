@@ -192,6 +192,9 @@ public:
     int ViewClientWidth() const;
     // A vertical scroll bar's width.
     int ScrollBarWidth() const;
+    // Scrolls the view by pixels (LVM_SCROLL); the report view rounds dy
+    // to whole rows, at least one.
+    void Scroll(int dx, int dy);
 
     TLVColumnClickEvent OnColumnClick;
     TLVEditingEvent OnEditing;
@@ -243,6 +246,9 @@ protected:
     virtual void DoubleClicked(TPoint pos);
     // A wheel turn over the view; true when it was handled here.
     virtual bool MouseWheel(int delta, Qt::KeyboardModifiers shift);
+    // The mouse moved over the view to pos, after the view's own handling
+    // (buttons held or not).
+    virtual void MouseMoved(TPoint pos);
     // Repaints the header.
     void InvalidateHeader();
     void InvalidateView();

@@ -1,5 +1,6 @@
 #include "platform/gui/program.h"
 
+#include "platform/gui/classic_look.h"
 #include "platform/gui/exception_guard.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/single_instance.h"
@@ -13,6 +14,7 @@
 namespace vdx::gui {
 
 TProgram::TProgram(int& argc, char** argv) : m_app(argc, argv) {
+    ApplyClassicLook(m_app);
     m_sessionEnd.OnSessionEnd = [this](int) {
         if (m_mainWindow)
             m_mainWindow->close();

@@ -21,7 +21,8 @@ using TMainWindowFactory = std::function<std::unique_ptr<QWidget>()>;
 
 class TProgram {
 public:
-    // The application object and the session-end handlers. Throws
+    // The application object in the classic look, and the session-end
+    // handlers. Throws
     // std::system_error when the handlers cannot be installed.
     TProgram(int& argc, char** argv);
     // The session-end handler reaches the main window through this object.

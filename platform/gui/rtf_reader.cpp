@@ -10,6 +10,8 @@
 #include <QTextCursor>
 #include <QTextOption>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <optional>
@@ -36,9 +38,17 @@ struct State {
     Qt::Alignment alignment = Qt::AlignLeft;
     int leftTwips = 0;
     int firstTwips = 0;
+    int lineTwips = 0;         // \slN: > 0 at least, < 0 exactly; 0 single spacing
+    bool lineMultiple = false; // \slmult1: N is in 240ths of a single line
 };
 
 constexpr double kTwipsPerPixel = 15.0; // 1440 per inch at 96 pixels per inch
+
+// Sizes are in half points; the rich edit lays them out at 96 pixels per
+// inch whatever the screen reports.
+int PixelsOfHalfPoints(int halfPoints) {
+    return (halfPoints * kPixelsPerInch + 72) / 144;
+}
 
 class Reader {
 public:
@@ -215,7 +225,12 @@ private:
             });
         } else if (word == "pard") {
             m_state.alignment = Qt::AlignLeft;
-            m_state.leftTwips = m_state.firstTwips = 0;
+            m_state.leftTwips = m_state.firstTwips = m_state.lineTwips = 0;
+            m_state.lineMultiple = false;
+        } else if (word == "sl") {
+            m_state.lineTwips = n > -32768 && n < 32768 ? n : 0;
+        } else if (word == "slmult") {
+            m_state.lineMultiple = n == 1;
         } else if (word == "ql") {
             m_state.alignment = Qt::AlignLeft;
         } else if (word == "qc") {
@@ -278,7 +293,7 @@ private:
         if (m_state.destination != Destination::Text)
             return;
         Flush();
-        m_cursor.insertText(QString(c), CharFormat());
+        Insert(QString(c));
     }
 
     void Paragraph() {
@@ -286,6 +301,7 @@ private:
             return;
         Flush();
         m_cursor.setBlockFormat(BlockFormat());
+        m_lineHeight = 0;
         m_cursor.insertBlock(BlockFormat(), CharFormat());
     }
 
@@ -297,8 +313,20 @@ private:
     void Flush() {
         if (m_bytes.empty())
             return;
-        m_cursor.insertText(AnsiToQString(m_bytes), CharFormat());
+        Insert(AnsiToQString(m_bytes));
         m_bytes.clear();
+    }
+
+    // Text in the present format; the paragraph's lines are as high as its
+    // highest font needs.
+    void Insert(const QString& text) {
+        const QTextCharFormat format = CharFormat();
+        m_lineHeight = std::max(m_lineHeight, FormatLineHeight(format));
+        m_cursor.insertText(text, format);
+    }
+
+    int FormatLineHeight(const QTextCharFormat& format) const {
+        return LineHeight(format.font().resolve(m_cursor.document()->defaultFont()));
     }
 
     QTextCharFormat CharFormat() const {
@@ -306,9 +334,19 @@ private:
         f.setFontWeight(m_state.bold ? QFont::Bold : QFont::Normal);
         f.setFontItalic(m_state.italic);
         f.setFontUnderline(m_state.underline);
-        f.setFontPointSize(m_state.halfPoints / 2.0);
-        if (const auto it = m_fonts.find(m_state.font); it != m_fonts.end())
-            f.setFontFamilies({QString::fromStdString(MappedFontFamily(it->second))});
+        const int pixels = PixelsOfHalfPoints(m_state.halfPoints);
+        f.setProperty(QTextFormat::FontPixelSize, pixels);
+        std::string family = m_cursor.document()->defaultFont().family().toStdString();
+        if (const auto it = m_fonts.find(m_state.font); it != m_fonts.end()) {
+            family = MappedFontFamily(it->second);
+            f.setFontFamilies({QString::fromStdString(family)});
+        }
+        // As the widgets draw these faces (ToQFont).
+        f.setFontKerning(false);
+        f.setFontHintingPreference(QFont::PreferFullHinting);
+        f.setFontStyleStrategy(PaintsFromStrikes(family, pixels, m_state.bold)
+                                   ? QFont::NoAntialias
+                                   : QFont::PreferDefault);
         // Colour 0 and any index the table lacks are the default text colour.
         if (m_state.color > 0 && m_state.color < int(m_colors.size()))
             f.setForeground(m_colors[std::size_t(m_state.color)]);
@@ -320,6 +358,23 @@ private:
         f.setAlignment(m_state.alignment);
         f.setLeftMargin(m_state.leftTwips / kTwipsPerPixel);
         f.setTextIndent(m_state.firstTwips / kTwipsPerPixel);
+        // A hanging first line tabs to the left indent, as word processors
+        // read it (tab positions count from the line's start).
+        if (m_state.firstTwips < 0)
+            f.setTabPositions(
+                {QTextOption::Tab(-m_state.firstTwips / kTwipsPerPixel, QTextOption::LeftTab)});
+        // An empty paragraph is a line of the font in force.
+        const int single = m_lineHeight > 0 ? m_lineHeight : FormatLineHeight(CharFormat());
+        const int asked = int(std::lround(std::abs(m_state.lineTwips) / kTwipsPerPixel));
+        if (m_state.lineTwips == 0)
+            f.setLineHeight(single, QTextBlockFormat::MinimumHeight);
+        else if (m_state.lineMultiple)
+            f.setLineHeight(std::lround(single * std::abs(m_state.lineTwips) / 240.0),
+                            QTextBlockFormat::MinimumHeight);
+        else if (m_state.lineTwips > 0)
+            f.setLineHeight(std::max(single, asked), QTextBlockFormat::MinimumHeight);
+        else
+            f.setLineHeight(asked, QTextBlockFormat::FixedHeight);
         return f;
     }
 
@@ -360,6 +415,7 @@ private:
     int m_fontIndex = -1;
     std::string m_fontName;
     std::vector<QColor> m_colors;
+    int m_lineHeight = 0; // of the paragraph read so far, in pixels
     int m_red = 0;
     int m_green = 0;
     int m_blue = 0;

@@ -284,4 +284,20 @@ TTextLayout LayoutDrawText(std::string_view text, const TRect& rect, unsigned fl
     return layout;
 }
 
+std::size_t FittingLength(std::string_view text, int width, const TTextMeasurer& m) {
+    if (m.Width(text) <= width)
+        return text.size();
+    // Widths grow with the length: the longest start that fits, by halving.
+    std::size_t fits = 0;
+    std::size_t tooLong = text.size();
+    while (tooLong - fits > 1) {
+        const std::size_t mid = fits + (tooLong - fits) / 2;
+        if (m.Width(text.substr(0, mid)) <= width)
+            fits = mid;
+        else
+            tooLong = mid;
+    }
+    return fits;
+}
+
 } // namespace vdx::gui

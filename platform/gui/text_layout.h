@@ -61,6 +61,11 @@ int NextTabStop(int x, const std::vector<int>& stops, int aveCharWidth);
 // Width of a text whose tabs advance to tab stops.
 int TabbedWidth(std::string_view text, const std::vector<int>& stops, const TTextMeasurer& m);
 
+// The length of the longest start of text that is at most width wide: a
+// box too narrow for its text shows the whole characters it holds, none
+// cut in half.
+std::size_t FittingLength(std::string_view text, int width, const TTextMeasurer& m);
+
 struct TTextLine {
     std::string Text;   // what is painted (prefixes resolved, ellipsis added)
     int Underline = -1; // byte index into Text, -1 for none

@@ -106,10 +106,10 @@ TTxtUserPagesDlg::TTxtUserPagesDlg(QWidget* owner)
         Tabs->addTab(QStringLiteral("Mag %1").arg(m));
     Tabs->addTab(QStringLiteral("User"));
     Tabs->setGeometry(2, 2, TabControl->width() - 4, kTabHeight);
-    // Nine tabs of the design's width: all in one row, no scroll buttons.
+    // Nine tabs as wide as the classic look makes them: all in one row, no
+    // scroll buttons.
     Tabs->setUsesScrollButtons(false);
     Tabs->setExpanding(false);
-    Tabs->setStyleSheet(QStringLiteral("QTabBar::tab { height: 18px; padding: 0px 8px; }"));
     Tabs->setFocusPolicy(Qt::TabFocus);
     connect(Tabs, &QTabBar::currentChanged, this,
             [this] { gui::Guard([&] { TabControlChange(); }); });

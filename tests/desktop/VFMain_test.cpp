@@ -13,6 +13,7 @@
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VFGlobals.h"
 #include "platform/gui/ansi_text.h"
+#include "platform/gui/classic_look.h"
 #include "platform/gui/color.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/single_instance.h"
@@ -275,7 +276,6 @@ TEST_F(MainWindowTest, ClientAreaBelowTheMenuBarIsTheDesignedSizeUnderEveryStyle
     // The styles give the menu bar different heights.
     for (const char* style : {"windows", "fusion"}) {
         SCOPED_TRACE(style);
-        const QString saved = QApplication::style()->name();
         QApplication::setStyle(QString::fromLatin1(style));
         {
             TFMain w(*globals, versionInfo); // no placement saved yet
@@ -285,7 +285,7 @@ TEST_F(MainWindowTest, ClientAreaBelowTheMenuBarIsTheDesignedSizeUnderEveryStyle
                       QRect(0, w.menuBar()->height(), 643, 504));
             EXPECT_EQ(w.size(), QSize(643, w.menuBar()->height() + 504));
         }
-        QApplication::setStyle(saved);
+        gui::ApplyClassicLook(*qApp); // the programs' look again
         os::TRegistry(os::RootKey::CurrentUser).DeleteKey(kPlacementKey);
     }
 }

@@ -1,7 +1,7 @@
-// The log: labels, the five- and two-field lines, the log writer thread that
-// keeps every caller off the log file, lines that cannot reach the file
-// (held by another opener, unopenable, a full disk, a full queue), and lines
-// from many threads.
+// The log through the server object: labels, the five- and two-field lines,
+// lines that cannot reach the file (held by another opener, unopenable, a
+// full disk), a flood of sessions with a slow window, and lines from many
+// threads.
 
 #include "ftpengine/VFFTPServer.h"
 #include "ftpengine/VdxFTPServerDataModule.h"
@@ -44,12 +44,13 @@ using test::ReadFileBytes;
 
 const std::string kStamp = "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
 
-// Lines raised by the server's OnLogLine, with the thread that raised each.
+// Lines passed on by the server's log writer, with the thread that raised each.
 // The state outlives the capture: the server logs Stopped when it goes.
 class LogCapture {
 public:
-    explicit LogCapture(TFFTPServer& server) {
-        server.OnLogLine = [state = m_state](const std::string& line) {
+    // The receiver to give the server.
+    TLogLineEvent Receiver() const {
+        return [state = m_state](const std::string& line) {
             std::scoped_lock lock(state->mutex);
             state->lines.emplace_back(line, std::this_thread::get_id());
         };
@@ -161,8 +162,8 @@ TEST(LogLine, StartedAndStoppedReachFileAndWindow) {
     TFGlobals globals(root.ProgramPath());
     std::string file;
     {
-        TFFTPServer server(globals);
-        LogCapture seen(server);
+        LogCapture seen;
+        TFFTPServer server(globals, seen.Receiver());
         server.FlushLog();
         EXPECT_FALSE(std::filesystem::exists(root.LogPath())) << "switching off logs nothing";
         server.SetActive(true);
@@ -183,8 +184,8 @@ TEST(LogLine, StartedAndStoppedReachFileAndWindow) {
 TEST(LogLine, ConnectionLineAndExceptionLine) {
     InstallRoot root;
     TFGlobals globals(root.ProgramPath());
-    TFFTPServer server(globals);
-    LogCapture seen(server);
+    LogCapture seen;
+    TFFTPServer server(globals, seen.Receiver());
     server.DataModule().Log(TFtpEventKind::Login, "anna", "127.0.0.1", "OK");
     server.DataModule().Log(TFtpEventKind::Dirlist, "anna", "127.0.0.1", "");
     server.DataModule().LogException("Connection reset by peer");
@@ -214,8 +215,8 @@ TEST(LogLine, ClientChosenFieldsKeepTheirFirst255Bytes) {
     TUserXML user = test::MakeUser(longName, "pw");
     root.WriteUsers({user});
     TFGlobals globals(root.ProgramPath());
-    TFFTPServer server(globals);
-    LogCapture seen(server);
+    LogCapture seen;
+    TFFTPServer server(globals, seen.Receiver());
     struct Row {
         const char* name;
         std::string user, detail;
@@ -272,8 +273,8 @@ TEST(LogFile, LinesArriveWhileAnotherProcessHoldsTheFileExclusively) {
     ASSERT_FALSE(os::File::TryOpen(root.LogPath(), os::Access::Write, os::Share::ReadWrite,
                                    os::Disposition::OpenExisting));
     TFGlobals globals(root.ProgramPath());
-    TFFTPServer server(globals);
-    LogCapture seen(server);
+    LogCapture seen;
+    TFFTPServer server(globals, seen.Receiver());
     std::string expected = "before\r\n";
     for (int i = 0; i < 5; ++i) {
         server.HandleLogLine("line " + std::to_string(i));
@@ -307,8 +308,8 @@ TEST(LogFile, LogThatCannotBeOpenedHoldsNobodyAndIsReported) {
         InstallRoot root;
         row.make(root.LogPath());
         TFGlobals globals(root.ProgramPath());
-        auto server = std::make_unique<TFFTPServer>(globals);
-        LogCapture seen(*server);
+        LogCapture seen;
+        auto server = std::make_unique<TFFTPServer>(globals, seen.Receiver());
         testing::internal::CaptureStderr();
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < kLines; ++i)
@@ -339,63 +340,113 @@ TEST(LogFile, LogThatCannotBeOpenedHoldsNobodyAndIsReported) {
     }
 }
 
-TEST(LogFile, FullQueueDropsLinesWithoutWaitingAndCountsThem) {
+// Sessions of one user pipelining refused CWDs while the window takes its
+// time over every line: every refusal is in the file, the window gets what
+// it can in the file's order and is told how many it skipped.
+TEST(LogFile, SlowReceiverAndFloodOfSessionsLeaveEveryLineInTheFile) {
     InstallRoot root;
+    root.WriteUsers({test::MakeUser("anna", "pw")});
     TFGlobals globals(root.ProgramPath());
-    auto server = std::make_unique<TFFTPServer>(globals);
-    // A receiver that holds the writer on the first line until told.
+    TSettings settings = globals.Settings();
+    settings.Port = 0;
+    globals.SetSettings(settings);
+    // The receiver stops at its first line until the flood is over.
     std::mutex mutex;
-    std::condition_variable changed;
-    bool entered = false, open = false, watchdogOpened = false, done = false;
+    std::condition_variable released;
+    bool open = false;
     std::vector<std::string> seen;
-    server->OnLogLine = [&](const std::string& line) {
+    auto server = std::make_unique<TFFTPServer>(globals, [&](const std::string& line) {
         std::unique_lock lock(mutex);
+        released.wait(lock, [&] { return open; });
         seen.push_back(line);
-        if (!std::exchange(entered, true)) {
-            changed.notify_all();
-            changed.wait(lock, [&] { return open; });
-        }
-    };
-    // Turns a caller that waits for the queue into a failure instead of a hang.
-    std::thread watchdog([&] {
-        std::unique_lock lock(mutex);
-        if (!changed.wait_for(lock, 30s, [&] { return open || done; })) {
-            open = watchdogOpened = true;
-            changed.notify_all();
-        }
     });
-    server->HandleLogLine("first");
-    {
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(changed.wait_for(lock, 10s, [&] { return entered; }));
-    }
-    constexpr std::size_t kDropped = 10;
-    for (std::size_t i = 0; i < kMaxQueuedLogLines + kDropped; ++i)
-        server->HandleLogLine("queued " + std::to_string(i));
+    server->SetActive(true);
+    const std::uint16_t port = server->DataModule().IdFTPServer.BoundPort();
+
+    constexpr int kSessions = 10;
+    constexpr int kRounds = 20;
+    constexpr int kPipelined = 100; // commands sent before their replies are read
+    std::atomic<int> refused = 0;
+    std::atomic<bool> failed = false;
+    std::vector<std::thread> sessions;
+    for (int s = 0; s < kSessions; ++s)
+        sessions.emplace_back([&] {
+            try {
+                test::RawFtpClient client(port);
+                client.Login("anna", "pw");
+                std::string burst;
+                for (int i = 0; i < kPipelined; ++i)
+                    burst += "CWD /VdxTxtServer/none\r\n";
+                for (int round = 0; round < kRounds; ++round) {
+                    client.Send(burst);
+                    for (int i = 0; i < kPipelined; ++i) {
+                        const int code = client.Read(30s).code;
+                        if (code != 550)
+                            throw std::runtime_error("reply " + std::to_string(code));
+                        ++refused;
+                    }
+                }
+                client.Command("QUIT");
+            } catch (const std::exception&) {
+                failed = true;
+            }
+        });
+    for (auto& session : sessions)
+        session.join();
+    const auto errorsInFile = [&] {
+        const std::string file = ReadFileBytes(root.LogPath());
+        std::ptrdiff_t count = 0;
+        const std::string error = "\tError  \tDirectory /VdxTxtServer/none not found\r\n";
+        for (auto at = file.find(error); at != std::string::npos; at = file.find(error, at + 1))
+            ++count;
+        return count;
+    };
+    // The receiver still holds its first line: the file does not wait for it.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (errorsInFile() < refused && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(20ms);
     {
         std::scoped_lock lock(mutex);
-        EXPECT_FALSE(watchdogOpened) << "a caller waited for the writer";
-        open = done = true;
+        open = true;
     }
-    changed.notify_all();
-    watchdog.join();
+    released.notify_all();
+    ASSERT_FALSE(failed);
+    ASSERT_EQ(refused, kSessions * kRounds * kPipelined);
+    EXPECT_EQ(errorsInFile(), refused.load()) << "every refusal is in the file";
     server->FlushLog();
-    const std::string file = ReadFileBytes(root.LogPath());
-    server->OnLogLine = nullptr; // the writer is idle; Stopped is not wanted here
-    server.reset();
 
-    ASSERT_EQ(seen.size(), 1 + kMaxQueuedLogLines + 1);
-    EXPECT_EQ(seen.front(), "first");
-    for (std::size_t i = 0; i < kMaxQueuedLogLines; ++i)
-        ASSERT_EQ(seen[1 + i], "queued " + std::to_string(i));
-    std::vector<std::pair<std::string, std::thread::id>> last = {{seen.back(), {}}};
-    const LostReports reports = ReportsIn(last, root.LogPath());
-    EXPECT_EQ(reports.lines, kDropped) << seen.back();
-    ASSERT_EQ(reports.texts.size(), 1u);
-    EXPECT_EQ(reports.texts[0], std::to_string(kDropped) + " dropped while " +
-                                    std::to_string(kMaxQueuedLogLines) + " were waiting");
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), seen.front()), 1);
-    EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), std::ptrdiff_t(1 + kMaxQueuedLogLines));
+    std::vector<std::string> inFile;
+    std::istringstream text(ReadFileBytes(root.LogPath()));
+    for (std::string line; std::getline(text, line);)
+        inFile.push_back(line.substr(0, line.size() - 1));
+
+    std::scoped_lock lock(mutex);
+    const std::regex skippedNote(kStamp + "\t([0-9]+) log lines? not passed on while the "
+                                          "receiver was busy; the log file .* has them");
+    std::uint64_t skipped = 0;
+    std::size_t next = 0;
+    for (const std::string& line : seen) {
+        std::smatch match;
+        if (std::regex_match(line, match, skippedNote)) {
+            skipped += std::stoull(match[1]);
+            continue;
+        }
+        EXPECT_EQ(line.find("could not be written"), std::string::npos) << line;
+        // In the file's order, skipping only what a note counts.
+        while (next < inFile.size() && inFile[next] != line)
+            ++next;
+        ASSERT_LT(next, inFile.size()) << "not in the file, or out of order: " << line;
+        ++next;
+    }
+    EXPECT_GT(skipped, 0u) << "the receiver fell behind";
+    EXPECT_EQ(seen.size() -
+                  std::count_if(seen.begin(), seen.end(),
+                                [&](const std::string& line) {
+                                    return std::regex_match(line, skippedNote);
+                                }) +
+                  skipped,
+              inFile.size())
+        << "every line passed on or counted";
 }
 
 TEST(LogFile, FailedWriteLeavesTheFileAsItWasAndThrowsNowhere) {
@@ -410,8 +461,8 @@ TEST(LogFile, FailedWriteLeavesTheFileAsItWasAndThrowsNowhere) {
         {
             std::vector<std::string> seen; // outlives the server, which logs Stopped
             TFGlobals globals(root.ProgramPath());
-            auto server = std::make_unique<TFFTPServer>(globals);
-            server->OnLogLine = [&](const std::string& line) { seen.push_back(line); };
+            auto server = std::make_unique<TFFTPServer>(
+                globals, [&](const std::string& line) { seen.push_back(line); });
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{7, 7};
             ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -448,8 +499,8 @@ TEST(LogFile, LinesQueuedTogetherGoInAsFarAsEachFitsWhole) {
         {
             std::vector<std::string> seen;
             TFGlobals globals(root.ProgramPath());
-            auto server = std::make_unique<TFFTPServer>(globals);
-            server->OnLogLine = [&](const std::string& line) { seen.push_back(line); };
+            auto server = std::make_unique<TFFTPServer>(
+                globals, [&](const std::string& line) { seen.push_back(line); });
             ::signal(SIGXFSZ, SIG_IGN);
             // Room for "ab" and "cd" with their line ends, not for "efgh" after them.
             const rlimit limit{14, 14};
@@ -461,7 +512,6 @@ TEST(LogFile, LinesQueuedTogetherGoInAsFarAsEachFitsWhole) {
                            seen[3].find("1 log line could not") != std::string::npos
                        ? 0
                        : 3;
-            server->OnLogLine = nullptr;
         }
         ::_exit(code);
     }
@@ -519,8 +569,8 @@ TEST(LogFile, FullDiskTakesNoHalfLineAndFailsNoUpload) {
     settings.Port = 0;
     settings.AdminRootDir = served;
     globals.SetSettings(settings);
-    auto server = std::make_unique<TFFTPServer>(globals);
-    LogCapture seen(*server);
+    LogCapture seen;
+    auto server = std::make_unique<TFFTPServer>(globals, seen.Receiver());
     server->SetActive(true);
     server->FlushLog();
     // The log ends 10 bytes before a page boundary, and no page is left.
@@ -566,8 +616,8 @@ TEST(LogFile, FullDiskTakesNoHalfLineAndFailsNoUpload) {
 TEST(LogFile, ConcurrentAppendsGiveWholeLines) {
     InstallRoot root;
     TFGlobals globals(root.ProgramPath());
-    TFFTPServer server(globals);
-    LogCapture seen(server);
+    LogCapture seen;
+    TFFTPServer server(globals, seen.Receiver());
     constexpr int kThreads = 8;
     constexpr int kLines = 50;
     std::vector<std::thread> threads;

@@ -188,6 +188,48 @@ TEST(CheckLogin, LoginsOverlappingRewritesSeeOneWholeFile) {
     EXPECT_EQ(failures, 0);
 }
 
+TEST(UsersTable, FindGivesTheFirstUserInFileOrderWhateverTheCase) {
+    // Enough users for names to share slots of the index; every name comes
+    // again later in other letter case, and the later one must never be found.
+    TUsersXML users;
+    for (int i = 0; i < 3000; ++i)
+        users.push_back(MakeUser("User" + std::to_string(i), "first" + std::to_string(i)));
+    for (int i = 0; i < 3000; ++i)
+        users.push_back(MakeUser("uSER" + std::to_string(i), "later"));
+    users.push_back(MakeUser("b\xF6rje", "p"));
+    users.push_back(MakeUser("B\xD6RJE", "q"));
+    users.push_back(MakeUser("", "empty"));
+    const TUsersTable table(users);
+    ASSERT_EQ(table.Users(), users);
+    for (int i = 0; i < 3000; i += 7) {
+        for (const std::string& name :
+             {"user" + std::to_string(i), "USER" + std::to_string(i), "uSeR" + std::to_string(i)}) {
+            const TUserXML* user = table.Find(name);
+            ASSERT_NE(user, nullptr) << name;
+            EXPECT_EQ(user, &table.Users()[static_cast<std::size_t>(i)]) << name;
+        }
+    }
+    const struct {
+        const char* name;
+        const char* password; // nullptr: nobody
+    } rows[] = {
+        {"B\xF6RJE", "p"}, // only ASCII letters fold
+        {"b\xD6rje", "q"},   {"", "empty"},     {"user3000", nullptr},
+        {"user1 ", nullptr}, {"user", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const TUserXML* user = table.Find(row.name);
+        if (!row.password) {
+            EXPECT_EQ(user, nullptr);
+        } else {
+            ASSERT_NE(user, nullptr);
+            EXPECT_EQ(user->PassWord, row.password);
+        }
+    }
+    EXPECT_EQ(TUsersTable().Find("anyone"), nullptr);
+}
+
 // The same user once as administrator and once not: files of the same size.
 std::string UsersBytes(bool admin) {
     return std::string("<Vardex><Users><User Name=\"boss\" Admin=\"") + (admin ? "1" : "0") +
@@ -294,6 +336,40 @@ TEST(UsersCache, FileFlippingUnderConcurrentLoginsIsParsedOncePerVersion) {
     }
     for (std::thread& t : logins)
         t.join();
+
+    // Rewritten once while half of a round's logins are under way: the read
+    // running and one more serve them all, and the logins that began after
+    // the rewrite all get the new version.
+    for (int round = 0; round < kRounds; ++round) {
+        SCOPED_TRACE(round);
+        const bool admin = round % 2 == 1;
+        os::WriteFileAtomically(root.UsersPath(), versions[admin ? 0 : 1]);
+        const std::uint64_t reads = cache.Reads();
+        std::barrier rewritten(kThreads + 1);
+        for (int t = 0; t < kThreads; ++t)
+            logins[t] = std::thread([&, t] {
+                if (t % 2 == 1)
+                    rewritten.arrive_and_wait();
+                try {
+                    tables[t] = cache.Load();
+                } catch (...) {
+                    tables[t] = nullptr;
+                }
+                if (t % 2 == 0)
+                    rewritten.arrive_and_wait();
+            });
+        os::WriteFileAtomically(root.UsersPath(), versions[admin ? 1 : 0]);
+        rewritten.arrive_and_wait();
+        for (std::thread& t : logins)
+            t.join();
+        EXPECT_LE(cache.Reads() - reads, 2u);
+        for (int t = 0; t < kThreads; ++t) {
+            ASSERT_NE(tables[t], nullptr);
+            if (t % 2 == 1) {
+                EXPECT_EQ(tables[t]->back().Admin, admin) << "a login after the rewrite";
+            }
+        }
+    }
 
     // Rewritten while the logins run: never more reads than versions, and
     // every table one whole version.

@@ -2,18 +2,23 @@
 // event and slot boundaries.
 #include "platform/gui/message_box.h"
 
+#include "platform/gui/classic_look.h"
 #include "platform/gui/exception_guard.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QObject>
+#include <QPushButton>
 #include <QStyle>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -83,19 +88,44 @@ TEST(MessageBoxes, ApplicationMessageBoxFlags) {
     }
 }
 
-// Puts the application's style back whatever a test does.
+// Puts the programs' look back whatever a test does.
 class StyleGuard {
 public:
-    explicit StyleGuard(const char* style) : m_saved(QApplication::style()->name()) {
-        QApplication::setStyle(QString::fromLatin1(style));
-    }
-    ~StyleGuard() { QApplication::setStyle(m_saved); }
+    explicit StyleGuard(const char* style) { QApplication::setStyle(QString::fromLatin1(style)); }
+    ~StyleGuard() { ApplyClassicLook(*qApp); }
     StyleGuard(const StyleGuard&) = delete;
     StyleGuard& operator=(const StyleGuard&) = delete;
-
-private:
-    QString m_saved;
 };
+
+TEST(MessageBoxes, ClassicLayoutInTheDialogFont) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        const auto* text = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        const auto* icon = box->findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
+        ASSERT_NE(text, nullptr);
+        ASSERT_NE(icon, nullptr);
+        EXPECT_EQ(text->font().family(), "Tahoma");
+        EXPECT_EQ(text->font().pixelSize(), 11);
+        EXPECT_LT(icon->geometry().right(), text->geometry().left()); // icon left of the text
+        int left = box->width();
+        int right = 0;
+        for (QPushButton* b : box->findChildren<QPushButton*>()) {
+            EXPECT_TRUE(b->icon().isNull()) << b->text().toStdString();
+            EXPECT_EQ(b->font().family(), "Tahoma");
+            const QRect r(b->mapTo(box, QPoint(0, 0)), b->size());
+            left = std::min(left, r.left());
+            right = std::max(right, r.right());
+        }
+        EXPECT_LE(std::abs((left + right) / 2 - box->width() / 2), 2); // centred
+        box->grab().save(QStringLiteral(VDX_GUI_ARTEFACT_DIR "/message-box.png"));
+        box->close();
+    });
+    MessageDlg("Remove user Anna?", TMsgDlgType::mtConfirmation, mbOKCancel);
+    EXPECT_TRUE(seen);
+}
 
 TEST(MessageBoxes, LineBreaksShowAsLinesUnderEveryStyle) {
     struct Case {

@@ -136,6 +136,22 @@ TEST(TextLayout, PathEllipsisKeepsTheLastComponent) {
     }
 }
 
+TEST(TextLayout, FittingLengthKeepsWholeCharacters) {
+    struct Case {
+        const char* text;
+        int width;
+        std::size_t length;
+    };
+    const Case cases[] = {
+        {"Secret123456", 80, 12}, {"Secret123456", 72, 12}, {"Secret123456", 71, 11},
+        {"Secret123456", 6, 1},   {"Secret123456", 5, 0},   {"", 0, 0},
+        {"abc", -4, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FittingLength(c.text, c.width, FixedMeasurer()), c.length)
+            << c.text << " " << c.width;
+}
+
 TEST(TextLayout, TabStops) {
     const TTextMeasurer m = FixedMeasurer();
     struct Case {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
@@ -137,12 +138,15 @@ TEST_F(ServerObject, InvalidPassiveRangeKeepsTheServerFromBeingCreated) {
         "\t\t<Port>0</Port>\r\n\t\t<UseCustomPortRange>true</UseCustomPortRange>\r\n"
         "\t\t<PasvMinPort>50010</PasvMinPort>\r\n\t\t<PasvMaxPort>50010</PasvMaxPort>\r\n");
     TFGlobals globals(AppDir() + "VdxFtpServer");
+    std::atomic<int> passedOn = 0;
     try {
-        TFFTPServer server(globals);
+        TFFTPServer server(globals, [&](const std::string&) { ++passedOn; });
         FAIL() << "created";
     } catch (const std::invalid_argument& e) {
         EXPECT_STREQ(e.what(), "PASVBoundPortMax must be greater than PASVBoundPortMax.");
     }
+    // The data module that went logged Stopped; the caller never had a server.
+    EXPECT_EQ(passedOn, 0);
 }
 
 TEST_F(ServerObject, PortInUseReachesTheCallerAndLogsNothing) {
@@ -175,11 +179,10 @@ TEST_F(ServerObject, StopClosesConnectionsThenLogsStopped) {
     std::mutex mutex;
     const int client = ::socket(AF_INET, SOCK_STREAM, 0);
     {
-        TFFTPServer server(globals);
-        server.OnLogLine = [&](const std::string& line) {
+        TFFTPServer server(globals, [&](const std::string& line) {
             std::scoped_lock lock(mutex);
             seen.push_back(line);
-        };
+        });
         server.SetActive(true);
         sockaddr_in address{};
         address.sin_family = AF_INET;

@@ -52,10 +52,8 @@ int main(int argc, char** argv) {
     try {
         const std::string folder = vdx::os::IncludeTrailingPathDelimiter(argv[1]);
         vdx::TFGlobals globals(folder + "VdxFtpServer");
-        auto server = std::make_unique<vdx::TFFTPServer>(globals);
-        server->OnLogLine = [&outputMutex](const std::string& line) {
-            WriteLine(outputMutex, line);
-        };
+        auto server = std::make_unique<vdx::TFFTPServer>(
+            globals, [&outputMutex](const std::string& line) { WriteLine(outputMutex, line); });
         server->SetActive(true);
         WriteLine(outputMutex,
                   "PORT " + std::to_string(server->DataModule().IdFTPServer.BoundPort()));

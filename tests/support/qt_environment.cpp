@@ -1,7 +1,8 @@
 // One application object for every test of a program (offscreen), named
-// after the program.
+// after the program, in the look the programs set at start-up.
 
 #include "platform/gui/application.h"
+#include "platform/gui/classic_look.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,7 @@ public:
         ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
         std::strncpy(m_name, program_invocation_short_name, sizeof m_name - 1);
         m_app = std::make_unique<vdx::gui::TApplication>(m_argc, m_argv);
+        vdx::gui::ApplyClassicLook(*m_app);
     }
     void TearDown() override { m_app.reset(); }
 

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace vdx {
@@ -209,6 +210,10 @@ TEST(FcButtonEditGlyphs, CustomGlyphAndBackAndThePicture) {
     EXPECT_FALSE(ink.isEmpty());
     EXPECT_EQ(PixelAt(image, ink.left(), ink.bottom()), Shown(gui::clBlack)); // the dots
     EXPECT_EQ(ink.height(), 2);
+    // The dots sit in the middle of the button, not in its lower third.
+    const QRect button = edit.Buttons().Button().geometry().translated(pair.topLeft());
+    EXPECT_LE(std::abs((ink.top() - button.top()) - (button.bottom() - ink.bottom())), 1)
+        << ink.top() << " " << button.top() << " " << button.bottom();
     edit.setEnabled(false);
     image = RenderWidget(edit);
     EXPECT_EQ(PixelAt(image, ink.left(), ink.bottom()), Shown(gui::clBtnShadow)); // cell 1

@@ -13,12 +13,15 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QTreeView>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vdx {
@@ -347,6 +350,213 @@ TEST(FcListViewTest, HeaderPictureWithSortMark) {
     list.SetDefaultHeaderDrawing(false);
     test::RenderWidget(header);
     EXPECT_EQ(drawn, (std::vector<int>{0, 1, 2}));
+}
+
+TEST(FcListViewTest, SortMarkPlacements) {
+    enum class Mark { none, beforeText, afterText, columnEnd };
+    using gui::TColumnAlignment;
+    struct Case {
+        const char* name;
+        TFcSortMarkPlacement placement;
+        TColumnAlignment alignment;
+        int width;
+        Mark mark;
+    };
+    const Case cases[] = {
+        {"before, wide", TFcSortMarkPlacement::smpBeforeText, TColumnAlignment::taLeftJustify, 100,
+         Mark::beforeText},
+        {"before, 15 pixels", TFcSortMarkPlacement::smpBeforeText, TColumnAlignment::taLeftJustify,
+         15, Mark::none},
+        {"after, left", TFcSortMarkPlacement::smpAfterText, TColumnAlignment::taLeftJustify, 100,
+         Mark::afterText},
+        {"after, right", TFcSortMarkPlacement::smpAfterText, TColumnAlignment::taRightJustify, 100,
+         Mark::columnEnd},
+        {"after, centred", TFcSortMarkPlacement::smpAfterText, TColumnAlignment::taCenter, 100,
+         Mark::columnEnd},
+        {"column end", TFcSortMarkPlacement::smpColumnEnd, TColumnAlignment::taLeftJustify, 100,
+         Mark::columnEnd},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TFcCustomListView list;
+        list.SetStretchLastColumn(false);
+        MakeReport(list, 300, {100, c.width, 100});
+        list.SetColumn(1, {"Col1", c.width, c.alignment});
+        list.SetSortMarkPlacement(c.placement);
+        list.SetSortedColumn(1);
+        Show(list);
+        QHeaderView& header = list.Header();
+        ASSERT_EQ(header.sectionSize(1), c.width);
+        const QImage image = test::RenderWidget(header);
+        const int left = header.sectionViewportPosition(1);
+        const int right = left + c.width; // past the section
+        // The columns that hold the mark's and the caption's pixels.
+        auto span = [&](TColor color) {
+            int first = right, last = -1;
+            for (int y = 0; y < header.height(); ++y)
+                for (int x = left + 2; x < right - 2; ++x)
+                    if (test::PixelAt(image, x, y) == test::Shown(color)) {
+                        first = std::min(first, x);
+                        last = std::max(last, x);
+                    }
+            return std::pair{first, last};
+        };
+        const auto [markLeft, markRight] = span(gui::clBtnShadow);
+        const auto [textLeft, textRight] = span(gui::clBtnText);
+        if (c.mark == Mark::none) {
+            EXPECT_EQ(markRight, -1);
+            continue;
+        }
+        ASSERT_GE(markRight, markLeft);
+        ASSERT_GE(textRight, textLeft);
+        switch (c.mark) {
+        case Mark::beforeText:
+            EXPECT_LT(markLeft - left, 10);
+            EXPECT_LT(markRight, textLeft);
+            break;
+        case Mark::afterText:
+            EXPECT_GT(markLeft, textRight);
+            EXPECT_LT(markLeft - textRight, 12);
+            EXPECT_GT(right - markRight, 20); // not at the end
+            break;
+        case Mark::columnEnd:
+            EXPECT_GT(markLeft, textRight);
+            EXPECT_LE(right - markRight, 14);
+            break;
+        case Mark::none:
+            break;
+        }
+        if (c.alignment == TColumnAlignment::taRightJustify) {
+            EXPECT_LT(markLeft - textRight, 10); // the text ends at the mark
+        }
+        if (c.alignment == TColumnAlignment::taCenter) {
+            EXPECT_GT(markLeft - textRight, 15); // centred between the gaps
+        }
+    }
+}
+
+TEST(FcListViewTest, WheelScrollsByTheImageHeight) {
+    const int lines = QApplication::wheelScrollLines();
+    struct Case {
+        const char* name;
+        gui::TViewStyle style;
+        int imageHeight; // 0: no images
+        int line;
+    };
+    for (const Case& c : {Case{"icons, no images", gui::TViewStyle::vsIcon, 0, 32},
+                          Case{"icons of 40", gui::TViewStyle::vsIcon, 40, 40},
+                          Case{"small icons, no images", gui::TViewStyle::vsSmallIcon, 0, 16},
+                          Case{"small icons of 20", gui::TViewStyle::vsSmallIcon, 20, 20}}) {
+        SCOPED_TRACE(c.name);
+        TFcCustomListView list;
+        gui::TCustomImageList images(c.imageHeight, c.imageHeight);
+        if (c.imageHeight > 0) {
+            list.SetSmallImages(&images);
+            list.SetLargeImages(&images);
+        }
+        list.resize(120, 150);
+        list.SetViewStyle(c.style);
+        for (int i = 0; i < 300; ++i)
+            list.Items().Add("item " + std::to_string(i));
+        Show(list);
+        QScrollBar* bar = list.View().verticalScrollBar();
+        ASSERT_GT(bar->maximum(), 4 * lines * c.line);
+        const QPoint at(20, 20);
+        auto wheel = [&](int delta) {
+            QWheelEvent e(at, list.View().viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(list.View().viewport(), &e);
+        };
+        wheel(-120);
+        EXPECT_EQ(bar->value(), lines * c.line);
+        wheel(-240);
+        EXPECT_EQ(bar->value(), 3 * lines * c.line);
+        wheel(120);
+        EXPECT_EQ(bar->value(), 2 * lines * c.line);
+
+        // A notch taken by its event scrolls nothing.
+        int downs = 0;
+        list.OnMouseWheelDown = [&](QObject*, Qt::KeyboardModifiers, TPoint, bool& handled) {
+            ++downs;
+            handled = true;
+        };
+        wheel(-120);
+        EXPECT_EQ(downs, 1);
+        EXPECT_EQ(bar->value(), 2 * lines * c.line);
+    }
+
+    // The report view goes by whole rows, the nearest to the pixels.
+    TFcCustomListView list;
+    gui::TCustomImageList images(16, 16);
+    list.SetSmallImages(&images);
+    MakeReport(list, 200, {100});
+    for (int i = 0; i < 300; ++i)
+        list.Items().Add("item " + std::to_string(i));
+    Show(list);
+    const int row = list.Items().Item(0)->DisplayRect(gui::TDisplayCode::drBounds).Height();
+    ASSERT_GT(row, 0);
+    const QPoint at(20, 20);
+    QWheelEvent e(at, list.View().viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                  Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(list.View().viewport(), &e);
+    EXPECT_EQ(list.View().verticalScrollBar()->value(), std::max(1, (lines * 16 + row / 2) / row));
+}
+
+TEST(FcListViewTest, InfoTipOfTheItemUnderTheMouse) {
+    TFcCustomListView list;
+    MakeReport(list, 200, {100});
+    for (const char* caption : {"one", "two"})
+        list.Items().Add(caption);
+    Show(list);
+    list.activateWindow();
+    const QDeadlineTimer deadline(5000);
+    while (QGuiApplication::applicationState() != Qt::ApplicationActive && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
+    QWidget* viewport = list.View().viewport();
+    auto move = [&](QPoint at) {
+        QMouseEvent e(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &e);
+    };
+    auto tipWindow = [&]() -> QWidget* {
+        for (QWidget* w : list.findChildren<QWidget*>())
+            if (w->isWindow() && w->isVisible())
+                return w;
+        return nullptr;
+    };
+    const TRect second = list.Items().Item(1)->DisplayRect(gui::TDisplayCode::drBounds);
+    const QPoint overSecond(second.Left + 10, second.Top + 2);
+
+    // Without OnInfoTip no tip.
+    move(overSecond);
+    EXPECT_FALSE(list.InfoTipShowing());
+
+    std::vector<std::string> asked;
+    list.OnInfoTip = [&](QObject*, TListItem* item, std::string& tip) {
+        asked.push_back(tip);
+        tip = "about " + item->Caption();
+    };
+    move(overSecond);
+    ASSERT_TRUE(list.InfoTipShowing());
+    EXPECT_EQ(asked, Strings{"two"});
+    QWidget* tip = tipWindow();
+    ASSERT_TRUE(tip);
+    EXPECT_EQ(tip->pos(), viewport->mapToGlobal(QPoint(second.Left + 5, second.Bottom - 3)));
+    EXPECT_EQ(test::RenderWidget(*tip).size(), tip->size());
+    // Moving inside the item keeps the tip where it is.
+    move(overSecond + QPoint(20, 1));
+    EXPECT_EQ(tipWindow(), tip);
+    EXPECT_EQ(tip->pos(), viewport->mapToGlobal(QPoint(second.Left + 5, second.Bottom - 3)));
+
+    // Below the items, and when the mouse leaves, it goes.
+    move(QPoint(10, second.Bottom + 40));
+    EXPECT_FALSE(list.InfoTipShowing());
+    move(overSecond);
+    ASSERT_TRUE(list.InfoTipShowing());
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&list, &leave);
+    EXPECT_FALSE(list.InfoTipShowing());
 }
 
 } // namespace

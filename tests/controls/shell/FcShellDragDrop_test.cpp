@@ -176,6 +176,9 @@ TEST_F(FcShellDataTest, DesktopItemBlockAndEffects) {
     EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.begin() + 14),
               (std::vector<std::uint8_t>{1, 0, 0, 0, 12, 0, 0, 0, 14, 0, 0, 0, 0, 0}));
     EXPECT_EQ(std::vector<std::uint8_t>(block.begin() + 14, block.end()), home.Bytes());
+    std::vector<std::uint8_t> built{9};
+    EXPECT_EQ(BuildShellIdListArray(IdList(), {&home, 1}, built), shell::S_OK);
+    EXPECT_EQ(built, block);
     std::vector<std::uint8_t> uris;
     ASSERT_EQ(object.GetData({CF_HDROP, {}, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}, uris),
               shell::S_OK);

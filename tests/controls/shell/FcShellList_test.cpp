@@ -1,5 +1,6 @@
 #include "controls/shell/FcShellList.h"
 
+#include "controls/buttons/FcBitBtn.h"
 #include "controls/shell/FcShellDragDrop.h"
 #include "platform/gui/message_box.h"
 #include "platform/gui/shell_menu.h"
@@ -253,6 +254,66 @@ TEST_F(FcShellListTest, EnterOpensFoldersAndDocumentsAlsoInADialog) {
     }
 }
 
+TEST_F(FcShellListTest, EnterOnADocumentPressesTheFormsOwnDefaultButton) {
+    // The form's buttons: a plain form or a dialog, our button or the
+    // glyph button, Default or not.
+    struct Case {
+        const char* name;
+        bool dialog;
+        bool bitBtn;
+        bool isDefault;
+    };
+    for (const Case& c :
+         {Case{"form, button", false, false, true}, Case{"form, glyph button", false, true, true},
+          Case{"dialog, button", true, false, true},
+          Case{"form, no default", false, false, false}}) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<QWidget> form =
+            c.dialog ? std::make_unique<QDialog>() : std::make_unique<QWidget>();
+        auto* list = new TFcShellList(form.get());
+        TFcButton* button = c.bitBtn ? new TFcBitBtn(form.get()) : new TFcButton(form.get());
+        button->SetDefault(c.isDefault);
+        int clicks = 0;
+        button->OnClick = [&](QObject*) { ++clicks; };
+        auto* layout = new QVBoxLayout(form.get());
+        layout->addWidget(list);
+        layout->addWidget(button);
+        Setup(*list);
+        form->show();
+        list->Folder().SetPathName(Dir());
+
+        // A folder opens whatever the form holds.
+        list->SetSelected(ItemNamed(*list, "d"));
+        Press(list->View(), Qt::Key_Return);
+        EXPECT_EQ(list->Folder().PathName(), Dir() + "d");
+        EXPECT_EQ(clicks, 0);
+
+        m_opened.clear();
+        list->Folder().SetPathName(Dir());
+        list->SetSelected(ItemNamed(*list, "a.txt"));
+        Press(list->View(), Qt::Key_Return);
+        EXPECT_EQ(clicks, c.isDefault ? 1 : 0);
+        EXPECT_EQ(m_opened.size(), c.isDefault ? 0u : 1u);
+    }
+}
+
+TEST_F(FcShellListTest, ALinkOpensWhereItPoints) {
+    fs::create_directory_symlink("d", Dir() + "to d");
+    fs::create_symlink("a.txt", Dir() + "to a");
+    Show(Dir());
+    Select("to d");
+    Press(Keys(), Qt::Key_Return);
+    EXPECT_EQ(m_list->Folder().PathName(), Dir() + "d");
+    EXPECT_EQ(Names(*m_list), std::vector<std::string>{"inner"});
+
+    // A link to a document opens the document.
+    Show(Dir());
+    Select("to a");
+    Press(Keys(), Qt::Key_Return);
+    EXPECT_EQ(m_opened.size(), 1u);
+    EXPECT_EQ(m_list->Folder().PathName() + "/", Dir());
+}
+
 TEST_F(FcShellListTest, BackspaceGoesUpButNotAboveTheDesktop) {
     Show(Dir() + "d");
     EXPECT_EQ(Names(*m_list), std::vector<std::string>{"inner"});
@@ -499,6 +560,67 @@ TEST_F(FcShellListTest, ALinkedTreeDrivesTheList) {
 
     m_list.reset();
     EXPECT_EQ(tree.ShellList(), nullptr);
+}
+
+TEST_F(FcShellListTest, ARenameInTheTreeMovesTheList) {
+    // The renamed folder itself selected, or a folder below it.
+    struct Case {
+        const char* selected;
+        const char* shown;
+        std::vector<std::string> names;
+    };
+    for (const Case& c : {Case{"d", "e", {"inner"}}, Case{"d/inner", "e/inner", {}}}) {
+        SCOPED_TRACE(c.selected);
+        fs::remove_all(Dir() + "e");
+        fs::create_directories(Dir() + "d/inner");
+        TFcShellTree tree;
+        tree.resize(200, 300);
+        tree.show();
+        TFcShellLocator base;
+        base.SetPathName(Dir());
+        tree.SetBaseFolder(base);
+        tree.FillTree();
+        tree.SetShellList(m_list.get());
+        tree.SelectedFolder().SetPathName(Dir() + c.selected);
+        ASSERT_EQ(m_list->Folder().PathName(), Dir() + c.selected);
+
+        TTreeNode* d = tree.Items().GetFirstNode()->Item(0);
+        ASSERT_EQ(d->Text(), "d");
+        ASSERT_TRUE(d->EditText());
+        tree.EditControl()->setText("e");
+        Press(*tree.EditControl(), Qt::Key_Return);
+        QApplication::processEvents();
+        ASSERT_TRUE(fs::is_directory(Dir() + "e"));
+        EXPECT_EQ(tree.SelectedFolder().PathName(), Dir() + c.shown);
+        EXPECT_EQ(m_list->Folder().PathName(), Dir() + c.shown);
+        EXPECT_EQ(Names(*m_list), c.names);
+        tree.SetShellList(nullptr);
+    }
+}
+
+TEST_F(FcShellListTest, ATreeThatCannotTakeAFolderNowKeepsTheListOnItsOwn) {
+    TFcShellTree tree;
+    tree.resize(200, 300);
+    tree.show();
+    TFcShellLocator base;
+    base.SetPathName(Dir());
+    tree.SetBaseFolder(base);
+    tree.FillTree();
+    tree.SetShellList(m_list.get());
+    ASSERT_EQ(m_list->Folder().PathName() + "/", Dir());
+
+    // The list asks the loading tree to follow it: the tree cannot, so the
+    // list shows the tree's folder again.
+    tree.BeginLoading();
+    m_list->Folder().SetPathName(Dir() + "d");
+    EXPECT_EQ(tree.SelectedFolder().PathName() + "/", Dir());
+    EXPECT_EQ(m_list->Folder().PathName() + "/", Dir());
+    EXPECT_EQ(Names(*m_list), (std::vector<std::string>{"d", "a.txt", "b.txt", "c.bin"}));
+    tree.Loaded();
+    m_list->Folder().SetPathName(Dir() + "d");
+    EXPECT_EQ(tree.SelectedPathName(), Dir() + "d");
+    EXPECT_EQ(m_list->Folder().PathName(), Dir() + "d");
+    tree.SetShellList(nullptr);
 }
 
 // Drag and drop on a list that is drag source and drop target.

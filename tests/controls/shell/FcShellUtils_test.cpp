@@ -15,8 +15,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vdx {
@@ -150,6 +152,29 @@ TEST(FcShellUtilsTest, ShortcutsAreSymbolicLinks) {
     ASSERT_TRUE(link.TargetIdList);
     EXPECT_EQ(IdListToPath(&*link.TargetIdList), dir.Folder() + "target");
     EXPECT_EQ(shell::ErrnoOf(ResolveShortcut(dir.Folder() + "target", link, false)), EINVAL);
+}
+
+TEST(FcShellUtilsTest, IsShortcutFileAgreesWithResolveShortcut) {
+    test::TempDir dir;
+    fs::create_directory(dir.Folder() + "target");
+    std::ofstream(dir.Folder() + "file.txt") << "x";
+    std::ofstream(dir.Folder() + "plain.LNK") << "x";
+    fs::create_directory_symlink("target", dir.Folder() + "to folder");
+    fs::create_symlink("file.txt", dir.Folder() + "to file.lnk");
+    fs::create_symlink("gone", dir.Folder() + "dangling");
+    for (const auto& [name, shortcut] :
+         std::vector<std::pair<std::string, bool>>{{"to folder", true},
+                                                   {"to file.lnk", true},
+                                                   {"dangling", true},
+                                                   {"plain.LNK", false},
+                                                   {"target", false},
+                                                   {"missing", false}}) {
+        SCOPED_TRACE(name);
+        TLinkData link;
+        EXPECT_EQ(IsShortcutFile(dir.Folder() + name), shortcut);
+        EXPECT_EQ(shell::Succeeded(ResolveShortcut(dir.Folder() + name, link, false)), shortcut);
+    }
+    EXPECT_FALSE(IsShortcutFile(""));
 }
 
 TEST(FcShellUtilsTest, DeviceChangesReachTheHandlersStillThere) {

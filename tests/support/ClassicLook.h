@@ -1,0 +1,119 @@
+#pragma once
+// Checks of the classic look on real windows: the keys of a focused button
+// and the pixels that only the classic style draws.
+
+#include "platform/gui/color.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace vdx::test {
+
+// The window active with its focus on button; false where the platform
+// gives no focus.
+inline bool FocusButton(QWidget& window, QPushButton& button) {
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    button.setFocus(Qt::TabFocusReason);
+    return button.hasFocus();
+}
+
+// How often button is clicked by key pressed (and released) on the focus
+// widget; a modal window that the click opens is closed again.
+inline int ClicksOfKey(QPushButton& button, int key) {
+    int clicks = 0;
+    const QMetaObject::Connection counted =
+        QObject::connect(&button, &QPushButton::clicked, [&clicks] { ++clicks; });
+    QWidget* const target = QApplication::focusWidget();
+    if (!target)
+        return -1;
+    QWidget* const window = button.window();
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [window] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != window)
+            modal->close();
+    });
+    closer.start(0);
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r");
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &release);
+    QObject::disconnect(counted);
+    return clicks;
+}
+
+inline QImage RenderAlone(QWidget& widget) {
+    QImage image(widget.size(), QImage::Format_RGB32);
+    image.fill(QColor(0xFF, 0x00, 0xFF));
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+inline bool Is(const QImage& image, int x, int y, gui::TColor c) {
+    return gui::FromQColor(image.pixelColor(x, y)) == gui::ColorToRGB(c);
+}
+
+// A classic push button: with the focus a black frame meeting in square
+// corners and a white top-left edge inside it; without, white top-left and
+// black bottom-right edges.
+inline void ExpectClassicButton(QPushButton& button, bool focused) {
+    const QImage image = RenderAlone(button);
+    const int r = image.width() - 1;
+    const int b = image.height() - 1;
+    SCOPED_TRACE(button.objectName().toStdString());
+    // Square corners: the dark edges run into them.
+    EXPECT_TRUE(Is(image, r, b, gui::cl3DDkShadow));
+    EXPECT_TRUE(Is(image, 0, b, gui::cl3DDkShadow));
+    const int inner = focused ? 1 : 0; // the frame of the focused button
+    if (focused) {
+        EXPECT_TRUE(Is(image, 0, 0, gui::cl3DDkShadow));
+        EXPECT_TRUE(Is(image, r, 0, gui::cl3DDkShadow));
+    }
+    for (int i = inner; i < b - 2; ++i)
+        EXPECT_TRUE(Is(image, inner, i, gui::clBtnHighlight)) << i;
+    for (int i = inner; i < r - 2; ++i)
+        EXPECT_TRUE(Is(image, i, inner, gui::clBtnHighlight)) << i;
+    for (int i = 0; i <= r; ++i)
+        EXPECT_TRUE(Is(image, i, b, gui::cl3DDkShadow)) << i;
+}
+
+// The caption of box stands on its frame line: the line runs through the
+// caption's ink.
+inline void ExpectCaptionOnFrameLine(QGroupBox& box) {
+    const QImage image = RenderAlone(box);
+    int line = -1;
+    for (int y = 0; y < image.height() / 2 && line < 0; ++y) {
+        int run = 0;
+        for (int x = image.width() / 2; x < image.width() - 4; ++x)
+            run += Is(image, x, y, gui::clBtnShadow);
+        if (run > image.width() / 3)
+            line = y;
+    }
+    int inkTop = -1;
+    int inkBottom = -1;
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < image.width() / 2; ++x)
+            if (Is(image, x, y, gui::clWindowText)) {
+                inkTop = inkTop < 0 ? y : inkTop;
+                inkBottom = y;
+            }
+    SCOPED_TRACE(box.objectName().toStdString());
+    ASSERT_GE(line, 0);
+    ASSERT_GE(inkTop, 0);
+    EXPECT_LT(inkTop, line);
+    EXPECT_GT(inkBottom, line);
+}
+
+} // namespace vdx::test

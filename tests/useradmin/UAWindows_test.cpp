@@ -1,0 +1,144 @@
+// Every window of VdxUserAdmin in the look users get: Enter and Space on
+// each button of each dialog, classic buttons and group boxes, the Tab
+// order of the user dialog, sizes the window manager cannot change.
+
+#include "controls/buttons/FcRadChk.h"
+#include "platform/gui/message_box.h"
+#include "useradmin/VUAEditUserDlg.h"
+#include "useradmin/VUAGlobals.h"
+#include "useradmin/VUAHelpDlg.h"
+#include "useradmin/VUAMainForm.h"
+#include "useradmin/VUATxtUserPagesDlg.h"
+
+#include "ClassicLook.h"
+#include "UserAdminSupport.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace vdx {
+namespace {
+
+class AdminWindows : public ::testing::Test {
+protected:
+    AdminWindows() {
+        root.WriteSwitches(true, true);
+        globals = std::make_unique<TUAGlobals>(root.Program());
+    }
+
+    struct Window {
+        const char* name;
+        std::function<std::unique_ptr<QWidget>()> make;
+    };
+    std::vector<Window> Dialogs() {
+        return {
+            {"user dialog", [&] { return std::make_unique<TFEditUserDlg>(nullptr, *globals); }},
+            {"help",
+             [&] {
+                 auto help = std::make_unique<TUAHelpDlg>();
+                 help->LoadFile(VDX_HELP_FILE);
+                 return help;
+             }},
+            {"page rights",
+             [&] { return std::make_unique<TUATxtUserPagesDlg>(nullptr, *globals); }},
+        };
+    }
+
+    test::AdminInstall root;
+    std::unique_ptr<TUAGlobals> globals;
+    gui::TScopedMessageBoxHandler boxes{[](const gui::TMessageBoxRequest&) { return gui::mrOk; }};
+};
+
+TEST_F(AdminWindows, EnterAndSpaceClickTheFocusedButton) {
+    for (const Window& w : Dialogs()) {
+        for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)}) {
+            std::unique_ptr<QWidget> probe = w.make();
+            probe->show();
+            QStringList names;
+            for (QPushButton* b : probe->findChildren<QPushButton*>())
+                if (b->isVisible())
+                    names << b->objectName();
+            probe.reset();
+            ASSERT_FALSE(names.isEmpty()) << w.name;
+            for (const QString& name : names) {
+                SCOPED_TRACE(std::string(w.name) + " " + name.toStdString() + " key " +
+                             std::to_string(key));
+                std::unique_ptr<QWidget> window = w.make();
+                auto* button = window->findChild<QPushButton*>(name);
+                ASSERT_NE(button, nullptr);
+                if (!test::FocusButton(*window, *button))
+                    GTEST_SKIP() << "the platform gives no focus";
+                EXPECT_EQ(test::ClicksOfKey(*button, key), 1);
+            }
+        }
+    }
+}
+
+TEST_F(AdminWindows, EnterElsewhereClicksNoButtonOfTheUserDialog) {
+    TFEditUserDlg dlg(nullptr, *globals);
+    if (!test::FocusButton(dlg, *dlg.BtnOK))
+        GTEST_SKIP() << "the platform gives no focus";
+    dlg.AdminCheckBox->setFocus(Qt::TabFocusReason);
+    int clicks = 0;
+    for (QPushButton* b : {dlg.BtnOK, dlg.BtnCancel, dlg.BtnHelp})
+        QObject::connect(b, &QPushButton::clicked, [&clicks] { ++clicks; });
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(QApplication::focusWidget(), &press);
+    EXPECT_EQ(clicks, 0); // the base dialog has no default button
+    EXPECT_TRUE(dlg.isVisible());
+}
+
+TEST_F(AdminWindows, UserDialogTabOrderEndsHelpOkCancel) {
+    TFEditUserDlg dlg(nullptr, *globals);
+    dlg.show();
+    std::vector<QWidget*> after;
+    for (QWidget* w = dlg.SkipWebTxtPagesCheckBox->nextInFocusChain();
+         w != dlg.SkipWebTxtPagesCheckBox && after.size() < 3; w = w->nextInFocusChain())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisible() && w->isEnabled())
+            after.push_back(w);
+    const std::vector<QWidget*> expected = {dlg.BtnHelp, dlg.BtnOK, dlg.BtnCancel};
+    EXPECT_EQ(after, expected);
+}
+
+TEST_F(AdminWindows, ClassicLookAndFixedSizes) {
+    std::vector<Window> windows = Dialogs();
+    windows.push_back({"main form", [&] { return std::make_unique<TUAMainForm>(*globals); }});
+    for (const Window& w : windows) {
+        SCOPED_TRACE(w.name);
+        std::unique_ptr<QWidget> window = w.make();
+        window->show();
+        // What the window manager is told: no resize handles.
+        ASSERT_NE(window->windowHandle(), nullptr);
+        EXPECT_EQ(window->windowHandle()->minimumSize(), window->size());
+        EXPECT_EQ(window->windowHandle()->maximumSize(), window->size());
+        std::vector<QPushButton*> shown;
+        for (QPushButton* b : window->findChildren<QPushButton*>())
+            if (b->isVisible())
+                shown.push_back(b);
+        if (shown.empty())
+            continue; // the main form's buttons are the framed ones
+        if (!test::FocusButton(*window, *shown.front()))
+            GTEST_SKIP() << "the platform gives no focus";
+        test::ExpectClassicButton(*shown.front(), true);
+        for (std::size_t i = 1; i < shown.size(); ++i)
+            test::ExpectClassicButton(*shown[i], false);
+    }
+
+    TUATxtUserPagesDlg pages(nullptr, *globals);
+    pages.UserName = "Anna";
+    pages.show();
+    test::ExpectCaptionOnFrameLine(*pages.ButtonGroupBox);
+    pages.ButtonGroupBox->hide();
+    pages.PasswordGroupBox->show();
+    test::ExpectCaptionOnFrameLine(*pages.PasswordGroupBox);
+}
+
+} // namespace
+} // namespace vdx
