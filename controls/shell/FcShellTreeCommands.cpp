@@ -94,6 +94,8 @@ void TFcCustomShellTree::Edit(TTreeNode* node, const std::optional<std::string>&
                 }
             SortChildren(node->Parent());
         } else {
+            // Nothing changed on disk, so the next change is someone else's.
+            m_suppressNextChange = false;
             gui::ShowRenameError(node->Text(), name, shell::ErrnoOf(hr), OwnerWindow());
         }
     }

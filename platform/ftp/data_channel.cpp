@@ -54,6 +54,17 @@ WaitResult WaitForData(int fd, short events, Clock::time_point deadline, Control
     }
 }
 
+WaitResult CheckControl(ControlWatch& watch) {
+    pollfd fds[2] = {{watch.StopFd(), POLLIN, 0}, {watch.ControlFd(), POLLIN | POLLPRI, 0}};
+    if (PollUntil(fds, 2, Clock::now()) == 0)
+        return WaitResult::Ready;
+    if (fds[0].revents != 0)
+        return WaitResult::Stopped;
+    if (fds[1].revents != 0 && !watch.OnControlInput())
+        return WaitResult::Interrupted;
+    return WaitResult::Ready;
+}
+
 namespace {
 
 UniqueFd NewSocket(int family) {

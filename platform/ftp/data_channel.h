@@ -45,6 +45,10 @@ enum class WaitResult { Ready, Interrupted, Stopped, TimedOut };
 WaitResult WaitForData(int fd, short events, Clock::time_point deadline, ControlWatch& watch,
                        short& revents);
 
+// Serves control input already there and looks at the stop, without waiting: Ready when the data
+// operation may go on.
+WaitResult CheckControl(ControlWatch& watch);
+
 class DataChannel {
 public:
     DataChannel() = default;

@@ -65,6 +65,11 @@ inline constexpr int kDefaultDataTimeoutSeconds = 30;
 // Bytes read from a file or a data connection at a time; allocated per transfer.
 inline constexpr std::size_t kTransferBufferSize = 1024 * 1024;
 
+// Bytes a transfer moves without a wait before it looks at control input (ABOR) and the stop; it
+// waits only when the data connection is full (download) or empty (upload). Also the count of
+// one sendfile call.
+inline constexpr std::size_t kTransferBatch = 8 * 1024 * 1024;
+
 // Bytes of a plain upload received through a buffer before the rest is spliced into the file:
 // small files, the most common, take fewer calls that way.
 inline constexpr std::size_t kSpliceAfter = 64 * 1024;

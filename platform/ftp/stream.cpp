@@ -68,9 +68,13 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 
 std::size_t TFileStream::SpliceFrom(int pipeFd, std::size_t count) {
     const int fd = m_file.Fd();
-    const int flags = ::fcntl(fd, F_GETFL);
-    // An appending file takes no spliced bytes; it is written the usual way.
-    if (flags < 0 || (flags & O_APPEND) != 0)
+    if (m_spliceable < 0) {
+        // An appending file takes no spliced bytes; it is written the usual way. Asked once:
+        // an upload splices a megabyte at a time.
+        const int flags = ::fcntl(fd, F_GETFL);
+        m_spliceable = flags >= 0 && (flags & O_APPEND) == 0 ? 1 : 0;
+    }
+    if (m_spliceable == 0)
         return 0;
     for (;;) {
         const ssize_t n = ::splice(pipeFd, nullptr, fd, nullptr, count, SPLICE_F_MOVE);
@@ -79,8 +83,10 @@ std::size_t TFileStream::SpliceFrom(int pipeFd, std::size_t count) {
         const int error = n == 0 ? EIO : errno;
         if (error == EINTR)
             continue;
-        if (error == EINVAL || error == ENOSYS)
+        if (error == EINVAL || error == ENOSYS) {
+            m_spliceable = 0;
             return 0; // a file system without splice
+        }
         throw vdx::os::FileError(vdx::os::SysErrorMessage(error), error);
     }
 }

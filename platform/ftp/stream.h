@@ -77,6 +77,7 @@ public:
 
 private:
     vdx::os::File m_file;
+    int m_spliceable = -1; // whether the file takes spliced bytes; -1 until first asked
 };
 
 } // namespace vdx::ftp

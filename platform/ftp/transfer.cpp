@@ -55,49 +55,97 @@ private:
     std::int64_t* m_counter;
 };
 
+// The waits of one transfer: on the data connection when it is full (download) or empty
+// (upload), and between them a look at control input (ABOR) and the stop every kTransferBatch
+// bytes, for a client that takes or sends data as fast as it comes.
+class Pacer {
+public:
+    Pacer(int dataFd, const TransferOptions& options, ControlWatch& watch)
+        : m_fd(dataFd), m_stallTimeout(options.stallTimeout), m_watch(watch) {}
+
+    WaitResult Wait(short events) {
+        m_sinceLook = 0;
+        short revents = 0;
+        return WaitForData(m_fd, events, Clock::now() + m_stallTimeout, m_watch, revents);
+    }
+
+    WaitResult Moved(std::size_t n) {
+        m_sinceLook += n;
+        if (m_sinceLook < kTransferBatch)
+            return WaitResult::Ready;
+        m_sinceLook = 0;
+        return CheckControl(m_watch);
+    }
+
+private:
+    int m_fd;
+    Clock::duration m_stallTimeout;
+    ControlWatch& m_watch;
+    std::size_t m_sinceLook = 0;
+};
+
+// Only whole segments leave a corked socket until its end: the last bytes then go out together
+// with the end of the data (the FIN of the shutdown), one segment where a small file took two.
+// Corked for the last megabyte only: a long download held to whole segments throughout goes at
+// half its speed.
+void CorkForTheEnd(int dataFd, bool& corked) {
+    if (corked)
+        return;
+    const int cork = 1;
+    ::setsockopt(dataFd, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork);
+    corked = true;
+}
+
 enum class SendfileResult { Done, NotSupported, Ended };
 
 // sendfile from the stream's position; NotSupported when the descriptor cannot be used that way
 // before any byte went out.
-SendfileResult SendWithSendfile(int dataFd, TStream& source, const TransferOptions& options,
-                                ControlWatch& watch, Progress& progress, TransferResult& result) {
+SendfileResult SendWithSendfile(int dataFd, TStream& source, Pacer& pacer, Progress& progress,
+                                TransferResult& result) {
     off_t offset = 0;
+    std::int64_t size = 0;
     try {
         offset = source.Position();
+        size = source.Size();
     } catch (const std::exception& e) {
         result = {DataOutcome::LocalError, e.what()};
         return SendfileResult::Ended;
     }
     bool sentAny = false;
-    // A fresh data socket has room, and a call that sent less than it was asked for met the end
-    // of the file or a full socket: one more call goes without a wait, as the end (0) or a full
-    // socket (EAGAIN) comes back at once. After a whole chunk it waits, and so sees control
-    // input (ABOR) between the chunks of a client that takes them as fast as they come.
+    bool corked = false;
+    // A call that sent less than it was asked for met a full socket or the end of the file; the
+    // next one waits for room, and a full socket (EAGAIN) or the end (0) comes back at once.
     bool wait = false;
-    bool retried = false; // the last call came right after a short one
     for (;;) {
-        if (wait) {
-            short revents = 0;
-            const WaitResult waited =
-                WaitForData(dataFd, POLLOUT, Clock::now() + options.stallTimeout, watch, revents);
+        WaitResult waited = WaitResult::Ready;
+        if (wait)
+            waited = pacer.Wait(POLLOUT);
+        if (waited != WaitResult::Ready) {
+            result = WaitEnded(waited);
+            return SendfileResult::Ended;
+        }
+        if (size - offset <= static_cast<std::int64_t>(kTransferBufferSize))
+            CorkForTheEnd(dataFd, corked);
+        const ssize_t n = ::sendfile(dataFd, source.Handle(), &offset, kTransferBatch);
+        if (n > 0) {
+            sentAny = true;
+            progress.Add(static_cast<std::size_t>(n));
+            wait = static_cast<std::size_t>(n) < kTransferBatch && offset < size;
+            waited = pacer.Moved(static_cast<std::size_t>(n));
             if (waited != WaitResult::Ready) {
                 result = WaitEnded(waited);
                 return SendfileResult::Ended;
             }
-        }
-        const ssize_t n = ::sendfile(dataFd, source.Handle(), &offset, kTransferBufferSize);
-        if (n > 0) {
-            sentAny = true;
-            progress.Add(static_cast<std::size_t>(n));
-            wait = static_cast<std::size_t>(n) == kTransferBufferSize || retried;
-            retried = !wait;
             continue;
         }
         if (n == 0)
             return SendfileResult::Done;
+        if (errno == EINTR) {
+            wait = false;
+            continue;
+        }
         wait = true;
-        retried = false;
-        if (errno == EAGAIN || errno == EINTR)
+        if (errno == EAGAIN)
             continue;
         if (!sentAny && (errno == EINVAL || errno == ENOSYS))
             return SendfileResult::NotSupported;
@@ -106,21 +154,21 @@ SendfileResult SendWithSendfile(int dataFd, TStream& source, const TransferOptio
     }
 }
 
-// Writes all of bytes to the data socket. It waits before every write so that control input
-// (ABOR) is seen even when the client takes the data as fast as it comes.
-TransferResult SendAll(int dataFd, std::string_view bytes, const TransferOptions& options,
-                       ControlWatch& watch) {
+// Writes all of bytes to the data socket, waiting only while it is full.
+TransferResult SendAll(int dataFd, std::string_view bytes, Pacer& pacer) {
     while (!bytes.empty()) {
-        short revents = 0;
-        const WaitResult waited =
-            WaitForData(dataFd, POLLOUT, Clock::now() + options.stallTimeout, watch, revents);
+        const ssize_t n = ::send(dataFd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        WaitResult waited = WaitResult::Ready;
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+            waited = pacer.Moved(static_cast<std::size_t>(n));
+        } else if (n < 0 && errno == EAGAIN) {
+            waited = pacer.Wait(POLLOUT);
+        } else if (n < 0 && errno != EINTR) {
+            return NetworkFailure(errno);
+        }
         if (waited != WaitResult::Ready)
             return WaitEnded(waited);
-        const ssize_t n = ::send(dataFd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n > 0)
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        else if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return NetworkFailure(errno);
     }
     return {};
 }
@@ -130,14 +178,10 @@ TransferResult SendAll(int dataFd, std::string_view bytes, const TransferOptions
 TransferResult SendStream(int dataFd, TStream& source, const TransferOptions& options,
                           ControlWatch& watch) {
     Progress progress(options.progress);
+    Pacer pacer(dataFd, options, watch);
     TransferResult result;
-    // Only whole segments go out until the end: the last bytes then leave together with the
-    // end of the data (the FIN of the shutdown), one segment where a small file took two.
-    const int cork = 1;
-    ::setsockopt(dataFd, IPPROTO_TCP, TCP_CORK, &cork, sizeof cork);
     if (!options.deflate && source.Handle() >= 0) {
-        const SendfileResult sent =
-            SendWithSendfile(dataFd, source, options, watch, progress, result);
+        const SendfileResult sent = SendWithSendfile(dataFd, source, pacer, progress, result);
         if (sent == SendfileResult::Ended)
             return result;
         if (sent == SendfileResult::Done) {
@@ -154,6 +198,7 @@ TransferResult SendStream(int dataFd, TStream& source, const TransferOptions& op
     } catch (const std::exception& e) {
         return {DataOutcome::LocalError, e.what()};
     }
+    bool corked = false;
     for (bool finished = false; !finished;) {
         std::size_t n = 0;
         try {
@@ -172,7 +217,10 @@ TransferResult SendStream(int dataFd, TStream& source, const TransferOptions& op
             }
             out = compressed;
         }
-        result = SendAll(dataFd, out, options, watch);
+        // A short read is (nearly always) the last piece of the stream.
+        if (n < kTransferBufferSize)
+            CorkForTheEnd(dataFd, corked);
+        result = SendAll(dataFd, out, pacer);
         if (result.outcome != DataOutcome::Completed)
             return result;
         progress.Add(n);
@@ -197,10 +245,14 @@ ReceiveStep ReceiveWithSplice(int dataFd, TStream& sink, const TransferOptions& 
     const UniqueFd readEnd(ends[0]), writeEnd(ends[1]);
     // A larger pipe moves more per call; the system may cap it, which only costs calls.
     ::fcntl(writeEnd.Get(), F_SETPIPE_SZ, static_cast<int>(kTransferBufferSize));
+    Pacer pacer(dataFd, options, watch);
+    // The buffered start has just received bytes, so more usually wait already. A call that
+    // filled the pipe leaves more in the socket; after a short one the socket is waited on.
+    bool wait = false;
     for (;;) {
-        short revents = 0;
-        const WaitResult waited =
-            WaitForData(dataFd, POLLIN, Clock::now() + options.stallTimeout, watch, revents);
+        WaitResult waited = WaitResult::Ready;
+        if (wait)
+            waited = pacer.Wait(POLLIN);
         if (waited != WaitResult::Ready) {
             result = WaitEnded(waited);
             return ReceiveStep::Done;
@@ -210,11 +262,13 @@ ReceiveStep ReceiveWithSplice(int dataFd, TStream& sink, const TransferOptions& 
         if (n == 0)
             return ReceiveStep::Done; // the pipe is always emptied: this is the end of the data
         if (n < 0) {
+            wait = errno != EINTR;
             if (errno == EAGAIN || errno == EINTR)
                 continue;
             result = NetworkFailure(errno);
             return ReceiveStep::Done;
         }
+        wait = static_cast<std::size_t>(n) < kTransferBufferSize;
         std::size_t left = static_cast<std::size_t>(n);
         try {
             while (left > 0) {
@@ -238,6 +292,11 @@ ReceiveStep ReceiveWithSplice(int dataFd, TStream& sink, const TransferOptions& 
             }
         } catch (const std::exception& e) {
             result = {DataOutcome::LocalError, e.what()};
+            return ReceiveStep::Done;
+        }
+        waited = pacer.Moved(static_cast<std::size_t>(n));
+        if (waited != WaitResult::Ready) {
+            result = WaitEnded(waited);
             return ReceiveStep::Done;
         }
     }

@@ -1,6 +1,7 @@
 // Receiving an upload into a file: spliced from the socket, written the usual way, and a file
 // that stops taking spliced bytes midway. Each must leave exactly the bytes sent behind the
-// stream's starting position.
+// stream's starting position. And ABOR or the stop ending a transfer whose client keeps pace, so
+// that it never has to wait for the data connection.
 
 #include "platform/ftp/transfer.h"
 
@@ -8,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <random>
 #include <sys/socket.h>
 #include <thread>
@@ -60,6 +63,50 @@ private:
     int m_splices;
 };
 
+// Control input (ABOR) or the stop that a test raises while the transfer runs.
+class RaisableControl final : public ControlWatch {
+public:
+    RaisableControl() {
+        EXPECT_EQ(::pipe2(m_control, O_CLOEXEC), 0);
+        EXPECT_EQ(::pipe2(m_stop, O_CLOEXEC), 0);
+    }
+    RaisableControl(const RaisableControl&) = delete;
+    RaisableControl& operator=(const RaisableControl&) = delete;
+    ~RaisableControl() override {
+        for (int fd : {m_control[0], m_control[1], m_stop[0], m_stop[1]})
+            ::close(fd);
+    }
+    void Raise(bool stop) { EXPECT_EQ(::write(stop ? m_stop[1] : m_control[1], "x", 1), 1); }
+    int ControlFd() const override { return m_control[0]; }
+    int StopFd() const override { return m_stop[0]; }
+    bool OnControlInput() override { return false; } // every input is an ABOR
+
+private:
+    int m_control[2] = {-1, -1};
+    int m_stop[2] = {-1, -1};
+};
+
+// A connected pair of TCP sockets on 127.0.0.1; the server's end non-blocking as the data
+// connections are.
+struct TcpPair {
+    TcpPair() {
+        UniqueFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(::bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), length), 0);
+        EXPECT_EQ(::listen(listener.Get(), 1), 0);
+        EXPECT_EQ(::getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
+        client = UniqueFd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        EXPECT_EQ(::connect(client.Get(), reinterpret_cast<sockaddr*>(&address), length), 0);
+        server =
+            UniqueFd(::accept4(listener.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        EXPECT_TRUE(server);
+    }
+    UniqueFd server, client;
+};
+
 std::string RandomBytes(std::size_t size) {
     std::mt19937 random(7);
     std::string bytes(size, '\0');
@@ -109,6 +156,96 @@ TEST(ReceiveStream, FileGetsEveryByteWhicheverWayItIsWritten) {
         EXPECT_EQ(moved, static_cast<std::int64_t>(sent.size()));
         EXPECT_EQ(sink.Position(), static_cast<std::int64_t>(4 + sent.size()));
         EXPECT_TRUE(vdx::test::ReadFileBytes(path) == "HEAD" + sent);
+    }
+}
+
+// A file stream that takes a millisecond for every read and write, so that its client always
+// keeps pace. Its Handle is offered for splicing only, so downloads go through a buffer.
+class SlowStream final : public TStream {
+public:
+    explicit SlowStream(vdx::os::File file) : m_file(std::move(file)) {}
+    std::size_t Read(void* buffer, std::size_t count) override {
+        Pause();
+        return m_file.Read(buffer, count);
+    }
+    void Write(const void* buffer, std::size_t count) override {
+        Pause();
+        m_file.Write(buffer, count);
+    }
+    std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
+        return m_file.Seek(offset, origin);
+    }
+    std::int64_t Size() override { return m_file.Size(); }
+    void SetSize(std::int64_t size) override { m_file.SetSize(size); }
+    int Handle() const override { return m_spliceOnly ? m_file.Handle() : -1; }
+    std::size_t SpliceFrom(int pipeFd, std::size_t count) override {
+        Pause();
+        return m_file.SpliceFrom(pipeFd, count);
+    }
+    void SetSpliceOnly() { m_spliceOnly = true; }
+
+private:
+    static void Pause() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+    TFileStream m_file;
+    bool m_spliceOnly = false;
+};
+
+TEST(Transfer, AborAndStopEndATransferWhoseClientKeepsPace) {
+    // The data connection never makes the transfer wait: the client takes (or sends) the data
+    // faster than the stream moves it. It raises ABOR or the stop once 16 MiB have moved; a
+    // transfer that never looked would move all 512 MiB.
+    constexpr std::int64_t kSize = 512LL * 1024 * 1024;
+    constexpr std::int64_t kRaiseAt = 16LL * 1024 * 1024;
+    const struct {
+        const char* name;
+        bool download;
+        bool stop;
+        DataOutcome expected;
+    } cases[] = {
+        {"download, ABOR", true, false, DataOutcome::Interrupted},
+        {"download, stop", true, true, DataOutcome::Stopped},
+        {"upload, ABOR", false, false, DataOutcome::Interrupted},
+        {"upload, stop", false, true, DataOutcome::Stopped},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vdx::test::TempDir dir;
+        SlowStream stream(vdx::os::File::Open((dir.Path() / "big.bin").string(),
+                                              vdx::os::Access::ReadWrite, vdx::os::Share::None,
+                                              vdx::os::Disposition::CreateAlways));
+        if (c.download)
+            stream.SetSize(kSize); // sparse: read as zeros
+        else
+            stream.SetSpliceOnly();
+        TcpPair pair;
+        RaisableControl control;
+        std::thread client([&] {
+            std::string buffer(1024 * 1024, '\0');
+            std::int64_t moved = 0;
+            while (moved < kSize) {
+                const ssize_t n =
+                    c.download
+                        ? ::recv(pair.client.Get(), buffer.data(), buffer.size(), 0)
+                        : ::send(pair.client.Get(), buffer.data(), buffer.size(), MSG_NOSIGNAL);
+                if (n <= 0)
+                    break;
+                if (moved < kRaiseAt && moved + n >= kRaiseAt)
+                    control.Raise(c.stop);
+                moved += n;
+            }
+            ::shutdown(pair.client.Get(), SHUT_WR);
+        });
+        std::int64_t progress = 0;
+        TransferOptions options;
+        options.progress = &progress;
+        const TransferResult result =
+            c.download ? SendStream(pair.server.Get(), stream, options, control)
+                       : ReceiveStream(pair.server.Get(), stream, options, control);
+        pair.server.Reset(); // the client's next call fails, and it ends
+        client.join();
+        EXPECT_EQ(result.outcome, c.expected) << result.error;
+        EXPECT_GT(progress, 0);
+        EXPECT_LT(progress, kSize / 4);
     }
 }
 

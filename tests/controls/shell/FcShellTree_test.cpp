@@ -415,6 +415,16 @@ TEST_F(FcShellTreeTest, ChangesOfItsOwnOrUnderAMenuAreDropped) {
     EXPECT_EQ(m_tree.PendingTimerJob(), 2);
 }
 
+TEST_F(FcShellTreeTest, ARefusedRenameDropsNoLaterChange) {
+    TTreeNode* root = FillAt(Tree());
+    m_tree.WatchDrive(Tree());
+    ASSERT_TRUE(Child(root, "a")->EditText());
+    Type("c"); // taken: the rename fails and changes nothing on disk
+    ASSERT_EQ(m_shown.size(), 1u);
+    fs::create_directory(Tree() + "later");
+    EXPECT_TRUE(RunUntil([&] { return Child(root, "later") != nullptr; }));
+}
+
 TEST_F(FcShellTreeTest, ABurstOfChangesGivesOneRefresh) {
     TTreeNode* root = FillAt(Tree());
     m_tree.WatchDrive(Tree());
