@@ -32,10 +32,7 @@ protected:
         globals = std::make_unique<TFGlobals>(root.ProgramPath());
     }
 
-    struct Window {
-        const char* name;
-        std::function<std::unique_ptr<QWidget>()> make;
-    };
+    using Window = test::TestWindow;
     std::vector<Window> Windows() {
         return {
             {"settings", [&] { return std::make_unique<TFSettingsDlg>(nullptr, *globals); }},
@@ -53,29 +50,7 @@ protected:
 };
 
 TEST_F(DesktopWindows, EnterAndSpaceClickTheFocusedButton) {
-    for (const Window& w : Windows()) {
-        for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)}) {
-            // Each visible button of a fresh window.
-            std::unique_ptr<QWidget> probe = w.make();
-            probe->show();
-            QStringList names;
-            for (QPushButton* b : probe->findChildren<QPushButton*>())
-                if (b->isVisible())
-                    names << b->objectName();
-            probe.reset();
-            ASSERT_FALSE(names.isEmpty()) << w.name;
-            for (const QString& name : names) {
-                SCOPED_TRACE(std::string(w.name) + " " + name.toStdString() + " key " +
-                             std::to_string(key));
-                std::unique_ptr<QWidget> window = w.make();
-                auto* button = window->findChild<QPushButton*>(name);
-                ASSERT_NE(button, nullptr);
-                if (!test::FocusButton(*window, *button))
-                    GTEST_SKIP() << "the platform gives no focus";
-                EXPECT_EQ(test::ClicksOfKey(*button, key), 1);
-            }
-        }
-    }
+    test::ExpectKeysClickEachButton(Windows());
 }
 
 TEST_F(DesktopWindows, ClassicButtonsAndFixedSizes) {

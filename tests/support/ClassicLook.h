@@ -14,7 +14,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace vdx::test {
 
@@ -52,6 +55,39 @@ inline int ClicksOfKey(QPushButton& button, int key) {
     QApplication::sendEvent(target, &release);
     QObject::disconnect(counted);
     return clicks;
+}
+
+// A window of a program, made fresh for every check.
+struct TestWindow {
+    const char* name;
+    std::function<std::unique_ptr<QWidget>()> make;
+};
+
+// Return, Enter and Space on each visible button of each window, focused in
+// a fresh window, click that button once.
+inline void ExpectKeysClickEachButton(const std::vector<TestWindow>& windows) {
+    for (const TestWindow& w : windows) {
+        for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)}) {
+            std::unique_ptr<QWidget> probe = w.make();
+            probe->show();
+            QStringList names;
+            for (QPushButton* b : probe->findChildren<QPushButton*>())
+                if (b->isVisible())
+                    names << b->objectName();
+            probe.reset();
+            ASSERT_FALSE(names.isEmpty()) << w.name;
+            for (const QString& name : names) {
+                SCOPED_TRACE(std::string(w.name) + " " + name.toStdString() + " key " +
+                             std::to_string(key));
+                std::unique_ptr<QWidget> window = w.make();
+                auto* button = window->findChild<QPushButton*>(name);
+                ASSERT_NE(button, nullptr);
+                if (!FocusButton(*window, *button))
+                    GTEST_SKIP() << "the platform gives no focus";
+                EXPECT_EQ(ClicksOfKey(*button, key), 1);
+            }
+        }
+    }
 }
 
 inline QImage RenderAlone(QWidget& widget) {

@@ -33,10 +33,7 @@ protected:
         globals = std::make_unique<TUAGlobals>(root.Program());
     }
 
-    struct Window {
-        const char* name;
-        std::function<std::unique_ptr<QWidget>()> make;
-    };
+    using Window = test::TestWindow;
     std::vector<Window> Dialogs() {
         return {
             {"user dialog", [&] { return std::make_unique<TFEditUserDlg>(nullptr, *globals); }},
@@ -57,28 +54,7 @@ protected:
 };
 
 TEST_F(AdminWindows, EnterAndSpaceClickTheFocusedButton) {
-    for (const Window& w : Dialogs()) {
-        for (const int key : {int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)}) {
-            std::unique_ptr<QWidget> probe = w.make();
-            probe->show();
-            QStringList names;
-            for (QPushButton* b : probe->findChildren<QPushButton*>())
-                if (b->isVisible())
-                    names << b->objectName();
-            probe.reset();
-            ASSERT_FALSE(names.isEmpty()) << w.name;
-            for (const QString& name : names) {
-                SCOPED_TRACE(std::string(w.name) + " " + name.toStdString() + " key " +
-                             std::to_string(key));
-                std::unique_ptr<QWidget> window = w.make();
-                auto* button = window->findChild<QPushButton*>(name);
-                ASSERT_NE(button, nullptr);
-                if (!test::FocusButton(*window, *button))
-                    GTEST_SKIP() << "the platform gives no focus";
-                EXPECT_EQ(test::ClicksOfKey(*button, key), 1);
-            }
-        }
-    }
+    test::ExpectKeysClickEachButton(Dialogs());
 }
 
 TEST_F(AdminWindows, EnterElsewhereClicksNoButtonOfTheUserDialog) {
