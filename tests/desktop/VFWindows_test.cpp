@@ -15,7 +15,6 @@
 #include "IsolatedEnv.h"
 
 #include <QPushButton>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -58,20 +57,11 @@ TEST_F(DesktopWindows, ClassicButtonsAndFixedSizes) {
         SCOPED_TRACE(w.name);
         std::unique_ptr<QWidget> window = w.make();
         window->show();
-        // What the window manager is told: no resize handles.
-        ASSERT_NE(window->windowHandle(), nullptr);
-        EXPECT_EQ(window->windowHandle()->minimumSize(), window->size());
-        EXPECT_EQ(window->windowHandle()->maximumSize(), window->size());
-        std::vector<QPushButton*> shown;
-        for (QPushButton* b : window->findChildren<QPushButton*>())
-            if (b->isVisible())
-                shown.push_back(b);
+        const std::vector<QPushButton*> shown = test::VisibleButtons(*window);
         ASSERT_FALSE(shown.empty());
-        if (!test::FocusButton(*window, *shown.front()))
-            GTEST_SKIP() << "the platform gives no focus";
-        test::ExpectClassicButton(*shown.front(), true);
-        for (std::size_t i = 1; i < shown.size(); ++i)
-            test::ExpectClassicButton(*shown[i], false);
+        test::ExpectFixedWithClassicButtons(*window, shown);
+        if (IsSkipped() || HasFatalFailure())
+            return;
     }
 }
 

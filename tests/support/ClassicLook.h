@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,15 @@ inline int ClicksOfKey(QPushButton& button, int key) {
     return clicks;
 }
 
+// The push buttons of a shown window that a user sees, in creation order.
+inline std::vector<QPushButton*> VisibleButtons(QWidget& window) {
+    std::vector<QPushButton*> shown;
+    for (QPushButton* b : window.findChildren<QPushButton*>())
+        if (b->isVisible())
+            shown.push_back(b);
+    return shown;
+}
+
 // A window of a program, made fresh for every check.
 struct TestWindow {
     const char* name;
@@ -71,9 +81,8 @@ inline void ExpectKeysClickEachButton(const std::vector<TestWindow>& windows) {
             std::unique_ptr<QWidget> probe = w.make();
             probe->show();
             QStringList names;
-            for (QPushButton* b : probe->findChildren<QPushButton*>())
-                if (b->isVisible())
-                    names << b->objectName();
+            for (QPushButton* b : VisibleButtons(*probe))
+                names << b->objectName();
             probe.reset();
             ASSERT_FALSE(names.isEmpty()) << w.name;
             for (const QString& name : names) {
@@ -123,6 +132,22 @@ inline void ExpectClassicButton(QPushButton& button, bool focused) {
         EXPECT_TRUE(Is(image, i, inner, gui::clBtnHighlight)) << i;
     for (int i = 0; i <= r; ++i)
         EXPECT_TRUE(Is(image, i, b, gui::cl3DDkShadow)) << i;
+}
+
+// A fixed window as the window manager sees it (no resize handles), and its
+// buttons classic: the first one focused, the others not. Skips the test
+// where the platform gives no focus.
+inline void ExpectFixedWithClassicButtons(QWidget& window, const std::vector<QPushButton*>& shown) {
+    ASSERT_NE(window.windowHandle(), nullptr);
+    EXPECT_EQ(window.windowHandle()->minimumSize(), window.size());
+    EXPECT_EQ(window.windowHandle()->maximumSize(), window.size());
+    if (shown.empty())
+        return;
+    if (!FocusButton(window, *shown.front()))
+        GTEST_SKIP() << "the platform gives no focus";
+    ExpectClassicButton(*shown.front(), true);
+    for (std::size_t i = 1; i < shown.size(); ++i)
+        ExpectClassicButton(*shown[i], false);
 }
 
 // The caption of box stands on its frame line: the line runs through the

@@ -15,7 +15,6 @@
 
 #include <QGroupBox>
 #include <QPushButton>
-#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -90,21 +89,10 @@ TEST_F(AdminWindows, ClassicLookAndFixedSizes) {
         SCOPED_TRACE(w.name);
         std::unique_ptr<QWidget> window = w.make();
         window->show();
-        // What the window manager is told: no resize handles.
-        ASSERT_NE(window->windowHandle(), nullptr);
-        EXPECT_EQ(window->windowHandle()->minimumSize(), window->size());
-        EXPECT_EQ(window->windowHandle()->maximumSize(), window->size());
-        std::vector<QPushButton*> shown;
-        for (QPushButton* b : window->findChildren<QPushButton*>())
-            if (b->isVisible())
-                shown.push_back(b);
-        if (shown.empty())
-            continue; // the main form's buttons are the framed ones
-        if (!test::FocusButton(*window, *shown.front()))
-            GTEST_SKIP() << "the platform gives no focus";
-        test::ExpectClassicButton(*shown.front(), true);
-        for (std::size_t i = 1; i < shown.size(); ++i)
-            test::ExpectClassicButton(*shown[i], false);
+        // The main form's buttons are the framed ones: it has no stock button.
+        test::ExpectFixedWithClassicButtons(*window, test::VisibleButtons(*window));
+        if (IsSkipped() || HasFatalFailure())
+            return;
     }
 
     TUATxtUserPagesDlg pages(nullptr, *globals);
