@@ -107,7 +107,7 @@ std::shared_ptr<const TUsersXML> TUsersCache::Current() const {
 
 std::shared_ptr<const TUsersTable> TUsersCache::LoadTable() {
     const std::uint64_t arrived = ++m_arrivals;
-    std::optional<os::FileVersion> now;
+    std::optional<os::FileIdentity> now;
     try {
         now = os::StatFileVersion(m_path, m_shownName);
     } catch (...) {

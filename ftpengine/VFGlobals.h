@@ -75,7 +75,7 @@ private:
     struct Loaded {
         // The version read; nullopt when no later load may take the result
         // (no file, a read that failed, a file that changed while read).
-        std::optional<os::FileVersion> Version;
+        std::optional<os::FileIdentity> Version;
         std::shared_ptr<const TUsersTable> Table; // nullptr with Error
         std::exception_ptr Error;
         // The loads numbered up to this one began before the file was looked

@@ -2,6 +2,7 @@
 
 #include "platform/os/file_error.h"
 #include "platform/os/unique_fd.h"
+#include "platform/os/winfile_internal.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -18,18 +19,11 @@ namespace {
     throw FileError(std::string(what) + " \"" + path + "\". " + SysErrorMessage(error), error);
 }
 
-FileVersion VersionOf(const struct stat& st) {
-    const auto ns = [](const timespec& t) {
-        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-    };
-    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-            static_cast<std::int64_t>(st.st_size), ns(st.st_mtim), ns(st.st_ctim)};
-}
-
 // The bytes of the file at path, read through file, which stays open; before is the file's
 // version as the read began.
 std::optional<std::string> Read(const std::string& path, std::size_t maxBytes,
-                                const std::string& shownName, UniqueFd& file, FileVersion& before) {
+                                const std::string& shownName, UniqueFd& file,
+                                FileIdentity& before) {
     file.Reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     const int fd = file.Get();
     if (fd < 0) {
@@ -46,7 +40,7 @@ std::optional<std::string> Read(const std::string& path, std::size_t maxBytes,
         Fail("Cannot open file", shownName, EACCES);
     if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
         Fail("Cannot read file", shownName, EFBIG);
-    before = VersionOf(st);
+    before = detail::IdentityOf(st);
 
     std::string data;
     data.reserve(static_cast<std::size_t>(st.st_size));
@@ -71,11 +65,11 @@ std::optional<std::string> Read(const std::string& path, std::size_t maxBytes,
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
     UniqueFd file;
-    FileVersion before;
+    FileIdentity before;
     return Read(path, maxBytes, path, file, before);
 }
 
-std::optional<FileVersion> StatFileVersion(const std::string& path, const std::string& shownName) {
+std::optional<FileIdentity> StatFileVersion(const std::string& path, const std::string& shownName) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
@@ -84,19 +78,19 @@ std::optional<FileVersion> StatFileVersion(const std::string& path, const std::s
     }
     if (S_ISDIR(st.st_mode))
         return std::nullopt;
-    return VersionOf(st);
+    return detail::IdentityOf(st);
 }
 
 std::optional<VersionedBytes> ReadFileBytesVersioned(const std::string& path, std::size_t maxBytes,
                                                      const std::string& shownName) {
     UniqueFd file;
-    FileVersion before;
+    FileIdentity before;
     std::optional<std::string> bytes = Read(path, maxBytes, shownName, file, before);
     if (!bytes)
         return std::nullopt;
     VersionedBytes result{std::move(*bytes), std::nullopt};
     struct stat st {};
-    if (::fstat(file.Get(), &st) == 0 && VersionOf(st) == before)
+    if (::fstat(file.Get(), &st) == 0 && detail::IdentityOf(st) == before)
         result.Version = before;
     return result;
 }

@@ -116,23 +116,6 @@ int OpenFd(const detail::Place& place, Access access, Share share, Disposition d
 
 } // namespace
 
-namespace detail {
-
-FileIdentity IdentityOf(const struct stat& st) {
-    auto ns = [](const timespec& t) {
-        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-    };
-    FileIdentity identity;
-    identity.device = st.st_dev;
-    identity.inode = st.st_ino;
-    identity.size = st.st_size;
-    identity.modifiedNs = ns(st.st_mtim);
-    identity.changedNs = ns(st.st_ctim);
-    return identity;
-}
-
-} // namespace detail
-
 template <class P>
 std::optional<File> File::OpenAt(const P& path, Access access, Share share, Disposition disposition,
                                  bool allowDirectory, bool raise) {

@@ -62,7 +62,18 @@ inline bool HiddenBelowRoot(const struct stat& st) {
     return HiddenBelowRoot(st.st_mode, st.st_nlink);
 }
 
-FileIdentity IdentityOf(const struct stat& st);
+inline FileIdentity IdentityOf(const struct stat& st) {
+    const auto ns = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    FileIdentity identity;
+    identity.device = st.st_dev;
+    identity.inode = st.st_ino;
+    identity.size = st.st_size;
+    identity.modifiedNs = ns(st.st_mtim);
+    identity.changedNs = ns(st.st_ctim);
+    return identity;
+}
 
 // Facts of name in the folder dirFd (AT_FDCWD for a plain path), following
 // symbolic links unless confined (what HiddenBelowRoot names is then
