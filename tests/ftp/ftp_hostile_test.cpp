@@ -5,6 +5,7 @@
 
 #include "platform/ftp/socket_io.h"
 
+#include "Descriptors.h"
 #include "server_fixture.h"
 
 #include <gtest/gtest.h>
@@ -55,13 +56,6 @@ int StartConnect(std::uint16_t port) {
         return -1;
     }
     return fd;
-}
-
-std::size_t OpenDescriptors() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
 }
 
 // Sets the soft descriptor limit for one test and puts the old one back afterwards.

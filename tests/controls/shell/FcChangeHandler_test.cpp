@@ -1,5 +1,6 @@
 #include "controls/shell/FcChangeHandler.h"
 
+#include "Descriptors.h"
 #include "TempDir.h"
 
 #include <QCoreApplication>
@@ -48,13 +49,6 @@ template <class Done> bool RunUntil(Done done, int ms = 10000) {
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     return done();
-}
-
-std::size_t OpenDescriptors() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
 }
 
 TEST(TChangeHandlerThread, TellsTheOwnerOnTheGuiThreadWithTheSlot) {
@@ -108,7 +102,7 @@ TEST(TChangeHandlerThread, ComeAndGoWhileFoldersChange) {
         folders.push_back((dir.Path() / std::to_string(i)).string());
         fs::create_directory(folders.back());
     }
-    const std::size_t descriptors = OpenDescriptors();
+    const std::size_t descriptors = test::OpenDescriptors();
     std::atomic<bool> stop{false};
     std::atomic<unsigned> changes{0};
     std::thread writer([&] {
@@ -157,7 +151,7 @@ TEST(TChangeHandlerThread, ComeAndGoWhileFoldersChange) {
         EXPECT_EQ(owners[static_cast<std::size_t>(i)]->Slots.size(),
                   atDestruction[static_cast<std::size_t>(i)])
             << "object " << i;
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(test::OpenDescriptors(), descriptors);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "platform/gui/exception_guard.h"
 #include "platform/os/winfile.h"
 
+#include "Descriptors.h"
 #include "IsolatedEnv.h"
 #include "RecordedMounts.h"
 
@@ -44,13 +45,6 @@ protected:
         return false;
     }
 };
-
-std::size_t OpenDescriptors() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
 
 std::unique_ptr<QWidget> ShellTree(const std::string& folder) {
     auto tree = std::make_unique<TFcShellTree>();
@@ -102,7 +96,7 @@ TEST(ChangeWatchingControls, ComeAndGoWhileFoldersChange) {
     // happen at some point.
     os::ResolveCase(top + "no such name");
     QCoreApplication::processEvents();
-    const std::size_t descriptors = OpenDescriptors();
+    const std::size_t descriptors = test::OpenDescriptors();
 
     std::atomic<bool> stop{false};
     std::thread writer([&] {
@@ -146,7 +140,7 @@ TEST(ChangeWatchingControls, ComeAndGoWhileFoldersChange) {
     join();
     QCoreApplication::processEvents();
     EXPECT_EQ(messages.Stray, 0);
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(test::OpenDescriptors(), descriptors);
 }
 
 } // namespace

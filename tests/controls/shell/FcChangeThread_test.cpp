@@ -2,6 +2,7 @@
 // ThreadSanitizer as well.
 #include "controls/shell/FcChangeThread.h"
 
+#include "Descriptors.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -68,13 +69,6 @@ std::unique_ptr<TChangeHandlerThread> MakeThread(const std::shared_ptr<Reports>&
                                                   kMsg);
 }
 
-std::size_t OpenDescriptors() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
-        ++count;
-    return count;
-}
-
 TEST(TChangeHandlerThreadNoQt, ReportsCarryTheMessageAndTheSlotAddWatchGave) {
     test::TempDir dir;
     fs::create_directory(dir.Path() / "a");
@@ -118,7 +112,7 @@ TEST(TChangeHandlerThreadNoQt, ComeAndGoWhileFoldersChange) {
         folders.push_back((dir.Path() / std::to_string(i)).string());
         fs::create_directory(folders.back());
     }
-    const std::size_t descriptors = OpenDescriptors();
+    const std::size_t descriptors = test::OpenDescriptors();
     std::atomic<bool> stop{false};
     std::thread writer([&] {
         for (unsigned n = 0; !stop; ++n) {
@@ -153,7 +147,7 @@ TEST(TChangeHandlerThreadNoQt, ComeAndGoWhileFoldersChange) {
         EXPECT_EQ(all[i]->Count(), atDestruction[i]) << "object " << i;
         EXPECT_FALSE(all[i]->PostedAfterGone) << "object " << i;
     }
-    EXPECT_EQ(OpenDescriptors(), descriptors);
+    EXPECT_EQ(test::OpenDescriptors(), descriptors);
 }
 
 } // namespace
