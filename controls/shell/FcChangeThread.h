@@ -2,7 +2,7 @@
 // The change-notification thread of a shell tree or list: it watches folders
 // (platform/shell/change_watch.h) and hands each change (message number,
 // WParam = the watch's slot) to its owner through a hand-over. The one for a
-// control's window is in FcChangeHandler.h; this part has no Qt, so that its
+// control's window is in FcChangeHandler.h; this file has no Qt, so that the
 // thread can be tested on its own.
 
 #include "platform/shell/change_watch.h"
