@@ -36,6 +36,8 @@ private:
     TUsersXML m_users;
     // Open addressing on the folded name: 1 + the index of the first user of
     // that name, 0 for a free slot. Twice as many slots as users, at least.
+    // Not a node-based map: a node per user doubled the peak memory of a big
+    // file replaced under concurrent logins.
     std::vector<std::uint32_t> m_slots;
 };
 
